@@ -1,0 +1,63 @@
+#include "DataFileChooser.h"
+
+#include "DataFileFactory.h"
+#include "shared/AppEnvironment.h"
+#include "shared/AppSettings.h"
+#include "shared/AppState.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+bool samePath(const QString &a, const QString &b)
+{
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+}
+
+} // namespace
+
+namespace DataFileChooser {
+
+QString defaultPath()
+{
+    return AppEnvironment::current().programFile(DataFileFactory::defaultDataFileName());
+}
+
+Result<std::unique_ptr<Database>> openOrCreateDefault(const QString &path)
+{
+    if (samePath(path, defaultPath()) && !QFileInfo::exists(path)) {
+        if (Status created = DataFileFactory::createDataFile(path); !created)
+            return created;
+    }
+    return Database::open(path);
+}
+
+Result<OpenedDataFile> chooseAndOpen()
+{
+    OpenedDataFile opened;
+    opened.path = AppSettings::databasePath();
+    if (opened.path.trimmed().isEmpty())
+        opened.path = defaultPath();
+
+    auto first = openOrCreateDefault(opened.path);
+    if (first) {
+        opened.database = first.takeValue();
+    } else if (samePath(opened.path, defaultPath())) {
+        // The default file itself is damaged: there is nothing to fall back to.
+        return first.status();
+    } else {
+        opened.fellBack = true;
+        opened.fallbackReason = first.message();
+        opened.path = defaultPath();
+        AppSettings::setDatabasePath(opened.path);
+        auto fallback = openOrCreateDefault(opened.path);
+        if (!fallback)
+            return fallback.status();
+        opened.database = fallback.takeValue();
+    }
+    AppState::instance().dbPath = opened.path;
+    return opened;
+}
+
+} // namespace DataFileChooser

@@ -1,0 +1,65 @@
+#include "DataFileFactory.h"
+
+#include "Database.h"
+#include "Schema.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+Status fillNewFile(const QString &path, DataFileFactory::Contents contents)
+{
+    auto opened = Database::openForCreation(path);
+    if (!opened)
+        return opened.status();
+    Database &database = *opened.value();
+    Status status = Schema::create(database);
+    if (status && contents == DataFileFactory::Contents::StartingData)
+        status = Schema::seedStartingData(database);
+    return status;
+}
+
+Status replaceFile(const QString &from, const QString &to)
+{
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(), error);
+    if (error)
+        return Status::failure(QStringLiteral("无法写入“%1”：%2").arg(to, QString::fromStdString(error.message())));
+    return Status::success();
+}
+
+} // namespace
+
+namespace DataFileFactory {
+
+Status createDataFile(const QString &path, Contents contents)
+{
+    const QFileInfo target(path);
+    QTemporaryFile scratch(target.absolutePath() + QStringLiteral("/.zorvane-new-XXXXXX"));
+    if (!scratch.open())
+        return Status::failure(QStringLiteral("无法在“%1”中创建文件：%2").arg(target.absolutePath(), scratch.errorString()));
+    scratch.close();
+    Status status = fillNewFile(scratch.fileName(), contents);
+    if (status)
+        status = replaceFile(scratch.fileName(), target.absoluteFilePath());
+    if (status)
+        scratch.setAutoRemove(false);
+    return status;
+}
+
+QString defaultDataFileName()
+{
+    return QStringLiteral("MyData.cot");
+}
+
+QString templateFileName()
+{
+    return QStringLiteral("Maindat.dat");
+}
+
+} // namespace DataFileFactory

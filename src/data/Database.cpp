@@ -1,0 +1,230 @@
+#include "Database.h"
+
+#include "DataFileCheck.h"
+#include "SqlErrorText.h"
+
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+#include <atomic>
+
+namespace {
+
+// Two programs on one file wait this long for each other's writes before giving up.
+constexpr int busyTimeoutMs = 8000;
+
+QString nextConnectionName()
+{
+    static std::atomic<int> counter { 0 };
+    return QStringLiteral("zorvane-%1").arg(++counter);
+}
+
+// A null QString would be bound as SQL NULL; the program stores empty text as ''.
+QVariant bindable(const QVariant &value)
+{
+    if (value.metaType().id() == QMetaType::QString && value.toString().isNull())
+        return QString(QLatin1String(""));
+    return value;
+}
+
+} // namespace
+
+Database::Database(QString path, QString name) : m_path(std::move(path)), m_name(std::move(name)) { }
+
+Database::~Database()
+{
+    {
+        QSqlDatabase connection = QSqlDatabase::database(m_name, false);
+        if (connection.isOpen())
+            connection.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+Result<std::unique_ptr<Database>> Database::open(const QString &path)
+{
+    if (Status header = DataFileCheck::checkFile(path); !header)
+        return header;
+    auto connected = connect(path, true);
+    if (!connected)
+        return connected;
+    if (Status contents = DataFileCheck::checkContents(*connected.value()); !contents)
+        return contents;
+    return connected;
+}
+
+Result<std::unique_ptr<Database>> Database::openForCreation(const QString &path)
+{
+    return connect(path, false);
+}
+
+Result<std::unique_ptr<Database>> Database::connect(const QString &path, bool mustExist)
+{
+    std::unique_ptr<Database> database(new Database(path, nextConnectionName()));
+    {
+        QSqlDatabase connection = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), database->m_name);
+        if (!connection.isValid())
+            return Status::failure(QStringLiteral("缺少SQLite数据库驱动，无法打开数据文件。"));
+        QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs);
+        if (mustExist) {
+            // mode=rw makes SQLite refuse a missing file instead of creating an empty one.
+            options += QStringLiteral(";QSQLITE_OPEN_URI");
+            const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())
+                                        .toString(QUrl::FullyEncoded);
+            connection.setDatabaseName(uri + QStringLiteral("?mode=rw"));
+        } else {
+            connection.setDatabaseName(path);
+        }
+        connection.setConnectOptions(options);
+        if (!connection.open())
+            return Status::failure(QStringLiteral("无法打开数据文件：") + path + QLatin1Char('\n')
+                                   + SqlErrorText::describe(connection.lastError()));
+    }
+    if (Status safe = database->applySafetySettings(); !safe)
+        return safe;
+    return database;
+}
+
+QSqlDatabase Database::connection() const
+{
+    return QSqlDatabase::database(m_name, false);
+}
+
+sqlite3 *Database::sqliteHandle() const
+{
+    const QVariant handle = connection().driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.data());
+}
+
+Status Database::applySafetySettings()
+{
+    // Nothing stored in a file may run code: no triggers or views that call functions with side
+    // effects, no extension loading, no writes that corrupt the file on purpose.
+    sqlite3 *handle = sqliteHandle();
+    if (!handle)
+        return Status::failure(QStringLiteral("无法访问SQLite连接。"));
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    Status status = pragma(QStringLiteral("PRAGMA trusted_schema = OFF"));
+    if (status)
+        status = pragma(QStringLiteral("PRAGMA cell_size_check = ON"));
+    return status;
+}
+
+Status Database::prepareAndRun(QSqlQuery &query, const QString &sql, const QVariantList &values)
+{
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        return Status::failure(SqlErrorText::describe(query.lastError()));
+    for (const QVariant &value : values)
+        query.addBindValue(bindable(value));
+    if (!query.exec())
+        return Status::failure(SqlErrorText::describe(query.lastError()));
+    return Status::success();
+}
+
+Result<int> Database::execute(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery query(connection());
+    if (Status ran = prepareAndRun(query, sql, values); !ran)
+        return ran;
+    const int changed = query.numRowsAffected();
+    query.finish();
+    return changed;
+}
+
+Result<qint64> Database::insert(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery query(connection());
+    if (Status ran = prepareAndRun(query, sql, values); !ran)
+        return ran;
+    const qint64 id = query.lastInsertId().toLongLong();
+    query.finish();
+    return id;
+}
+
+Status Database::executeEach(const QString &sql, const QList<QVariantList> &rows)
+{
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        return Status::failure(SqlErrorText::describe(query.lastError()));
+    for (const QVariantList &values : rows) {
+        for (int i = 0; i < values.size(); ++i)
+            query.bindValue(i, bindable(values.at(i)));
+        if (!query.exec())
+            return Status::failure(SqlErrorText::describe(query.lastError()));
+    }
+    query.finish();
+    return Status::success();
+}
+
+Status Database::select(const QString &sql, const QVariantList &values, const RowHandler &onRow)
+{
+    QSqlQuery query(connection());
+    if (Status ran = prepareAndRun(query, sql, values); !ran)
+        return ran;
+    while (query.next())
+        onRow(query);
+    const QSqlError error = query.lastError();
+    query.finish();
+    if (error.isValid())
+        return Status::failure(SqlErrorText::describe(error));
+    return Status::success();
+}
+
+Result<QList<QSqlRecord>> Database::records(const QString &sql, const QVariantList &values)
+{
+    QList<QSqlRecord> rows;
+    Status status = select(sql, values, [&rows](const QSqlQuery &row) { rows.append(row.record()); });
+    if (!status)
+        return status;
+    return rows;
+}
+
+Result<QVariant> Database::scalar(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery query(connection());
+    if (Status ran = prepareAndRun(query, sql, values); !ran)
+        return ran;
+    QVariant value;
+    if (query.next())
+        value = query.value(0);
+    const QSqlError error = query.lastError();
+    query.finish();
+    if (error.isValid())
+        return Status::failure(SqlErrorText::describe(error));
+    return value;
+}
+
+Status Database::beginImmediate()
+{
+    return pragma(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+Status Database::commit()
+{
+    return pragma(QStringLiteral("COMMIT"));
+}
+
+Status Database::rollback()
+{
+    return pragma(QStringLiteral("ROLLBACK"));
+}
+
+Status Database::pragma(const QString &statement)
+{
+    QSqlQuery query(connection());
+    if (!query.exec(statement))
+        return Status::failure(SqlErrorText::describe(query.lastError()));
+    query.finish();
+    return Status::success();
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "shared/Status.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QString>
+#include <QVariantList>
+
+#include <functional>
+#include <memory>
+
+struct sqlite3;
+
+// One connection to a data file. It never trusts a file it has not checked, binds every value,
+// reads every query to its end and releases its Qt SQL connection when destroyed.
+// Statements sent through it stay within SQL that PostgreSQL accepts too; the SQLite-only
+// settings live here.
+class Database
+{
+public:
+    // Reads the current row with value(i); valid only during the call.
+    using RowHandler = std::function<void(const QSqlQuery &)>;
+
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    // Opens an existing data file after checking it is a sound Zorvane file; never creates one.
+    static Result<std::unique_ptr<Database>> open(const QString &path);
+    // Opens (and creates) a file with no checks; only for writing a brand-new data file.
+    static Result<std::unique_ptr<Database>> openForCreation(const QString &path);
+
+    QString path() const { return m_path; }
+    QString connectionName() const { return m_name; }
+    QSqlDatabase connection() const;
+    sqlite3 *sqliteHandle() const;
+
+    // Runs one statement; the result holds the number of rows it changed.
+    Result<int> execute(const QString &sql, const QVariantList &values = {});
+    // Runs an INSERT; the result holds the new row's ID.
+    Result<qint64> insert(const QString &sql, const QVariantList &values = {});
+    // Runs one prepared statement once per row of values; stops at the first failure.
+    Status executeEach(const QString &sql, const QList<QVariantList> &rows);
+    // Hands every row of a SELECT to onRow, in order, and reads the query to its end.
+    Status select(const QString &sql, const QVariantList &values, const RowHandler &onRow);
+    Result<QList<QSqlRecord>> records(const QString &sql, const QVariantList &values = {});
+    // The first column of the first row; a null value when there is no row.
+    Result<QVariant> scalar(const QString &sql, const QVariantList &values = {});
+
+    // Write transactions take the write lock at once, so two programs queue instead of failing
+    // half-way; see Transaction for the guard that uses them.
+    Status beginImmediate();
+    Status commit();
+    Status rollback();
+
+    // Runs a SQLite pragma whose value is program-defined (never user text).
+    Status pragma(const QString &statement);
+
+private:
+    Database(QString path, QString name);
+    static Result<std::unique_ptr<Database>> connect(const QString &path, bool mustExist);
+    Status applySafetySettings();
+    Status prepareAndRun(QSqlQuery &query, const QString &sql, const QVariantList &values);
+
+    QString m_path;
+    QString m_name;
+};

@@ -1,0 +1,179 @@
+#include "Schema.h"
+
+#include "Database.h"
+#include "Transaction.h"
+
+namespace {
+
+QString limitedText(const char *name, int limit)
+{
+    return QStringLiteral("TEXT COLLATE NOCASE CHECK (length(%1) <= %2)")
+            .arg(QLatin1String(name))
+            .arg(limit);
+}
+
+Schema::Table makeTable(const QString &name, const QList<QPair<QString, QString>> &fields)
+{
+    Schema::Table table;
+    table.name = name;
+    QStringList definitions;
+    for (const auto &[field, definition] : fields) {
+        table.columns << field;
+        definitions << field + QLatin1Char(' ') + definition;
+    }
+    table.createStatement = QStringLiteral("CREATE TABLE %1 (%2)").arg(name, definitions.join(QStringLiteral(", ")));
+    return table;
+}
+
+const QString identity = QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+
+QList<Schema::Table> buildTables()
+{
+    // AUTOINCREMENT keeps IDs growing past deleted rows: the program reads ID order as the
+    // order of creation. Text limits are the editor's input limits, enforced by the file.
+    return {
+        makeTable(QStringLiteral("Contacts"),
+                  { { QStringLiteral("ID"), identity },
+                    { QStringLiteral("FirstName"), limitedText("FirstName", 25) },
+                    { QStringLiteral("LastName"), limitedText("LastName", 25) },
+                    { QStringLiteral("Title"), limitedText("Title", 25) },
+                    { QStringLiteral("Type"), limitedText("Type", 25) },
+                    { QStringLiteral("CompanyName"), limitedText("CompanyName", 100) },
+                    { QStringLiteral("Address1"), limitedText("Address1", 100) },
+                    { QStringLiteral("Address2"), limitedText("Address2", 100) },
+                    { QStringLiteral("Address3"), limitedText("Address3", 100) },
+                    { QStringLiteral("Postcode"), limitedText("Postcode", 10) },
+                    { QStringLiteral("Data1"), limitedText("Data1", 50) },
+                    { QStringLiteral("Data2"), limitedText("Data2", 50) },
+                    { QStringLiteral("Data3"), limitedText("Data3", 50) },
+                    { QStringLiteral("Data4"), limitedText("Data4", 50) },
+                    { QStringLiteral("Combo1"), limitedText("Combo1", 25) },
+                    { QStringLiteral("Combo2"), limitedText("Combo2", 25) },
+                    { QStringLiteral("Combo3"), limitedText("Combo3", 25) },
+                    { QStringLiteral("Combo4"), limitedText("Combo4", 25) },
+                    { QStringLiteral("Email"), limitedText("Email", 100) },
+                    { QStringLiteral("Website"), limitedText("Website", 100) },
+                    { QStringLiteral("Notes"), QStringLiteral("TEXT") } }),
+        makeTable(QStringLiteral("ContactType"),
+                  { { QStringLiteral("ID"), identity },
+                    { QStringLiteral("Name"), limitedText("Name", 25) },
+                    { QStringLiteral("Type"), QStringLiteral("INTEGER") },
+                    { QStringLiteral("Number"), QStringLiteral("INTEGER") },
+                    { QStringLiteral("Description"), limitedText("Description", 255) } }),
+        makeTable(QStringLiteral("Reminders"),
+                  { { QStringLiteral("ID"), identity },
+                    { QStringLiteral("item"), limitedText("item", 100) },
+                    { QStringLiteral("Done"), QStringLiteral("INTEGER NOT NULL DEFAULT 0") },
+                    { QStringLiteral("Date"), QStringLiteral("DATE") } }),
+        makeTable(QStringLiteral("Users"),
+                  { { QStringLiteral("ID"), identity },
+                    { QStringLiteral("UserName"), limitedText("UserName", 25) },
+                    { QStringLiteral("Password"),
+                      QStringLiteral("TEXT NOT NULL DEFAULT '' CHECK (length(Password) <= 255)") },
+                    { QStringLiteral("access"), QStringLiteral("INTEGER NOT NULL DEFAULT 1") },
+                    { QStringLiteral("Lastlogin"), QStringLiteral("INTEGER NOT NULL DEFAULT 1") } }),
+    };
+}
+
+// The import's duplicate test looks contacts up by name.
+const QString contactsByNameIndex = QStringLiteral("ContactsByName");
+
+Status insertAll(Database &database, const QString &sql, const QList<QVariantList> &rows)
+{
+    for (const QVariantList &row : rows) {
+        const auto inserted = database.insert(sql, row);
+        if (!inserted)
+            return inserted.status();
+    }
+    return Status::success();
+}
+
+QList<QVariantList> categoryRows(int kind, const QStringList &names)
+{
+    QList<QVariantList> rows;
+    for (int i = 0; i < names.size(); ++i)
+        rows << QVariantList { names.at(i), kind, i + 1, QStringLiteral("") };
+    return rows;
+}
+
+} // namespace
+
+namespace Schema {
+
+const QList<Table> &tables()
+{
+    static const QList<Table> all = buildTables();
+    return all;
+}
+
+const Table *findTable(const QString &name)
+{
+    for (const Table &table : tables()) {
+        if (table.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &table;
+    }
+    return nullptr;
+}
+
+QStringList indexNames()
+{
+    return { contactsByNameIndex };
+}
+
+Status create(Database &database)
+{
+    Status marks = database.pragma(QStringLiteral("PRAGMA application_id = %1").arg(applicationId));
+    if (marks)
+        marks = database.pragma(QStringLiteral("PRAGMA user_version = %1").arg(version));
+    if (!marks)
+        return marks;
+
+    Transaction transaction(database);
+    if (Status begun = transaction.begin(); !begun)
+        return begun;
+    for (const Table &table : tables()) {
+        if (const auto made = database.execute(table.createStatement); !made)
+            return made.status();
+    }
+    const auto indexed = database.execute(
+            QStringLiteral("CREATE INDEX %1 ON Contacts (FirstName, LastName)").arg(contactsByNameIndex));
+    if (!indexed)
+        return indexed.status();
+    return transaction.commit();
+}
+
+Status seedStartingData(Database &database)
+{
+    Transaction transaction(database);
+    if (Status begun = transaction.begin(); !begun)
+        return begun;
+
+    // Administrator first so it is the account offered at the first login; both passwords empty.
+    Status seeded = insertAll(database,
+                              QStringLiteral("INSERT INTO Users (UserName, Password, access, Lastlogin) "
+                                             "VALUES (?, ?, ?, ?)"),
+                              { { QStringLiteral("管理员"), QStringLiteral(""), 0, 0 },
+                                { QStringLiteral("普通用户"), QStringLiteral(""), 1, 1 } });
+    const QString categorySql = QStringLiteral(
+            "INSERT INTO ContactType (Name, Type, Number, Description) VALUES (?, ?, ?, ?)");
+    const QList<QPair<int, QStringList>> categories {
+        { 1,
+          { QStringLiteral("总经理"), QStringLiteral("经理"), QStringLiteral("主管"),
+            QStringLiteral("工程师"), QStringLiteral("销售代表"), QStringLiteral("秘书") } },
+        { 2,
+          { QStringLiteral("电话"), QStringLiteral("手机"), QStringLiteral("传真"),
+            QStringLiteral("寻呼机"), QStringLiteral("办公电话"), QStringLiteral("家庭电话") } },
+        { 3,
+          { QStringLiteral("同事"), QStringLiteral("朋友"), QStringLiteral("家人"),
+            QStringLiteral("客户"), QStringLiteral("同学"), QStringLiteral("其他方面") } },
+    };
+    for (const auto &[kind, names] : categories) {
+        if (seeded)
+            seeded = insertAll(database, categorySql, categoryRows(kind, names));
+    }
+    if (!seeded)
+        return seeded;
+    return transaction.commit();
+}
+
+} // namespace Schema

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "shared/Status.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class Database;
+
+// The tables of a data file, their fields in file order, and the marks that tell a Zorvane file
+// from any other SQLite file.
+namespace Schema {
+
+// "ZORV" as the SQLite application_id.
+constexpr qint32 applicationId = 0x5A4F5256;
+constexpr int version = 1;
+
+struct Table
+{
+    QString name;
+    QStringList columns;
+    QString createStatement;
+};
+
+const QList<Table> &tables();
+// Case-insensitive lookup; nullptr for a table the program does not know.
+const Table *findTable(const QString &name);
+// Indexes the program creates; a file may hold them or not.
+QStringList indexNames();
+
+// Creates the tables and indexes and writes the marks, inside one transaction.
+Status create(Database &database);
+// Writes the two starting accounts and the starting categories of all three kinds.
+Status seedStartingData(Database &database);
+
+} // namespace Schema

@@ -1,0 +1,63 @@
+#include "AppSettings.h"
+
+#include "AppEnvironment.h"
+
+namespace {
+
+QVariant readSetting(const QString &key, const QVariant &fallback = {})
+{
+    auto settings = AppEnvironment::current().openSettings();
+    settings->beginGroup(QStringLiteral("Settings"));
+    return settings->value(key, fallback);
+}
+
+void writeSetting(const QString &key, const QVariant &value)
+{
+    auto settings = AppEnvironment::current().openSettings();
+    settings->beginGroup(QStringLiteral("Settings"));
+    settings->setValue(key, value);
+    settings->endGroup();
+    settings->sync();
+}
+
+} // namespace
+
+namespace AppSettings {
+
+QString databasePath()
+{
+    return readSetting(QStringLiteral("DatabasePath"), QString()).toString();
+}
+
+void setDatabasePath(const QString &path)
+{
+    writeSetting(QStringLiteral("DatabasePath"), path);
+}
+
+QString lastExpland()
+{
+    return readSetting(QStringLiteral("LastExpland"), QString()).toString();
+}
+
+void setLastExpland(const QString &group)
+{
+    writeSetting(QStringLiteral("LastExpland"), group);
+}
+
+QVariant formSplashLeft()
+{
+    return readSetting(QStringLiteral("FormSplashLeft"));
+}
+
+QVariant formSplashTop()
+{
+    return readSetting(QStringLiteral("FormSplashTop"));
+}
+
+void setFormSplashPosition(int left, int top)
+{
+    writeSetting(QStringLiteral("FormSplashLeft"), QString::number(left));
+    writeSetting(QStringLiteral("FormSplashTop"), QString::number(top));
+}
+
+} // namespace AppSettings

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+// The keys the program keeps in section "Settings" of its settings store.
+namespace AppSettings {
+
+QString databasePath();
+void setDatabasePath(const QString &path);
+QString lastExpland();
+void setLastExpland(const QString &group);
+// The notice window's remembered position in twips; invalid when never stored.
+QVariant formSplashLeft();
+QVariant formSplashTop();
+void setFormSplashPosition(int left, int top);
+
+} // namespace AppSettings

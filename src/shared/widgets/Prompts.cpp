@@ -1,0 +1,93 @@
+#include "Prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+Prompts *installedPrompts = nullptr;
+
+QMessageBox::Icon boxIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+Answer ask(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text,
+           QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(boxIcon(icon), caption, text, buttons, parent);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+QString runFileDialog(QWidget *parent, const FileDialogSetup &setup, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilter(setup.filter);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !setup.confirmOverwrite);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (!setup.presetName.isEmpty())
+        dialog.selectFile(setup.presetName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+Prompts &Prompts::current()
+{
+    static WidgetPrompts realPrompts;
+    return installedPrompts ? *installedPrompts : realPrompts;
+}
+
+void Prompts::install(Prompts *prompts)
+{
+    installedPrompts = prompts;
+}
+
+void WidgetPrompts::message(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text)
+{
+    ask(parent, icon, caption, text, QMessageBox::Ok);
+}
+
+Answer WidgetPrompts::askYesNo(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text)
+{
+    return ask(parent, icon, caption, text, QMessageBox::Yes | QMessageBox::No);
+}
+
+Answer WidgetPrompts::askYesNoCancel(QWidget *parent, MessageIcon icon, const QString &caption,
+                                     const QString &text)
+{
+    return ask(parent, icon, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+}
+
+QString WidgetPrompts::openFileName(QWidget *parent, const FileDialogSetup &setup)
+{
+    return runFileDialog(parent, setup, QFileDialog::AcceptOpen);
+}
+
+QString WidgetPrompts::saveFileName(QWidget *parent, const FileDialogSetup &setup)
+{
+    return runFileDialog(parent, setup, QFileDialog::AcceptSave);
+}

@@ -1,0 +1,175 @@
+#include "RawSql.h"
+#include "SqlWarnings.h"
+#include "TestSandbox.h"
+#include "data/Database.h"
+#include "data/Transaction.h"
+
+#include <QtTest>
+
+#include <atomic>
+#include <thread>
+
+class TestDatabase : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestSandbox> sandbox;
+    std::unique_ptr<Database> database;
+    QString file;
+
+    qint64 addContact(const QString &first, const QString &last = QStringLiteral("名"))
+    {
+        const auto id = database->insert(QStringLiteral("INSERT INTO Contacts (FirstName, LastName) VALUES (?, ?)"),
+                                         { first, last });
+        return id ? id.value() : -1;
+    }
+
+    qint64 contactCount()
+    {
+        return RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Contacts")).toLongLong();
+    }
+
+private slots:
+    void init()
+    {
+        failOnSqlWarnings();
+        sandbox = std::make_unique<TestSandbox>();
+        file = sandbox->writeDefaultDataFile();
+        auto opened = Database::open(file);
+        QVERIFY2(opened, qPrintable(opened.message()));
+        database = opened.takeValue();
+    }
+
+    void cleanup()
+    {
+        database.reset();
+        sandbox.reset();
+    }
+
+    void namesRoundTripAndLookupsIgnoreCase_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("lookedUp");
+        QTest::newRow("latin case") << QStringLiteral("Smith") << QStringLiteral("sMITH");
+        QTest::newRow("apostrophe") << QStringLiteral("O'Brien") << QStringLiteral("o'brien");
+        QTest::newRow("double quote") << QStringLiteral("say \"hi\"") << QStringLiteral("SAY \"HI\"");
+        QTest::newRow("semicolon") << QStringLiteral("a;b") << QStringLiteral("A;B");
+        QTest::newRow("comment") << QStringLiteral("x--y") << QStringLiteral("X--Y");
+        QTest::newRow("percent") << QStringLiteral("100%") << QStringLiteral("100%");
+        QTest::newRow("chinese") << QStringLiteral("欧阳") << QStringLiteral("欧阳");
+        QTest::newRow("injection") << QStringLiteral("'; DROP TABLE Users;--")
+                                   << QStringLiteral("'; drop table users;--");
+    }
+
+    void namesRoundTripAndLookupsIgnoreCase()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, lookedUp);
+        const qint64 id = addContact(stored);
+        QVERIFY(id > 0);
+        addContact(QStringLiteral("其他人"));
+
+        const auto found = database->records(QStringLiteral("SELECT ID, FirstName FROM Contacts WHERE FirstName = ?"),
+                                             { lookedUp });
+        QVERIFY2(found, qPrintable(found.message()));
+        QCOMPARE(found.value().size(), 1);
+        QCOMPARE(found.value().first().value(0).toLongLong(), id);
+        QCOMPARE(found.value().first().value(1).toString(), stored);
+        QCOMPARE(contactCount(), 2);
+    }
+
+    void tableAndFieldNamesIgnoreCase()
+    {
+        addContact(QStringLiteral("Lee"));
+        const auto name = database->scalar(QStringLiteral("select firstname from CONTACTS where FIRSTNAME = ?"),
+                                           { QStringLiteral("lee") });
+        QVERIFY2(name, qPrintable(name.message()));
+        QCOMPARE(name.value().toString(), QStringLiteral("Lee"));
+    }
+
+    void idsGrowPastDeletedRows()
+    {
+        addContact(QStringLiteral("一"));
+        addContact(QStringLiteral("二"));
+        const qint64 third = addContact(QStringLiteral("三"));
+        QVERIFY(database->execute(QStringLiteral("DELETE FROM Contacts WHERE ID = ?"), { third }));
+        QVERIFY(addContact(QStringLiteral("四")) > third);
+    }
+
+    void textLimitsAreEnforcedByTheFile_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("FirstName") << QStringLiteral("FirstName") << 25;
+        QTest::newRow("Postcode") << QStringLiteral("Postcode") << 10;
+        QTest::newRow("Data1") << QStringLiteral("Data1") << 50;
+        QTest::newRow("Email") << QStringLiteral("Email") << 100;
+    }
+
+    void textLimitsAreEnforcedByTheFile()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, limit);
+        const QString sql = QStringLiteral("INSERT INTO Contacts (LastName, %1) VALUES ('名', ?)").arg(field);
+        QVERIFY(database->insert(sql, { QString(limit, QChar(u'字')) }));
+        const auto refused = database->insert(sql, { QString(limit + 1, QChar(u'字')) });
+        QVERIFY(!refused);
+        QVERIFY(!refused.message().isEmpty());
+        QCOMPARE(contactCount(), 1);
+    }
+
+    void changesAreSeenByAnotherConnection()
+    {
+        auto other = Database::open(file);
+        QVERIFY(other);
+        addContact(QStringLiteral("新"));
+        const auto seen = other.value()->scalar(QStringLiteral("SELECT COUNT(*) FROM Contacts WHERE FirstName = ?"),
+                                                { QStringLiteral("新") });
+        QVERIFY(seen);
+        QCOMPARE(seen.value().toInt(), 1);
+    }
+
+    void transactionRollsBackUnlessCommitted()
+    {
+        {
+            Transaction transaction(*database);
+            QVERIFY(transaction.begin());
+            addContact(QStringLiteral("半"));
+        }
+        QCOMPARE(contactCount(), 0);
+        {
+            Transaction transaction(*database);
+            QVERIFY(transaction.begin());
+            addContact(QStringLiteral("全"));
+            QVERIFY(transaction.commit());
+        }
+        QCOMPARE(contactCount(), 1);
+    }
+
+    void writerWaitsOutAnotherConnectionsBriefLock()
+    {
+        // Another connection holds the write lock for a moment; our write waits instead of failing.
+        std::atomic<bool> locked { false };
+        std::atomic<bool> committed { false };
+        std::thread holder([&] {
+            auto other = Database::open(file);
+            if (!other || !other.value()->beginImmediate())
+                return;
+            locked = true;
+            QThread::msleep(300);
+            committed = bool(other.value()->commit());
+        });
+        QDeadlineTimer deadline(5000);
+        while (!locked && !deadline.hasExpired())
+            QThread::msleep(5);
+        QVERIFY(locked);
+        QVERIFY(addContact(QStringLiteral("等")) > 0);
+        holder.join();
+        QVERIFY(committed);
+        QCOMPARE(contactCount(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDatabase)
+#include "tst_database.moc"
