@@ -1,6 +1,7 @@
 // Headless benchmarks on a generated data file. Prints "name: value" lines (milliseconds, MB).
 #include "BenchEnvironment.h"
 #include "BenchReport.h"
+#include "ContactListBench.h"
 #include "StartupBench.h"
 #include "data/Database.h"
 #include "data/SampleData.h"
@@ -75,6 +76,7 @@ int main(int argc, char *argv[])
     BenchReport::milliseconds(QStringLiteral("generate_ms"), timer);
     const int rows = measureOpenAndRead(file);
 
+    ContactListBench::run(file);
     StartupBench::run(file);
     BenchReport::figure(QStringLiteral("peak_memory_mb"), BenchReport::peakMemoryMb());
     return rows == options.contacts ? 0 : 1;

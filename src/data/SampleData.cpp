@@ -137,18 +137,20 @@ Status write(const QString &path, const Options &options)
     if (status)
         status = addGroups(database, groups);
     Picker pick(options.seed);
-    QList<QVariantList> rows;
-    rows.reserve(options.contacts);
-    for (int i = 0; i < options.contacts; ++i)
-        rows << contactRow(pick, groups, i);
-    if (status)
-        status = database.executeEach(
-            QStringLiteral(
-                "INSERT INTO Contacts (FirstName, LastName, Title, Type, CompanyName, Address1, "
-                "Address2, Address3, Postcode, Data1, Data2, Data3, Data4, Combo1, Combo2, "
-                "Combo3, Combo4, Email, Website, Notes) "
-                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-            rows);
+    const QString insertContact
+        = QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Title, Type, CompanyName, "
+                         "Address1, Address2, Address3, "
+                         "Postcode, Data1, Data2, Data3, Data4, Combo1, Combo2, Combo3, Combo4, "
+                         "Email, Website, Notes) "
+                         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    // In batches, so a large file never sits in memory as a whole.
+    constexpr int batchSize = 2000;
+    for (int first = 0; status && first < options.contacts; first += batchSize) {
+        QList<QVariantList> rows;
+        for (int i = first; i < qMin(options.contacts, first + batchSize); ++i)
+            rows << contactRow(pick, groups, i);
+        status = database.executeEach(insertContact, rows);
+    }
     if (status)
         status = transaction.commit();
     return status;
