@@ -21,6 +21,8 @@ UpdateFetcher::UpdateFetcher(QObject *parent)
     : QObject(parent)
 {
     m_deadline.setSingleShot(true);
+    // A coarse timer may fire a little before the time-out.
+    m_deadline.setTimerType(Qt::PreciseTimer);
     connect(&m_deadline, &QTimer::timeout, this, [this] {
         finish(Status::failure(QStringLiteral("The server did not answer in time.")));
     });
