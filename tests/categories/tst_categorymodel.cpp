@@ -1,7 +1,6 @@
 #include "RawSql.h"
 #include "SqlWarnings.h"
 #include "TestSandbox.h"
-#include "categories/CategoryKind.h"
 #include "categories/CategoryModel.h"
 #include "categories/CategoryName.h"
 #include "data/Database.h"
@@ -425,16 +424,6 @@ private slots:
         QFETCH(QString, cleaned);
         QCOMPARE(CategoryName::clean(typed), cleaned);
         QVERIFY(!CategoryName::withoutSeparator(typed).contains(QStringLiteral(" | ")));
-    }
-
-    void kindsHaveTheirManagerCaptions()
-    {
-        QCOMPARE(CategoryKind::managerCaption(CategoryKind::JobTitle),
-                 QStringLiteral("设置[职务]类别"));
-        QCOMPARE(CategoryKind::managerCaption(CategoryKind::ContactMethod),
-                 QStringLiteral("设置[联系方式]类别"));
-        QCOMPARE(CategoryKind::managerCaption(CategoryKind::RelationshipGroup),
-                 QStringLiteral("设置[关系]类别"));
     }
 };
 

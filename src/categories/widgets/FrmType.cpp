@@ -60,25 +60,29 @@ void FrmType::buildControls()
         auto *label = new QLabel(captions.at(i).first, this);
         label->setObjectName(QStringLiteral("lblLabels(%1)").arg(i));
         label->setBuddy(captions.at(i).second);
-        boxes->addWidget(label, i, 0, i == 2 ? Qt::AlignLeft : Qt::AlignRight);
+        // The list's caption stands above it, across both columns.
+        const bool aboveList = captions.at(i).second == m_list;
+        boxes->addWidget(label, i, 0, 1, aboveList ? 2 : 1);
     }
     boxes->addWidget(m_nameBox, 0, 1);
     boxes->addWidget(m_descriptionBox, 1, 1);
     boxes->addWidget(m_list, 3, 0, 1, 2);
 
     auto *buttons = new QVBoxLayout;
-    const QList<QPair<QString, QString>> buttonCaptions {
-        { QStringLiteral("XY_XPButton1"), QStringLiteral("保存并新添(&S)") },
-        { QStringLiteral("cmdUpdate"), QStringLiteral("保存(&S)") },
-        { QStringLiteral("XY_XPButton2"), QStringLiteral("编辑(&E)") },
-        { QStringLiteral("Command1"), QStringLiteral("上移") },
-        { QStringLiteral("Command2"), QStringLiteral("下移") },
-        { QStringLiteral("cmdDelete"), QStringLiteral("删除(&D)") },
-        { QStringLiteral("Command3"), QStringLiteral("刷新联系人") },
-        { QStringLiteral("cmdCancel"), QStringLiteral("关闭") },
+    // One column, in this order, from "save and add new" at the top to "close" at the bottom.
+    const QList<std::tuple<QString, QString, std::function<void()>>> commands {
+        { QStringLiteral("XY_XPButton1"), QStringLiteral("保存并新添(&S)"),
+          [this] { saveAndAddNew(); } },
+        { QStringLiteral("cmdUpdate"), QStringLiteral("保存(&S)"), [this] { saveType(); } },
+        { QStringLiteral("XY_XPButton2"), QStringLiteral("编辑(&E)"), [this] { edit(); } },
+        { QStringLiteral("Command1"), QStringLiteral("上移"), [this] { move(-1); } },
+        { QStringLiteral("Command2"), QStringLiteral("下移"), [this] { move(1); } },
+        { QStringLiteral("cmdDelete"), QStringLiteral("删除(&D)"), [this] { deleteChosen(); } },
+        { QStringLiteral("Command3"), QStringLiteral("刷新联系人"), [this] { refreshContacts(); } },
+        { QStringLiteral("cmdCancel"), QStringLiteral("关闭"), [this] { close(); } },
     };
-    for (const auto &[name, caption] : buttonCaptions)
-        buttons->addWidget(makeButton(name, caption));
+    for (const auto &[name, caption, action] : commands)
+        buttons->addWidget(makeButton(name, caption, action));
     buttons->addStretch();
 
     auto *columns = new QHBoxLayout(this);
@@ -86,13 +90,14 @@ void FrmType::buildControls()
     columns->addLayout(buttons);
 }
 
-QPushButton *FrmType::makeButton(const QString &name, const QString &caption)
+QPushButton *FrmType::makeButton(const QString &name, const QString &caption,
+                                 const std::function<void()> &action)
 {
     auto *button = new QPushButton(caption, this);
     button->setObjectName(name);
     // Enter in a box presses no button of its own accord.
     button->setAutoDefault(false);
-    m_buttons << button;
+    connect(button, &QPushButton::clicked, this, action);
     return button;
 }
 
@@ -107,14 +112,6 @@ void FrmType::connectControls()
         if (!m_mouseDown && row >= 0 && chosenRow() == row)
             edit();
     });
-
-    const QList<std::function<void()>> actions {
-        [this] { saveAndAddNew(); },   [this] { saveType(); }, [this] { edit(); },
-        [this] { move(-1); },          [this] { move(1); },    [this] { deleteChosen(); },
-        [this] { refreshContacts(); }, [this] { close(); },
-    };
-    for (int i = 0; i < m_buttons.size(); ++i)
-        connect(m_buttons.at(i), &QPushButton::clicked, this, actions.at(i));
 }
 
 void FrmType::showEvent(QShowEvent *event)
@@ -221,7 +218,6 @@ void FrmType::lookUp(int kind, const QString &name)
 
 CategoryModel::SaveOutcome FrmType::saveType()
 {
-    applySeparatorRule();
     const auto result = m_model.save({ Int_Type, m_editing, m_currentName, m_nameBox->text(),
                                        m_descriptionBox->text(), m_listedCount });
     switch (result.outcome) {

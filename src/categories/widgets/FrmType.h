@@ -3,6 +3,7 @@
 #include "categories/CategoryModel.h"
 
 #include <QDialog>
+#include <functional>
 
 class Database;
 class QLineEdit;
@@ -42,7 +43,8 @@ protected:
 
 private:
     void buildControls();
-    QPushButton *makeButton(const QString &name, const QString &caption);
+    QPushButton *makeButton(const QString &name, const QString &caption,
+                            const std::function<void()> &action);
     void connectControls();
     void startAfresh();
     void loadTypeList();
@@ -64,7 +66,6 @@ private:
     QLineEdit *m_nameBox = nullptr;
     QLineEdit *m_descriptionBox = nullptr;
     QListWidget *m_list = nullptr;
-    QList<QPushButton *> m_buttons;
 
     bool m_editing = false;
     QString m_currentName;
