@@ -15,10 +15,12 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 class TestMainWindow : public QObject
@@ -299,6 +301,47 @@ private slots:
         main->resize(800, 600);
         openPasswordWindow(main);
         QCOMPARE(window->pos(), QPoint((main->width() - window->width()) / 2, 9));
+    }
+
+    void refreshContactsLeavesOnlyAFreshListShowingRenamedGroups()
+    {
+        frmMain *main = app->logIn();
+        openPasswordWindow(main);
+        QCOMPARE(main->openChildren().size(), 3);
+        QTimer::singleShot(0, main, [] {
+            QWidget *manager = QApplication::activeModalWidget();
+            QVERIFY(manager);
+            auto *lines = manager->findChild<QListWidget *>(QStringLiteral("ListBox1"));
+            const auto found = lines->findItems(QStringLiteral("朋友"), Qt::MatchExactly);
+            QCOMPARE(found.size(), 1);
+            QTest::mouseClick(lines->viewport(), Qt::LeftButton, {},
+                              lines->visualItemRect(found.first()).center());
+            manager->findChild<QLineEdit *>(QStringLiteral("Datafiled(0)"))
+                ->setText(QStringLiteral("好朋友"));
+            manager->findChild<QPushButton *>(QStringLiteral("cmdUpdate"))->click();
+            manager->findChild<QPushButton *>(QStringLiteral("Command3"))->click();
+        });
+        main->openCategoryManager(3, main);
+        QTRY_COMPARE(main->openChildren().size(), 1);
+        QMdiSubWindow *list = main->childWindow(QStringLiteral("frmContacts"));
+        QVERIFY(list);
+        QCOMPARE(list->pos(), QPoint(Twips::toPixels(60), Twips::toPixels(60)));
+        auto *contacts = qobject_cast<frmContacts *>(list->widget());
+        QCOMPARE(contacts->tree()->findItems(QStringLiteral("好朋友"), Qt::MatchExactly).size(), 1);
+        QCOMPARE(contacts->tree()->findItems(QStringLiteral("朋友"), Qt::MatchExactly).size(), 0);
+    }
+
+    void updateCheckOpensOneWindow()
+    {
+        qputenv("ZORVANE_UPDATE_URL", "http://127.0.0.1:9/zorvaneupdate.txt");
+        frmMain *main = app->logIn();
+        menuItem(main, QStringLiteral("Update"))->trigger();
+        menuItem(main, QStringLiteral("Update"))->trigger();
+        int updates = 0;
+        for (QMdiSubWindow *window : main->openChildren())
+            updates += window->widget()->objectName() == QLatin1String("FrmUpdate");
+        QCOMPARE(updates, 1);
+        qunsetenv("ZORVANE_UPDATE_URL");
     }
 
     void onlyAdministratorsMayDelete_data()

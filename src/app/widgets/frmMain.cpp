@@ -1,9 +1,12 @@
 #include "frmMain.h"
 
 #include "FrmPwd.h"
+#include "FrmUpdate.h"
 #include "StartUp.h"
 #include "app/AppLifetime.h"
 #include "app/Greeting.h"
+#include "categories/CategoryKind.h"
+#include "categories/widgets/FrmType.h"
 #include "contacts/widgets/frmContacts.h"
 #include "reminders/widgets/frmReminders.h"
 #include "shared/AppState.h"
@@ -122,7 +125,8 @@ void frmMain::buildMenus()
             QKeySequence(QStringLiteral("Ctrl+S")));
     addItem(help, QStringLiteral("help"), QStringLiteral("帮助"),
             QKeySequence(QStringLiteral("Ctrl+H")));
-    addItem(help, QStringLiteral("Update"), QStringLiteral("更新检测"));
+    connect(addItem(help, QStringLiteral("Update"), QStringLiteral("更新检测")),
+            &QAction::triggered, this, &frmMain::Update_Click);
 }
 
 QMdiSubWindow *frmMain::showChild(QWidget *child)
@@ -137,9 +141,16 @@ QMdiSubWindow *frmMain::showChild(QWidget *child)
     return window;
 }
 
+QList<QMdiSubWindow *> frmMain::openChildren() const
+{
+    QList<QMdiSubWindow *> open = m_mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+    open.removeIf([](const QMdiSubWindow *window) { return window->isHidden(); });
+    return open;
+}
+
 QMdiSubWindow *frmMain::childWindow(const QString &objectName) const
 {
-    const auto windows = m_mdi->subWindowList();
+    const auto windows = openChildren();
     for (QMdiSubWindow *window : windows) {
         if (window->widget() && window->widget()->objectName() == objectName)
             return window;
@@ -238,8 +249,8 @@ void frmMain::CloseAll_Click()
 {
     for (int closed = 0; closed < closeAllLimit; ++closed) {
         QMdiSubWindow *window = m_mdi->currentSubWindow();
-        if (!window) {
-            const auto open = m_mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+        if (!window || window->isHidden()) {
+            const auto open = openChildren();
             if (open.isEmpty())
                 return;
             window = open.constLast();
@@ -270,10 +281,42 @@ void frmMain::UpdatePwd_Click()
     m_mdi->setActiveSubWindow(window);
 }
 
+void frmMain::Update_Click()
+{
+    QMdiSubWindow *window = childWindow(QStringLiteral("FrmUpdate"));
+    if (!window)
+        window = showChild(new FrmUpdate(this));
+    window->show();
+    m_mdi->setActiveSubWindow(window);
+}
+
+void frmMain::RefreshContacts()
+{
+    if (QMdiSubWindow *list = childWindow(QStringLiteral("frmContacts")))
+        list->close();
+    CloseAll_Click();
+    QCoreApplication::processEvents();
+    QMdiSubWindow *window = openContactList();
+    window->move(Twips::toPixels(60), Twips::toPixels(60));
+    window->show();
+}
+
+void frmMain::openCategoryManager(int kind, QWidget *opener)
+{
+    FrmType manager(*m_database, opener);
+    manager.Str_RecSource = QStringLiteral("ContactType");
+    manager.Int_Type = kind;
+    manager.setWindowTitle(CategoryKind::managerCaption(kind));
+    // Queued: the refresh closes the window that opened the manager, which is still inside exec().
+    connect(&manager, &FrmType::refreshContactsRequested, this, &frmMain::RefreshContacts,
+            Qt::QueuedConnection);
+    manager.exec();
+}
+
 void frmMain::closeEvent(QCloseEvent *event)
 {
     m_mdi->closeAllSubWindows();
-    if (!m_mdi->subWindowList().isEmpty()) {
+    if (!openChildren().isEmpty()) {
         m_reloginRequested = false;
         event->ignore();
         return;

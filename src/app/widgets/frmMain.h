@@ -37,6 +37,13 @@ public:
     void mnuToDo_Click();
     void Login_Click();
     void UpdatePwd_Click();
+    void Update_Click();
+    // Closes every child window and loads the contact list afresh, so renamed groups show.
+    void RefreshContacts();
+    // Shows the category manager of one kind modally over opener.
+    void openCategoryManager(int kind, QWidget *opener);
+    // Child windows that are open (a closed one may linger until it is deleted).
+    QList<QMdiSubWindow *> openChildren() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
