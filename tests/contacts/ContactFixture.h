@@ -1,7 +1,10 @@
 #pragma once
 
 #include "data/Database.h"
+#include "shared/AppEnvironment.h"
 
+#include <QDir>
+#include <QFile>
 #include <QStringList>
 #include <QVariantMap>
 #include <QtTest>
@@ -33,4 +36,42 @@ inline qint64 addContact(Database &database, const QString &first, const QString
     fields.insert(QStringLiteral("FirstName"), first);
     fields.insert(QStringLiteral("LastName"), last);
     return addContact(database, fields);
+}
+
+// Points the program folder somewhere else while alive; settings stay where they were.
+class ProgramFolderOverride : public AppEnvironment
+{
+public:
+    explicit ProgramFolderOverride(QString folder)
+        : m_previous(&AppEnvironment::current())
+        , m_folder(std::move(folder))
+    {
+        install(this);
+    }
+    ~ProgramFolderOverride() override { install(m_previous); }
+
+    QString programFolder() const override { return m_folder; }
+    std::unique_ptr<QSettings> openSettings() const override { return m_previous->openSettings(); }
+
+private:
+    const AppEnvironment *m_previous;
+    QString m_folder;
+};
+
+// Ways to make writing Mylist.txt fail, even for a user who may write everywhere.
+enum class BlockedExport { FolderUnderAFile, TargetIsAFolder };
+
+// Sets the block up inside root; returns the program folder to use.
+inline QString blockExport(const QString &root, BlockedExport how)
+{
+    QDir dir(root);
+    if (how == BlockedExport::FolderUnderAFile) {
+        QFile plain(dir.filePath(QStringLiteral("plain-file")));
+        if (!plain.open(QIODevice::WriteOnly))
+            QTest::qFail("cannot create a file", __FILE__, __LINE__);
+        return dir.filePath(QStringLiteral("plain-file/program"));
+    }
+    if (!dir.mkpath(QStringLiteral("Mylist.txt")))
+        QTest::qFail("cannot create a folder", __FILE__, __LINE__);
+    return root;
 }
