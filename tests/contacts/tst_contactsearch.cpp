@@ -4,7 +4,9 @@
 #include "TestSandbox.h"
 #include "contacts/ContactNames.h"
 #include "contacts/ContactSearch.h"
+#include "contacts/TextOrder.h"
 #include "data/Database.h"
+#include "data/Transaction.h"
 
 #include <QtTest>
 
@@ -30,6 +32,8 @@ private:
     // IDs 1 to 8 in this order; 4 is the template and 5 the placeholder.
     void addContacts()
     {
+        Transaction transaction(*database);
+        QVERIFY(transaction.begin());
         addContact(*database, QStringLiteral("张"), QStringLiteral("三"),
                    fields({ { "Title", QStringLiteral("经理") },
                             { "CompanyName", QStringLiteral("华信科技有限公司") },
@@ -63,6 +67,7 @@ private:
         addContact(*database, QStringLiteral("Smith"), QStringLiteral("Anna"),
                    fields({ { "CompanyName", QStringLiteral("Globex GmbH") },
                             { "Website", QStringLiteral("http://www.globex.example") } }));
+        QVERIFY(transaction.commit());
     }
 
     static Ids idsOf(const SearchResult &result)
@@ -209,6 +214,43 @@ private slots:
         QFETCH(bool, reserved);
         QCOMPARE(ContactNames::isReserved(first, last), reserved);
         QCOMPARE(ContactNames::isReserved(ContactNames::displayName(first, last)), reserved);
+    }
+
+    void columnOrder_data()
+    {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("pinyin") << QStringList { QStringLiteral("张三"), QStringLiteral("李四"),
+                                                 QStringLiteral("阿明"), QStringLiteral("王五"),
+                                                 QStringLiteral("欧阳") }
+                                << QStringList { QStringLiteral("阿明"), QStringLiteral("李四"),
+                                                 QStringLiteral("欧阳"), QStringLiteral("王五"),
+                                                 QStringLiteral("张三") };
+        QTest::newRow("other texts first, empty first of all")
+            << QStringList { QStringLiteral("华信"), QStringLiteral("Acme"), QString(),
+                             QStringLiteral("3号楼") }
+            << QStringList { QString(), QStringLiteral("3号楼"), QStringLiteral("Acme"),
+                             QStringLiteral("华信") };
+        QTest::newRow("equal texts keep their order") << QStringList {
+            QStringLiteral("同事"), QStringLiteral("朋友"), QStringLiteral("同事")
+        } << QStringList { QStringLiteral("朋友"), QStringLiteral("同事"), QStringLiteral("同事") };
+    }
+
+    void columnOrder()
+    {
+        QFETCH(QStringList, texts);
+        QFETCH(QStringList, expected);
+        QStringList sorted;
+        for (const int position : TextOrder::ascending(texts))
+            sorted << texts.at(position);
+        QCOMPARE(sorted, expected);
+    }
+
+    void equalTextsKeepTheirPositions()
+    {
+        const QStringList texts { QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("b"),
+                                  QStringLiteral("a") };
+        QCOMPARE(TextOrder::ascending(texts), QList<int>({ 1, 3, 0, 2 }));
     }
 };
 
