@@ -1,14 +1,21 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
-// How a contact is named everywhere: family name, one blank, given name, each trimmed.
+// How a contact is named on screen, and the two rows that are not real contacts.
 namespace ContactNames {
 
-QString displayName(const QString &firstName, const QString &lastName);
-// The placeholder of a contact being created, and the template row: never listed or reported.
-bool isReserved(const QString &displayName);
+// The placeholder row of a contact being created, and the template row.
 QString placeholderName();
 QString templateName();
+
+// Strips ordinary blanks (code 32) from both ends; tabs and full-width blanks are kept.
+QStringView trimBlanks(QStringView text);
+// Family name and given name, each without outer blanks, joined by one blank.
+QString displayName(QStringView firstName, QStringView lastName);
+// True for the placeholder and the template, which are never listed, searched or exported.
+bool isReserved(QStringView displayName);
+bool isReserved(QStringView firstName, QStringView lastName);
 
 } // namespace ContactNames

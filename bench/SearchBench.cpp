@@ -1,0 +1,141 @@
+#include "SearchBench.h"
+
+#include "BenchReport.h"
+#include "contacts/ContactSearch.h"
+#include "contacts/widgets/FrmSearch.h"
+#include "shared/AppEnvironment.h"
+#include "shared/widgets/Desktop.h"
+#include "shared/widgets/Prompts.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTreeWidget>
+#include <cstdio>
+
+namespace {
+
+// The export goes to the bench's own folder, and no viewer or box may open.
+class BenchEnvironment : public AppEnvironment
+{
+public:
+    explicit BenchEnvironment(QString folder)
+        : m_folder(std::move(folder))
+    {
+        install(this);
+    }
+    ~BenchEnvironment() override { install(nullptr); }
+    QString programFolder() const override { return m_folder; }
+
+private:
+    QString m_folder;
+};
+
+class SilentDesktop : public Desktop
+{
+public:
+    SilentDesktop() { install(this); }
+    ~SilentDesktop() override { install(nullptr); }
+    bool openUrl(const QUrl &url) override
+    {
+        opened = url;
+        return true;
+    }
+    QUrl opened;
+};
+
+class FailingPrompts : public Prompts
+{
+public:
+    FailingPrompts() { install(this); }
+    ~FailingPrompts() override { install(nullptr); }
+    void message(QWidget *, MessageIcon, const QString &, const QString &text) override
+    {
+        fail(text);
+    }
+    Answer askYesNo(QWidget *, MessageIcon, const QString &, const QString &text) override
+    {
+        fail(text);
+        return Answer::Cancel;
+    }
+    Answer askYesNoCancel(QWidget *, MessageIcon, const QString &, const QString &text) override
+    {
+        fail(text);
+        return Answer::Cancel;
+    }
+    QString openFileName(QWidget *, const FileDialogSetup &) override { return {}; }
+    QString saveFileName(QWidget *, const FileDialogSetup &) override { return {}; }
+
+    bool failed = false;
+
+private:
+    void fail(const QString &text)
+    {
+        failed = true;
+        std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+    }
+};
+
+double elapsedMs(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// Sample contacts carry mail addresses "user<number>@…"; this prefix fits about 1% of 100,000.
+bool timeSearch(Database &database, const QString &name, const QString &keyText, double targetMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const auto found = ContactSearch::run(database, keyText);
+    const double ms = elapsedMs(timer);
+    if (!found) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(found.message()));
+        return false;
+    }
+    BenchReport::figure(name + QStringLiteral("_ms"), ms);
+    BenchReport::figure(name + QStringLiteral("_rows"), double(found.value().rows.size()));
+    BenchReport::figure(name + QStringLiteral("_target_ms"), targetMs);
+    return true;
+}
+
+} // namespace
+
+namespace SearchBench {
+
+bool run(Database &database, double readAllMs, const QString &folder)
+{
+    BenchEnvironment environment(folder);
+    SilentDesktop desktop;
+    FailingPrompts prompts;
+
+    bool ok = timeSearch(database, QStringLiteral("search_1pct"), QStringLiteral("user12"),
+                         readAllMs * 1.5);
+    ok = ok
+        && timeSearch(database, QStringLiteral("search_none"), QStringLiteral("查无此人 nobody"),
+                      readAllMs * 1.5);
+    if (!ok)
+        return false;
+
+    FrmSearch window(database);
+    QElapsedTimer timer;
+    timer.start();
+    window.OpenSearch(QStringLiteral("*"));
+    QApplication::processEvents();
+    BenchReport::milliseconds(QStringLiteral("list_all_filled_ms"), timer);
+    BenchReport::figure(QStringLiteral("list_all_filled_target_ms"), readAllMs * 3);
+    const auto *list = window.findChild<QTreeWidget *>(QStringLiteral("ListView1"));
+    BenchReport::figure(QStringLiteral("list_all_rows"), list ? list->topLevelItemCount() : 0);
+
+    QAction *exportButton = window.findChild<QAction *>(QStringLiteral("btnExport"));
+    if (!exportButton)
+        return false;
+    timer.restart();
+    exportButton->trigger();
+    BenchReport::milliseconds(QStringLiteral("export_all_ms"), timer);
+    BenchReport::figure(QStringLiteral("export_all_target_ms"), 1000);
+    const QFileInfo written(desktop.opened.toLocalFile());
+    BenchReport::figure(QStringLiteral("export_file_mb"),
+                        double(written.size()) / (1024.0 * 1024.0));
+    return !prompts.failed && written.exists();
+}
+
+} // namespace SearchBench

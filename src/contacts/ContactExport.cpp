@@ -1,0 +1,137 @@
+#include "ContactExport.h"
+
+#include "ContactNames.h"
+#include "shared/AppEnvironment.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QStringEncoder>
+
+namespace {
+
+constexpr QStringView lineEnd = u"\r\n";
+const QString rule = QString(30, QLatin1Char('-'));
+// Text is handed on in pieces of about this many characters, so a long list never needs the
+// whole text and its encoded copy in memory at once.
+constexpr qsizetype pieceSize = 64 * 1024;
+
+// The system's general date shows no time zone, which the locale's long time format may hold.
+QString withoutTimeZone(const QString &format)
+{
+    QString kept;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (!quoted && c == QLatin1Char('t'))
+            continue;
+        kept += c;
+    }
+    return kept.simplified();
+}
+
+void appendLine(QString &text, std::initializer_list<QStringView> pieces)
+{
+    for (const QStringView piece : pieces)
+        text.append(piece);
+    text.append(lineEnd);
+}
+
+void appendContact(QString &text, const ContactRow &row)
+{
+    const QStringView colon = u"：";
+    const QStringView gap = u"  ";
+    appendLine(text, { u"姓名：", row.displayName });
+    appendLine(text, { u"职务：", row.title, u"  电子邮件：", row.email });
+    appendLine(text, { u"公司：", row.companyName, u"  邮编：", row.postcode });
+    appendLine(text, { u"地址：", row.address1, u" ", row.address2 });
+    for (int i = 0; i < 4; i += 2) {
+        appendLine(text,
+                   { row.labels[i], colon, row.numbers[i], gap, row.labels[i + 1], colon,
+                     row.numbers[i + 1] });
+    }
+    appendLine(text, { rule });
+}
+
+// Produces the file text in order, in pieces; deliver returns false to stop.
+template<typename Deliver>
+bool produce(const QList<const ContactRow *> &rows, const QDateTime &generated, Deliver deliver)
+{
+    QString piece;
+    piece.reserve(pieceSize + 1024);
+    appendLine(piece, { u"-=联系人信息列表=-" });
+    appendLine(piece, { rule });
+    for (const ContactRow *row : rows) {
+        if (!ContactNames::isReserved(row->displayName))
+            appendContact(piece, *row);
+        if (piece.size() >= pieceSize) {
+            if (!deliver(piece))
+                return false;
+            piece.resize(0);
+        }
+    }
+    appendLine(piece, { u"此列表由[Zorvane]自动生成" });
+    piece.append(QStringView(u"生成时间：")).append(ContactExport::generalDateTime(generated));
+    return deliver(piece);
+}
+
+} // namespace
+
+namespace ContactExport {
+
+QString filePath()
+{
+    return AppEnvironment::current().programFile(QStringLiteral("Mylist.txt"));
+}
+
+QString generalDateTime(const QDateTime &time, const QLocale &locale)
+{
+    return locale.toString(time.date(), QLocale::ShortFormat) + QLatin1Char(' ')
+        + locale.toString(time.time(), withoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
+}
+
+QString text(const QList<const ContactRow *> &rows, const QDateTime &generated)
+{
+    QString text;
+    produce(rows, generated, [&text](const QString &piece) {
+        text.append(piece);
+        return true;
+    });
+    return text;
+}
+
+QString text(const QList<ContactRow> &rows, const QDateTime &generated)
+{
+    QList<const ContactRow *> order;
+    order.reserve(rows.size());
+    for (const ContactRow &row : rows)
+        order.append(&row);
+    return text(order, generated);
+}
+
+Status write(const QList<const ContactRow *> &rows, const QDateTime &generated)
+{
+    const QString path = filePath();
+    const auto failed = [&path](const QString &reason) {
+        return Status::failure(QStringLiteral("无法写入文件“%1”，联系人列表没有导出。\n%2")
+                                   .arg(QDir::toNativeSeparators(path), reason));
+    };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return failed(file.errorString());
+    QStringEncoder encode(QStringConverter::System);
+    const bool written = produce(rows, generated, [&](const QString &piece) {
+        const QByteArray bytes = encode.encode(piece);
+        return file.write(bytes) == bytes.size();
+    });
+    if (!written) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return failed(reason);
+    }
+    if (!file.commit())
+        return failed(file.errorString());
+    return Status::success();
+}
+
+} // namespace ContactExport

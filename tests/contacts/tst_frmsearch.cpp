@@ -1,0 +1,401 @@
+#include "ContactFixture.h"
+#include "FixedClock.h"
+#include "RawSql.h"
+#include "RecordingDesktop.h"
+#include "ScriptedPrompts.h"
+#include "SqlWarnings.h"
+#include "TestSandbox.h"
+#include "contacts/ContactExport.h"
+#include "contacts/widgets/FrmSearch.h"
+#include "data/Transaction.h"
+#include "shared/Twips.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSignalSpy>
+#include <QStringDecoder>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(BlockedExport)
+
+class TestFrmSearch : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestSandbox> sandbox;
+    std::unique_ptr<Database> database;
+    std::unique_ptr<ScriptedPrompts> prompts;
+    std::unique_ptr<RecordingDesktop> desktop;
+    std::unique_ptr<FixedClock> clock;
+    std::unique_ptr<FrmSearch> window;
+    QString file;
+
+    QTreeWidget *list() const
+    {
+        return window->findChild<QTreeWidget *>(QStringLiteral("ListView1"));
+    }
+
+    void trigger(const char *button)
+    {
+        auto *action = window->findChild<QAction *>(QLatin1String(button));
+        QVERIFY2(action, button);
+        action->trigger();
+    }
+
+    QStringList column(int index) const
+    {
+        QStringList texts;
+        for (int row = 0; row < list()->topLevelItemCount(); ++row)
+            texts << list()->topLevelItem(row)->text(index);
+        return texts;
+    }
+
+    void clickHeading(int section)
+    {
+        QHeaderView *header = list()->header();
+        const QPoint inside(header->sectionViewportPosition(section)
+                                + header->sectionSize(section) / 2,
+                            header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, inside);
+    }
+
+    QString exported() const
+    {
+        QFile exportedFile(sandbox->path(QStringLiteral("Mylist.txt")));
+        if (!exportedFile.open(QIODevice::ReadOnly))
+            return {};
+        QStringDecoder decode(QStringConverter::System);
+        return decode(exportedFile.readAll());
+    }
+
+    QString closing() const
+    {
+        return QStringLiteral("此列表由[Zorvane]自动生成\r\n生成时间：")
+            + ContactExport::generalDateTime(clock->time);
+    }
+
+    void addNamedContacts(const QStringList &names)
+    {
+        for (const QString &name : names) {
+            const QStringList parts = name.split(QLatin1Char(' '));
+            addContact(*database, parts.at(0), parts.at(1));
+        }
+    }
+
+    void openWindow(const QString &keyText)
+    {
+        window = std::make_unique<FrmSearch>(*database);
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        window->OpenSearch(keyText);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+private slots:
+    void init()
+    {
+        failOnSqlWarnings();
+        sandbox = std::make_unique<TestSandbox>();
+        file = sandbox->writeDefaultDataFile();
+        auto opened = Database::open(file);
+        QVERIFY2(opened, qPrintable(opened.message()));
+        database = opened.takeValue();
+        prompts = std::make_unique<ScriptedPrompts>();
+        desktop = std::make_unique<RecordingDesktop>();
+        clock = std::make_unique<FixedClock>(QDateTime(QDate(2024, 5, 6), QTime(9, 8, 7)));
+    }
+
+    void cleanup()
+    {
+        window.reset();
+        clock.reset();
+        desktop.reset();
+        QCOMPARE(prompts->pending(), 0);
+        prompts.reset();
+        database.reset();
+        sandbox.reset();
+    }
+
+    void showsTheFoundContacts()
+    {
+        addContact(*database, QStringLiteral("张"), QStringLiteral("三"),
+                   { { QStringLiteral("Title"), QStringLiteral(" 经理 ") },
+                     { QStringLiteral("CompanyName"), QStringLiteral("华信") },
+                     { QStringLiteral("Data1"), QStringLiteral("13800000000") },
+                     { QStringLiteral("Email"), QStringLiteral("zhang@example.cn") },
+                     { QStringLiteral("Address1"), QStringLiteral("北京市") },
+                     { QStringLiteral("Address2"), QStringLiteral("中山路") },
+                     { QStringLiteral("Type"), QStringLiteral("同事") } });
+        addNamedContacts(
+            { QStringLiteral("模板 模板"), QStringLiteral("李 四"), QStringLiteral("张 飞") });
+        openWindow(QStringLiteral("请在此输入搜索关键字"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("搜索结果（共找到：3条记录）"));
+        QCOMPARE(column(0),
+                 QStringList({ QStringLiteral("张 飞"), QStringLiteral("李 四"),
+                               QStringLiteral("张 三") }));
+        const QTreeWidgetItem *first = list()->topLevelItem(2);
+        QStringList texts;
+        for (int i = 0; i < list()->columnCount(); ++i)
+            texts << first->text(i);
+        QCOMPARE(
+            texts,
+            QStringList({ QStringLiteral("张 三"), QStringLiteral("经理"), QStringLiteral("华信"),
+                          QStringLiteral("13800000000"), QStringLiteral("zhang@example.cn"),
+                          QStringLiteral("北京市 中山路"), QStringLiteral("同事") }));
+
+        window->OpenSearch(QStringLiteral("张"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("搜索结果（共找到：2条记录）"));
+        QCOMPARE(column(0), QStringList({ QStringLiteral("张 飞"), QStringLiteral("张 三") }));
+
+        window->OpenSearch(QStringLiteral(" 张"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("搜索结果（共找到：0条记录）"));
+        QCOMPARE(list()->topLevelItemCount(), 0);
+    }
+
+    void refreshRepeatsTheLastSearch()
+    {
+        addNamedContacts({ QStringLiteral("张 三"), QStringLiteral("李 四") });
+        openWindow(QStringLiteral("张"));
+        addContact(*database, QStringLiteral("张"), QStringLiteral("飞"));
+        trigger("btnRefresh");
+        QCOMPARE(column(0), QStringList({ QStringLiteral("张 飞"), QStringLiteral("张 三") }));
+
+        trigger("btnShowAll");
+        QCOMPARE(list()->topLevelItemCount(), 3);
+        addContact(*database, QStringLiteral("王"), QStringLiteral("五"));
+        trigger("btnRefresh");
+        QCOMPARE(column(0),
+                 QStringList({ QStringLiteral("王 五"), QStringLiteral("张 飞"),
+                               QStringLiteral("李 四"), QStringLiteral("张 三") }));
+        QCOMPARE(window->windowTitle(), QStringLiteral("搜索结果（共找到：4条记录）"));
+    }
+
+    void headingClickSortsAndExportFollows()
+    {
+        addNamedContacts({ QStringLiteral("张 三"), QStringLiteral("Bob Lee"),
+                           QStringLiteral("阿 明"), QStringLiteral("王 五"),
+                           QStringLiteral("李 四") });
+        openWindow(QStringLiteral("*"));
+        const QStringList pinyin { QStringLiteral("Bob Lee"), QStringLiteral("阿 明"),
+                                   QStringLiteral("李 四"), QStringLiteral("王 五"),
+                                   QStringLiteral("张 三") };
+        clickHeading(0);
+        QCOMPARE(column(0), pinyin);
+        clickHeading(0);
+        QCOMPARE(column(0), pinyin);
+        QCOMPARE(list()->header()->sortIndicatorSection(), 0);
+        QCOMPARE(list()->header()->sortIndicatorOrder(), Qt::AscendingOrder);
+        trigger("btnRefresh");
+        QCOMPARE(column(0), pinyin);
+
+        trigger("btnExport");
+        QString expected
+            = QStringLiteral("-=联系人信息列表=-\r\n------------------------------\r\n");
+        for (const QString &name : pinyin) {
+            expected
+                += QStringLiteral("姓名：%1\r\n职务：  电子邮件：\r\n公司：  邮编：\r\n地址： \r\n"
+                                  "：  ：\r\n：  ：\r\n------------------------------\r\n")
+                       .arg(name);
+        }
+        QCOMPARE(exported(), expected + closing());
+        QCOMPARE(desktop->opened,
+                 QList<QUrl>({ QUrl::fromLocalFile(sandbox->path(QStringLiteral("Mylist.txt"))) }));
+    }
+
+    void sortingKeepsTheSelection()
+    {
+        addNamedContacts(
+            { QStringLiteral("张 三"), QStringLiteral("李 四"), QStringLiteral("王 五") });
+        openWindow(QStringLiteral("*"));
+        list()->setCurrentItem(list()->topLevelItem(0));
+        QCOMPARE(list()->currentItem()->text(0), QStringLiteral("王 五"));
+        clickHeading(0);
+        QCOMPARE(list()->selectedItems().size(), 1);
+        QCOMPARE(list()->selectedItems().first()->text(0), QStringLiteral("王 五"));
+    }
+
+    void exportOfAnEmptyResult_data()
+    {
+        QTest::addColumn<QStringList>("contacts");
+        QTest::addColumn<bool>("writes");
+        QTest::newRow("non-empty file") << QStringList { QStringLiteral("张 三") } << true;
+        QTest::newRow("file with only the template")
+            << QStringList { QStringLiteral("模板 模板") } << true;
+        QTest::newRow("file without contacts") << QStringList() << false;
+    }
+
+    void exportOfAnEmptyResult()
+    {
+        QFETCH(QStringList, contacts);
+        QFETCH(bool, writes);
+        addNamedContacts(contacts);
+        openWindow(QStringLiteral("查无此人"));
+        trigger("btnExport");
+        QCOMPARE(QFileInfo::exists(sandbox->path(QStringLiteral("Mylist.txt"))), writes);
+        QCOMPARE(desktop->opened.size(), writes ? 1 : 0);
+        if (writes)
+            QCOMPARE(exported(),
+                     QStringLiteral("-=联系人信息列表=-\r\n------------------------------\r\n")
+                         + closing());
+        QVERIFY(prompts->shown().isEmpty());
+    }
+
+    void exportFailureIsToldAndNothingOpens_data()
+    {
+        QTest::addColumn<BlockedExport>("how");
+        QTest::newRow("program folder cannot exist") << BlockedExport::FolderUnderAFile;
+        QTest::newRow("a folder holds the file's name") << BlockedExport::TargetIsAFolder;
+    }
+
+    void exportFailureIsToldAndNothingOpens()
+    {
+        QFETCH(BlockedExport, how);
+        addNamedContacts({ QStringLiteral("张 三") });
+        openWindow(QStringLiteral("*"));
+        ProgramFolderOverride folder(blockExport(sandbox->programFolder(), how));
+        prompts->expectMessage();
+        trigger("btnExport");
+        QCOMPARE(prompts->shown().size(), 1);
+        QCOMPARE(prompts->last().caption, QStringLiteral("出错啦！"));
+        QCOMPARE(prompts->last().icon, MessageIcon::Exclamation);
+        QVERIFY2(prompts->last().text.contains(QStringLiteral("Mylist.txt")),
+                 qPrintable(prompts->last().text));
+        QVERIFY(desktop->opened.isEmpty());
+    }
+
+    void opensTheChosenContact()
+    {
+        const qint64 li = addContact(*database, QStringLiteral("李"), QStringLiteral("四"));
+        addContact(*database, QStringLiteral("张"), QStringLiteral("三"));
+        openWindow(QStringLiteral("*"));
+        QSignalSpy opened(window.get(), &FrmSearch::openDetailsRequested);
+
+        trigger("btnView");
+        QCOMPARE(opened.size(), 0);
+
+        QTreeWidgetItem *item = list()->topLevelItem(1);
+        const QPoint centre = list()->visualItemRect(item).center();
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, centre);
+        QTRY_COMPARE(opened.size(), 1);
+        QCOMPARE(opened.at(0), QVariantList({ QStringLiteral("李 四"), QString::number(li) }));
+
+        list()->setCurrentItem(list()->topLevelItem(0));
+        trigger("btnView");
+        QCOMPARE(opened.size(), 2);
+        QCOMPARE(opened.at(1).at(0).toString(), QStringLiteral("张 三"));
+    }
+
+    void columnsFitHeadingAndEveryRow()
+    {
+        const QString longMail
+            = QStringLiteral("a.very.long.mail.address.for.testing@example-company.cn");
+        const QString hugeCompany = QString(100, QChar(u'华'));
+        {
+            Transaction transaction(*database);
+            QVERIFY(transaction.begin());
+            addContact(*database, QStringLiteral("张"), QStringLiteral("三"),
+                       { { QStringLiteral("Email"), longMail },
+                         { QStringLiteral("CompanyName"), hugeCompany } });
+            QList<QVariantList> rows;
+            for (int i = 0; i < 3000; ++i)
+                rows << QVariantList { QStringLiteral("李"), QStringLiteral("四"),
+                                       QStringLiteral("x@y.cn") };
+            QVERIFY(database->executeEach(
+                QStringLiteral(
+                    "INSERT INTO Contacts (FirstName, LastName, Email) VALUES (?, ?, ?)"),
+                rows));
+            QVERIFY(transaction.commit());
+        }
+        openWindow(QStringLiteral("*"));
+        QCOMPARE(list()->topLevelItemCount(), 3001);
+        const QFontMetrics metrics(list()->font());
+        QVERIFY(list()->columnWidth(4) > metrics.horizontalAdvance(longMail));
+        QCOMPARE(list()->columnWidth(2), Twips::toPixels(6000));
+        QCOMPARE(list()->columnWidth(1), list()->header()->sectionSizeHint(1));
+        QVERIFY(list()->columnWidth(0) >= metrics.horizontalAdvance(QStringLiteral("张 三")));
+    }
+
+    void listFollowsTheWindowSize()
+    {
+        openWindow(QStringLiteral("*"));
+        QCOMPARE(window->frameGeometry().width(), Twips::toPixels(9180));
+        const QSize frame = window->frameGeometry().size() - window->size();
+        const auto resizeOuter = [&](int width, int height) {
+            window->resize(QSize(width, height) - frame);
+            QCOMPARE(window->frameGeometry().size(), QSize(width, height));
+        };
+        const QSize fitted(500 - Twips::toPixels(100), 400 - Twips::toPixels(1000));
+        resizeOuter(500, 400);
+        QCOMPARE(list()->size(), fitted);
+        resizeOuter(Twips::toPixels(100), Twips::toPixels(1000));
+        QCOMPARE(list()->size(), fitted);
+        resizeOuter(300, Twips::toPixels(1000));
+        QCOMPARE(list()->size(), QSize(300 - Twips::toPixels(100), fitted.height()));
+    }
+
+    void escapeClosesTheWindow()
+    {
+        QMdiArea area;
+        area.resize(900, 700);
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        QPointer<FrmSearch> search = new FrmSearch(*database);
+        QMdiSubWindow *frame = area.addSubWindow(search);
+        search->OpenSearch(QStringLiteral("*"));
+        QCOMPARE(area.activeSubWindow(), frame);
+        QCOMPARE(frame->width(), Twips::toPixels(9180));
+        QTest::keyClick(search->findChild<QTreeWidget *>(QStringLiteral("ListView1")),
+                        Qt::Key_Escape);
+        QTRY_VERIFY(search.isNull());
+        QVERIFY(area.subWindowList().isEmpty());
+    }
+
+    void searchFailureIsTold()
+    {
+        addNamedContacts({ QStringLiteral("张 三") });
+        openWindow(QStringLiteral("*"));
+        QVERIFY(RawSql::run(file, { QStringLiteral("DROP TABLE Contacts") }));
+        prompts->expectMessage();
+        window->OpenSearch(QStringLiteral("张"));
+        QCOMPARE(prompts->last().caption, QStringLiteral("出错啦！"));
+        QVERIFY(!prompts->last().text.isEmpty());
+    }
+
+    void captionsAndTips()
+    {
+        openWindow(QStringLiteral("*"));
+        auto *toolbar = window->findChild<QToolBar *>(QStringLiteral("tbContacts"));
+        QVERIFY(toolbar);
+        QStringList captions;
+        QStringList tips;
+        for (const QAction *action : toolbar->actions()) {
+            captions << action->text();
+            tips << action->toolTip();
+        }
+        QCOMPARE(captions,
+                 QStringList({ QStringLiteral("  查看  "), QStringLiteral("  刷新  "),
+                               QStringLiteral("显示所有"), QStringLiteral("  导出  ") }));
+        QCOMPARE(
+            tips,
+            QStringList({ QStringLiteral("查看详细信息"), QStringLiteral("刷新当前显示的所有数据"),
+                          QStringLiteral("显示所有联系人的信息"),
+                          QStringLiteral("将信息导出文本文件，可以用来排版、打印、查看等") }));
+        QStringList headings;
+        for (int i = 0; i < list()->columnCount(); ++i)
+            headings << list()->headerItem()->text(i);
+        QCOMPARE(headings,
+                 QStringList({ QStringLiteral("姓名"), QStringLiteral("职务"),
+                               QStringLiteral("公司名称"), QStringLiteral("联系方式一"),
+                               QStringLiteral("电子邮件"), QStringLiteral("公司地址"),
+                               QStringLiteral("关系类别") }));
+        QCOMPARE(list()->toolTip(), QStringLiteral("您可以点击标题进行排序，例如“姓名”"));
+    }
+};
+
+QTEST_MAIN(TestFrmSearch)
+#include "tst_frmsearch.moc"
