@@ -7,6 +7,7 @@
 #include "app/Greeting.h"
 #include "categories/CategoryKind.h"
 #include "categories/widgets/FrmType.h"
+#include "contacts/widgets/FrmSearch.h"
 #include "contacts/widgets/frmContacts.h"
 #include "reminders/widgets/frmReminders.h"
 #include "shared/AppState.h"
@@ -180,6 +181,7 @@ QMdiSubWindow *frmMain::openContactList()
     if (QMdiSubWindow *open = childWindow(QStringLiteral("frmContacts")))
         return open;
     auto *list = new frmContacts(*m_database, this);
+    connect(list, &frmContacts::searchRequested, this, &frmMain::OpenSearch);
     QMdiSubWindow *window = showChild(list);
     window->resize(Twips::toPixels(3450), Twips::toPixels(5265));
     return window;
@@ -288,6 +290,15 @@ void frmMain::Update_Click()
         window = showChild(new FrmUpdate(this));
     window->show();
     m_mdi->setActiveSubWindow(window);
+}
+
+void frmMain::OpenSearch(const QString &keywords)
+{
+    QMdiSubWindow *window = childWindow(QStringLiteral("FrmSearch"));
+    if (!window)
+        window = showChild(new FrmSearch(*m_database, this));
+    m_mdi->setActiveSubWindow(window);
+    qobject_cast<FrmSearch *>(window->widget())->OpenSearch(keywords);
 }
 
 void frmMain::RefreshContacts()

@@ -38,6 +38,8 @@ public:
     void Login_Click();
     void UpdatePwd_Click();
     void Update_Click();
+    // Searches the contacts and shows the result window (made once, refilled afterwards).
+    void OpenSearch(const QString &keywords);
     // Closes every child window and loads the contact list afresh, so renamed groups show.
     void RefreshContacts();
     // Shows the category manager of one kind modally over opener.
