@@ -1,10 +1,13 @@
 #include "frmContacts.h"
 
+#include "ContactTreeWidget.h"
 #include "contacts/ContactGrouping.h"
 #include "contacts/ContactKeys.h"
+#include "contacts/ContactRows.h"
 #include "shared/AppSettings.h"
 #include "shared/AppState.h"
 #include "shared/Twips.h"
+#include "shared/widgets/CheckAccess.h"
 #include "shared/widgets/DragForm.h"
 
 #include <QAction>
@@ -43,7 +46,7 @@ frmContacts::frmContacts(Database &database, QWidget *parent)
     , m_toolBar(new QToolBar(this))
     , m_search(new QLineEdit(this))
     , m_searchIcon(new QLabel(this))
-    , m_tree(new QTreeWidget(this))
+    , m_tree(new ContactTreeWidget(this))
     , m_statusBar(new QStatusBar(this))
     , m_status(new QLabel(m_statusBar))
 {
@@ -71,6 +74,7 @@ void frmContacts::buildControls()
         button->setToolTip(tips.at(i).isEmpty() ? captions.at(i) : tips.at(i));
         button->setEnabled(i != 1 && i != 2);
     }
+    connect(m_toolBar->actions().at(2), &QAction::triggered, this, &frmContacts::deleteSelected);
 
     auto *banner = new QLabel(this);
     banner->setObjectName(QStringLiteral("Image1"));
@@ -116,6 +120,7 @@ void frmContacts::buildControls()
     m_tree->viewport()->installEventFilter(this);
     connect(m_tree, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem *node) { TreeView1_NodeClick(node); });
+    connect(m_tree, &ContactTreeWidget::contactDropped, this, &frmContacts::MoveContactNode);
 
     m_statusBar->setObjectName(QStringLiteral("sbContacts"));
     m_statusBar->setSizeGripEnabled(false);
@@ -181,6 +186,11 @@ void frmContacts::showCounts()
                       + QStringLiteral("个联系人,双击查看详细信息."));
 }
 
+QTreeWidget *frmContacts::tree() const
+{
+    return m_tree;
+}
+
 QString frmContacts::statusText() const
 {
     return m_status->text();
@@ -232,6 +242,92 @@ void frmContacts::Update_Main_List(const QString &IDStr, const QString &GroupStr
     if (!moved)
         ++ContactCount;
     showCounts();
+}
+
+QTreeWidgetItem *frmContacts::contactNode(const QString &key) const
+{
+    for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *group = m_tree->topLevelItem(i);
+        for (int j = 0; j < group->childCount(); ++j) {
+            if (keyOf(group->child(j)) == key)
+                return group->child(j);
+        }
+    }
+    return nullptr;
+}
+
+void frmContacts::reportError(MessageIcon icon, const QString &text)
+{
+    Prompts::current().message(this, icon, QStringLiteral("出错啦！"), text);
+}
+
+void frmContacts::deleteSelected()
+{
+    if (!CheckAccess(this))
+        return;
+    QTreeWidgetItem *node = m_tree->currentItem();
+    if (!isContactNode(node))
+        return;
+    const QString name = node->text(0);
+    if (Prompts::current().askYesNo(this, MessageIcon::Question, QStringLiteral("删除联系人"),
+                                    QStringLiteral("您确实要删除:[") + name
+                                        + QStringLiteral("] 吗?"))
+        != Answer::Yes)
+        return;
+    const qint64 id = ContactKeys::leadingNumber(keyOf(node));
+    if (id <= 0) {
+        reportError(MessageIcon::Exclamation, QStringLiteral("该联系人的联系方式有问题哦"));
+        return;
+    }
+    const auto removed = ContactRows::remove(m_database, id);
+    if (!removed) {
+        reportError(MessageIcon::Critical,
+                    QStringLiteral("删除联系人时出现错误哦: ") + name + QLatin1Char('\n')
+                        + removed.message());
+        return;
+    }
+    if (!removed.value()) {
+        reportError(MessageIcon::Exclamation,
+                    QStringLiteral("没有找到该联系人哦，请确认数据库是否被损坏！"));
+        return;
+    }
+    QTreeWidgetItem *group = node->parent();
+    const int index = group->indexOfChild(node);
+    QTreeWidgetItem *sibling
+        = group->child(index + 1) ? group->child(index + 1) : group->child(index - 1);
+    if (DragNode == node)
+        DragNode = nullptr;
+    delete node;
+    m_tree->setCurrentItem(sibling);
+    if (!sibling)
+        m_tree->clearSelection();
+    --ContactCount;
+    showCounts();
+    TreeView1_NodeClick(nullptr);
+}
+
+void frmContacts::MoveContactNode(const QString &contactKey, QTreeWidgetItem *target)
+{
+    QTreeWidgetItem *source = contactNode(contactKey);
+    if (!source || !target)
+        return;
+    QTreeWidgetItem *group = target->parent() ? target->parent() : target;
+    if (group == source->parent())
+        return;
+    const auto moved
+        = ContactRows::setGroup(m_database, ContactKeys::leadingNumber(contactKey), group->text(0));
+    if (!moved) {
+        reportError(MessageIcon::Exclamation, moved.message());
+        return;
+    }
+    if (!moved.value())
+        return;
+    const QString name = source->text(0);
+    if (DragNode == source)
+        DragNode = nullptr;
+    delete source;
+    group->setExpanded(true);
+    selectNode(addContactNode(group, contactKey, name));
 }
 
 void frmContacts::TreeView1_NodeClick(QTreeWidgetItem *node)

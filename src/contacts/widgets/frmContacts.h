@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/widgets/Prompts.h"
+
 #include <QWidget>
 
 class Database;
@@ -7,6 +9,7 @@ class QLabel;
 class QLineEdit;
 class QStatusBar;
 class QToolBar;
+class ContactTreeWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -24,8 +27,12 @@ public:
     void Update_Main_List(const QString &IDStr, const QString &GroupStr, const QString &Mystr);
     void TreeView1_NodeClick(QTreeWidgetItem *node);
     QString GetNowExplandStr() const;
+    // Deletes the selected contact after the right check and the user's confirmation.
+    void deleteSelected();
+    // Regroups a dragged contact onto a group node or onto a contact of another group.
+    void MoveContactNode(const QString &contactKey, QTreeWidgetItem *target);
     QString statusText() const;
-    QTreeWidget *tree() const { return m_tree; }
+    QTreeWidget *tree() const;
     QToolBar *toolBar() const { return m_toolBar; }
 
     // True from loading until unloading; the main window docks the list only while it is set.
@@ -49,6 +56,8 @@ private:
     void SetNowExpland(const QString &name);
     void selectNode(QTreeWidgetItem *node);
     void showCounts();
+    QTreeWidgetItem *contactNode(const QString &key) const;
+    void reportError(MessageIcon icon, const QString &text);
     void showNodeToolTip(const QPoint &position);
     bool handleSearchBoxEvent(QEvent *event);
     bool handleTreeEvent(QEvent *event);
@@ -58,7 +67,7 @@ private:
     QToolBar *m_toolBar;
     QLineEdit *m_search;
     QLabel *m_searchIcon;
-    QTreeWidget *m_tree;
+    ContactTreeWidget *m_tree;
     QStatusBar *m_statusBar;
     QLabel *m_status;
     qint64 GroupNum = 0;
