@@ -77,43 +77,6 @@ private slots:
         QCOMPARE(listed.value().at(1).done, false);
     }
 
-    void changesReachOnlyTheRowWithTheirId_data()
-    {
-        QTest::addColumn<QString>("change");
-        QTest::newRow("tick") << QStringLiteral("tick");
-        QTest::newRow("text") << QStringLiteral("text");
-        QTest::newRow("remove") << QStringLiteral("remove");
-    }
-
-    void changesReachOnlyTheRowWithTheirId()
-    {
-        QFETCH(QString, change);
-        const qint64 first = add(QStringLiteral("同一件事"));
-        const qint64 second = add(QStringLiteral("同一件事"));
-        Status status = Status::success();
-        if (change == QLatin1String("tick"))
-            status = store->setDone(second, true);
-        else if (change == QLatin1String("text"))
-            status = store->setText(second, QStringLiteral("it's 改了"));
-        else
-            status = store->remove(second);
-        QVERIFY2(status, qPrintable(status.message()));
-
-        const auto listed = store->list().value();
-        QCOMPARE(listed.first().id, first);
-        QCOMPARE(listed.first().item, QStringLiteral("同一件事"));
-        QCOMPARE(listed.first().done, false);
-        if (change == QLatin1String("remove")) {
-            QCOMPARE(listed.size(), 1);
-            return;
-        }
-        QCOMPARE(listed.size(), 2);
-        QCOMPARE(listed.last().done, change == QLatin1String("tick"));
-        QCOMPARE(listed.last().item,
-                 change == QLatin1String("text") ? QStringLiteral("it's 改了")
-                                                 : QStringLiteral("同一件事"));
-    }
-
     void badChangesAreRefusedAndStoreNothing_data()
     {
         QTest::addColumn<QString>("change");
@@ -172,22 +135,6 @@ private slots:
         QVERIFY(store->remove(id));
         QVERIFY(store->remove(id));
         QVERIFY(storedRows().isEmpty());
-    }
-
-    void writeFailuresAreReported()
-    {
-        const qint64 id = add(QStringLiteral("一"));
-        QVERIFY(database->pragma(QStringLiteral("PRAGMA query_only = ON")));
-        const QList<Status> failures { store->add(QStringLiteral("二")).status(),
-                                       store->setDone(id, true),
-                                       store->setText(id, QStringLiteral("三")),
-                                       store->remove(id) };
-        for (const Status &failure : failures) {
-            QVERIFY(!failure);
-            QVERIFY2(failure.message().startsWith(QStringLiteral("数据文件是只读的")),
-                     qPrintable(failure.message()));
-        }
-        QCOMPARE(storedRows().size(), 1);
     }
 };
 
