@@ -8,7 +8,6 @@ class Database;
 class QListWidget;
 class QListWidgetItem;
 class QStatusBar;
-class Status;
 class frmAgent;
 
 // The to-do list: one line with a check box per item, ticks stored at once, and a toolbar to add,
