@@ -1,8 +1,7 @@
 #include "BenchReport.h"
 
-#include <sys/resource.h>
-
 #include <cstdio>
+#include <sys/resource.h>
 
 namespace BenchReport {
 

@@ -7,6 +7,11 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zorvane"));
     QApplication::setOrganizationName(QStringLiteral("Zorvane"));
+    // The program decides when it ends (exit command, login cancelled, main window closed); a
+    // re-login briefly has no window at all.
+    QApplication::setQuitOnLastWindowClosed(false);
     StartUp::begin();
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    StartUp::deleteOwnerlessWindows();
+    return code;
 }

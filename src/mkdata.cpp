@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-
 #include <cstdio>
 
 int main(int argc, char *argv[])
@@ -20,7 +19,8 @@ int main(int argc, char *argv[])
         std::fputs("zorvane-mkdata: cannot create the folder\n", stderr);
         return 1;
     }
-    Status status = DataFileFactory::createDataFile(folder.filePath(DataFileFactory::templateFileName()));
+    Status status
+        = DataFileFactory::createDataFile(folder.filePath(DataFileFactory::templateFileName()));
     const QString defaultFile = folder.filePath(DataFileFactory::defaultDataFileName());
     if (status && !QFileInfo::exists(defaultFile))
         status = DataFileFactory::createDataFile(defaultFile);

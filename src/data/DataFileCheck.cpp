@@ -40,7 +40,7 @@ bool isAllowedObject(const QString &type, const QString &name)
         return Schema::findTable(name) || name == QLatin1String("sqlite_sequence");
     if (type == QLatin1String("index")) {
         return name.startsWith(QLatin1String("sqlite_autoindex_"))
-                || Schema::indexNames().contains(name, Qt::CaseInsensitive);
+            || Schema::indexNames().contains(name, Qt::CaseInsensitive);
     }
     return false;
 }
@@ -49,34 +49,36 @@ Status checkObjects(Database &database, QSet<QString> &tablesFound)
 {
     QString stranger;
     Status listed = database.select(
-            QStringLiteral("SELECT type, name FROM sqlite_master"), {},
-            [&](const QSqlQuery &row) {
-                const QString type = row.value(0).toString();
-                const QString name = row.value(1).toString();
-                if (!isAllowedObject(type, name) && stranger.isEmpty())
-                    stranger = name;
-                if (type == QLatin1String("table") && Schema::findTable(name))
-                    tablesFound.insert(Schema::findTable(name)->name);
-            });
+        QStringLiteral("SELECT type, name FROM sqlite_master"), {}, [&](const QSqlQuery &row) {
+            const QString type = row.value(0).toString();
+            const QString name = row.value(1).toString();
+            if (!isAllowedObject(type, name) && stranger.isEmpty())
+                stranger = name;
+            if (type == QLatin1String("table") && Schema::findTable(name))
+                tablesFound.insert(Schema::findTable(name)->name);
+        });
     if (!listed)
         return Status::failure(notADataFile(database.path(), listed.message()));
     if (!stranger.isEmpty())
-        return Status::failure(notADataFile(database.path(), QStringLiteral("含有本程序不认识的对象“%1”").arg(stranger)));
+        return Status::failure(notADataFile(
+            database.path(), QStringLiteral("含有本程序不认识的对象“%1”").arg(stranger)));
     return Status::success();
 }
 
 Status checkColumns(Database &database, const Schema::Table &table)
 {
     QStringList columns;
-    Status listed = database.select(QStringLiteral("SELECT name FROM pragma_table_info(?)"), { table.name },
-                                    [&columns](const QSqlQuery &row) { columns << row.value(0).toString(); });
+    Status listed
+        = database.select(QStringLiteral("SELECT name FROM pragma_table_info(?)"), { table.name },
+                          [&columns](const QSqlQuery &row) { columns << row.value(0).toString(); });
     if (!listed)
         return Status::failure(notADataFile(database.path(), listed.message()));
     bool same = columns.size() == table.columns.size();
     for (int i = 0; same && i < columns.size(); ++i)
         same = columns.at(i).compare(table.columns.at(i), Qt::CaseInsensitive) == 0;
     if (!same)
-        return Status::failure(notADataFile(database.path(), QStringLiteral("数据表“%1”的字段不符").arg(table.name)));
+        return Status::failure(
+            notADataFile(database.path(), QStringLiteral("数据表“%1”的字段不符").arg(table.name)));
     return Status::success();
 }
 
@@ -91,7 +93,8 @@ Status checkFile(const QString &path)
         return Status::failure(QStringLiteral("数据文件“%1”不存在。").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Status::failure(QStringLiteral("无法读取数据文件“%1”：%2").arg(path, file.errorString()));
+        return Status::failure(
+            QStringLiteral("无法读取数据文件“%1”：%2").arg(path, file.errorString()));
     const QByteArray header = file.read(headerSize);
     if (header.size() < headerSize || !header.startsWith(QByteArrayLiteral("SQLite format 3\0")))
         return Status::failure(notADataFile(path, QStringLiteral("文件格式不对")));
@@ -99,7 +102,8 @@ Status checkFile(const QString &path)
         return Status::failure(notADataFile(path, QStringLiteral("这是其他程序的数据库文件")));
     const qint32 version = readBigEndian(header, userVersionOffset);
     if (version > Schema::version)
-        return Status::failure(notADataFile(path, QStringLiteral("它由更新版本的Zorvane创建，请先升级本程序")));
+        return Status::failure(
+            notADataFile(path, QStringLiteral("它由更新版本的Zorvane创建，请先升级本程序")));
     if (version < 1)
         return Status::failure(notADataFile(path, QStringLiteral("文件格式版本不对")));
     return Status::success();
@@ -114,7 +118,8 @@ Status checkContents(Database &database)
         return objects;
     for (const Schema::Table &table : Schema::tables()) {
         if (!tablesFound.contains(table.name))
-            return Status::failure(notADataFile(database.path(), QStringLiteral("缺少数据表“%1”").arg(table.name)));
+            return Status::failure(
+                notADataFile(database.path(), QStringLiteral("缺少数据表“%1”").arg(table.name)));
         if (Status columns = checkColumns(database, table); !columns)
             return columns;
     }

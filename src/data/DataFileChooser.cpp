@@ -12,7 +12,8 @@ namespace {
 
 bool samePath(const QString &a, const QString &b)
 {
-    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath())
+        == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
 }
 
 } // namespace

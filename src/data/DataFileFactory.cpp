@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
-
 #include <filesystem>
 #include <system_error>
 
@@ -27,9 +26,11 @@ Status fillNewFile(const QString &path, DataFileFactory::Contents contents)
 Status replaceFile(const QString &from, const QString &to)
 {
     std::error_code error;
-    std::filesystem::rename(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(), error);
+    std::filesystem::rename(QFile::encodeName(from).toStdString(),
+                            QFile::encodeName(to).toStdString(), error);
     if (error)
-        return Status::failure(QStringLiteral("无法写入“%1”：%2").arg(to, QString::fromStdString(error.message())));
+        return Status::failure(
+            QStringLiteral("无法写入“%1”：%2").arg(to, QString::fromStdString(error.message())));
     return Status::success();
 }
 
@@ -42,7 +43,8 @@ Status createDataFile(const QString &path, Contents contents)
     const QFileInfo target(path);
     QTemporaryFile scratch(target.absolutePath() + QStringLiteral("/.zorvane-new-XXXXXX"));
     if (!scratch.open())
-        return Status::failure(QStringLiteral("无法在“%1”中创建文件：%2").arg(target.absolutePath(), scratch.errorString()));
+        return Status::failure(QStringLiteral("无法在“%1”中创建文件：%2")
+                                   .arg(target.absolutePath(), scratch.errorString()));
     scratch.close();
     Status status = fillNewFile(scratch.fileName(), contents);
     if (status)

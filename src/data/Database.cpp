@@ -8,10 +8,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
-
-#include <sqlite3.h>
-
 #include <atomic>
+#include <sqlite3.h>
 
 namespace {
 
@@ -34,7 +32,10 @@ QVariant bindable(const QVariant &value)
 
 } // namespace
 
-Database::Database(QString path, QString name) : m_path(std::move(path)), m_name(std::move(name)) { }
+Database::Database(QString path, QString name)
+    : m_path(std::move(path))
+    , m_name(std::move(name))
+{ }
 
 Database::~Database()
 {
@@ -67,7 +68,8 @@ Result<std::unique_ptr<Database>> Database::connect(const QString &path, bool mu
 {
     std::unique_ptr<Database> database(new Database(path, nextConnectionName()));
     {
-        QSqlDatabase connection = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), database->m_name);
+        QSqlDatabase connection
+            = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), database->m_name);
         if (!connection.isValid())
             return Status::failure(QStringLiteral("缺少SQLite数据库驱动，无法打开数据文件。"));
         QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs);
@@ -75,7 +77,7 @@ Result<std::unique_ptr<Database>> Database::connect(const QString &path, bool mu
             // mode=rw makes SQLite refuse a missing file instead of creating an empty one.
             options += QStringLiteral(";QSQLITE_OPEN_URI");
             const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())
-                                        .toString(QUrl::FullyEncoded);
+                                    .toString(QUrl::FullyEncoded);
             connection.setDatabaseName(uri + QStringLiteral("?mode=rw"));
         } else {
             connection.setDatabaseName(path);
@@ -184,7 +186,8 @@ Status Database::select(const QString &sql, const QVariantList &values, const Ro
 Result<QList<QSqlRecord>> Database::records(const QString &sql, const QVariantList &values)
 {
     QList<QSqlRecord> rows;
-    Status status = select(sql, values, [&rows](const QSqlQuery &row) { rows.append(row.record()); });
+    Status status
+        = select(sql, values, [&rows](const QSqlQuery &row) { rows.append(row.record()); });
     if (!status)
         return status;
     return rows;

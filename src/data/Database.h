@@ -7,7 +7,6 @@
 #include <QSqlRecord>
 #include <QString>
 #include <QVariantList>
-
 #include <functional>
 #include <memory>
 

@@ -8,8 +8,8 @@ namespace {
 QString limitedText(const char *name, int limit)
 {
     return QStringLiteral("TEXT COLLATE NOCASE CHECK (length(%1) <= %2)")
-            .arg(QLatin1String(name))
-            .arg(limit);
+        .arg(QLatin1String(name))
+        .arg(limit);
 }
 
 Schema::Table makeTable(const QString &name, const QList<QPair<QString, QString>> &fields)
@@ -21,7 +21,8 @@ Schema::Table makeTable(const QString &name, const QList<QPair<QString, QString>
         table.columns << field;
         definitions << field + QLatin1Char(' ') + definition;
     }
-    table.createStatement = QStringLiteral("CREATE TABLE %1 (%2)").arg(name, definitions.join(QStringLiteral(", ")));
+    table.createStatement
+        = QStringLiteral("CREATE TABLE %1 (%2)").arg(name, definitions.join(QStringLiteral(", ")));
     return table;
 }
 
@@ -65,13 +66,14 @@ QList<Schema::Table> buildTables()
                     { QStringLiteral("item"), limitedText("item", 100) },
                     { QStringLiteral("Done"), QStringLiteral("INTEGER NOT NULL DEFAULT 0") },
                     { QStringLiteral("Date"), QStringLiteral("DATE") } }),
-        makeTable(QStringLiteral("Users"),
-                  { { QStringLiteral("ID"), identity },
-                    { QStringLiteral("UserName"), limitedText("UserName", 25) },
-                    { QStringLiteral("Password"),
-                      QStringLiteral("TEXT NOT NULL DEFAULT '' CHECK (length(Password) <= 255)") },
-                    { QStringLiteral("access"), QStringLiteral("INTEGER NOT NULL DEFAULT 1") },
-                    { QStringLiteral("Lastlogin"), QStringLiteral("INTEGER NOT NULL DEFAULT 1") } }),
+        makeTable(
+            QStringLiteral("Users"),
+            { { QStringLiteral("ID"), identity },
+              { QStringLiteral("UserName"), limitedText("UserName", 25) },
+              { QStringLiteral("Password"),
+                QStringLiteral("TEXT NOT NULL DEFAULT '' CHECK (length(Password) <= 255)") },
+              { QStringLiteral("access"), QStringLiteral("INTEGER NOT NULL DEFAULT 1") },
+              { QStringLiteral("Lastlogin"), QStringLiteral("INTEGER NOT NULL DEFAULT 1") } }),
     };
 }
 
@@ -135,8 +137,9 @@ Status create(Database &database)
         if (const auto made = database.execute(table.createStatement); !made)
             return made.status();
     }
-    const auto indexed = database.execute(
-            QStringLiteral("CREATE INDEX %1 ON Contacts (FirstName, LastName)").arg(contactsByNameIndex));
+    const auto indexed
+        = database.execute(QStringLiteral("CREATE INDEX %1 ON Contacts (FirstName, LastName)")
+                               .arg(contactsByNameIndex));
     if (!indexed)
         return indexed.status();
     return transaction.commit();
@@ -149,13 +152,14 @@ Status seedStartingData(Database &database)
         return begun;
 
     // Administrator first so it is the account offered at the first login; both passwords empty.
-    Status seeded = insertAll(database,
-                              QStringLiteral("INSERT INTO Users (UserName, Password, access, Lastlogin) "
-                                             "VALUES (?, ?, ?, ?)"),
-                              { { QStringLiteral("管理员"), QStringLiteral(""), 0, 0 },
-                                { QStringLiteral("普通用户"), QStringLiteral(""), 1, 1 } });
+    Status seeded
+        = insertAll(database,
+                    QStringLiteral("INSERT INTO Users (UserName, Password, access, Lastlogin) "
+                                   "VALUES (?, ?, ?, ?)"),
+                    { { QStringLiteral("管理员"), QStringLiteral(""), 0, 0 },
+                      { QStringLiteral("普通用户"), QStringLiteral(""), 1, 1 } });
     const QString categorySql = QStringLiteral(
-            "INSERT INTO ContactType (Name, Type, Number, Description) VALUES (?, ?, ?, ?)");
+        "INSERT INTO ContactType (Name, Type, Number, Description) VALUES (?, ?, ?, ?)");
     const QList<QPair<int, QStringList>> categories {
         { 1,
           { QStringLiteral("总经理"), QStringLiteral("经理"), QStringLiteral("主管"),

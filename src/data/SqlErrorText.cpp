@@ -50,7 +50,8 @@ QString describe(const QSqlError &error)
     const int code = error.nativeErrorCode().toInt(&numeric);
     const QString detail = error.text().trimmed();
     const QString summary = explain(numeric ? (code & 0xff) : 0);
-    return detail.isEmpty() ? summary : summary + QStringLiteral("\n（") + detail + QStringLiteral("）");
+    return detail.isEmpty() ? summary
+                            : summary + QStringLiteral("\n（") + detail + QStringLiteral("）");
 }
 
 } // namespace SqlErrorText

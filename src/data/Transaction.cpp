@@ -2,7 +2,9 @@
 
 #include "Database.h"
 
-Transaction::Transaction(Database &database) : m_database(database) { }
+Transaction::Transaction(Database &database)
+    : m_database(database)
+{ }
 
 Transaction::~Transaction()
 {

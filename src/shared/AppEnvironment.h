@@ -2,7 +2,6 @@
 
 #include <QSettings>
 #include <QString>
-
 #include <memory>
 
 // The program folder and the settings store; tests point both into a temporary folder.

@@ -17,7 +17,10 @@ inline QString productName()
 // Major, minor and revision written one after the other: 2.0.100 gives 20100.
 inline qint64 number()
 {
-    return QString::number(major).append(QString::number(minor)).append(QString::number(revision)).toLongLong();
+    return QString::number(major)
+        .append(QString::number(minor))
+        .append(QString::number(revision))
+        .toLongLong();
 }
 
 } // namespace AppVersion

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <utility>
 
 // Outcome of an operation that can fail: success, or a message the caller may show.
@@ -17,19 +16,25 @@ public:
 
 private:
     Status() = default;
-    explicit Status(QString message) : m_failed(true), m_message(std::move(message)) { }
+    explicit Status(QString message)
+        : m_failed(true)
+        , m_message(std::move(message))
+    { }
 
     bool m_failed = false;
     QString m_message;
 };
 
 // A value, or the failure that kept it from being made.
-template<typename T>
-class Result
+template<typename T> class Result
 {
 public:
-    Result(T value) : m_value(std::move(value)) { }
-    Result(Status failure) : m_status(std::move(failure)) { }
+    Result(T value)
+        : m_value(std::move(value))
+    { }
+    Result(Status failure)
+        : m_status(std::move(failure))
+    { }
 
     bool ok() const { return m_status.ok(); }
     explicit operator bool() const { return ok(); }

@@ -5,7 +5,6 @@
 #include "data/Transaction.h"
 
 #include <QtTest>
-
 #include <atomic>
 #include <thread>
 
@@ -20,8 +19,9 @@ private:
 
     qint64 addContact(const QString &first, const QString &last = QStringLiteral("名"))
     {
-        const auto id = database->insert(QStringLiteral("INSERT INTO Contacts (FirstName, LastName) VALUES (?, ?)"),
-                                         { first, last });
+        const auto id = database->insert(
+            QStringLiteral("INSERT INTO Contacts (FirstName, LastName) VALUES (?, ?)"),
+            { first, last });
         return id ? id.value() : -1;
     }
 
@@ -53,13 +53,14 @@ private slots:
         QTest::addColumn<QString>("lookedUp");
         QTest::newRow("latin case") << QStringLiteral("Smith") << QStringLiteral("sMITH");
         QTest::newRow("apostrophe") << QStringLiteral("O'Brien") << QStringLiteral("o'brien");
-        QTest::newRow("double quote") << QStringLiteral("say \"hi\"") << QStringLiteral("SAY \"HI\"");
+        QTest::newRow("double quote")
+            << QStringLiteral("say \"hi\"") << QStringLiteral("SAY \"HI\"");
         QTest::newRow("semicolon") << QStringLiteral("a;b") << QStringLiteral("A;B");
         QTest::newRow("comment") << QStringLiteral("x--y") << QStringLiteral("X--Y");
         QTest::newRow("percent") << QStringLiteral("100%") << QStringLiteral("100%");
         QTest::newRow("chinese") << QStringLiteral("欧阳") << QStringLiteral("欧阳");
-        QTest::newRow("injection") << QStringLiteral("'; DROP TABLE Users;--")
-                                   << QStringLiteral("'; drop table users;--");
+        QTest::newRow("injection")
+            << QStringLiteral("'; DROP TABLE Users;--") << QStringLiteral("'; drop table users;--");
     }
 
     void namesRoundTripAndLookupsIgnoreCase()
@@ -70,8 +71,8 @@ private slots:
         QVERIFY(id > 0);
         addContact(QStringLiteral("其他人"));
 
-        const auto found = database->records(QStringLiteral("SELECT ID, FirstName FROM Contacts WHERE FirstName = ?"),
-                                             { lookedUp });
+        const auto found = database->records(
+            QStringLiteral("SELECT ID, FirstName FROM Contacts WHERE FirstName = ?"), { lookedUp });
         QVERIFY2(found, qPrintable(found.message()));
         QCOMPARE(found.value().size(), 1);
         QCOMPARE(found.value().first().value(0).toLongLong(), id);
@@ -82,8 +83,9 @@ private slots:
     void tableAndFieldNamesIgnoreCase()
     {
         addContact(QStringLiteral("Lee"));
-        const auto name = database->scalar(QStringLiteral("select firstname from CONTACTS where FIRSTNAME = ?"),
-                                           { QStringLiteral("lee") });
+        const auto name
+            = database->scalar(QStringLiteral("select firstname from CONTACTS where FIRSTNAME = ?"),
+                               { QStringLiteral("lee") });
         QVERIFY2(name, qPrintable(name.message()));
         QCOMPARE(name.value().toString(), QStringLiteral("Lee"));
     }
@@ -111,7 +113,8 @@ private slots:
     {
         QFETCH(QString, field);
         QFETCH(int, limit);
-        const QString sql = QStringLiteral("INSERT INTO Contacts (LastName, %1) VALUES ('名', ?)").arg(field);
+        const QString sql
+            = QStringLiteral("INSERT INTO Contacts (LastName, %1) VALUES ('名', ?)").arg(field);
         QVERIFY(database->insert(sql, { QString(limit, QChar(u'字')) }));
         const auto refused = database->insert(sql, { QString(limit + 1, QChar(u'字')) });
         QVERIFY(!refused);
@@ -124,8 +127,9 @@ private slots:
         auto other = Database::open(file);
         QVERIFY(other);
         addContact(QStringLiteral("新"));
-        const auto seen = other.value()->scalar(QStringLiteral("SELECT COUNT(*) FROM Contacts WHERE FirstName = ?"),
-                                                { QStringLiteral("新") });
+        const auto seen = other.value()->scalar(
+            QStringLiteral("SELECT COUNT(*) FROM Contacts WHERE FirstName = ?"),
+            { QStringLiteral("新") });
         QVERIFY(seen);
         QCOMPARE(seen.value().toInt(), 1);
     }

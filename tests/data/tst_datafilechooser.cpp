@@ -57,18 +57,22 @@ QString makeBadFile(const TestSandbox &sandbox, const QString &kind)
         goodFile(sandbox, QStringLiteral("bad.cot"));
         RawSql::run(path, { QStringLiteral("PRAGMA user_version = %1").arg(Schema::version + 1) });
     } else if (kind == QLatin1String("view")) {
-        QStringList statements { QStringLiteral("PRAGMA application_id = %1").arg(Schema::applicationId),
-                                 QStringLiteral("PRAGMA user_version = %1").arg(Schema::version) };
+        QStringList statements {
+            QStringLiteral("PRAGMA application_id = %1").arg(Schema::applicationId),
+            QStringLiteral("PRAGMA user_version = %1").arg(Schema::version)
+        };
         for (const Schema::Table &table : Schema::tables()) {
             if (table.name != QLatin1String("Contacts"))
                 statements << table.createStatement;
         }
-        statements << QStringLiteral("CREATE VIEW Contacts AS SELECT ID, UserName AS FirstName FROM Users");
+        statements << QStringLiteral(
+            "CREATE VIEW Contacts AS SELECT ID, UserName AS FirstName FROM Users");
         RawSql::run(path, statements);
     } else if (kind == QLatin1String("trigger")) {
         goodFile(sandbox, QStringLiteral("bad.cot"));
-        RawSql::run(path, { QStringLiteral("CREATE TRIGGER wipe AFTER INSERT ON Contacts BEGIN "
-                                           "DELETE FROM Users; END") });
+        RawSql::run(path,
+                    { QStringLiteral("CREATE TRIGGER wipe AFTER INSERT ON Contacts BEGIN "
+                                     "DELETE FROM Users; END") });
     } else if (kind == QLatin1String("missing field")) {
         goodFile(sandbox, QStringLiteral("bad.cot"));
         RawSql::run(path, { QStringLiteral("ALTER TABLE Contacts DROP COLUMN Notes") });
@@ -124,8 +128,8 @@ private slots:
     void badFileFallsBackToDefaultAndStaysUnchanged_data()
     {
         QTest::addColumn<QString>("kind");
-        for (const char *kind : { "missing", "empty", "text", "truncated", "flipped", "foreign", "newer", "view",
-                                  "trigger", "missing field" })
+        for (const char *kind : { "missing", "empty", "text", "truncated", "flipped", "foreign",
+                                  "newer", "view", "trigger", "missing field" })
             QTest::newRow(kind) << QString::fromLatin1(kind);
     }
 
@@ -157,7 +161,11 @@ private slots:
         auto opened = DataFileChooser::chooseAndOpen();
         QVERIFY2(opened, qPrintable(opened.message()));
         QVERIFY(!opened.value().fellBack);
-        QCOMPARE(opened.value().database->scalar(QStringLiteral("SELECT COUNT(*) FROM Users")).value().toInt(), 2);
+        QCOMPARE(opened.value()
+                     .database->scalar(QStringLiteral("SELECT COUNT(*) FROM Users"))
+                     .value()
+                     .toInt(),
+                 2);
     }
 
     void damagedDefaultFileIsReportedAndLeftAsItWas_data()

@@ -35,28 +35,60 @@ private slots:
             QStringLiteral("Email"),    QStringLiteral("Website"),   QStringLiteral("Notes"),
         };
         QStringList actual;
-        for (const QVariantList &row : RawSql::rows(file, QStringLiteral("SELECT name FROM pragma_table_info('Contacts')")))
+        for (const QVariantList &row :
+             RawSql::rows(file, QStringLiteral("SELECT name FROM pragma_table_info('Contacts')")))
             actual << row.first().toString();
         QCOMPARE(actual, contactColumns);
-        QCOMPARE(RawSql::value(file, QStringLiteral("SELECT group_concat(name, ',') FROM pragma_table_info('ContactType')"))
-                         .toString(),
+        QCOMPARE(RawSql::value(
+                     file,
+                     QStringLiteral(
+                         "SELECT group_concat(name, ',') FROM pragma_table_info('ContactType')"))
+                     .toString(),
                  QStringLiteral("ID,Name,Type,Number,Description"));
-        QCOMPARE(RawSql::value(file, QStringLiteral("SELECT group_concat(name, ',') FROM pragma_table_info('Users')"))
-                         .toString()
-                         .section(QLatin1Char(','), 1),
-                 QStringLiteral("UserName,Password,access,Lastlogin"));
-        QCOMPARE(RawSql::value(file, QStringLiteral("SELECT group_concat(name, ',') FROM pragma_table_info('Reminders')"))
-                         .toString(),
-                 QStringLiteral("ID,item,Done,Date"));
+        QCOMPARE(
+            RawSql::value(
+                file,
+                QStringLiteral("SELECT group_concat(name, ',') FROM pragma_table_info('Users')"))
+                .toString()
+                .section(QLatin1Char(','), 1),
+            QStringLiteral("UserName,Password,access,Lastlogin"));
+        QCOMPARE(
+            RawSql::value(file,
+                          QStringLiteral(
+                              "SELECT group_concat(name, ',') FROM pragma_table_info('Reminders')"))
+                .toString(),
+            QStringLiteral("ID,item,Done,Date"));
 
-        QCOMPARE(RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Users WHERE access = 1 AND Password = ''")).toInt(), 1);
-        QCOMPARE(RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Users WHERE access <> 1 AND Password = ''")).toInt(), 1);
-        QCOMPARE(RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM ContactType WHERE Type = 3 AND Name = '其他方面'")).toInt(), 1);
-        QCOMPARE(RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM ContactType WHERE Type = 2 AND "
-                                                   "Name IN ('电话', '手机', '传真', '寻呼机')")).toInt(), 4);
-        QVERIFY(RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM ContactType WHERE Type = 1")).toInt() > 0);
-        QCOMPARE(RawSql::value(file, QStringLiteral("PRAGMA application_id")).toInt(), Schema::applicationId);
-        QCOMPARE(RawSql::value(file, QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("delete"));
+        QCOMPARE(RawSql::value(file,
+                               QStringLiteral(
+                                   "SELECT COUNT(*) FROM Users WHERE access = 1 AND Password = ''"))
+                     .toInt(),
+                 1);
+        QCOMPARE(
+            RawSql::value(
+                file,
+                QStringLiteral("SELECT COUNT(*) FROM Users WHERE access <> 1 AND Password = ''"))
+                .toInt(),
+            1);
+        QCOMPARE(RawSql::value(
+                     file,
+                     QStringLiteral(
+                         "SELECT COUNT(*) FROM ContactType WHERE Type = 3 AND Name = '其他方面'"))
+                     .toInt(),
+                 1);
+        QCOMPARE(RawSql::value(file,
+                               QStringLiteral("SELECT COUNT(*) FROM ContactType WHERE Type = 2 AND "
+                                              "Name IN ('电话', '手机', '传真', '寻呼机')"))
+                     .toInt(),
+                 4);
+        QVERIFY(
+            RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM ContactType WHERE Type = 1"))
+                .toInt()
+            > 0);
+        QCOMPARE(RawSql::value(file, QStringLiteral("PRAGMA application_id")).toInt(),
+                 Schema::applicationId);
+        QCOMPARE(RawSql::value(file, QStringLiteral("PRAGMA journal_mode")).toString(),
+                 QStringLiteral("delete"));
     }
 };
 

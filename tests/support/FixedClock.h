@@ -6,7 +6,11 @@
 class FixedClock : public Clock
 {
 public:
-    explicit FixedClock(QDateTime time) : time(std::move(time)) { Clock::install(this); }
+    explicit FixedClock(QDateTime time)
+        : time(std::move(time))
+    {
+        Clock::install(this);
+    }
     ~FixedClock() override { Clock::install(nullptr); }
 
     QDateTime now() const override { return time; }

@@ -8,8 +8,7 @@
 
 namespace {
 
-template<typename Work>
-auto withConnection(const QString &path, Work work)
+template<typename Work> auto withConnection(const QString &path, Work work)
 {
     static int counter = 0;
     const QString name = QStringLiteral("raw-%1").arg(++counter);

@@ -7,7 +7,7 @@ namespace {
 void failUnscripted(const ShownBox &box, const char *expected)
 {
     const QString what = QStringLiteral("unscripted %1: caption \"%2\", text \"%3\"")
-                                 .arg(QLatin1String(expected), box.caption, box.text);
+                             .arg(QLatin1String(expected), box.caption, box.text);
     QTest::qFail(qPrintable(what), __FILE__, __LINE__);
 }
 
@@ -61,17 +61,20 @@ QString ScriptedPrompts::nextFile(const ShownBox &box)
     return std::get<QString>(m_script.takeFirst());
 }
 
-void ScriptedPrompts::message(QWidget *, MessageIcon icon, const QString &caption, const QString &text)
+void ScriptedPrompts::message(QWidget *, MessageIcon icon, const QString &caption,
+                              const QString &text)
 {
     nextAnswer({ ShownBox::Kind::Message, icon, caption, text, {} });
 }
 
-Answer ScriptedPrompts::askYesNo(QWidget *, MessageIcon icon, const QString &caption, const QString &text)
+Answer ScriptedPrompts::askYesNo(QWidget *, MessageIcon icon, const QString &caption,
+                                 const QString &text)
 {
     return nextAnswer({ ShownBox::Kind::YesNo, icon, caption, text, {} });
 }
 
-Answer ScriptedPrompts::askYesNoCancel(QWidget *, MessageIcon icon, const QString &caption, const QString &text)
+Answer ScriptedPrompts::askYesNoCancel(QWidget *, MessageIcon icon, const QString &caption,
+                                       const QString &text)
 {
     return nextAnswer({ ShownBox::Kind::YesNoCancel, icon, caption, text, {} });
 }

@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QString>
-
 #include <variant>
 
 struct ShownBox
@@ -36,9 +35,12 @@ public:
     const ShownBox &last() const { return m_shown.constLast(); }
     QStringList texts() const;
 
-    void message(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text) override;
-    Answer askYesNo(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text) override;
-    Answer askYesNoCancel(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text) override;
+    void message(QWidget *parent, MessageIcon icon, const QString &caption,
+                 const QString &text) override;
+    Answer askYesNo(QWidget *parent, MessageIcon icon, const QString &caption,
+                    const QString &text) override;
+    Answer askYesNoCancel(QWidget *parent, MessageIcon icon, const QString &caption,
+                          const QString &text) override;
     QString openFileName(QWidget *parent, const FileDialogSetup &setup) override;
     QString saveFileName(QWidget *parent, const FileDialogSetup &setup) override;
 

@@ -1,23 +1,47 @@
 #include "DataFileOpening.h"
 
+#include "app/AccountStore.h"
 #include "data/DataFileChooser.h"
 #include "shared/AppVersion.h"
 #include "shared/widgets/Prompts.h"
+
+#include <QApplication>
+#include <QWidget>
+
+namespace {
+
+// The splash must not cover the message about the data file.
+void closeSplash()
+{
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window->objectName() == QLatin1String("frmSplash"))
+            window->close();
+    }
+}
+
+} // namespace
 
 namespace DataFileOpening {
 
 std::unique_ptr<Database> openForLogin(QWidget *parent)
 {
     auto opened = DataFileChooser::chooseAndOpen();
+    if (!opened || opened.value().fellBack)
+        closeSplash();
     if (!opened) {
         Prompts::current().message(parent, MessageIcon::Critical, AppVersion::productName(),
-                                   QStringLiteral("无法打开默认数据文件，程序将退出。\n") + opened.message());
+                                   QStringLiteral("无法打开默认数据文件，程序将退出。\n")
+                                       + opened.message());
         return nullptr;
     }
     if (opened.value().fellBack) {
         Prompts::current().message(parent, MessageIcon::Exclamation, AppVersion::productName(),
                                    QStringLiteral("打开数据出错，将恢复使用默认数据库！"));
     }
+    // A file from an older program may still hold plain-text passwords; a read-only file keeps
+    // them, and its logins still work.
+    AccountStore(*opened.value().database).upgradePlainTextPasswords();
     return std::move(opened.value().database);
 }
 

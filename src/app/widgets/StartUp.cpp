@@ -1,29 +1,41 @@
 #include "StartUp.h"
 
-#include "DataFileOpening.h"
-#include "shared/AppState.h"
+#include "app/AppLifetime.h"
+#include "frmLogin.h"
+#include "frmSplash.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
-#include <QStatusBar>
-#include <QTimer>
+#include <QPointer>
 
 namespace StartUp {
 
 void begin()
 {
-    auto database = DataFileOpening::openForLogin(nullptr);
-    if (!database) {
-        QTimer::singleShot(0, qApp, [] { QApplication::exit(1); });
-        return;
+    (new frmSplash)->show();
+}
+
+bool showLogin()
+{
+    auto *login = new frmLogin;
+    if (!login->loadDataFile()) {
+        delete login;
+        AppLifetime::endProgram(1);
+        return false;
     }
-    auto *window = new QMainWindow;
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowTitle(QStringLiteral("Zorvane"));
-    window->statusBar()->showMessage(AppState::instance().dbPath);
-    window->resize(650, 478);
-    window->show();
+    login->show();
+    return true;
+}
+
+void deleteOwnerlessWindows()
+{
+    QList<QPointer<QWidget>> windows;
+    const auto all = QApplication::topLevelWidgets();
+    for (QWidget *window : all) {
+        if (!window->parentWidget())
+            windows << window;
+    }
+    for (const QPointer<QWidget> &window : windows)
+        delete window.data();
 }
 
 } // namespace StartUp

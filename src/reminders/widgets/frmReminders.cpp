@@ -2,6 +2,7 @@
 
 #include "frmAgent.h"
 #include "shared/Clock.h"
+#include "shared/Twips.h"
 #include "shared/widgets/DragForm.h"
 #include "shared/widgets/Prompts.h"
 
@@ -58,7 +59,7 @@ void frmReminders::buildControls()
     layout->addWidget(toolBar);
     layout->addWidget(m_list, 1);
     layout->addWidget(m_status);
-    resize(240, 360);
+    resize(Twips::toPixels(3000), Twips::toPixels(4200));
 }
 
 void frmReminders::runAgent(frmAgent &agent)

@@ -4,7 +4,10 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-DragForm::DragForm(QWidget *form) : QObject(form), m_form(form) { }
+DragForm::DragForm(QWidget *form)
+    : QObject(form)
+    , m_form(form)
+{ }
 
 void DragForm::install(QWidget *form)
 {

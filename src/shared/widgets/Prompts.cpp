@@ -42,7 +42,8 @@ QString runFileDialog(QWidget *parent, const FileDialogSetup &setup, QFileDialog
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
     dialog.setNameFilter(setup.filter);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !setup.confirmOverwrite);
     dialog.setOption(QFileDialog::ReadOnly, false);
@@ -66,12 +67,14 @@ void Prompts::install(Prompts *prompts)
     installedPrompts = prompts;
 }
 
-void WidgetPrompts::message(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text)
+void WidgetPrompts::message(QWidget *parent, MessageIcon icon, const QString &caption,
+                            const QString &text)
 {
     ask(parent, icon, caption, text, QMessageBox::Ok);
 }
 
-Answer WidgetPrompts::askYesNo(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text)
+Answer WidgetPrompts::askYesNo(QWidget *parent, MessageIcon icon, const QString &caption,
+                               const QString &text)
 {
     return ask(parent, icon, caption, text, QMessageBox::Yes | QMessageBox::No);
 }
@@ -79,7 +82,8 @@ Answer WidgetPrompts::askYesNo(QWidget *parent, MessageIcon icon, const QString 
 Answer WidgetPrompts::askYesNoCancel(QWidget *parent, MessageIcon icon, const QString &caption,
                                      const QString &text)
 {
-    return ask(parent, icon, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    return ask(parent, icon, caption, text,
+               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
 }
 
 QString WidgetPrompts::openFileName(QWidget *parent, const FileDialogSetup &setup)

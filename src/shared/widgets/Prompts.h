@@ -22,10 +22,15 @@ class Prompts
 public:
     virtual ~Prompts() = default;
 
-    virtual void message(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text) = 0;
-    virtual Answer askYesNo(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text) = 0;
+    virtual void message(QWidget *parent, MessageIcon icon, const QString &caption,
+                         const QString &text)
+        = 0;
+    virtual Answer askYesNo(QWidget *parent, MessageIcon icon, const QString &caption,
+                            const QString &text)
+        = 0;
     virtual Answer askYesNoCancel(QWidget *parent, MessageIcon icon, const QString &caption,
-                                  const QString &text) = 0;
+                                  const QString &text)
+        = 0;
     // The chosen full path, or an empty text when the user cancelled.
     virtual QString openFileName(QWidget *parent, const FileDialogSetup &setup) = 0;
     virtual QString saveFileName(QWidget *parent, const FileDialogSetup &setup) = 0;
@@ -39,9 +44,12 @@ public:
 class WidgetPrompts : public Prompts
 {
 public:
-    void message(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text) override;
-    Answer askYesNo(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text) override;
-    Answer askYesNoCancel(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text) override;
+    void message(QWidget *parent, MessageIcon icon, const QString &caption,
+                 const QString &text) override;
+    Answer askYesNo(QWidget *parent, MessageIcon icon, const QString &caption,
+                    const QString &text) override;
+    Answer askYesNoCancel(QWidget *parent, MessageIcon icon, const QString &caption,
+                          const QString &text) override;
     QString openFileName(QWidget *parent, const FileDialogSetup &setup) override;
     QString saveFileName(QWidget *parent, const FileDialogSetup &setup) override;
 };

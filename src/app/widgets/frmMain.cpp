@@ -1,0 +1,287 @@
+#include "frmMain.h"
+
+#include "FrmPwd.h"
+#include "StartUp.h"
+#include "app/AppLifetime.h"
+#include "app/Greeting.h"
+#include "contacts/widgets/frmContacts.h"
+#include "reminders/widgets/frmReminders.h"
+#include "shared/AppState.h"
+#include "shared/Clock.h"
+#include "shared/Twips.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace {
+
+// How many windows "close all" closes at most in one go.
+constexpr int closeAllLimit = 51;
+
+} // namespace
+
+frmMain::frmMain(std::unique_ptr<Database> database, QWidget *parent)
+    : QMainWindow(parent)
+    , m_database(std::move(database))
+    , m_mdi(new QMdiArea(this))
+    , m_greeting(new QLabel(this))
+    , m_timer(new QTimer(this))
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setCentralWidget(m_mdi);
+    buildMenus();
+    statusBar()->setObjectName(QStringLiteral("sbMain"));
+    statusBar()->addWidget(m_greeting, 1);
+    m_greeting->setObjectName(QStringLiteral("sbMain(1)"));
+    resize(Twips::toPixels(9750), Twips::toPixels(7170));
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(1000);
+    connect(m_timer, &QTimer::timeout, this, &frmMain::showGreeting);
+    m_timer->start();
+    mnuShowContactList_Click();
+}
+
+frmMain::~frmMain()
+{
+    // The child windows use the connection: they go first.
+    delete takeCentralWidget();
+}
+
+QMenu *frmMain::addMenu(const QString &name, const QString &caption)
+{
+    QMenu *menu = menuBar()->addMenu(caption);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name);
+    return menu;
+}
+
+QAction *frmMain::addItem(QMenu *menu, const QString &name, const QString &caption,
+                          const QKeySequence &shortcut)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(name);
+    action->setShortcut(shortcut);
+    return action;
+}
+
+void frmMain::addSeparator(QMenu *menu, const QString &name)
+{
+    menu->addSeparator()->setObjectName(name);
+}
+
+void frmMain::buildMenus()
+{
+    QMenu *file = addMenu(QStringLiteral("mnuFile"), QStringLiteral("系统"));
+    addItem(file, QStringLiteral("Create_New"), QStringLiteral("创建新的数据库"));
+    addItem(file, QStringLiteral("SaveMydata"), QStringLiteral("备份数据库文件"));
+    addSeparator(file, QStringLiteral("linehaha"));
+    addItem(file, QStringLiteral("OpenMydata"), QStringLiteral("选择数据库文件"));
+    addItem(file, QStringLiteral("Default_Data"), QStringLiteral("打开默认数据库"));
+    addItem(file, QStringLiteral("ImportOther"), QStringLiteral("导入数据文件"));
+    addSeparator(file, QStringLiteral("line4"));
+    connect(addItem(file, QStringLiteral("Login"), QStringLiteral("重新登陆"),
+                    QKeySequence(QStringLiteral("Ctrl+L"))),
+            &QAction::triggered, this, &frmMain::Login_Click);
+    connect(addItem(file, QStringLiteral("UpdatePwd"), QStringLiteral("更改密码"),
+                    QKeySequence(QStringLiteral("Ctrl+D"))),
+            &QAction::triggered, this, &frmMain::UpdatePwd_Click);
+    addSeparator(file, QStringLiteral("line1"));
+    connect(addItem(file, QStringLiteral("CloseAll"), QStringLiteral("关闭所有窗体"),
+                    QKeySequence(QStringLiteral("Ctrl+Q"))),
+            &QAction::triggered, this, &frmMain::CloseAll_Click);
+    connect(addItem(file, QStringLiteral("mnuExit"), QStringLiteral("退出"),
+                    QKeySequence(QStringLiteral("Ctrl+X"))),
+            &QAction::triggered, this, [] { AppLifetime::endProgram(); });
+
+    QMenu *users = addMenu(QStringLiteral("UserAdmin"), QStringLiteral("用户"));
+    addItem(users, QStringLiteral("UAdmin"), QStringLiteral("用户管理"));
+    addItem(users, QStringLiteral("AccessAdmin"), QStringLiteral("权限管理"));
+    users->menuAction()->setEnabled(false);
+
+    QMenu *view = addMenu(QStringLiteral("mnuWindows"), QStringLiteral("视图"));
+    connect(addItem(view, QStringLiteral("mnuShowContactList"), QStringLiteral("隐藏/显示名单列表"),
+                    QKeySequence(QStringLiteral("Ctrl+M"))),
+            &QAction::triggered, this, &frmMain::mnuShowContactList_Click);
+    connect(addItem(view, QStringLiteral("mnuToDo"), QStringLiteral("隐藏/显示记忆卡"),
+                    QKeySequence(QStringLiteral("Ctrl+N"))),
+            &QAction::triggered, this, &frmMain::mnuToDo_Click);
+
+    QMenu *help = addMenu(QStringLiteral("mnuAbout"), QStringLiteral("帮助"));
+    addItem(help, QStringLiteral("aboutme"), QStringLiteral("关于"),
+            QKeySequence(QStringLiteral("Ctrl+S")));
+    addItem(help, QStringLiteral("help"), QStringLiteral("帮助"),
+            QKeySequence(QStringLiteral("Ctrl+H")));
+    addItem(help, QStringLiteral("Update"), QStringLiteral("更新检测"));
+}
+
+QMdiSubWindow *frmMain::showChild(QWidget *child)
+{
+    auto *window = qobject_cast<QMdiSubWindow *>(child->parentWidget());
+    if (!window) {
+        window = m_mdi->addSubWindow(child);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->setWindowIcon(QIcon());
+    }
+    window->show();
+    return window;
+}
+
+QMdiSubWindow *frmMain::childWindow(const QString &objectName) const
+{
+    const auto windows = m_mdi->subWindowList();
+    for (QMdiSubWindow *window : windows) {
+        if (window->widget() && window->widget()->objectName() == objectName)
+            return window;
+    }
+    return nullptr;
+}
+
+frmContacts *frmMain::contactList() const
+{
+    QMdiSubWindow *window = childWindow(QStringLiteral("frmContacts"));
+    return window ? qobject_cast<frmContacts *>(window->widget()) : nullptr;
+}
+
+frmReminders *frmMain::reminderList() const
+{
+    QMdiSubWindow *window = childWindow(QStringLiteral("frmReminders"));
+    return window ? qobject_cast<frmReminders *>(window->widget()) : nullptr;
+}
+
+void frmMain::showGreeting()
+{
+    m_greeting->setText(Greeting::text(AppState::instance().loginUser, Clock::current().now()));
+}
+
+QMdiSubWindow *frmMain::openContactList()
+{
+    if (QMdiSubWindow *open = childWindow(QStringLiteral("frmContacts")))
+        return open;
+    auto *list = new frmContacts(*m_database, this);
+    QMdiSubWindow *window = showChild(list);
+    window->resize(Twips::toPixels(3450), Twips::toPixels(5265));
+    return window;
+}
+
+QMdiSubWindow *frmMain::openReminderList()
+{
+    if (QMdiSubWindow *open = childWindow(QStringLiteral("frmReminders")))
+        return open;
+    return showChild(new frmReminders(*m_database, this));
+}
+
+void frmMain::mnuShowContactList_Click()
+{
+    QMdiSubWindow *open = childWindow(QStringLiteral("frmContacts"));
+    if (open && open->isVisible()) {
+        open->close();
+        return;
+    }
+    QMdiSubWindow *window = openContactList();
+    window->move(Twips::toPixels(60), Twips::toPixels(60));
+    window->show();
+}
+
+void frmMain::mnuToDo_Click()
+{
+    QMdiSubWindow *open = childWindow(QStringLiteral("frmReminders"));
+    if (open && open->isVisible()) {
+        open->close();
+        return;
+    }
+    QMdiSubWindow *window = openReminderList();
+    const int screenWidth = screen() ? screen()->geometry().width() : width();
+    window->move(screenWidth - (window->width() + Twips::toPixels(160)), Twips::toPixels(60));
+    window->show();
+}
+
+void frmMain::layoutChildren()
+{
+    if (isMinimized())
+        return;
+    QMdiSubWindow *reminders = openReminderList();
+    reminders->move(width() - (reminders->width() + Twips::toPixels(240)), reminders->y());
+    frmContacts *list = contactList();
+    if (list && list->HasSHowMe) {
+        QMdiSubWindow *window = childWindow(QStringLiteral("frmContacts"));
+        const int height = this->height() - Twips::toPixels(1200);
+        window->setGeometry(Twips::toPixels(60), 0, window->width(),
+                            height > 0 ? height : window->height());
+    }
+}
+
+void frmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    layoutChildren();
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    if (isVisible())
+        layoutChildren();
+}
+
+void frmMain::CloseAll_Click()
+{
+    for (int closed = 0; closed < closeAllLimit; ++closed) {
+        QMdiSubWindow *window = m_mdi->currentSubWindow();
+        if (!window) {
+            const auto open = m_mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+            if (open.isEmpty())
+                return;
+            window = open.constLast();
+        }
+        // A window that refuses to close (an editor still missing a name) has told the user why;
+        // asking it again and again would only repeat that message.
+        if (!window->close())
+            return;
+    }
+}
+
+void frmMain::Login_Click()
+{
+    m_reloginRequested = true;
+    close();
+}
+
+void frmMain::UpdatePwd_Click()
+{
+    QMdiSubWindow *window = childWindow(QStringLiteral("FrmPwd"));
+    if (!window) {
+        window = showChild(new FrmPwd(*m_database, this));
+        window->adjustSize();
+    }
+    if (width() > Twips::toPixels(5000) && height() > Twips::toPixels(4000))
+        window->move((width() - window->width()) / 2, window->y());
+    window->show();
+    m_mdi->setActiveSubWindow(window);
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    m_mdi->closeAllSubWindows();
+    if (!m_mdi->subWindowList().isEmpty()) {
+        m_reloginRequested = false;
+        event->ignore();
+        return;
+    }
+    m_timer->stop();
+    event->accept();
+    if (m_reloginRequested)
+        QTimer::singleShot(0, qApp, [] { StartUp::showLogin(); });
+    else
+        AppLifetime::endProgram();
+}

@@ -1,0 +1,364 @@
+#include "frmContacts.h"
+
+#include "contacts/ContactGrouping.h"
+#include "contacts/ContactKeys.h"
+#include "shared/AppSettings.h"
+#include "shared/AppState.h"
+#include "shared/Twips.h"
+#include "shared/widgets/DragForm.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+
+namespace {
+
+const QString searchPrompt = QStringLiteral("请在此输入搜索关键字");
+constexpr int keyRole = Qt::UserRole;
+
+QString keyOf(const QTreeWidgetItem *node)
+{
+    return node ? node->data(0, keyRole).toString() : QString();
+}
+
+bool isContactNode(const QTreeWidgetItem *node)
+{
+    return node && node->parent();
+}
+
+} // namespace
+
+frmContacts::frmContacts(Database &database, QWidget *parent)
+    : QWidget(parent)
+    , m_database(database)
+    , m_toolBar(new QToolBar(this))
+    , m_search(new QLineEdit(this))
+    , m_searchIcon(new QLabel(this))
+    , m_tree(new QTreeWidget(this))
+    , m_statusBar(new QStatusBar(this))
+    , m_status(new QLabel(m_statusBar))
+{
+    HasSHowMe = true;
+    setObjectName(QStringLiteral("frmContacts"));
+    setWindowTitle(AppState::instance().dbPath);
+    buildControls();
+    LoadContacts();
+    resize(Twips::toPixels(3450), Twips::toPixels(5265));
+    SetNowExpland(AppSettings::lastExpland());
+    DragForm::install(this);
+}
+
+void frmContacts::buildControls()
+{
+    const QStringList captions { QStringLiteral("添加"), QStringLiteral("编辑"),
+                                 QStringLiteral("删除"), QStringLiteral("模板") };
+    const QStringList tips { QStringLiteral("添加一个新的联系人"), QString(),
+                             QStringLiteral("删除一个联系人"), QString() };
+    m_toolBar->setObjectName(QStringLiteral("tbContacts"));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    for (int i = 0; i < captions.size(); ++i) {
+        QAction *button = m_toolBar->addAction(captions.at(i));
+        button->setObjectName(QStringLiteral("tbContacts(%1)").arg(i + 1));
+        button->setToolTip(tips.at(i).isEmpty() ? captions.at(i) : tips.at(i));
+        button->setEnabled(i != 1 && i != 2);
+    }
+
+    auto *banner = new QLabel(this);
+    banner->setObjectName(QStringLiteral("Image1"));
+    banner->setGeometry(0, 0, Twips::toPixels(3135), Twips::toPixels(315));
+    banner->lower();
+    auto *viewType = new QLabel(this);
+    viewType->setObjectName(QStringLiteral("lblViewType"));
+    viewType->hide();
+
+    m_search->setObjectName(QStringLiteral("txtSearch"));
+    m_search->setText(searchPrompt);
+    m_search->setToolTip(QStringLiteral(
+        "你可输入姓、名、电话、地址、公司名称、地址等字段中的部分或全部信息,请用[空格]"
+        "隔开各关键字.姓与名请隔开写.输完后请按右边的\"图标\"进行搜索"));
+    m_search->setAccessibleName(QStringLiteral("搜索关键字"));
+    m_search->setGeometry(Twips::toPixels(20), Twips::toPixels(375), Twips::toPixels(2970),
+                          Twips::toPixels(285));
+    // A thin flat edge instead of the sunken one.
+    m_search->setFrame(false);
+    m_search->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid palette(mid); }"));
+    m_search->installEventFilter(this);
+    connect(m_search, &QLineEdit::returnPressed, this,
+            [this] { emit searchRequested(m_search->text()); });
+
+    m_searchIcon->setObjectName(QStringLiteral("Image2"));
+    m_searchIcon->setPixmap(
+        style()->standardIcon(QStyle::SP_FileDialogContentsView).pixmap(16, 16));
+    m_searchIcon->setToolTip(QStringLiteral("快速搜索"));
+    m_searchIcon->setAccessibleName(QStringLiteral("快速搜索"));
+    m_searchIcon->setCursor(Qt::PointingHandCursor);
+    m_searchIcon->setGeometry(Twips::toPixels(3020), Twips::toPixels(390), Twips::toPixels(240),
+                              Twips::toPixels(240));
+    m_searchIcon->installEventFilter(this);
+
+    m_tree->setObjectName(QStringLiteral("TreeView1"));
+    m_tree->setHeaderHidden(true);
+    m_tree->setUniformRowHeights(true);
+    m_tree->setExpandsOnDoubleClick(false);
+    m_tree->setToolTip(QStringLiteral("您可以将某一个联系人拖到另外一个关系组"));
+    m_tree->setAccessibleName(QStringLiteral("联系人名单"));
+    m_tree->setGeometry(0, Twips::toPixels(720), Twips::toPixels(3340), Twips::toPixels(3855));
+    m_tree->setMouseTracking(true);
+    m_tree->viewport()->installEventFilter(this);
+    connect(m_tree, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem *node) { TreeView1_NodeClick(node); });
+
+    m_statusBar->setObjectName(QStringLiteral("sbContacts"));
+    m_statusBar->setSizeGripEnabled(false);
+    m_status->setObjectName(QStringLiteral("sbContacts(1)"));
+    m_statusBar->addWidget(m_status, 1);
+}
+
+QTreeWidgetItem *frmContacts::addGroupNode(const QString &name)
+{
+    auto *group = new QTreeWidgetItem(QStringList(name));
+    group->setData(0, keyRole, ContactKeys::groupKey(++GroupNum));
+    group->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+    group->setToolTip(0,
+                      QStringLiteral("您可以在查看详细信息时通过设置[关系类别]来更改关系组的名称"));
+    m_tree->addTopLevelItem(group);
+    return group;
+}
+
+QTreeWidgetItem *frmContacts::addContactNode(QTreeWidgetItem *group, const QString &key,
+                                             const QString &name)
+{
+    auto *contact = new QTreeWidgetItem(QStringList(name));
+    contact->setData(0, keyRole, key);
+    contact->setIcon(0, style()->standardIcon(QStyle::SP_FileIcon));
+    group->addChild(contact);
+    return contact;
+}
+
+void frmContacts::LoadContacts()
+{
+    m_tree->clear();
+    GroupNum = 0;
+    GroupCount = 0;
+    ContactCount = 0;
+    DragNode = nullptr;
+    const auto loaded = ContactGrouping::load(m_database);
+    if (!loaded) {
+        m_status->setText(loaded.message());
+        return;
+    }
+    const QIcon contactIcon = style()->standardIcon(QStyle::SP_FileIcon);
+    for (const ContactGrouping::Group &group : loaded.value().groups) {
+        QTreeWidgetItem *node = addGroupNode(group.name);
+        QList<QTreeWidgetItem *> children;
+        children.reserve(group.contacts.size());
+        for (const ContactGrouping::Contact &contact : group.contacts) {
+            auto *child = new QTreeWidgetItem(QStringList(contact.displayName));
+            child->setData(0, keyRole, ContactKeys::contactKey(contact.id));
+            child->setIcon(0, contactIcon);
+            children << child;
+        }
+        node->addChildren(children);
+    }
+    GroupCount = int(loaded.value().groups.size());
+    ContactCount = loaded.value().contactCount;
+    showCounts();
+}
+
+void frmContacts::showCounts()
+{
+    m_status->setText(QString::number(GroupCount) + QStringLiteral("个分组,")
+                      + QString::number(ContactCount)
+                      + QStringLiteral("个联系人,双击查看详细信息."));
+}
+
+QString frmContacts::statusText() const
+{
+    return m_status->text();
+}
+
+void frmContacts::selectNode(QTreeWidgetItem *node)
+{
+    m_tree->setCurrentItem(node);
+}
+
+QTreeWidgetItem *frmContacts::FindGroupNode(const QString &name) const
+{
+    for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
+        if (m_tree->topLevelItem(i)->text(0) == name)
+            return m_tree->topLevelItem(i);
+    }
+    return nullptr;
+}
+
+void frmContacts::Update_Main_List(const QString &IDStr, const QString &GroupStr,
+                                   const QString &Mystr)
+{
+    QTreeWidgetItem *shown = nullptr;
+    for (int i = 0; i < m_tree->topLevelItemCount() && !shown; ++i) {
+        QTreeWidgetItem *group = m_tree->topLevelItem(i);
+        for (int j = 0; j < group->childCount() && !shown; ++j) {
+            if (keyOf(group->child(j)) == IDStr)
+                shown = group->child(j);
+        }
+    }
+    if (shown && shown->parent()->text(0) == GroupStr) {
+        shown->setText(0, Mystr);
+        selectNode(shown);
+        return;
+    }
+    const bool moved = shown != nullptr;
+    if (moved) {
+        if (DragNode == shown)
+            DragNode = nullptr;
+        delete shown;
+    }
+    QTreeWidgetItem *group = FindGroupNode(GroupStr);
+    if (!group) {
+        group = addGroupNode(GroupStr);
+        ++GroupCount;
+    }
+    group->setExpanded(true);
+    selectNode(addContactNode(group, IDStr, Mystr));
+    if (!moved)
+        ++ContactCount;
+    showCounts();
+}
+
+void frmContacts::TreeView1_NodeClick(QTreeWidgetItem *node)
+{
+    if (node)
+        node->setExpanded(!node->isExpanded());
+    const bool contact = isContactNode(m_tree->currentItem());
+    const auto buttons = m_toolBar->actions();
+    buttons.at(1)->setEnabled(contact);
+    buttons.at(2)->setEnabled(contact);
+}
+
+QString frmContacts::GetNowExplandStr() const
+{
+    const QTreeWidgetItem *selected = m_tree->currentItem();
+    if (!selected)
+        return m_tree->topLevelItemCount() > 0 ? m_tree->topLevelItem(0)->text(0) : QString();
+    return selected->parent() ? selected->parent()->text(0) : selected->text(0);
+}
+
+void frmContacts::SetNowExpland(const QString &name)
+{
+    const int roots = m_tree->topLevelItemCount();
+    if (roots == 0)
+        return;
+    QTreeWidgetItem *group = m_tree->topLevelItem(name.trimmed().isEmpty() ? 0 : roots - 1);
+    if (!name.trimmed().isEmpty()) {
+        if (QTreeWidgetItem *named = FindGroupNode(name))
+            group = named;
+    }
+    selectNode(group);
+    group->setExpanded(true);
+    m_tree->scrollToItem(group);
+}
+
+QSize frmContacts::outerSize() const
+{
+    if (const auto *window = qobject_cast<const QMdiSubWindow *>(parentWidget()))
+        return window->size();
+    return frameGeometry().size();
+}
+
+void frmContacts::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // A size the controls cannot take (the window made very small) leaves them as they were.
+    const QSize outer = outerSize();
+    const int treeWidth = outer.width() - Twips::toPixels(80);
+    const int treeHeight = outer.height() - Twips::toPixels(1500);
+    if (treeWidth > 0)
+        m_tree->resize(treeWidth, m_tree->height());
+    if (treeHeight > 0)
+        m_tree->resize(m_tree->width(), treeHeight);
+    const int iconLeft = outer.width() - Twips::toPixels(140) - m_searchIcon->width();
+    if (iconLeft >= 0)
+        m_searchIcon->move(iconLeft, m_searchIcon->y());
+    const int searchWidth = outer.width() - m_searchIcon->width() - Twips::toPixels(200);
+    if (searchWidth > 0)
+        m_search->setGeometry(0, m_search->y(), searchWidth, m_search->height());
+    m_toolBar->setGeometry(0, 0, width(), m_toolBar->sizeHint().height());
+    const int barHeight = m_statusBar->sizeHint().height();
+    m_statusBar->setGeometry(0, height() - barHeight, width(), barHeight);
+}
+
+void frmContacts::closeEvent(QCloseEvent *event)
+{
+    HasSHowMe = false;
+    AppSettings::setLastExpland(GetNowExplandStr());
+    event->accept();
+}
+
+bool frmContacts::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_search)
+        return handleSearchBoxEvent(event);
+    if (watched == m_searchIcon && event->type() == QEvent::MouseButtonRelease) {
+        emit searchRequested(m_search->text());
+        return true;
+    }
+    if (watched == m_tree->viewport())
+        return handleTreeEvent(event);
+    return QWidget::eventFilter(watched, event);
+}
+
+bool frmContacts::handleSearchBoxEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        // After the click that gave the focus has placed the cursor.
+        QTimer::singleShot(0, m_search, &QLineEdit::selectAll);
+        return false;
+    case QEvent::MouseButtonDblClick:
+        m_search->selectAll();
+        return true;
+    case QEvent::MouseButtonRelease:
+        if (m_search->text().trimmed() == searchPrompt)
+            QTimer::singleShot(0, m_search, &QLineEdit::selectAll);
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool frmContacts::handleTreeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        DragNode = m_tree->itemAt(static_cast<QMouseEvent *>(event)->position().toPoint());
+        if (DragNode)
+            selectNode(DragNode);
+    } else if (event->type() == QEvent::MouseMove) {
+        showNodeToolTip(static_cast<QMouseEvent *>(event)->position().toPoint());
+    }
+    return false;
+}
+
+void frmContacts::showNodeToolTip(const QPoint &position)
+{
+    QTreeWidgetItem *node = m_tree->itemAt(position);
+    QString tip;
+    if (isContactNode(node)) {
+        tip = QStringLiteral("双击可以查看[") + node->text(0)
+            + QStringLiteral("]的详细信息，您也可以直接把他/她拖到另外一个关系组里");
+    } else {
+        DragNode = nullptr;
+        if (node)
+            tip = QStringLiteral("您可以在查看详细信息时通过设置[关系类别]来更改关系组的名称");
+    }
+    m_tree->setToolTip(tip);
+    m_tree->viewport()->setToolTip(tip);
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+class QWidget;
+
+// The delete right: an administrator may delete silently; a normal user is told why not.
+bool CheckAccess(QWidget *parent);

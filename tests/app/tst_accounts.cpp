@@ -1,0 +1,196 @@
+#include "RawSql.h"
+#include "SqlWarnings.h"
+#include "TestSandbox.h"
+#include "app/AccountStore.h"
+#include "app/PasswordHash.h"
+#include "data/Database.h"
+
+#include <QtTest>
+
+class TestAccounts : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestSandbox> sandbox;
+    std::unique_ptr<Database> database;
+    QString file;
+
+    void setUsers(const QList<QVariantList> &users)
+    {
+        QStringList statements { QStringLiteral("DELETE FROM Users") };
+        for (const QVariantList &user : users)
+            statements << QStringLiteral("INSERT INTO Users (UserName, Password, access, "
+                                         "Lastlogin) VALUES ('%1', '%2', %3, %4)")
+                              .arg(user.at(0).toString(), user.at(1).toString())
+                              .arg(user.at(2).toInt())
+                              .arg(user.at(3).toInt());
+        QVERIFY(RawSql::run(file, statements));
+    }
+
+    void reopen()
+    {
+        database.reset();
+        auto opened = Database::open(file);
+        QVERIFY2(opened, qPrintable(opened.message()));
+        database = opened.takeValue();
+    }
+
+private slots:
+    void init()
+    {
+        failOnSqlWarnings();
+        sandbox = std::make_unique<TestSandbox>();
+        file = sandbox->writeDefaultDataFile();
+        reopen();
+    }
+
+    void cleanup()
+    {
+        database.reset();
+        sandbox.reset();
+    }
+
+    void lastChosenAccountComesFirstThenNamesDescending()
+    {
+        setUsers({ { QStringLiteral("Anna"), QString(), 1, 1 },
+                   { QStringLiteral("Zed"), QString(), 0, 0 },
+                   { QStringLiteral("cara"), QString(), 1, 1 },
+                   { QStringLiteral("Bert"), QString(), 1, 1 } });
+        AccountStore store(*database);
+        QCOMPARE(store.namesInLoginOrder().value(),
+                 QStringList({ QStringLiteral("Zed"), QStringLiteral("cara"),
+                               QStringLiteral("Bert"), QStringLiteral("Anna") }));
+
+        QCOMPARE(store.choose(QStringLiteral("Bert")).value(), 1);
+        QCOMPARE(store.namesInLoginOrder().value().first(), QStringLiteral("Bert"));
+        QCOMPARE(
+            RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Users WHERE Lastlogin = 0"))
+                .toInt(),
+            1);
+    }
+
+    void chooseComparesNamesExactly()
+    {
+        setUsers({ { QStringLiteral("bert"), QString(), 0, 1 },
+                   { QStringLiteral("Bert"), QString(), 1, 1 } });
+        AccountStore store(*database);
+        store.choose(QStringLiteral("Bert"));
+        QCOMPARE(
+            RawSql::value(file, QStringLiteral("SELECT UserName FROM Users WHERE Lastlogin = 0"))
+                .toString(),
+            QStringLiteral("Bert"));
+    }
+
+    void passwordsCompareExactly_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("empty") << QString() << QString() << true;
+        QTest::newRow("empty stored, typed") << QString() << QStringLiteral("x") << false;
+        QTest::newRow("same") << QStringLiteral("Geheim 1") << QStringLiteral("Geheim 1") << true;
+        QTest::newRow("trailing blank")
+            << QStringLiteral("Geheim") << QStringLiteral("Geheim ") << false;
+        QTest::newRow("case") << QStringLiteral("Geheim") << QStringLiteral("geheim") << false;
+        QTest::newRow("chinese") << QStringLiteral("密码") << QStringLiteral("密码") << true;
+    }
+
+    void passwordsCompareExactly()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, typed);
+        QFETCH(bool, matches);
+        const auto hashed = PasswordHash::hash(stored);
+        QVERIFY(hashed);
+        setUsers({ { QStringLiteral("Anna"), hashed.value(), 0, 0 } });
+        QCOMPARE(AccountStore(*database).checkPassword(QStringLiteral("Anna"), typed).value(),
+                 matches);
+    }
+
+    void passwordChangeTrimsAndStoresOnlyAHash_data()
+    {
+        QTest::addColumn<QString>("oldTyped");
+        QTest::addColumn<QString>("newTyped");
+        QTest::addColumn<QString>("confirmTyped");
+        QTest::addColumn<int>("outcome");
+        QTest::newRow("changed") << QStringLiteral(" alt ") << QStringLiteral(" neu ")
+                                 << QStringLiteral("neu")
+                                 << int(AccountStore::PasswordChange::Changed);
+        QTest::newRow("wrong old")
+            << QStringLiteral("falsch") << QStringLiteral("neu") << QStringLiteral("neu")
+            << int(AccountStore::PasswordChange::WrongOldPassword);
+        QTest::newRow("differ") << QStringLiteral("alt") << QStringLiteral("neu")
+                                << QStringLiteral("neu2")
+                                << int(AccountStore::PasswordChange::NewPasswordsDiffer);
+    }
+
+    void passwordChangeTrimsAndStoresOnlyAHash()
+    {
+        QFETCH(QString, oldTyped);
+        QFETCH(QString, newTyped);
+        QFETCH(QString, confirmTyped);
+        QFETCH(int, outcome);
+        setUsers({ { QStringLiteral("Anna"), PasswordHash::hash(QStringLiteral("alt")).value(), 0,
+                     0 } });
+        AccountStore store(*database);
+        const auto change
+            = store.changePassword(QStringLiteral("Anna"), oldTyped, newTyped, confirmTyped);
+        QVERIFY2(change, qPrintable(change.message()));
+        QCOMPARE(int(change.value()), outcome);
+        const bool changed = outcome == int(AccountStore::PasswordChange::Changed);
+        QCOMPARE(store.checkPassword(QStringLiteral("Anna"), QStringLiteral("neu")).value(),
+                 changed);
+        QCOMPARE(store.checkPassword(QStringLiteral("Anna"), QStringLiteral("alt")).value(),
+                 !changed);
+        const QString stored
+            = RawSql::value(file, QStringLiteral("SELECT Password FROM Users")).toString();
+        QVERIFY(stored.startsWith(QLatin1String("$argon2id$")));
+    }
+
+    void passwordChangeForMissingAccountWritesNothing()
+    {
+        const QByteArray before
+            = RawSql::value(file, QStringLiteral("SELECT group_concat(Password, '|') FROM Users"))
+                  .toByteArray();
+        const auto change = AccountStore(*database).changePassword(
+            QStringLiteral("Gone"), QString(), QStringLiteral("x"), QStringLiteral("x"));
+        QCOMPARE(int(change.value()), int(AccountStore::PasswordChange::NoSuchAccount));
+        QCOMPARE(
+            RawSql::value(file, QStringLiteral("SELECT group_concat(Password, '|') FROM Users"))
+                .toByteArray(),
+            before);
+    }
+
+    void plainTextPasswordsAreHashedAndWiped()
+    {
+        setUsers({ { QStringLiteral("Anna"), QStringLiteral("PlainSecret-4711"), 0, 0 },
+                   { QStringLiteral("Bert"), QString(), 1, 1 },
+                   { QStringLiteral("Cara"), QStringLiteral("AnotherPlain-0815"), 1, 1 } });
+        reopen();
+        AccountStore store(*database);
+        QVERIFY(store.upgradePlainTextPasswords());
+        database.reset();
+
+        QFile raw(file);
+        QVERIFY(raw.open(QIODevice::ReadOnly));
+        const QByteArray bytes = raw.readAll();
+        QVERIFY(!bytes.contains("PlainSecret-4711"));
+        QVERIFY(!bytes.contains("AnotherPlain-0815"));
+        QCOMPARE(RawSql::value(file,
+                               QStringLiteral("SELECT Password FROM Users WHERE UserName = 'Bert'"))
+                     .toString(),
+                 QString());
+
+        reopen();
+        AccountStore reopened(*database);
+        QVERIFY(reopened.checkPassword(QStringLiteral("Anna"), QStringLiteral("PlainSecret-4711"))
+                    .value());
+        QVERIFY(reopened.checkPassword(QStringLiteral("Cara"), QStringLiteral("AnotherPlain-0815"))
+                    .value());
+        QVERIFY(reopened.checkPassword(QStringLiteral("Bert"), QString()).value());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAccounts)
+#include "tst_accounts.moc"

@@ -1,0 +1,330 @@
+#include "AppDriver.h"
+#include "FixedClock.h"
+#include "RawSql.h"
+#include "ScriptedPrompts.h"
+#include "SqlWarnings.h"
+#include "TestSandbox.h"
+#include "app/Greeting.h"
+#include "app/widgets/frmMain.h"
+#include "contacts/widgets/frmContacts.h"
+#include "data/DataFileFactory.h"
+#include "shared/AppSettings.h"
+#include "shared/AppState.h"
+#include "shared/Twips.h"
+#include "shared/widgets/CheckAccess.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QtTest>
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestSandbox> sandbox;
+    std::unique_ptr<ScriptedPrompts> prompts;
+    std::unique_ptr<AppDriver> app;
+    std::unique_ptr<FixedClock> clock;
+    QString file;
+
+    static QAction *menuItem(frmMain *main, const QString &name)
+    {
+        return main->findChild<QAction *>(name);
+    }
+
+    static QString greeting(frmMain *main)
+    {
+        return main->findChild<QLabel *>(QStringLiteral("sbMain(1)"))->text();
+    }
+
+    QMdiSubWindow *openPasswordWindow(frmMain *main)
+    {
+        menuItem(main, QStringLiteral("UpdatePwd"))->trigger();
+        return main->childWindow(QStringLiteral("FrmPwd"));
+    }
+
+    void typePasswords(QMdiSubWindow *window, const QStringList &texts)
+    {
+        for (int i = 0; i < texts.size(); ++i)
+            window->findChild<QLineEdit *>(QStringLiteral("Text1(%1)").arg(i))
+                ->setText(texts.at(i));
+        window->findChild<QPushButton *>(QStringLiteral("cmdUpdate"))->click();
+    }
+
+private slots:
+    void init()
+    {
+        failOnSqlWarnings();
+        sandbox = std::make_unique<TestSandbox>();
+        prompts = std::make_unique<ScriptedPrompts>();
+        app = std::make_unique<AppDriver>();
+        clock = std::make_unique<FixedClock>(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3)));
+        file = sandbox->writeDefaultDataFile();
+    }
+
+    void cleanup()
+    {
+        app.reset();
+        QCOMPARE(prompts->pending(), 0);
+        prompts.reset();
+        clock.reset();
+        sandbox.reset();
+    }
+
+    void menusFollowTheirOrderCaptionsAndShortcuts()
+    {
+        frmMain *main = app->logIn();
+        QVERIFY(main);
+        QStringList seen;
+        const auto menus = main->menuBar()->actions();
+        for (QAction *menu : menus) {
+            seen << menu->objectName() + QLatin1Char('=') + menu->text();
+            const auto items = menu->menu()->actions();
+            for (QAction *item : items) {
+                seen << QStringLiteral("  %1=%2 %3")
+                            .arg(item->objectName(),
+                                 item->isSeparator() ? QStringLiteral("-") : item->text(),
+                                 item->shortcut().toString());
+            }
+        }
+        const QStringList expected {
+            QStringLiteral("mnuFile=系统"),
+            QStringLiteral("  Create_New=创建新的数据库 "),
+            QStringLiteral("  SaveMydata=备份数据库文件 "),
+            QStringLiteral("  linehaha=- "),
+            QStringLiteral("  OpenMydata=选择数据库文件 "),
+            QStringLiteral("  Default_Data=打开默认数据库 "),
+            QStringLiteral("  ImportOther=导入数据文件 "),
+            QStringLiteral("  line4=- "),
+            QStringLiteral("  Login=重新登陆 Ctrl+L"),
+            QStringLiteral("  UpdatePwd=更改密码 Ctrl+D"),
+            QStringLiteral("  line1=- "),
+            QStringLiteral("  CloseAll=关闭所有窗体 Ctrl+Q"),
+            QStringLiteral("  mnuExit=退出 Ctrl+X"),
+            QStringLiteral("UserAdmin=用户"),
+            QStringLiteral("  UAdmin=用户管理 "),
+            QStringLiteral("  AccessAdmin=权限管理 "),
+            QStringLiteral("mnuWindows=视图"),
+            QStringLiteral("  mnuShowContactList=隐藏/显示名单列表 Ctrl+M"),
+            QStringLiteral("  mnuToDo=隐藏/显示记忆卡 Ctrl+N"),
+            QStringLiteral("mnuAbout=帮助"),
+            QStringLiteral("  aboutme=关于 Ctrl+S"),
+            QStringLiteral("  help=帮助 Ctrl+H"),
+            QStringLiteral("  Update=更新检测 "),
+        };
+        QCOMPARE(seen, expected);
+        QVERIFY(!main->menuBar()->actions().at(1)->isEnabled());
+    }
+
+    void greetingShowsUserAndClockAndFollowsTheTimer()
+    {
+        frmMain *main = app->logIn(QStringLiteral("普通用户"));
+        QVERIFY(main);
+        const QString prefix = QStringLiteral("普通用户,您好！欢迎使用[Zorvane]，现在时间是：");
+        QCOMPARE(greeting(main), prefix + Greeting::generalDateTime(clock->time));
+        clock->time = clock->time.addSecs(3600);
+        QTRY_COMPARE(greeting(main), prefix + Greeting::generalDateTime(clock->time));
+
+        QMdiSubWindow *window = openPasswordWindow(main);
+        prompts->expectMessage();
+        typePasswords(window, { QString(), QStringLiteral("neu"), QStringLiteral("neu") });
+        clock->time = clock->time.addSecs(60);
+        QTRY_COMPARE(greeting(main), prefix + Greeting::generalDateTime(clock->time));
+    }
+
+    void reloginRebuildsOnTheFileTheSettingsName()
+    {
+        frmMain *main = app->logIn();
+        QVERIFY(main);
+        const QString other = sandbox->path(QStringLiteral("其他.cot"));
+        QVERIFY(DataFileFactory::createDataFile(other));
+        QVERIFY(RawSql::run(
+            other, { QStringLiteral("UPDATE Users SET UserName = 'Other' WHERE access = 1") }));
+        AppSettings::setDatabasePath(other);
+        QPointer<frmMain> old = main;
+        menuItem(main, QStringLiteral("Login"))->trigger();
+        QTRY_VERIFY(old.isNull());
+        QTRY_VERIFY(AppDriver::topLevel(QStringLiteral("frmLogin")));
+        QVERIFY(app->endRequests.isEmpty());
+        AppDriver::closeAll();
+        QVERIFY(app->endRequests.isEmpty());
+
+        frmMain *again = app->logIn(QStringLiteral("Other"));
+        QVERIFY(again);
+        QCOMPARE(again->DB().path(), other);
+        QCOMPARE(AppState::instance().dbPath, other);
+    }
+
+    void closingTheFrameEndsTheProgramAndExitEndsAtOnce()
+    {
+        frmMain *main = app->logIn();
+        menuItem(main, QStringLiteral("mnuExit"))->trigger();
+        QCOMPARE(app->endRequests, QList<int>({ 0 }));
+        QVERIFY(main->contactList());
+        main->close();
+        QCOMPARE(app->endRequests, QList<int>({ 0, 0 }));
+    }
+
+    void closeAllStopsAfterFiftyOneWindows()
+    {
+        frmMain *main = app->logIn();
+        QVERIFY(main);
+        QCOMPARE(main->mdiArea()->subWindowList().size(), 2);
+        for (int i = 0; i < 50; ++i) {
+            auto *extra = new QWidget;
+            extra->setObjectName(QStringLiteral("extra%1").arg(i));
+            main->showChild(extra);
+        }
+        QCOMPARE(main->mdiArea()->subWindowList().size(), 52);
+        menuItem(main, QStringLiteral("CloseAll"))->trigger();
+        QCOMPARE(main->mdiArea()->subWindowList().size(), 1);
+    }
+
+    void resizeKeepsRemindersAtTheRightAndDocksTheList()
+    {
+        frmMain *main = app->logIn();
+        QVERIFY(main);
+        main->resize(900, 600);
+        QMdiSubWindow *reminders = main->childWindow(QStringLiteral("frmReminders"));
+        QVERIFY(reminders);
+        QCOMPARE(reminders->x(), main->width() - (reminders->width() + Twips::toPixels(240)));
+        QMdiSubWindow *list = main->childWindow(QStringLiteral("frmContacts"));
+        QCOMPARE(list->geometry().topLeft(), QPoint(Twips::toPixels(60), 0));
+        QCOMPARE(list->height(), main->height() - Twips::toPixels(1200));
+
+        menuItem(main, QStringLiteral("mnuToDo"))->trigger();
+        QTRY_VERIFY(!main->childWindow(QStringLiteral("frmReminders")));
+        main->resize(800, 560);
+        reminders = main->childWindow(QStringLiteral("frmReminders"));
+        QVERIFY(reminders);
+        QCOMPARE(reminders->x(), main->width() - (reminders->width() + Twips::toPixels(240)));
+
+        menuItem(main, QStringLiteral("mnuShowContactList"))->trigger();
+        QTRY_VERIFY(!main->childWindow(QStringLiteral("frmContacts")));
+        main->resize(700, 500);
+        QVERIFY(!main->childWindow(QStringLiteral("frmContacts")));
+        QCOMPARE(reminders->x(), main->width() - (reminders->width() + Twips::toPixels(240)));
+
+        menuItem(main, QStringLiteral("mnuShowContactList"))->trigger();
+        list = main->childWindow(QStringLiteral("frmContacts"));
+        QVERIFY(list);
+        QCOMPARE(list->pos(), QPoint(Twips::toPixels(60), Twips::toPixels(60)));
+    }
+
+    void passwordDialogChecksAndStores_data()
+    {
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focused");
+        QTest::newRow("wrong old")
+            << QStringList({ QStringLiteral("x"), QStringLiteral("a"), QStringLiteral("a") })
+            << QStringLiteral("与原来设置的密码不符哦！") << QStringLiteral("Text1(0)");
+        QTest::newRow("differ") << QStringList(
+            { QString(), QStringLiteral("a"), QStringLiteral("b") })
+                                << QStringLiteral("新密码和确认密码不一致，请重新输入！")
+                                << QStringLiteral("Text1(1)");
+        QTest::newRow("saved") << QStringList(
+            { QStringLiteral("  "), QStringLiteral(" Neu-1 "), QStringLiteral("Neu-1") })
+                               << QStringLiteral("恭喜恭喜，更改密码成功！") << QString();
+    }
+
+    void passwordDialogChecksAndStores()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(QString, message);
+        QFETCH(QString, focused);
+        frmMain *main = app->logIn(QStringLiteral("管理员"));
+        QMdiSubWindow *window = openPasswordWindow(main);
+        QVERIFY(window);
+        QCOMPARE(window->widget()->windowTitle(), QStringLiteral("为[管理员]更改密码"));
+        main->mdiArea()->setActiveSubWindow(window);
+        prompts->expectMessage();
+        typePasswords(window, typed);
+        QCOMPARE(prompts->last().text, message);
+        const QString stored
+            = RawSql::value(file,
+                            QStringLiteral("SELECT Password FROM Users WHERE UserName = '管理员'"))
+                  .toString();
+        if (!focused.isEmpty()) {
+            QCOMPARE(prompts->last().caption, QStringLiteral("出错啦"));
+            QCOMPARE(window->widget()->focusWidget()->objectName(), focused);
+            QCOMPARE(stored, QString());
+            QVERIFY(main->childWindow(QStringLiteral("FrmPwd")));
+            return;
+        }
+        QCOMPARE(prompts->last().caption, QStringLiteral("恭喜你！"));
+        QTRY_VERIFY(!main->childWindow(QStringLiteral("FrmPwd")));
+        QVERIFY(stored.startsWith(QLatin1String("$argon2id$")));
+        AppDriver::closeAll();
+
+        prompts->expectMessage();
+        QVERIFY(!app->logIn(QStringLiteral("管理员"), QString()));
+        AppDriver::closeAll();
+        QVERIFY(app->logIn(QStringLiteral("管理员"), QStringLiteral("Neu-1")));
+    }
+
+    void passwordDialogForAVanishedAccountSavesNothing()
+    {
+        frmMain *main = app->logIn(QStringLiteral("管理员"));
+        QVERIFY(
+            RawSql::run(file, { QStringLiteral("DELETE FROM Users WHERE UserName = '管理员'") }));
+        prompts->expectMessage();
+        QMdiSubWindow *window = openPasswordWindow(main);
+        QTRY_COMPARE(prompts->shown().size(), 1);
+        QCOMPARE(prompts->last().text, QStringLiteral("当前登陆的用户无效，请重新登陆！"));
+        QCOMPARE(prompts->last().caption, QStringLiteral("出错啦！"));
+        prompts->expectMessage();
+        typePasswords(window, { QString(), QStringLiteral("x"), QStringLiteral("x") });
+        QCOMPARE(prompts->shown().size(), 2);
+        QCOMPARE(
+            RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Users WHERE Password <> ''"))
+                .toInt(),
+            0);
+    }
+
+    void passwordDialogIsCentredOnlyInALargeFrame()
+    {
+        frmMain *main = app->logIn();
+        main->resize(Twips::toPixels(5000), 600);
+        QMdiSubWindow *window = openPasswordWindow(main);
+        window->move(7, 9);
+        openPasswordWindow(main);
+        QCOMPARE(window->pos(), QPoint(7, 9));
+
+        main->resize(800, 600);
+        openPasswordWindow(main);
+        QCOMPARE(window->pos(), QPoint((main->width() - window->width()) / 2, 9));
+    }
+
+    void onlyAdministratorsMayDelete_data()
+    {
+        QTest::addColumn<int>("access");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("normal user") << 1 << false;
+        QTest::newRow("administrator 0") << 0 << true;
+        QTest::newRow("administrator 2") << 2 << true;
+    }
+
+    void onlyAdministratorsMayDelete()
+    {
+        QFETCH(int, access);
+        QFETCH(bool, allowed);
+        AppState::instance().userAccess = access;
+        if (!allowed)
+            prompts->expectMessage();
+        QCOMPARE(CheckAccess(nullptr), allowed);
+        QCOMPARE(prompts->shown().size(), allowed ? 0 : 1);
+        if (!allowed) {
+            QCOMPARE(prompts->last().caption, QStringLiteral("权限不够"));
+            QCOMPARE(prompts->last().icon, MessageIcon::Exclamation);
+        }
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,431 @@
+#include "RawSql.h"
+#include "SqlWarnings.h"
+#include "TestSandbox.h"
+#include "categories/CategoryModel.h"
+#include "categories/CategoryName.h"
+#include "data/Database.h"
+
+#include <QtTest>
+
+using SaveOutcome = CategoryModel::SaveOutcome;
+
+Q_DECLARE_METATYPE(SaveOutcome)
+
+namespace {
+
+// A text as an SQL literal, for building test data with RawSql.
+QString quoted(QString text)
+{
+    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QStringLiteral("''"))
+        + QLatin1Char('\'');
+}
+
+} // namespace
+
+class TestCategoryModel : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestSandbox> sandbox;
+    std::unique_ptr<Database> database;
+    std::unique_ptr<CategoryModel> model;
+    QString file;
+
+    // Replaces every category with these rows of (name, kind, number), in ID order.
+    void useCategories(const QList<std::tuple<QString, int, int>> &rows)
+    {
+        QStringList statements { QStringLiteral("DELETE FROM ContactType") };
+        for (const auto &[name, kind, number] : rows)
+            statements << QStringLiteral(
+                              "INSERT INTO ContactType (Name, Type, Number, Description) "
+                              "VALUES (%1, %2, %3, '')")
+                              .arg(quoted(name))
+                              .arg(kind)
+                              .arg(number);
+        QVERIFY(RawSql::run(file, statements));
+    }
+
+    void addContacts(const QStringList &groups)
+    {
+        QStringList statements;
+        for (int i = 0; i < groups.size(); ++i)
+            statements << QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Title, Type) "
+                                         "VALUES ('张', '%1', '经理', %2)")
+                              .arg(i)
+                              .arg(quoted(groups.at(i)));
+        QVERIFY(RawSql::run(file, statements));
+    }
+
+    QStringList contactGroups()
+    {
+        QStringList groups;
+        for (const QVariantList &row :
+             RawSql::rows(file, QStringLiteral("SELECT Type FROM Contacts ORDER BY ID")))
+            groups << row.first().toString();
+        return groups;
+    }
+
+    // "name:number" of a kind in the file's order.
+    QStringList stored(int kind)
+    {
+        QStringList rows;
+        const QString sql
+            = QStringLiteral(
+                  "SELECT Name, Number FROM ContactType WHERE Type = %1 ORDER BY Number, ID")
+                  .arg(kind);
+        for (const QVariantList &row : RawSql::rows(file, sql))
+            rows << row.at(0).toString() + QLatin1Char(':') + row.at(1).toString();
+        return rows;
+    }
+
+    qint64 idOf(int kind, const QString &name)
+    {
+        const auto found = model->find(kind, name);
+        return found && found.value() ? found.value()->id : -1;
+    }
+
+    CategoryModel::SaveRequest adding(int kind, const QString &name, qint64 listed = 3)
+    {
+        return { kind, false, {}, name, QStringLiteral("说明"), listed };
+    }
+
+    CategoryModel::SaveRequest renaming(int kind, const QString &from, const QString &to)
+    {
+        return { kind, true, from, to, QStringLiteral(" 新的说明 "), 3 };
+    }
+
+    void addFailingContactsTrigger()
+    {
+        QVERIFY(RawSql::run(file,
+                            { QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON Contacts "
+                                             "BEGIN SELECT RAISE(ABORT, 'refused'); END") }));
+    }
+
+private slots:
+    void init()
+    {
+        failOnSqlWarnings();
+        sandbox = std::make_unique<TestSandbox>();
+        file = sandbox->writeDefaultDataFile();
+        auto opened = Database::open(file);
+        QVERIFY2(opened, qPrintable(opened.message()));
+        database = opened.takeValue();
+        model = std::make_unique<CategoryModel>(*database);
+        useCategories({ { QStringLiteral("同事"), 3, 1 },
+                        { QStringLiteral("朋友"), 3, 2 },
+                        { QStringLiteral("家人"), 3, 3 },
+                        { QStringLiteral("经理"), 1, 1 },
+                        { QStringLiteral("Friend"), 1, 2 },
+                        { QStringLiteral("秘书"), 1, 3 } });
+    }
+
+    void cleanup()
+    {
+        model.reset();
+        database.reset();
+        sandbox.reset();
+    }
+
+    void listOrdersByNumberThenIdAndRenumbersDensely()
+    {
+        useCategories({ { QStringLiteral("丙"), 3, 7 },
+                        { QStringLiteral("甲"), 3, 2 },
+                        { QStringLiteral("乙"), 3, 7 },
+                        { QStringLiteral("丁"), 3, 40 },
+                        { QStringLiteral("头衔"), 1, 9 } });
+        const auto listed = model->list(3);
+        QVERIFY2(listed, qPrintable(listed.message()));
+        QStringList names;
+        for (const Category &category : listed.value())
+            names << category.name + QLatin1Char(':') + QString::number(category.number);
+        const QStringList expected { QStringLiteral("甲:1"), QStringLiteral("丙:2"),
+                                     QStringLiteral("乙:3"), QStringLiteral("丁:4") };
+        QCOMPARE(names, expected);
+        QCOMPARE(stored(3), expected);
+        QCOMPARE(stored(1), QStringList { QStringLiteral("头衔:9") });
+    }
+
+    void tidyListIsReadWithoutWriting()
+    {
+        QVERIFY(database->pragma(QStringLiteral("PRAGMA query_only = ON")));
+        const auto listed = model->list(3);
+        QVERIFY2(listed, qPrintable(listed.message()));
+        QCOMPARE(listed.value().size(), 3);
+
+        useCategories({ { QStringLiteral("乙"), 3, 5 } });
+        QVERIFY(!model->list(3));
+        QVERIFY(model->categories(3));
+    }
+
+    void namesClashOnlyWithinTheirKind_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("same kind") << 3 << QStringLiteral("朋友") << true;
+        QTest::newRow("letter case ignored") << 1 << QStringLiteral("fRIEND") << true;
+        QTest::newRow("other kind only") << 1 << QStringLiteral("朋友") << false;
+        QTest::newRow("unknown") << 3 << QStringLiteral("邻居") << false;
+    }
+
+    void namesClashOnlyWithinTheirKind()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, name);
+        QFETCH(bool, found);
+        const auto lookedUp = model->find(kind, name);
+        QVERIFY(lookedUp);
+        QCOMPARE(bool(lookedUp.value()), found);
+
+        const auto takenByOther = model->isNameTaken(kind, name, -1);
+        QVERIFY(takenByOther);
+        QCOMPARE(takenByOther.value(), found);
+        if (found) {
+            const auto takenBySelf = model->isNameTaken(kind, name, lookedUp.value()->id);
+            QVERIFY(takenBySelf);
+            QVERIFY(!takenBySelf.value());
+        }
+        const auto saved = model->save(adding(kind, name));
+        QCOMPARE(saved.outcome, found ? SaveOutcome::AlreadyExists : SaveOutcome::Saved);
+    }
+
+    void saveRefusesMissingNames_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("blanks") << QStringLiteral("   ");
+        QTest::newRow("design text") << CategoryName::designText();
+        QTest::newRow("design text padded")
+            << QStringLiteral(" %1 ").arg(CategoryName::designText());
+    }
+
+    void saveRefusesMissingNames()
+    {
+        QFETCH(QString, typed);
+        QCOMPARE(model->save(adding(3, typed)).outcome, SaveOutcome::NameMissing);
+        QCOMPARE(model->save(renaming(3, QStringLiteral("朋友"), typed)).outcome,
+                 SaveOutcome::NameMissing);
+        QVERIFY(!model->add(3, typed, {}, 4));
+        QVERIFY(!model->update(idOf(3, QStringLiteral("朋友")), typed, {}));
+        QCOMPARE(stored(3),
+                 (QStringList { QStringLiteral("同事:1"), QStringLiteral("朋友:2"),
+                                QStringLiteral("家人:3") }));
+    }
+
+    void addingPutsTheNameTrimmedAtTheEnd()
+    {
+        const auto saved = model->save(adding(3, QStringLiteral("  老乡 | 同学  ")));
+        QCOMPARE(saved.outcome, SaveOutcome::Saved);
+        QCOMPARE(saved.name, QStringLiteral("老乡 - 同学"));
+        QCOMPARE(stored(3).last(), QStringLiteral("老乡 - 同学:4"));
+        QCOMPARE(
+            RawSql::value(
+                file,
+                QStringLiteral("SELECT Description FROM ContactType WHERE Name = '老乡 - 同学'")),
+            QVariant(QStringLiteral("说明")));
+
+        const auto added = model->add(1, QStringLiteral("顾问"), QStringLiteral("外聘"), 4);
+        QVERIFY2(added, qPrintable(added.message()));
+        QCOMPARE(idOf(1, QStringLiteral("顾问")), added.value());
+        QVERIFY(!model->add(1, QStringLiteral("顾问"), {}, 5));
+        QCOMPARE(stored(1).size(), 4);
+    }
+
+    void savingAnUnchangedCategoryChangesNothing()
+    {
+        QCOMPARE(model->save(adding(3, QStringLiteral("邻居"))).outcome, SaveOutcome::Saved);
+        const auto before
+            = RawSql::rows(file, QStringLiteral("SELECT * FROM ContactType ORDER BY ID"));
+        QCOMPARE(model
+                     ->save({ 3, true, QStringLiteral("邻居"), QStringLiteral("邻居"),
+                              QStringLiteral("说明"), 4 })
+                     .outcome,
+                 SaveOutcome::Saved);
+        QCOMPARE(RawSql::rows(file, QStringLiteral("SELECT * FROM ContactType ORDER BY ID")),
+                 before);
+    }
+
+    void renameRefusesANameAnotherCategoryHas()
+    {
+        QCOMPARE(model->save(renaming(3, QStringLiteral("朋友"), QStringLiteral("家人"))).outcome,
+                 SaveOutcome::NameTaken);
+        QVERIFY(!model->update(idOf(3, QStringLiteral("朋友")), QStringLiteral("家人"), {}));
+        // Its own name in other letters is no clash, and neither is another kind's name.
+        QCOMPARE(
+            model->save(renaming(1, QStringLiteral("Friend"), QStringLiteral("FRIEND"))).outcome,
+            SaveOutcome::Saved);
+        QCOMPARE(model->save(renaming(1, QStringLiteral("秘书"), QStringLiteral("家人"))).outcome,
+                 SaveOutcome::Saved);
+        QCOMPARE(stored(1),
+                 (QStringList { QStringLiteral("经理:1"), QStringLiteral("FRIEND:2"),
+                                QStringLiteral("家人:3") }));
+        QCOMPARE(stored(3),
+                 (QStringList { QStringLiteral("同事:1"), QStringLiteral("朋友:2"),
+                                QStringLiteral("家人:3") }));
+    }
+
+    void renamingAGroupRegroupsItsContactsAndBack()
+    {
+        addContacts({ QStringLiteral("朋友"), QStringLiteral("同事"), QStringLiteral("朋友") });
+        QCOMPARE(model->save(renaming(3, QStringLiteral("朋友"), QStringLiteral("O'好友"))).outcome,
+                 SaveOutcome::Saved);
+        QCOMPARE(contactGroups(),
+                 (QStringList { QStringLiteral("O'好友"), QStringLiteral("同事"),
+                                QStringLiteral("O'好友") }));
+        QCOMPARE(
+            RawSql::value(
+                file, QStringLiteral("SELECT Description FROM ContactType WHERE Name = 'O''好友'")),
+            QVariant(QStringLiteral(" 新的说明 ")));
+
+        QVERIFY(model->update(idOf(3, QStringLiteral("o'好友")), QStringLiteral("朋友"), {}));
+        QCOMPARE(contactGroups(),
+                 (QStringList { QStringLiteral("朋友"), QStringLiteral("同事"),
+                                QStringLiteral("朋友") }));
+        QCOMPARE(stored(3).size(), 3);
+    }
+
+    void renamingATitleLeavesContactGroupsAlone()
+    {
+        // A title and a group may share a name; only the group owns the contacts' Type field.
+        useCategories({ { QStringLiteral("客户"), 1, 1 }, { QStringLiteral("客户"), 3, 1 } });
+        addContacts({ QStringLiteral("客户") });
+        QCOMPARE(
+            model->save(renaming(1, QStringLiteral("客户"), QStringLiteral("客户经理"))).outcome,
+            SaveOutcome::Saved);
+        QCOMPARE(contactGroups(), QStringList { QStringLiteral("客户") });
+        QCOMPARE(RawSql::value(file, QStringLiteral("SELECT Title FROM Contacts")),
+                 QVariant(QStringLiteral("经理")));
+    }
+
+    void renameAndRegroupHappenTogetherOrNotAtAll()
+    {
+        addContacts({ QStringLiteral("朋友") });
+        addFailingContactsTrigger();
+        const auto saved = model->save(renaming(3, QStringLiteral("朋友"), QStringLiteral("好友")));
+        QCOMPARE(saved.outcome, SaveOutcome::Failed);
+        QVERIFY(saved.error.contains(QStringLiteral("refused")));
+        QVERIFY(!model->update(idOf(3, QStringLiteral("朋友")), QStringLiteral("好友"), {}));
+        QCOMPARE(stored(3),
+                 (QStringList { QStringLiteral("同事:1"), QStringLiteral("朋友:2"),
+                                QStringLiteral("家人:3") }));
+        QCOMPARE(contactGroups(), QStringList { QStringLiteral("朋友") });
+    }
+
+    void editingACategoryThatHasGoneAddsItAgain()
+    {
+        QVERIFY(model->remove(idOf(3, QStringLiteral("家人"))));
+        const auto saved
+            = model->save({ 3, true, QStringLiteral("家人"), QStringLiteral("亲戚"), {}, 2 });
+        QCOMPARE(saved.outcome, SaveOutcome::Saved);
+        QCOMPARE(stored(3),
+                 (QStringList { QStringLiteral("同事:1"), QStringLiteral("朋友:2"),
+                                QStringLiteral("亲戚:3") }));
+        // Adding it again still may not repeat a name of the kind.
+        QCOMPARE(
+            model->save({ 3, true, QStringLiteral("家人"), QStringLiteral("同事"), {}, 3 }).outcome,
+            SaveOutcome::AlreadyExists);
+    }
+
+    void deletingAGroupLeavesItsContactsAlone()
+    {
+        addContacts({ QStringLiteral("朋友"), QStringLiteral("家人") });
+        QVERIFY(model->remove(idOf(3, QStringLiteral("朋友"))));
+        QCOMPARE(stored(3), (QStringList { QStringLiteral("同事:1"), QStringLiteral("家人:3") }));
+        QCOMPARE(contactGroups(), (QStringList { QStringLiteral("朋友"), QStringLiteral("家人") }));
+    }
+
+    void setNumberRenumbersTheRowOfTheGivenKind()
+    {
+        useCategories({ { QStringLiteral("客户"), 1, 1 },
+                        { QStringLiteral("客户"), 3, 1 },
+                        { QStringLiteral("朋友"), 3, 2 } });
+        QVERIFY(
+            model->setNumbers(3, { { QStringLiteral("朋友"), 1 }, { QStringLiteral("客户"), 2 } }));
+        QCOMPARE(stored(3), (QStringList { QStringLiteral("朋友:1"), QStringLiteral("客户:2") }));
+        QCOMPARE(stored(1), QStringList { QStringLiteral("客户:1") });
+        QVERIFY(model->setNumber(3, QStringLiteral("没有这个"), 1));
+        QCOMPARE(stored(3), (QStringList { QStringLiteral("朋友:1"), QStringLiteral("客户:2") }));
+    }
+
+    void namesWithQuotesWorkThroughEveryCommand_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("apostrophe") << QStringLiteral("O'Brien");
+        QTest::newRow("double quotes") << QStringLiteral("\"老\"朋友");
+        QTest::newRow("injection") << QStringLiteral("x' OR '1'='1");
+        QTest::newRow("brackets") << QStringLiteral("[Name]; --");
+    }
+
+    void namesWithQuotesWorkThroughEveryCommand()
+    {
+        QFETCH(QString, name);
+        addContacts({ name });
+        QCOMPARE(model->save(adding(3, name)).outcome, SaveOutcome::Saved);
+        QCOMPARE(model->save(adding(3, name)).outcome, SaveOutcome::AlreadyExists);
+        const qint64 id = idOf(3, name);
+        QVERIFY(id > 0);
+        const auto taken = model->isNameTaken(3, name, -1);
+        QVERIFY(taken && taken.value());
+
+        QVERIFY(model->setNumber(3, name, 0));
+        QCOMPARE(stored(3).first(), name + QStringLiteral(":0"));
+
+        const QString renamed = name + QLatin1Char('\'');
+        QCOMPARE(model->save(renaming(3, name, renamed)).outcome, SaveOutcome::Saved);
+        QCOMPARE(contactGroups(), QStringList { renamed });
+        QCOMPARE(idOf(3, renamed), id);
+
+        QVERIFY(model->remove(id));
+        QVERIFY(!model->find(3, renamed).value());
+        QCOMPARE(stored(3).size(), 3);
+    }
+
+    void overLongValuesAreRefusedWithNothingWritten()
+    {
+        addContacts({ QStringLiteral("朋友") });
+        const auto before
+            = RawSql::rows(file, QStringLiteral("SELECT * FROM ContactType ORDER BY ID"));
+        const QString tooLong(26, QChar(u'名'));
+
+        const auto added = model->save(adding(3, tooLong));
+        QCOMPARE(added.outcome, SaveOutcome::Failed);
+        QVERIFY2(added.error.contains(QStringLiteral("过长")), qPrintable(added.error));
+        QCOMPARE(model->save(renaming(3, QStringLiteral("朋友"), tooLong)).outcome,
+                 SaveOutcome::Failed);
+        QCOMPARE(model
+                     ->save({ 3, true, QStringLiteral("朋友"), QStringLiteral("朋友"),
+                              QString(256, QChar(u'x')), 3 })
+                     .outcome,
+                 SaveOutcome::Failed);
+        QVERIFY(!model->add(3, tooLong, {}, 4));
+
+        QCOMPARE(RawSql::rows(file, QStringLiteral("SELECT * FROM ContactType ORDER BY ID")),
+                 before);
+        QCOMPARE(contactGroups(), QStringList { QStringLiteral("朋友") });
+        // The longest name the file takes is fine.
+        QCOMPARE(model->save(adding(3, QString(25, QChar(u'名')))).outcome, SaveOutcome::Saved);
+    }
+
+    void separatorBecomesDash_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("cleaned");
+        QTest::newRow("between words")
+            << QStringLiteral("朋友 | 同事") << QStringLiteral("朋友 - 同事");
+        QTest::newRow("shared blank") << QStringLiteral("a | | b") << QStringLiteral("a - - b");
+        QTest::newRow("bar without blanks kept") << QStringLiteral("a|b") << QStringLiteral("a|b");
+        QTest::newRow("at the edges") << QStringLiteral(" | a | ") << QStringLiteral("- a -");
+    }
+
+    void separatorBecomesDash()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, cleaned);
+        QCOMPARE(CategoryName::clean(typed), cleaned);
+        QVERIFY(!CategoryName::withoutSeparator(typed).contains(QStringLiteral(" | ")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCategoryModel)
+#include "tst_categorymodel.moc"

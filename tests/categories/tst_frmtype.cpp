@@ -1,0 +1,636 @@
+#include "RawSql.h"
+#include "ScriptedPrompts.h"
+#include "SqlWarnings.h"
+#include "TestSandbox.h"
+#include "categories/CategoryName.h"
+#include "categories/widgets/FrmType.h"
+#include "data/Database.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+QString quoted(QString text)
+{
+    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QStringLiteral("''"))
+        + QLatin1Char('\'');
+}
+
+const QString everyCategory = QStringLiteral("SELECT * FROM ContactType ORDER BY ID");
+const QString everyContact = QStringLiteral("SELECT * FROM Contacts ORDER BY ID");
+
+} // namespace
+
+class TestFrmType : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestSandbox> sandbox;
+    std::unique_ptr<Database> database;
+    std::unique_ptr<ScriptedPrompts> prompts;
+    QString file;
+
+    std::unique_ptr<FrmType> openWindow(int kind, bool active = false)
+    {
+        auto window = std::make_unique<FrmType>(*database);
+        window->Int_Type = kind;
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            QTest::qFail("the window was not shown", __FILE__, __LINE__);
+        if (active) {
+            window->activateWindow();
+            if (!QTest::qWaitForWindowActive(window.get()))
+                QTest::qFail("the window did not become active", __FILE__, __LINE__);
+        }
+        return window;
+    }
+
+    static QListWidget *list(FrmType &window)
+    {
+        return window.findChild<QListWidget *>(QStringLiteral("ListBox1"));
+    }
+
+    static QLineEdit *nameBox(FrmType &window)
+    {
+        return window.findChild<QLineEdit *>(QStringLiteral("Datafiled(0)"));
+    }
+
+    static QLineEdit *descriptionBox(FrmType &window)
+    {
+        return window.findChild<QLineEdit *>(QStringLiteral("Datafiled(1)"));
+    }
+
+    static void press(FrmType &window, const QString &button)
+    {
+        auto *found = window.findChild<QPushButton *>(button);
+        QVERIFY2(found, qPrintable(button));
+        QTest::mouseClick(found, Qt::LeftButton);
+    }
+
+    static void clickLine(FrmType &window, int row)
+    {
+        QListWidget *lines = list(window);
+        const QRect place = lines->visualItemRect(lines->item(row));
+        QTest::mouseClick(lines->viewport(), Qt::LeftButton, {}, place.center());
+    }
+
+    static QStringList lines(FrmType &window)
+    {
+        QStringList texts;
+        for (int i = 0; i < list(window)->count(); ++i)
+            texts << list(window)->item(i)->text();
+        return texts;
+    }
+
+    // The chosen line: the current one when it is selected, else -1.
+    static int chosen(FrmType &window)
+    {
+        const QListWidgetItem *item = list(window)->currentItem();
+        return item && item->isSelected() ? list(window)->row(item) : -1;
+    }
+
+    QStringList storedNames(int kind)
+    {
+        QStringList names;
+        const QString sql
+            = QStringLiteral("SELECT Name FROM ContactType WHERE Type = %1 ORDER BY Number, ID")
+                  .arg(kind);
+        for (const QVariantList &row : RawSql::rows(file, sql))
+            names << row.first().toString();
+        return names;
+    }
+
+    QStringList contactGroups()
+    {
+        QStringList groups;
+        for (const QVariantList &row :
+             RawSql::rows(file, QStringLiteral("SELECT Type FROM Contacts ORDER BY ID")))
+            groups << row.first().toString();
+        return groups;
+    }
+
+    void addContacts(const QStringList &groups)
+    {
+        QStringList statements;
+        for (const QString &group : groups)
+            statements << QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) "
+                                         "VALUES ('李', '四', %1)")
+                              .arg(quoted(group));
+        QVERIFY(RawSql::run(file, statements));
+    }
+
+private slots:
+    void init()
+    {
+        failOnSqlWarnings();
+        sandbox = std::make_unique<TestSandbox>();
+        file = sandbox->writeDefaultDataFile();
+        QVERIFY(RawSql::run(
+            file,
+            { QStringLiteral("DELETE FROM ContactType"),
+              QStringLiteral("INSERT INTO ContactType (Name, Type, Number, Description) VALUES "
+                             "('同事', 3, 1, ''), ('朋友', 3, 2, '  老朋友  '), ('家人', 3, 3, ''),"
+                             "('经理', 1, 1, ''), ('秘书', 1, 2, ''), ('工程师', 1, 3, '')") }));
+        auto opened = Database::open(file);
+        QVERIFY2(opened, qPrintable(opened.message()));
+        database = opened.takeValue();
+        prompts = std::make_unique<ScriptedPrompts>();
+    }
+
+    void cleanup()
+    {
+        QCOMPARE(prompts->pending(), 0);
+        prompts.reset();
+        database.reset();
+        sandbox.reset();
+    }
+
+    void openingListsTheKindUnderAHeaderLine_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("none") << 2 << QStringList { QStringLiteral("--无可选择的类别--") };
+        QTest::newRow("three") << 3
+                               << QStringList { QStringLiteral("--现有3种类别--"),
+                                                QStringLiteral("同事"), QStringLiteral("朋友"),
+                                                QStringLiteral("家人") };
+    }
+
+    void openingListsTheKindUnderAHeaderLine()
+    {
+        QFETCH(int, kind);
+        QFETCH(QStringList, expected);
+        auto window = openWindow(kind);
+        QCOMPARE(lines(*window), expected);
+        QCOMPARE(chosen(*window), -1);
+        QVERIFY(!window->isEditing());
+        QCOMPARE(nameBox(*window)->text(), CategoryName::designText());
+        QCOMPARE(nameBox(*window)->selectedText(), CategoryName::designText());
+        QVERIFY(prompts->shown().isEmpty());
+    }
+
+    void commandsWithoutAChosenCategoryAsk_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("chosenAfter");
+        QTest::newRow("click on header")
+            << QString() << QStringLiteral("请先选择您要编辑的名称哦！") << 0;
+        QTest::newRow("edit") << QStringLiteral("XY_XPButton2")
+                              << QStringLiteral("请先选择您要编辑的名称哦！") << 0;
+        QTest::newRow("delete") << QStringLiteral("cmdDelete")
+                                << QStringLiteral("请先选择您要删除的类别名称！") << 0;
+        QTest::newRow("move up") << QStringLiteral("Command1")
+                                 << QStringLiteral("请先选择您要移动的类别名称！") << 1;
+        QTest::newRow("move down")
+            << QStringLiteral("Command2") << QStringLiteral("请先选择您要移动的类别名称！") << 1;
+    }
+
+    void commandsWithoutAChosenCategoryAsk()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, message);
+        QFETCH(int, chosenAfter);
+        auto window = openWindow(3);
+        const auto before = RawSql::rows(file, everyCategory);
+        prompts->expectMessage();
+        if (command.isEmpty())
+            clickLine(*window, 0);
+        else
+            press(*window, command);
+
+        QCOMPARE(prompts->texts(), QStringList { message });
+        QCOMPARE(prompts->last().caption, QStringLiteral("出错啦"));
+        QCOMPARE(prompts->last().icon, MessageIcon::Exclamation);
+        QCOMPARE(chosen(*window), chosenAfter);
+        // A move with nothing chosen loads the first category instead.
+        QCOMPARE(window->isEditing(), chosenAfter == 1);
+        QCOMPARE(nameBox(*window)->text(),
+                 chosenAfter == 1 ? QStringLiteral("同事") : CategoryName::designText());
+        QCOMPARE(RawSql::rows(file, everyCategory), before);
+    }
+
+    void choosingALineEditsItsCategory()
+    {
+        auto window = openWindow(3, true);
+        clickLine(*window, 2);
+        QCOMPARE(nameBox(*window)->text(), QStringLiteral("朋友"));
+        QCOMPARE(descriptionBox(*window)->text(), QStringLiteral("老朋友"));
+        QVERIFY(window->isEditing());
+        QCOMPARE(window->currentName(), QStringLiteral("朋友"));
+
+        list(*window)->setFocus();
+        QTest::keyClick(list(*window), Qt::Key_Down);
+        QCOMPARE(chosen(*window), 3);
+        QCOMPARE(nameBox(*window)->text(), QStringLiteral("家人"));
+        QCOMPARE(descriptionBox(*window)->text(), QString());
+        QVERIFY(prompts->shown().isEmpty());
+    }
+
+    void savingInAddModeAppendsAndEditsTheNewCategory()
+    {
+        auto window = openWindow(3);
+        nameBox(*window)->setText(QStringLiteral("  邻居 "));
+        descriptionBox(*window)->setText(QStringLiteral(" 住隔壁"));
+        press(*window, QStringLiteral("cmdUpdate"));
+
+        QCOMPARE(lines(*window).first(), QStringLiteral("--现有4种类别--"));
+        QCOMPARE(lines(*window).last(), QStringLiteral("邻居"));
+        QVERIFY(window->isEditing());
+        QCOMPARE(window->currentName(), QStringLiteral("邻居"));
+        QCOMPARE(
+            RawSql::rows(file,
+                         QStringLiteral("SELECT Name, Number, Description FROM ContactType "
+                                        "WHERE Type = 3 AND Name = '邻居'")),
+            (QList<QVariantList> { { QStringLiteral("邻居"), 4, QStringLiteral(" 住隔壁") } }));
+
+        const auto afterFirst = RawSql::rows(file, everyCategory);
+        press(*window, QStringLiteral("cmdUpdate"));
+        QCOMPARE(RawSql::rows(file, everyCategory), afterFirst);
+        QCOMPARE(lines(*window).size(), 5);
+        QVERIFY(prompts->shown().isEmpty());
+    }
+
+    void saveAndAddNewStartsAnEmptyEntry()
+    {
+        auto window = openWindow(1);
+        nameBox(*window)->setText(QStringLiteral("顾问"));
+        descriptionBox(*window)->setText(QStringLiteral("外聘"));
+        press(*window, QStringLiteral("XY_XPButton1"));
+        QCOMPARE(storedNames(1).last(), QStringLiteral("顾问"));
+        QVERIFY(!window->isEditing());
+        QCOMPARE(window->currentName(), QString());
+        QCOMPARE(nameBox(*window)->text(), CategoryName::designText());
+        QCOMPARE(descriptionBox(*window)->text(), QString());
+    }
+
+    void aNameIsUniqueWithinItsKindOnly_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("same kind") << 3 << QStringLiteral("朋友") << false;
+        QTest::newRow("same kind padded") << 3 << QStringLiteral(" 朋友  ") << false;
+        QTest::newRow("other kind") << 1 << QStringLiteral("朋友") << true;
+    }
+
+    void aNameIsUniqueWithinItsKindOnly()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        auto window = openWindow(kind);
+        const QStringList before = storedNames(kind);
+        if (!accepted)
+            prompts->expectMessage();
+        nameBox(*window)->setText(typed);
+        press(*window, QStringLiteral("cmdUpdate"));
+
+        QCOMPARE(storedNames(kind), accepted ? before + QStringList { typed.trimmed() } : before);
+        QCOMPARE(window->isEditing(), accepted);
+        if (!accepted) {
+            QCOMPARE(prompts->texts(),
+                     QStringList { QStringLiteral("该类别已经存在，请重新输入！") });
+            QCOMPARE(nameBox(*window)->selectedText(), typed);
+        }
+    }
+
+    void renamingToAnotherCategorysNameIsRefused()
+    {
+        auto window = openWindow(3);
+        clickLine(*window, 1);
+        nameBox(*window)->setText(QStringLiteral("家人"));
+        prompts->expectMessage();
+        press(*window, QStringLiteral("cmdUpdate"));
+        QCOMPARE(prompts->texts(),
+                 QStringList { QStringLiteral("该类别名称已经存在，请重新输入！") });
+        QCOMPARE(storedNames(3),
+                 (QStringList { QStringLiteral("同事"), QStringLiteral("朋友"),
+                                QStringLiteral("家人") }));
+        QVERIFY(window->isEditing());
+        QCOMPARE(window->currentName(), QStringLiteral("同事"));
+    }
+
+    void aMissingNameIsRefused_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("empty") << QString() << QStringLiteral("cmdUpdate");
+        QTest::newRow("blanks") << QStringLiteral("    ") << QStringLiteral("cmdUpdate");
+        QTest::newRow("design text") << CategoryName::designText() << QStringLiteral("cmdUpdate");
+        QTest::newRow("blanks, save and add new")
+            << QStringLiteral(" ") << QStringLiteral("XY_XPButton1");
+    }
+
+    void aMissingNameIsRefused()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, button);
+        auto window = openWindow(3);
+        const auto before = RawSql::rows(file, everyCategory);
+        nameBox(*window)->setText(typed);
+        prompts->expectMessage();
+        press(*window, button);
+        QCOMPARE(prompts->texts(), QStringList { QStringLiteral("请输入该类别的名称！") });
+        QCOMPARE(nameBox(*window)->text(), CategoryName::designText());
+        QCOMPARE(nameBox(*window)->selectedText(), CategoryName::designText());
+        QCOMPARE(RawSql::rows(file, everyCategory), before);
+    }
+
+    void theSeparatorBecomesADash()
+    {
+        auto window = openWindow(3, true);
+        QTRY_VERIFY(nameBox(*window)->hasFocus());
+        QTest::keyClicks(nameBox(*window), QStringLiteral("old | mates"));
+        descriptionBox(*window)->setFocus();
+        QTRY_COMPARE(nameBox(*window)->text(), QStringLiteral("old - mates"));
+        press(*window, QStringLiteral("cmdUpdate"));
+        QCOMPARE(storedNames(3).last(), QStringLiteral("old - mates"));
+
+        // A shortcut saves without the box losing the focus; the rule holds all the same.
+        press(*window, QStringLiteral("XY_XPButton1"));
+        nameBox(*window)->setText(QStringLiteral("a | | b"));
+        window->findChild<QPushButton *>(QStringLiteral("cmdUpdate"))->click();
+        QCOMPARE(storedNames(3).last(), QStringLiteral("a - - b"));
+    }
+
+    void boxesSelectTheirWholeTextWhenEntered()
+    {
+        auto window = openWindow(3, true);
+        clickLine(*window, 2);
+        QLineEdit *description = descriptionBox(*window);
+        QTest::mouseClick(description, Qt::LeftButton, {}, QPoint(4, description->height() / 2));
+        QTRY_VERIFY(description->hasFocus());
+        QTRY_COMPARE(description->selectedText(), QStringLiteral("老朋友"));
+        QTest::mouseClick(nameBox(*window), Qt::LeftButton, {}, QPoint(4, 4));
+        QTRY_COMPARE(nameBox(*window)->selectedText(), QStringLiteral("朋友"));
+    }
+
+    void renamingAGroupMovesItsContacts()
+    {
+        addContacts({ QStringLiteral("朋友"), QStringLiteral("同事"), QStringLiteral("朋友") });
+        auto window = openWindow(3);
+        clickLine(*window, 2);
+        nameBox(*window)->setText(QStringLiteral("好友"));
+        press(*window, QStringLiteral("cmdUpdate"));
+        QCOMPARE(lines(*window).at(2), QStringLiteral("好友"));
+        QCOMPARE(window->currentName(), QStringLiteral("好友"));
+        QCOMPARE(contactGroups(),
+                 (QStringList { QStringLiteral("好友"), QStringLiteral("同事"),
+                                QStringLiteral("好友") }));
+
+        const auto afterRename = RawSql::rows(file, everyCategory);
+        press(*window, QStringLiteral("cmdUpdate"));
+        QCOMPARE(RawSql::rows(file, everyCategory), afterRename);
+
+        nameBox(*window)->setText(QStringLiteral("朋友"));
+        press(*window, QStringLiteral("cmdUpdate"));
+        QCOMPARE(contactGroups(),
+                 (QStringList { QStringLiteral("朋友"), QStringLiteral("同事"),
+                                QStringLiteral("朋友") }));
+
+        clickLine(*window, 2);
+        press(*window, QStringLiteral("cmdDelete"));
+        QCOMPARE(storedNames(3), (QStringList { QStringLiteral("同事"), QStringLiteral("家人") }));
+        QCOMPARE(contactGroups(),
+                 (QStringList { QStringLiteral("朋友"), QStringLiteral("同事"),
+                                QStringLiteral("朋友") }));
+        QVERIFY(prompts->shown().isEmpty());
+    }
+
+    void movingPastTheEndsDoesNothing_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("first up") << 1 << QStringLiteral("Command1");
+        QTest::newRow("last down") << 3 << QStringLiteral("Command2");
+    }
+
+    void movingPastTheEndsDoesNothing()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, button);
+        auto window = openWindow(3);
+        const QStringList before = lines(*window);
+        const auto stored = RawSql::rows(file, everyCategory);
+        clickLine(*window, row);
+        press(*window, button);
+        QCOMPARE(lines(*window), before);
+        QCOMPARE(chosen(*window), row);
+        QCOMPARE(RawSql::rows(file, everyCategory), stored);
+        QVERIFY(prompts->shown().isEmpty());
+    }
+
+    void aMovedCategoryKeepsItsPlace()
+    {
+        {
+            auto window = openWindow(3);
+            clickLine(*window, 2);
+            press(*window, QStringLiteral("Command1"));
+            QCOMPARE(lines(*window).mid(1),
+                     (QStringList { QStringLiteral("朋友"), QStringLiteral("同事"),
+                                    QStringLiteral("家人") }));
+            QCOMPARE(chosen(*window), 1);
+            QCOMPARE(window->currentName(), QStringLiteral("朋友"));
+            QVERIFY(window->isEditing());
+
+            clickLine(*window, 2);
+            press(*window, QStringLiteral("Command2"));
+            QCOMPARE(chosen(*window), 3);
+            QCOMPARE(nameBox(*window)->text(), QStringLiteral("同事"));
+        }
+        auto reopened = openWindow(3);
+        QCOMPARE(lines(*reopened).mid(1),
+                 (QStringList { QStringLiteral("朋友"), QStringLiteral("家人"),
+                                QStringLiteral("同事") }));
+        QCOMPARE(storedNames(1),
+                 (QStringList { QStringLiteral("经理"), QStringLiteral("秘书"),
+                                QStringLiteral("工程师") }));
+    }
+
+    void setNewNumRenumbersOnlyTheWindowsKind()
+    {
+        QVERIFY(RawSql::run(
+            file,
+            { QStringLiteral(
+                "INSERT INTO ContactType (Name, Type, Number) VALUES ('家人', 1, 4)") }));
+        auto window = openWindow(1);
+        QVERIFY(window->SetNewNum(QStringLiteral("家人"), 0));
+        QCOMPARE(storedNames(1).first(), QStringLiteral("家人"));
+        QCOMPARE(storedNames(3).last(), QStringLiteral("家人"));
+    }
+
+    void deletingTheLastLineLeavesAddMode()
+    {
+        auto window = openWindow(3);
+        clickLine(*window, 3);
+        press(*window, QStringLiteral("cmdDelete"));
+        QCOMPARE(lines(*window),
+                 (QStringList { QStringLiteral("--现有2种类别--"), QStringLiteral("同事"),
+                                QStringLiteral("朋友") }));
+        QCOMPARE(chosen(*window), -1);
+        QVERIFY(!window->isEditing());
+        QCOMPARE(window->currentName(), QString());
+        QCOMPARE(nameBox(*window)->text(), CategoryName::designText());
+        QCOMPARE(storedNames(3), (QStringList { QStringLiteral("同事"), QStringLiteral("朋友") }));
+    }
+
+    void deletingAnotherLineLoadsTheOneThatTookItsPlace()
+    {
+        auto window = openWindow(3);
+        clickLine(*window, 1);
+        press(*window, QStringLiteral("cmdDelete"));
+        QCOMPARE(lines(*window).mid(1),
+                 (QStringList { QStringLiteral("朋友"), QStringLiteral("家人") }));
+        QCOMPARE(chosen(*window), 1);
+        QVERIFY(window->isEditing());
+        QCOMPARE(window->currentName(), QStringLiteral("朋友"));
+        QCOMPARE(descriptionBox(*window)->text(), QStringLiteral("老朋友"));
+        QCOMPARE(storedNames(3), (QStringList { QStringLiteral("朋友"), QStringLiteral("家人") }));
+        QVERIFY(prompts->shown().isEmpty());
+    }
+
+    void namesWithQuotesWorkThroughEveryCommand()
+    {
+        addContacts({ QStringLiteral("O'Neil") });
+        auto window = openWindow(3);
+        nameBox(*window)->setText(QStringLiteral("O'Neil"));
+        press(*window, QStringLiteral("cmdUpdate"));
+        QCOMPARE(storedNames(3).last(), QStringLiteral("O'Neil"));
+
+        clickLine(*window, 4);
+        QVERIFY(window->isEditing());
+        nameBox(*window)->setText(QStringLiteral("O'Neil's \"gang\""));
+        press(*window, QStringLiteral("cmdUpdate"));
+        QCOMPARE(contactGroups(), QStringList { QStringLiteral("O'Neil's \"gang\"") });
+
+        clickLine(*window, 4);
+        press(*window, QStringLiteral("Command1"));
+        QCOMPARE(storedNames(3).at(2), QStringLiteral("O'Neil's \"gang\""));
+
+        press(*window, QStringLiteral("cmdDelete"));
+        QCOMPARE(storedNames(3),
+                 (QStringList { QStringLiteral("同事"), QStringLiteral("朋友"),
+                                QStringLiteral("家人") }));
+        QCOMPARE(window->currentName(), QStringLiteral("家人"));
+        QVERIFY(prompts->shown().isEmpty());
+    }
+
+    void aFailedSaveKeepsModeAndName_data()
+    {
+        QTest::addColumn<QString>("chosenName");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("message");
+        const QString tooLong(26, QChar(u'长'));
+        QTest::newRow("new name too long") << QString() << tooLong << QStringLiteral("cmdUpdate")
+                                           << QString() << QStringLiteral("过长");
+        QTest::newRow("too long, save and add new")
+            << QString() << tooLong << QStringLiteral("XY_XPButton1") << QString()
+            << QStringLiteral("过长");
+        QTest::newRow("renamed too long")
+            << QStringLiteral("朋友") << tooLong << QStringLiteral("cmdUpdate") << QString()
+            << QStringLiteral("过长");
+        QTest::newRow("read-only file")
+            << QStringLiteral("朋友") << QStringLiteral("好友") << QStringLiteral("cmdUpdate")
+            << QStringLiteral("PRAGMA query_only = ON") << QStringLiteral("只读");
+        QTest::newRow("contacts refuse the regroup")
+            << QStringLiteral("朋友") << QStringLiteral("好友") << QStringLiteral("XY_XPButton1")
+            << QStringLiteral("trigger") << QStringLiteral("refused");
+    }
+
+    void aFailedSaveKeepsModeAndName()
+    {
+        QFETCH(QString, chosenName);
+        QFETCH(QString, typed);
+        QFETCH(QString, button);
+        QFETCH(QString, failure);
+        QFETCH(QString, message);
+        addContacts({ QStringLiteral("朋友") });
+        if (failure == QLatin1String("trigger"))
+            QVERIFY(RawSql::run(file,
+                                { QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON Contacts "
+                                                 "BEGIN SELECT RAISE(ABORT, 'refused'); END") }));
+        auto window = openWindow(3);
+        if (!chosenName.isEmpty())
+            clickLine(*window, lines(*window).indexOf(chosenName));
+        if (failure.startsWith(QLatin1String("PRAGMA")))
+            QVERIFY(database->pragma(failure));
+        const auto categories = RawSql::rows(file, everyCategory);
+        const auto contacts = RawSql::rows(file, everyContact);
+        nameBox(*window)->setText(typed);
+        descriptionBox(*window)->setText(QStringLiteral("说明"));
+
+        prompts->expectMessage();
+        press(*window, button);
+        QCOMPARE(prompts->shown().size(), 1);
+        QVERIFY2(prompts->last().text.contains(message), qPrintable(prompts->last().text));
+        QCOMPARE(prompts->last().caption, QStringLiteral("出错啦"));
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->isEditing(), !chosenName.isEmpty());
+        QCOMPARE(window->currentName(), chosenName);
+        QCOMPARE(nameBox(*window)->text(), typed);
+        QCOMPARE(descriptionBox(*window)->text(), QStringLiteral("说明"));
+        QCOMPARE(RawSql::rows(file, everyCategory), categories);
+        QCOMPARE(RawSql::rows(file, everyContact), contacts);
+    }
+
+    void closingChangesNothing_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Esc") << true;
+        QTest::newRow("关闭") << false;
+    }
+
+    void closingChangesNothing()
+    {
+        QFETCH(bool, escape);
+        auto window = openWindow(3, true);
+        clickLine(*window, 2);
+        const auto before = RawSql::rows(file, everyCategory);
+        nameBox(*window)->setFocus();
+        nameBox(*window)->setText(QStringLiteral("好友"));
+        if (escape)
+            QTest::keyClick(nameBox(*window), Qt::Key_Escape);
+        else
+            press(*window, QStringLiteral("cmdCancel"));
+        QTRY_VERIFY(!window->isVisible());
+        QCOMPARE(RawSql::rows(file, everyCategory), before);
+    }
+
+    void refreshingContactsClosesAndAsksForAFreshList()
+    {
+        auto window = openWindow(3);
+        QSignalSpy refresh(window.get(), &FrmType::refreshContactsRequested);
+        nameBox(*window)->setText(QStringLiteral("未保存"));
+        const auto before = RawSql::rows(file, everyCategory);
+        press(*window, QStringLiteral("Command3"));
+        QCOMPARE(refresh.count(), 1);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(RawSql::rows(file, everyCategory), before);
+    }
+
+    void openTypeEditsTheNamedCategory()
+    {
+        auto window = openWindow(3);
+        window->Open_Type(1, QStringLiteral("秘书"));
+        QVERIFY(window->isEditing());
+        QCOMPARE(nameBox(*window)->text(), QStringLiteral("秘书"));
+        QCOMPARE(window->Int_Type, 3);
+
+        prompts->expectMessage();
+        window->Open_Type(3, QStringLiteral("O'无"));
+        QCOMPARE(prompts->texts(), QStringList { QStringLiteral("未找到您所编辑的类别哦！") });
+        QVERIFY(!window->isEditing());
+        QCOMPARE(window->currentName(), QStringLiteral("O'无"));
+    }
+};
+
+QTEST_MAIN(TestFrmType)
+#include "tst_frmtype.moc"

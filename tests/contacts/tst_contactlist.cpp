@@ -1,0 +1,276 @@
+#include "RawSql.h"
+#include "SqlWarnings.h"
+#include "TestSandbox.h"
+#include "contacts/widgets/frmContacts.h"
+#include "data/Database.h"
+#include "shared/AppSettings.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QtTest>
+
+class TestContactList : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestSandbox> sandbox;
+    std::unique_ptr<Database> database;
+    QString file;
+
+    void setGroups(const QStringList &groups)
+    {
+        QStringList statements { QStringLiteral("DELETE FROM ContactType WHERE Type = 3") };
+        for (int i = 0; i < groups.size(); ++i)
+            statements
+                << QStringLiteral(
+                       "INSERT INTO ContactType (Name, Type, Number) VALUES ('%1', 3, %2)")
+                       .arg(QString(groups.at(i)).replace(QLatin1Char('\''), QStringLiteral("''")))
+                       .arg(i + 1);
+        QVERIFY(RawSql::run(file, statements));
+    }
+
+    qint64 addContact(const QString &first, const QString &last, const QString &group)
+    {
+        auto id = database->insert(
+            QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) VALUES (?, ?, ?)"),
+            { first, last, group });
+        return id.value();
+    }
+
+    // Each group as "name: contact, contact".
+    static QStringList shown(const frmContacts &list)
+    {
+        QStringList lines;
+        QTreeWidget *tree = list.tree();
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            QStringList names;
+            for (int j = 0; j < tree->topLevelItem(i)->childCount(); ++j)
+                names << tree->topLevelItem(i)->child(j)->text(0);
+            lines << tree->topLevelItem(i)->text(0) + QStringLiteral(": ")
+                    + names.join(QStringLiteral(", "));
+        }
+        return lines;
+    }
+
+    static QString selectedText(const frmContacts &list)
+    {
+        return list.tree()->currentItem() ? list.tree()->currentItem()->text(0) : QString();
+    }
+
+private slots:
+    void init()
+    {
+        failOnSqlWarnings();
+        sandbox = std::make_unique<TestSandbox>();
+        file = sandbox->writeDefaultDataFile();
+        database = Database::open(file).takeValue();
+        QVERIFY(database);
+    }
+
+    void cleanup()
+    {
+        database.reset();
+        sandbox.reset();
+    }
+
+    void emptyTableShowsEveryCategoryWithoutChildren()
+    {
+        setGroups({ QStringLiteral("同事"), QStringLiteral("   "), QStringLiteral("朋友") });
+        frmContacts list(*database);
+        QCOMPARE(shown(list), QStringList({ QStringLiteral("同事: "), QStringLiteral("朋友: ") }));
+        QCOMPARE(list.statusText(), QStringLiteral("2个分组,0个联系人,双击查看详细信息."));
+        QCOMPARE(list.windowTitle(), QString());
+    }
+
+    void contactsAreGroupedInCategoryOrderThenOtherGroups()
+    {
+        setGroups({ QStringLiteral("同事"), QStringLiteral("朋友"), QStringLiteral("Friends") });
+        addContact(QStringLiteral("王"), QStringLiteral("五"), QStringLiteral("朋友"));
+        addContact(QStringLiteral("Cole"), QStringLiteral("Ann"), QStringLiteral("Club"));
+        addContact(QStringLiteral("Berg"), QStringLiteral("Bo"), QStringLiteral("friends"));
+        addContact(QStringLiteral("Adams"), QStringLiteral("Al"), QStringLiteral("Friends"));
+        addContact(QStringLiteral("李"), QStringLiteral("四"), QStringLiteral("同"));
+        addContact(QStringLiteral("无"), QStringLiteral("组"), QString());
+        addContact(QStringLiteral("姓"), QStringLiteral("名字"), QStringLiteral("朋友"));
+        addContact(QStringLiteral("模板"), QStringLiteral("模板"), QStringLiteral("朋友"));
+        addContact(QStringLiteral("模板"), QStringLiteral("真人"), QStringLiteral("朋友"));
+        addContact(QStringLiteral("O'Hara"), QStringLiteral("Kim"), QStringLiteral("O'Neil's"));
+        addContact(QStringLiteral("  赵 "), QStringLiteral(" 六"), QStringLiteral("朋友"));
+
+        frmContacts list(*database);
+        QCOMPARE(shown(list),
+                 QStringList({
+                     QStringLiteral("同事: "),
+                     QStringLiteral("朋友: 赵 六, 模板 真人, 王 五"),
+                     QStringLiteral("Friends: Adams Al, Berg Bo"),
+                     QStringLiteral("Club: Cole Ann"),
+                     QStringLiteral("O'Neil's: O'Hara Kim"),
+                     QStringLiteral("同: 李 四"),
+                 }));
+        QCOMPARE(list.statusText(), QStringLiteral("6个分组,8个联系人,双击查看详细信息."));
+    }
+
+    void contactKeysCarryTheirIds()
+    {
+        const qint64 id
+            = addContact(QStringLiteral("王"), QStringLiteral("五"), QStringLiteral("朋友"));
+        frmContacts list(*database);
+        const auto found = list.tree()->findItems(QStringLiteral("王 五"), Qt::MatchRecursive);
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.first()->data(0, Qt::UserRole).toString(), QStringLiteral(" %1C").arg(id));
+        QVERIFY(list.tree()
+                    ->topLevelItem(0)
+                    ->data(0, Qt::UserRole)
+                    .toString()
+                    .startsWith(QLatin1String("_+ ")));
+    }
+
+    void editedContactsAreShownWhereTheyNowBelong_data()
+    {
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("known");
+        QTest::addColumn<QStringList>("tree");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("renamed") << QStringLiteral("朋友") << QStringLiteral("王 六") << true
+                                 << QStringList({ QStringLiteral("同事: 李 四"),
+                                                  QStringLiteral("朋友: 张 三, 王 六") })
+                                 << QStringLiteral("2个分组,3个联系人,双击查看详细信息.");
+        QTest::newRow("moved to existing group")
+            << QStringLiteral("同事") << QStringLiteral("王 五") << true
+            << QStringList({ QStringLiteral("同事: 李 四, 王 五"), QStringLiteral("朋友: 张 三") })
+            << QStringLiteral("2个分组,3个联系人,双击查看详细信息.");
+        QTest::newRow("moved to new group")
+            << QStringLiteral("球友") << QStringLiteral("王 五") << true
+            << QStringList({ QStringLiteral("同事: 李 四"), QStringLiteral("朋友: 张 三"),
+                             QStringLiteral("球友: 王 五") })
+            << QStringLiteral("3个分组,3个联系人,双击查看详细信息.");
+        QTest::newRow("new in existing group")
+            << QStringLiteral("同事") << QStringLiteral("新 人") << false
+            << QStringList(
+                   { QStringLiteral("同事: 李 四, 新 人"), QStringLiteral("朋友: 张 三, 王 五") })
+            << QStringLiteral("2个分组,4个联系人,双击查看详细信息.");
+        QTest::newRow("new in new group")
+            << QStringLiteral("邻居") << QStringLiteral("新 人") << false
+            << QStringList({ QStringLiteral("同事: 李 四"), QStringLiteral("朋友: 张 三, 王 五"),
+                             QStringLiteral("邻居: 新 人") })
+            << QStringLiteral("3个分组,4个联系人,双击查看详细信息.");
+    }
+
+    void editedContactsAreShownWhereTheyNowBelong()
+    {
+        QFETCH(QString, group);
+        QFETCH(QString, name);
+        QFETCH(bool, known);
+        QFETCH(QStringList, tree);
+        QFETCH(QString, status);
+        setGroups({ QStringLiteral("同事"), QStringLiteral("朋友") });
+        addContact(QStringLiteral("李"), QStringLiteral("四"), QStringLiteral("同事"));
+        const qint64 wang
+            = addContact(QStringLiteral("王"), QStringLiteral("五"), QStringLiteral("朋友"));
+        addContact(QStringLiteral("张"), QStringLiteral("三"), QStringLiteral("朋友"));
+        frmContacts list(*database);
+        const QString key = QStringLiteral(" %1C").arg(known ? wang : 999);
+
+        list.Update_Main_List(key, group, name);
+        QCOMPARE(shown(list), tree);
+        QCOMPARE(list.statusText(), status);
+        QCOMPARE(selectedText(list), name);
+        QCOMPARE(list.tree()->currentItem()->data(0, Qt::UserRole).toString(), key);
+        if (known && group != QStringLiteral("朋友"))
+            QVERIFY(list.tree()->currentItem()->parent()->isExpanded());
+    }
+
+    void rememberedGroupIsRestored_data()
+    {
+        QTest::addColumn<QString>("remembered");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("existing group") << QStringLiteral("朋友") << QStringLiteral("朋友");
+        QTest::newRow("first start") << QString() << QStringLiteral("同事");
+        QTest::newRow("group gone") << QStringLiteral("旧组") << QStringLiteral("家人");
+    }
+
+    void rememberedGroupIsRestored()
+    {
+        QFETCH(QString, remembered);
+        QFETCH(QString, selected);
+        setGroups({ QStringLiteral("同事"), QStringLiteral("朋友"), QStringLiteral("家人") });
+        AppSettings::setLastExpland(remembered);
+        frmContacts list(*database);
+        QCOMPARE(selectedText(list), selected);
+        QVERIFY(list.tree()->currentItem()->isExpanded());
+    }
+
+    void closingRemembersTheSelectedContactsGroup()
+    {
+        setGroups({ QStringLiteral("同事"), QStringLiteral("朋友") });
+        addContact(QStringLiteral("王"), QStringLiteral("五"), QStringLiteral("朋友"));
+        {
+            frmContacts list(*database);
+            list.show();
+            list.tree()->setCurrentItem(
+                list.tree()->findItems(QStringLiteral("王 五"), Qt::MatchRecursive).first());
+            list.close();
+            QVERIFY(!list.HasSHowMe);
+        }
+        QCOMPARE(AppSettings::lastExpland(), QStringLiteral("朋友"));
+        frmContacts reopened(*database);
+        QCOMPARE(selectedText(reopened), QStringLiteral("朋友"));
+    }
+
+    void onlyAContactNodeEnablesEditAndDelete()
+    {
+        setGroups({ QStringLiteral("朋友") });
+        addContact(QStringLiteral("王"), QStringLiteral("五"), QStringLiteral("朋友"));
+        frmContacts list(*database);
+        const auto buttons = list.toolBar()->actions();
+        QTreeWidgetItem *group = list.tree()->topLevelItem(0);
+        list.tree()->setCurrentItem(group->child(0));
+        list.TreeView1_NodeClick(group->child(0));
+        QVERIFY(buttons.at(1)->isEnabled() && buttons.at(2)->isEnabled());
+        const bool expanded = group->isExpanded();
+        list.tree()->setCurrentItem(group);
+        list.TreeView1_NodeClick(group);
+        QVERIFY(!buttons.at(1)->isEnabled() && !buttons.at(2)->isEnabled());
+        QCOMPARE(group->isExpanded(), !expanded);
+    }
+
+    void searchBoxSendsItsTextUnchanged_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("prompt left in place") << QString();
+        QTest::newRow("keywords with blanks") << QStringLiteral(" 王 五 ");
+    }
+
+    void searchBoxSendsItsTextUnchanged()
+    {
+        QFETCH(QString, typed);
+        frmContacts list(*database);
+        auto *box = list.findChild<QLineEdit *>(QStringLiteral("txtSearch"));
+        if (!typed.isNull())
+            box->setText(typed);
+        QSignalSpy spy(&list, &frmContacts::searchRequested);
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(spy.size(), 1);
+        QCOMPARE(spy.first().first().toString(),
+                 typed.isNull() ? QStringLiteral("请在此输入搜索关键字") : typed);
+    }
+
+    void aWindowTooSmallKeepsTheTreesLastHeight()
+    {
+        frmContacts list(*database);
+        list.show();
+        list.resize(300, 400);
+        QTRY_VERIFY(list.tree()->height() > 0);
+        const int height = list.tree()->height();
+        list.resize(300, 50);
+        QCOMPARE(list.tree()->height(), height);
+    }
+};
+
+QTEST_MAIN(TestContactList)
+#include "tst_contactlist.moc"

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrl>
+
+// A small HTTP/1.1 server on 127.0.0.1 for tests of code that fetches from the web. Each path
+// gets a scripted answer; an unknown path gets a 404 page.
+class LocalHttpServer : public QObject
+{
+public:
+    struct Answer
+    {
+        int status = 200;
+        QByteArray body;
+        QByteArray contentType = "text/plain";
+        // Extra header lines, each ending in "\r\n" (Location for redirects).
+        QByteArray headers;
+        // false: the body ends when the connection closes, with no Content-Length announced.
+        bool announceLength = true;
+        // false: the request is read and never answered.
+        bool respond = true;
+    };
+
+    LocalHttpServer();
+    ~LocalHttpServer() override;
+
+    void serve(const QString &path, const Answer &answer);
+    void serve(const QString &path, const QByteArray &body);
+    QUrl url(const QString &path) const;
+    // Paths requested so far, in order.
+    const QList<QString> &requested() const { return m_requested; }
+
+private:
+    void accept();
+    void readRequest(QTcpSocket *socket);
+    void answer(QTcpSocket *socket, const QString &path);
+
+    QTcpServer m_server;
+    QHash<QString, Answer> m_answers;
+    QHash<QTcpSocket *, QByteArray> m_pending;
+    QList<QString> m_requested;
+};
