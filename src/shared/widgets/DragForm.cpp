@@ -27,6 +27,10 @@ bool DragForm::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != m_form)
         return false;
+    // Only a mouse event may be read as one.
+    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseMove
+        && event->type() != QEvent::MouseButtonRelease)
+        return false;
     auto *mouse = static_cast<QMouseEvent *>(event);
     switch (event->type()) {
     case QEvent::MouseButtonPress: {

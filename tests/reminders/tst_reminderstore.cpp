@@ -1,0 +1,142 @@
+#include "FixedClock.h"
+#include "RawSql.h"
+#include "SqlWarnings.h"
+#include "TestSandbox.h"
+#include "data/Database.h"
+#include "reminders/ReminderStore.h"
+
+#include <QtTest>
+
+class TestReminderStore : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestSandbox> sandbox;
+    std::unique_ptr<FixedClock> clock;
+    std::unique_ptr<Database> database;
+    std::unique_ptr<ReminderStore> store;
+    QString file;
+
+    qint64 add(const QString &item)
+    {
+        const auto added = store->add(item);
+        if (!added)
+            QTest::qFail(qPrintable(added.message()), __FILE__, __LINE__);
+        return added ? added.value() : -1;
+    }
+
+    QList<QVariantList> storedRows()
+    {
+        return RawSql::rows(
+            file, QStringLiteral("SELECT ID, item, Done, Date FROM Reminders ORDER BY ID"));
+    }
+
+private slots:
+    void init()
+    {
+        failOnSqlWarnings();
+        sandbox = std::make_unique<TestSandbox>();
+        clock = std::make_unique<FixedClock>(QDateTime(QDate(2003, 11, 12), QTime(23, 59, 58)));
+        file = sandbox->writeDefaultDataFile();
+        auto opened = Database::open(file);
+        QVERIFY2(opened, qPrintable(opened.message()));
+        database = opened.takeValue();
+        store = std::make_unique<ReminderStore>(*database);
+    }
+
+    void cleanup()
+    {
+        store.reset();
+        database.reset();
+        clock.reset();
+        sandbox.reset();
+    }
+
+    void addStoresAnOpenItemDatedTodayAndListsInAddingOrder()
+    {
+        QVERIFY(store->list().value().isEmpty());
+        const qint64 first = add(QStringLiteral("买牛奶"));
+        clock->time = clock->time.addDays(1);
+        const qint64 second = add(QStringLiteral("O'Brien 说 \"好\""));
+        QVERIFY(second > first);
+
+        const QList<QVariantList> rows = storedRows();
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows.at(0).at(1).toString(), QStringLiteral("买牛奶"));
+        QCOMPARE(rows.at(0).at(2).toInt(), 0);
+        QCOMPARE(rows.at(0).at(3).toString(), QStringLiteral("2003-11-12"));
+        QCOMPARE(rows.at(1).at(3).toString(), QStringLiteral("2003-11-13"));
+
+        const auto listed = store->list();
+        QVERIFY2(listed, qPrintable(listed.message()));
+        QCOMPARE(listed.value().size(), 2);
+        QCOMPARE(listed.value().at(0).id, first);
+        QCOMPARE(listed.value().at(1).id, second);
+        QCOMPARE(listed.value().at(1).item, QStringLiteral("O'Brien 说 \"好\""));
+        QCOMPARE(listed.value().at(1).done, false);
+    }
+
+    void badChangesAreRefusedAndStoreNothing_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("add blank")
+            << QStringLiteral("add blank") << QStringLiteral("你没有输入任何描述信息哦");
+        QTest::newRow("add too long")
+            << QStringLiteral("add long") << QStringLiteral("输入的内容过长");
+        QTest::newRow("text blank")
+            << QStringLiteral("text blank") << QStringLiteral("你没有输入任何描述信息哦");
+        QTest::newRow("text too long")
+            << QStringLiteral("text long") << QStringLiteral("输入的内容过长");
+        QTest::newRow("tick gone")
+            << QStringLiteral("tick gone") << QStringLiteral("已不在数据文件中");
+        QTest::newRow("text gone")
+            << QStringLiteral("text gone") << QStringLiteral("已不在数据文件中");
+    }
+
+    void badChangesAreRefusedAndStoreNothing()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, message);
+        const qint64 id = add(QStringLiteral("原来的"));
+        const QList<QVariantList> before = storedRows();
+        const QString tooLong(ReminderStore::maxTextLength + 1, QChar(u'字'));
+        const qint64 gone = id + 1;
+        Status status = Status::success();
+        if (change == QLatin1String("add blank"))
+            status = store->add(QStringLiteral("  ")).status();
+        else if (change == QLatin1String("add long"))
+            status = store->add(tooLong).status();
+        else if (change == QLatin1String("text blank"))
+            status = store->setText(id, QString());
+        else if (change == QLatin1String("text long"))
+            status = store->setText(id, tooLong);
+        else if (change == QLatin1String("tick gone"))
+            status = store->setDone(gone, true);
+        else
+            status = store->setText(gone, QStringLiteral("新的"));
+        QVERIFY(!status);
+        QVERIFY2(status.message().contains(message), qPrintable(status.message()));
+        QCOMPARE(storedRows(), before);
+    }
+
+    void longestTextIsAccepted()
+    {
+        const QString longest(ReminderStore::maxTextLength, QChar(u'字'));
+        const qint64 id = add(longest);
+        QVERIFY(store->setText(id, longest));
+        QCOMPARE(store->list().value().first().item, longest);
+    }
+
+    void removingAnItemThatIsGoneSucceeds()
+    {
+        const qint64 id = add(QStringLiteral("一"));
+        QVERIFY(store->remove(id));
+        QVERIFY(store->remove(id));
+        QVERIFY(storedRows().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReminderStore)
+#include "tst_reminderstore.moc"
