@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/AccountStore.h"
+#include "categories/CategoryModel.h"
+#include "contacts/ContactGrouping.h"
+#include "contacts/ContactRows.h"
+#include "contacts/ContactSearch.h"
+#include "data/Database.h"
+#include "reminders/ReminderStore.h"
+
+// Everything the program reads from a data file when it works with it, plus a few writes: a file
+// that passed the checks must survive all of it whatever it holds. Failures are fine; crashes are not.
+inline void readEverything(Database &database)
+{
+    AccountStore accounts(database);
+    const auto names = accounts.namesInLoginOrder();
+    if (names && !names.value().isEmpty()) {
+        accounts.choose(names.value().first());
+        accounts.checkPassword(names.value().first(), QString());
+    }
+    ContactGrouping::load(database);
+    CategoryModel categories(database);
+    for (int kind = 1; kind <= 3; ++kind)
+        categories.list(kind);
+    ReminderStore reminders(database);
+    reminders.list();
+    reminders.add(QStringLiteral("检查"));
+    ContactSearch::run(database, QStringLiteral("*"));
+    ContactSearch::run(database, QStringLiteral("王 a"));
+    ContactRows::placeholder(database);
+    ContactRows::templateRow(database);
+}

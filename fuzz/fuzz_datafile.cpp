@@ -1,0 +1,37 @@
+#include "ReadEverything.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+
+// Opens arbitrary bytes as a data file. Most inputs are refused by the checks; whatever gets
+// through is read and written the way the program would.
+namespace {
+
+QTemporaryDir *folder = nullptr;
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    static QCoreApplication app(*argc, *argv);
+    folder = new QTemporaryDir;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString path = folder->filePath(QStringLiteral("input.cot"));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return 0;
+        file.write(reinterpret_cast<const char *>(data), qint64(size));
+    }
+    if (auto opened = Database::open(path))
+        readEverything(*opened.value());
+    QFile::remove(path);
+    return 0;
+}

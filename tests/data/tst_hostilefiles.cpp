@@ -1,0 +1,52 @@
+#include "../../fuzz/ReadEverything.h"
+#include "SqlWarnings.h"
+#include "TestSandbox.h"
+
+#include <QDir>
+#include <QtTest>
+
+// The crafted files kept beside the data-file fuzzer: each is refused, or survives everything the
+// program does with a data file, and nothing it holds runs.
+class TestHostileFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { failOnSqlWarnings(); }
+
+    void craftedFilesAreRefusedOrSurvive_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("opens");
+        const QDir corpus(QStringLiteral(ZORVANE_SOURCE_DIR "/fuzz/corpus/fuzz_datafile"));
+        const QStringList opening { QStringLiteral("valid.cot"), QStringLiteral("null-fields.cot"),
+                                    QStringLiteral("blob-fields.cot") };
+        const auto files = corpus.entryList(QDir::Files);
+        QVERIFY(files.size() >= 10);
+        for (const QString &name : files)
+            QTest::newRow(qPrintable(name)) << corpus.filePath(name) << opening.contains(name);
+    }
+
+    void craftedFilesAreRefusedOrSurvive()
+    {
+        QFETCH(QString, source);
+        QFETCH(bool, opens);
+        TestSandbox sandbox;
+        const QString copy = sandbox.path(QStringLiteral("copy.cot"));
+        QVERIFY(QFile::copy(source, copy));
+        auto opened = Database::open(copy);
+        QCOMPARE(bool(opened), opens);
+        if (!opened) {
+            QVERIFY(!opened.message().isEmpty());
+            return;
+        }
+        readEverything(*opened.value());
+        const auto intact = opened.value()->scalar(QStringLiteral("PRAGMA integrity_check"));
+        QCOMPARE(intact.value().toString(), QStringLiteral("ok"));
+        const auto users = opened.value()->scalar(QStringLiteral("SELECT COUNT(*) FROM Users"));
+        QVERIFY(users.value().toInt() >= 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHostileFiles)
+#include "tst_hostilefiles.moc"

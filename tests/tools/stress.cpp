@@ -1,0 +1,106 @@
+// Adds, edits and deletes contacts and reminders on one data file as fast as it can, so that a
+// test can run two of these against the same file at once. Prints what it left in the file.
+#include "contacts/ContactRows.h"
+#include "data/Database.h"
+#include "reminders/ReminderStore.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+
+#include <cstdio>
+
+namespace {
+
+struct Outcome
+{
+    QList<qint64> contacts;
+    QList<qint64> reminders;
+    int committed = 0;
+    int failed = 0;
+};
+
+void record(Outcome &outcome, const Status &status)
+{
+    if (status) {
+        ++outcome.committed;
+        return;
+    }
+    ++outcome.failed;
+    std::fprintf(stderr, "failed: %s\n", qUtf8Printable(status.message()));
+}
+
+qint64 pick(QRandomGenerator &random, const QList<qint64> &ids)
+{
+    return ids.at(int(random.bounded(quint32(ids.size()))));
+}
+
+void runOnce(Database &database, ReminderStore &reminders, QRandomGenerator &random, const QString &tag, int step,
+             Outcome &outcome)
+{
+    const quint32 operation = random.bounded(6u);
+    if (operation == 0 || (operation <= 2 && outcome.contacts.isEmpty())) {
+        const auto id = database.insert(
+                QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) VALUES (?, ?, ?)"),
+                { tag, QStringLiteral("n%1").arg(step), QStringLiteral("朋友") });
+        if (id)
+            outcome.contacts << id.value();
+        record(outcome, id.status());
+    } else if (operation == 1) {
+        const auto changed = database.execute(QStringLiteral("UPDATE Contacts SET CompanyName = ? WHERE ID = ?"),
+                                              { QStringLiteral("c%1").arg(step), pick(random, outcome.contacts) });
+        record(outcome, changed.status());
+    } else if (operation == 2) {
+        const qint64 id = pick(random, outcome.contacts);
+        const auto removed = ContactRows::remove(database, id);
+        if (removed)
+            outcome.contacts.removeOne(id);
+        record(outcome, removed.status());
+    } else if (operation == 3 || outcome.reminders.isEmpty()) {
+        const auto id = reminders.add(tag + QStringLiteral("-%1").arg(step));
+        if (id)
+            outcome.reminders << id.value();
+        record(outcome, id.status());
+    } else if (operation == 4) {
+        record(outcome, reminders.setDone(pick(random, outcome.reminders), true));
+    } else {
+        const qint64 id = pick(random, outcome.reminders);
+        const Status removed = reminders.remove(id);
+        if (removed)
+            outcome.reminders.removeOne(id);
+        record(outcome, removed);
+    }
+}
+
+QString joined(const QList<qint64> &ids)
+{
+    QStringList texts;
+    for (qint64 id : ids)
+        texts << QString::number(id);
+    return texts.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 4) {
+        std::fputs("usage: zorvane-stress FILE TAG COUNT\n", stderr);
+        return 2;
+    }
+    auto opened = Database::open(QString::fromLocal8Bit(argv[1]));
+    if (!opened) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(opened.message()));
+        return 1;
+    }
+    const QString tag = QString::fromLocal8Bit(argv[2]);
+    const int count = QString::fromLocal8Bit(argv[3]).toInt();
+    QRandomGenerator random(quint32(qHash(tag)));
+    ReminderStore reminders(*opened.value());
+    Outcome outcome;
+    for (int step = 0; step < count; ++step)
+        runOnce(*opened.value(), reminders, random, tag, step, outcome);
+    std::printf("contacts: %s\nreminders: %s\ncommitted: %d\nfailed: %d\n", qPrintable(joined(outcome.contacts)),
+                qPrintable(joined(outcome.reminders)), outcome.committed, outcome.failed);
+    return outcome.failed == 0 ? 0 : 1;
+}
