@@ -1,0 +1,76 @@
+#pragma once
+
+#include "DetailsControls.h"
+#include "contacts/ContactStore.h"
+
+#include <QWidget>
+
+class Database;
+class QComboBox;
+class frmContacts;
+class frmMain;
+
+// The detail editor of one contact row. Closing it checks the names, stores the whole row and
+// shows the contact in the contact list; a row that cannot be stored keeps the window open with
+// everything the user typed.
+class frmDetails : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Reads the row; see loadStatus() for whether it was there.
+    explicit frmDetails(Database &database, qint64 contactId, QWidget *parent = nullptr);
+
+    // "联系人 - " and the display name: the caption that tells open editors apart.
+    static QString captionFor(const QString &displayName);
+
+    qint64 contactId() const { return m_id; }
+    // Failed when the row could not be read; such an editor stores nothing and should not be
+    // shown.
+    const Status &loadStatus() const { return m_loadStatus; }
+    // The template's name cannot be changed: both name boxes grey and read-only.
+    void makeTemplate();
+    // Tells the contact list the stored name and group of the row (never for the placeholder or
+    // the template).
+    void UpdateMe();
+    // What "关闭" and Escape do: closes the frame window, so the closing steps run once.
+    void closeWindow();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void connectControls();
+    void LoadCategoryLists(int kind);
+    void showRecord(const ContactRecord &record);
+    ContactRecord recordFromBoxes() const;
+    void storedCategoryChanged(int index);
+    // entry: the position chosen in the box's list; 0 is the category settings entry.
+    void categoryChosen(int index, int entry);
+    void labelChosen(int index, int entry);
+    void leaveCategory(int index);
+    void leaveLabel(int index);
+    void commitFocusedBox();
+    void openCategoryManager(int kind);
+    bool handleFocus(QObject *watched, QEvent *event);
+    bool handleCaptionClick(QObject *watched);
+    void keepNameTrimmed(QLineEdit *box);
+    void openMail();
+    void openWebsite();
+    void setCloseCaptionColour(const QColor &colour);
+    bool runClosingSteps();
+    void showInContactList();
+    frmMain *mainWindow() const;
+    frmContacts *contactList() const;
+
+    Database &m_database;
+    ContactStore m_store;
+    qint64 m_id;
+    Status m_loadStatus = Status::success();
+    DetailsControls m_controls;
+    // Set while the closing steps run (a message box may ask to close again) and once closed.
+    bool m_closing = false;
+    bool m_closed = false;
+};

@@ -1,0 +1,255 @@
+#include "ContactFixture.h"
+#include "RawSql.h"
+#include "SqlWarnings.h"
+#include "TestSandbox.h"
+#include "contacts/ContactGroup.h"
+#include "contacts/ContactStore.h"
+#include "data/Database.h"
+
+#include <QtTest>
+
+class TestContactStore : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestSandbox> sandbox;
+    std::unique_ptr<Database> database;
+    QString file;
+
+    QVariantList storedRow(qint64 id) const
+    {
+        const auto rows = RawSql::rows(
+            file,
+            QStringLiteral(
+                "SELECT FirstName, LastName, Title, Type, CompanyName, Address1, "
+                "Address2, Address3, Postcode, Data1, Data2, Data3, Data4, Combo1, "
+                "Combo2, Combo3, Combo4, Email, Website, Notes FROM Contacts WHERE ID = %1")
+                .arg(id));
+        return rows.isEmpty() ? QVariantList() : rows.first();
+    }
+
+    static ContactRecord filledRecord(qint64 id)
+    {
+        ContactRecord record;
+        record.id = id;
+        record.firstName = QStringLiteral("O'Hara");
+        record.lastName = QStringLiteral("金");
+        record.title = QStringLiteral("经理");
+        record.type = QStringLiteral("客户");
+        record.companyName = QStringLiteral("Acme \"Ltd\"");
+        record.address1 = QStringLiteral("一路1号");
+        record.address2 = QStringLiteral("二楼");
+        record.address3 = QStringLiteral("三");
+        record.postcode = QStringLiteral("100000");
+        record.numbers = { QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+                           QStringLiteral("4") };
+        record.labels = { QStringLiteral("办公电话"), QStringLiteral("手机"),
+                          QStringLiteral("传真"), QStringLiteral("我的标签") };
+        record.email = QStringLiteral("a@b.cn");
+        record.website = QStringLiteral("www.example.com");
+        record.notes = QStringLiteral("第一行\n第二行; DROP TABLE Contacts; --");
+        return record;
+    }
+
+private slots:
+    void init()
+    {
+        failOnSqlWarnings();
+        sandbox = std::make_unique<TestSandbox>();
+        file = sandbox->writeDefaultDataFile();
+        database = Database::open(file).takeValue();
+        QVERIFY(database);
+    }
+
+    void cleanup()
+    {
+        database.reset();
+        sandbox.reset();
+    }
+
+    void loadsEveryFieldWithNullsAsEmptyText()
+    {
+        const qint64 id = addContact(*database, QStringLiteral("王"), QStringLiteral("五"),
+                                     { { QStringLiteral("Combo4"), QStringLiteral("寻呼机") },
+                                       { QStringLiteral("Address3"), QStringLiteral(" 隐藏 ") },
+                                       { QStringLiteral("Notes"), QStringLiteral("备注") } });
+        ContactStore store(*database);
+        const auto loaded = store.load(id);
+        QVERIFY2(loaded, qPrintable(loaded.message()));
+        const ContactRecord &record = loaded.value();
+        QCOMPARE(record.id, id);
+        QCOMPARE(record.displayName(), QStringLiteral("王 五"));
+        QCOMPARE(record.labels[3], QStringLiteral("寻呼机"));
+        QCOMPARE(record.address3, QStringLiteral(" 隐藏 "));
+        QCOMPARE(record.notes, QStringLiteral("备注"));
+        QVERIFY(record.type.isEmpty());
+        QVERIFY(record.website.isEmpty());
+    }
+
+    void loadingAMissingRowFails()
+    {
+        ContactStore store(*database);
+        const auto loaded = store.load(4711);
+        QVERIFY(!loaded);
+        QVERIFY(!loaded.message().isEmpty());
+    }
+
+    void savesEveryFieldOfTheRowAndNoOther()
+    {
+        const qint64 id = addContact(*database, QStringLiteral("王"), QStringLiteral("五"));
+        const qint64 other = addContact(*database, QStringLiteral("李"), QStringLiteral("四"),
+                                        { { QStringLiteral("Type"), QStringLiteral("朋友") } });
+        const QVariantList otherBefore = storedRow(other);
+        ContactStore store(*database);
+        const ContactRecord record = filledRecord(id);
+        QVERIFY(store.save(record).ok());
+
+        const QVariantList expected {
+            record.firstName,   record.lastName,   record.title,      record.type,
+            record.companyName, record.address1,   record.address2,   record.address3,
+            record.postcode,    record.numbers[0], record.numbers[1], record.numbers[2],
+            record.numbers[3],  record.labels[0],  record.labels[1],  record.labels[2],
+            record.labels[3],   record.email,      record.website,    record.notes,
+        };
+        QCOMPARE(storedRow(id), expected);
+        QCOMPARE(storedRow(other), otherBefore);
+        const auto reloaded = store.load(id);
+        QVERIFY(reloaded);
+        QCOMPARE(reloaded.value().notes, record.notes);
+    }
+
+    void groupAndNamesAreStoredByTheirRules_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("storedFirst");
+        QTest::addColumn<QString>("storedLast");
+        QTest::addColumn<QString>("storedGroup");
+        const QString other = QStringLiteral("其他方面");
+        QTest::newRow("empty group") << QStringLiteral("王") << QStringLiteral("五") << QString()
+                                     << QStringLiteral("王") << QStringLiteral("五") << other;
+        QTest::newRow("blank group")
+            << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("   ")
+            << QStringLiteral("王") << QStringLiteral("五") << other;
+        QTest::newRow("separator")
+            << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("a | b | | c")
+            << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("a - b - - c");
+        QTest::newRow("kept as typed")
+            << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral(" 朋友 ")
+            << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral(" 朋友 ");
+        QTest::newRow("outer blanks of names")
+            << QStringLiteral("  王 ") << QStringLiteral(" 五") << QStringLiteral("朋友")
+            << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("朋友");
+    }
+
+    void groupAndNamesAreStoredByTheirRules()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        QFETCH(QString, group);
+        QFETCH(QString, storedFirst);
+        QFETCH(QString, storedLast);
+        QFETCH(QString, storedGroup);
+        const qint64 id = addContact(*database, QStringLiteral("x"), QStringLiteral("y"));
+        ContactStore store(*database);
+        ContactRecord record;
+        record.id = id;
+        record.firstName = first;
+        record.lastName = last;
+        record.type = group;
+        QVERIFY(store.save(record).ok());
+        const QVariantList row = storedRow(id);
+        QCOMPARE(row.at(0).toString(), storedFirst);
+        QCOMPARE(row.at(1).toString(), storedLast);
+        QCOMPARE(row.at(3).toString(), storedGroup);
+    }
+
+    void groupRules_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("withDefault");
+        QTest::addColumn<QString>("cleaned");
+        const QString other = QStringLiteral("其他方面");
+        QTest::newRow("empty") << QString() << other << other;
+        QTest::newRow("blanks") << QStringLiteral("  ") << other << other;
+        QTest::newRow("separator")
+            << QStringLiteral("甲 | 乙") << QStringLiteral("甲 | 乙") << QStringLiteral("甲 - 乙");
+        QTest::newRow("bar without blanks")
+            << QStringLiteral("甲|乙") << QStringLiteral("甲|乙") << QStringLiteral("甲|乙");
+        QTest::newRow("only a separator")
+            << QStringLiteral(" | ") << QStringLiteral(" | ") << QStringLiteral(" - ");
+    }
+
+    void groupRules()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, withDefault);
+        QFETCH(QString, cleaned);
+        QCOMPARE(ContactGroup::withDefault(typed), withDefault);
+        QCOMPARE(ContactGroup::clean(typed), cleaned);
+    }
+
+    void refusesBlankNamesWithoutWriting_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("no surname") << QStringLiteral("  ") << QStringLiteral("五");
+        QTest::newRow("no given name") << QStringLiteral("王") << QString();
+    }
+
+    void refusesBlankNamesWithoutWriting()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        const qint64 id = addContact(*database, QStringLiteral("王"), QStringLiteral("五"));
+        const QVariantList before = storedRow(id);
+        ContactRecord record = filledRecord(id);
+        record.firstName = first;
+        record.lastName = last;
+        const auto saved = ContactStore(*database).save(record);
+        QCOMPARE(saved.outcome, ContactStore::SaveOutcome::NameMissing);
+        QCOMPARE(saved.message, QStringLiteral("姓名为必填信息，请不要省略哦！"));
+        QCOMPARE(storedRow(id), before);
+    }
+
+    void aRefusedWriteChangesNothing_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("over-long field") << false << QStringLiteral("输入的内容过长");
+        QTest::newRow("read-only file") << true << QStringLiteral("数据文件是只读的");
+    }
+
+    void aRefusedWriteChangesNothing()
+    {
+        QFETCH(bool, readOnly);
+        QFETCH(QString, message);
+        const qint64 id = addContact(*database, QStringLiteral("王"), QStringLiteral("五"));
+        const QVariantList before = storedRow(id);
+        ContactRecord record = filledRecord(id);
+        if (readOnly)
+            QVERIFY(database->pragma(QStringLiteral("PRAGMA query_only = ON")));
+        else
+            record.address3 = QString(101, QLatin1Char('x'));
+        const auto saved = ContactStore(*database).save(record);
+        QCOMPARE(saved.outcome, ContactStore::SaveOutcome::Failed);
+        QVERIFY2(saved.message.startsWith(message), qPrintable(saved.message));
+        QCOMPARE(storedRow(id), before);
+    }
+
+    void savingADeletedRowSaysSo()
+    {
+        const qint64 id = addContact(*database, QStringLiteral("王"), QStringLiteral("五"));
+        QVERIFY(
+            RawSql::run(file, { QStringLiteral("DELETE FROM Contacts WHERE ID = %1").arg(id) }));
+        const auto saved = ContactStore(*database).save(filledRecord(id));
+        QCOMPARE(saved.outcome, ContactStore::SaveOutcome::RowMissing);
+        QVERIFY(!saved.message.isEmpty());
+        QCOMPARE(RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Contacts")).toInt(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestContactStore)
+#include "tst_contactstore.moc"

@@ -1,0 +1,734 @@
+#include "AppDriver.h"
+#include "ContactFixture.h"
+#include "RawSql.h"
+#include "RecordingDesktop.h"
+#include "ScriptedPrompts.h"
+#include "SqlWarnings.h"
+#include "TestSandbox.h"
+#include "app/widgets/frmMain.h"
+#include "categories/widgets/FrmType.h"
+#include "contacts/ContactKeys.h"
+#include "contacts/widgets/frmContacts.h"
+#include "contacts/widgets/frmDetails.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QComboBox>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QtTest>
+#include <functional>
+
+class TestFrmDetails : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestSandbox> sandbox;
+    std::unique_ptr<ScriptedPrompts> prompts;
+    std::unique_ptr<RecordingDesktop> desktop;
+    std::unique_ptr<AppDriver> app;
+    // An editor on its own, outside the main window, on its own connection.
+    std::unique_ptr<Database> loneDatabase;
+    std::unique_ptr<frmDetails> lone;
+    QString file;
+
+    qint64 addRow(const QString &first, const QString &last, const QVariantMap &more = {})
+    {
+        auto database = Database::open(file).takeValue();
+        return database ? addContact(*database, first, last, more) : -1;
+    }
+
+    QVariant stored(qint64 id, const QString &field) const
+    {
+        return RawSql::value(
+            file, QStringLiteral("SELECT %1 FROM Contacts WHERE ID = %2").arg(field).arg(id));
+    }
+
+    QVariantList storedRow(qint64 id) const
+    {
+        const auto rows
+            = RawSql::rows(file, QStringLiteral("SELECT * FROM Contacts WHERE ID = %1").arg(id));
+        return rows.isEmpty() ? QVariantList() : rows.first();
+    }
+
+    frmMain *logIn()
+    {
+        frmMain *main = app->logIn();
+        if (!main) {
+            QTest::qFail("no main window", __FILE__, __LINE__);
+            return nullptr;
+        }
+        main->activateWindow();
+        if (!QTest::qWaitForWindowActive(main))
+            QTest::qFail("the main window did not become active", __FILE__, __LINE__);
+        return main;
+    }
+
+    static frmDetails *openIn(frmMain *main, qint64 id)
+    {
+        auto *editor = new frmDetails(main->DB(), id);
+        QMdiSubWindow *frame = main->showChild(editor);
+        main->mdiArea()->setActiveSubWindow(frame);
+        return editor;
+    }
+
+    frmDetails *openAlone(qint64 id)
+    {
+        loneDatabase = Database::open(file).takeValue();
+        lone = std::make_unique<frmDetails>(*loneDatabase, id);
+        lone->show();
+        lone->activateWindow();
+        if (!QTest::qWaitForWindowActive(lone.get()))
+            QTest::qFail("the editor did not become active", __FILE__, __LINE__);
+        return lone.get();
+    }
+
+    template<typename T = QLineEdit> static T *control(QWidget *editor, const QString &name)
+    {
+        T *found = editor->findChild<T *>(name);
+        if (!found)
+            QTest::qFail(qPrintable(QStringLiteral("no control ") + name), __FILE__, __LINE__);
+        return found;
+    }
+
+    static QComboBox *box(QWidget *editor, const QString &name)
+    {
+        return control<QComboBox>(editor, name);
+    }
+
+    static void focus(QWidget *widget)
+    {
+        widget->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(widget->hasFocus());
+    }
+
+    // Types as a user would: Latin characters from the keyboard, the others through the input
+    // method, as Chinese text arrives.
+    static void type(QWidget *target, const QString &text)
+    {
+        for (const QChar ch : text) {
+            if (ch.unicode() < 128) {
+                QTest::keyClick(target, ch.toLatin1());
+            } else {
+                QInputMethodEvent commit;
+                commit.setCommitString(QString(ch));
+                QCoreApplication::sendEvent(target, &commit);
+            }
+        }
+    }
+
+    // Types into a drop-down box as a user would and then moves on to another box.
+    static void typeAndLeave(QWidget *editor, QComboBox *target, const QString &text)
+    {
+        focus(target);
+        target->lineEdit()->selectAll();
+        QTest::keyClick(target, Qt::Key_Delete);
+        type(target, text);
+        focus(control(editor, QStringLiteral("txtData1")));
+    }
+
+    // Chooses an entry from the box's open list.
+    static void pick(QComboBox *target, const QString &entry)
+    {
+        const int index = target->findText(entry);
+        QVERIFY2(index >= 0, qPrintable(entry));
+        target->showPopup();
+        QTRY_VERIFY(target->view()->isVisible());
+        target->view()->setCurrentIndex(target->model()->index(index, 0));
+        QTest::keyClick(target->view(), Qt::Key_Return);
+    }
+
+    static void click(QWidget *editor, const QString &label)
+    {
+        QTest::mouseClick(control<QLabel>(editor, label), Qt::LeftButton);
+    }
+
+    // Runs work on the category manager once it is shown modally, then lets it go.
+    void whenManagerOpens(const std::function<void(FrmType *)> &work)
+    {
+        auto *timer = new QTimer(this);
+        timer->setInterval(10);
+        connect(timer, &QTimer::timeout, this, [timer, work] {
+            auto *manager = qobject_cast<FrmType *>(QApplication::activeModalWidget());
+            if (!manager)
+                return;
+            timer->stop();
+            timer->deleteLater();
+            work(manager);
+        });
+        timer->start();
+    }
+
+    static QTreeWidgetItem *node(frmContacts *list, qint64 id)
+    {
+        const QString key = ContactKeys::contactKey(id);
+        QTreeWidget *tree = list->tree();
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            for (int j = 0; j < tree->topLevelItem(i)->childCount(); ++j) {
+                if (tree->topLevelItem(i)->child(j)->data(0, Qt::UserRole).toString() == key)
+                    return tree->topLevelItem(i)->child(j);
+            }
+        }
+        return nullptr;
+    }
+
+    static QStringList items(const QComboBox *target)
+    {
+        QStringList texts;
+        for (int i = 0; i < target->count(); ++i)
+            texts << target->itemText(i);
+        return texts;
+    }
+
+private slots:
+    void init()
+    {
+        failOnSqlWarnings();
+        sandbox = std::make_unique<TestSandbox>();
+        prompts = std::make_unique<ScriptedPrompts>();
+        desktop = std::make_unique<RecordingDesktop>();
+        app = std::make_unique<AppDriver>();
+        file = sandbox->writeDefaultDataFile();
+    }
+
+    void cleanup()
+    {
+        lone.reset();
+        loneDatabase.reset();
+        app.reset();
+        QCOMPARE(prompts->pending(), 0);
+        prompts.reset();
+        desktop.reset();
+        sandbox.reset();
+    }
+
+    void blankGroupShowsTheDefaultGroupAndStoresIt_data()
+    {
+        QTest::addColumn<QVariant>("group");
+        QTest::newRow("null") << QVariant();
+        QTest::newRow("empty") << QVariant(QStringLiteral(""));
+        QTest::newRow("blanks") << QVariant(QStringLiteral("   "));
+    }
+
+    void blankGroupShowsTheDefaultGroupAndStoresIt()
+    {
+        QFETCH(QVariant, group);
+        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
+                                 { { QStringLiteral("Type"), group } });
+        frmDetails *editor = openAlone(id);
+        QCOMPARE(box(editor, QStringLiteral("cmbCat(1)"))->currentText(),
+                 QStringLiteral("其他方面"));
+        QCOMPARE(control(editor, QStringLiteral("Text1(1)"))->text(), QStringLiteral("其他方面"));
+        QVERIFY(editor->close());
+        QCOMPARE(stored(id, QStringLiteral("Type")).toString(), QStringLiteral("其他方面"));
+    }
+
+    void groupBoxRuleAppliesWhenItIsLeft_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("group");
+        QTest::newRow("separator") << QStringLiteral("甲 | 乙") << QStringLiteral("甲 - 乙");
+        QTest::newRow("blank") << QStringLiteral("  ") << QStringLiteral("其他方面");
+        QTest::newRow("new group") << QStringLiteral("新组") << QStringLiteral("新组");
+    }
+
+    void groupBoxRuleAppliesWhenItIsLeft()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, group);
+        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
+                                 { { QStringLiteral("Type"), QStringLiteral("朋友") } });
+        frmDetails *editor = openAlone(id);
+        QComboBox *groupBox = box(editor, QStringLiteral("cmbCat(1)"));
+        typeAndLeave(editor, groupBox, typed);
+        QCOMPARE(groupBox->currentText(), group);
+        QCOMPARE(control(editor, QStringLiteral("Text1(1)"))->text(), group);
+        QCOMPARE(stored(id, QStringLiteral("Type")).toString(), QStringLiteral("朋友"));
+        QVERIFY(editor->close());
+        QCOMPARE(stored(id, QStringLiteral("Type")).toString(), group);
+    }
+
+    void typedAndChosenLabelsAndTitlesAreStored_data()
+    {
+        QTest::addColumn<bool>("leaveFirst");
+        QTest::newRow("box left before closing") << true;
+        QTest::newRow("closed while typing") << false;
+    }
+
+    void typedAndChosenLabelsAndTitlesAreStored()
+    {
+        QFETCH(bool, leaveFirst);
+        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
+                                 { { QStringLiteral("Combo1"), QStringLiteral("电话") },
+                                   { QStringLiteral("Combo3"), QStringLiteral("传真") } });
+        frmDetails *editor = openAlone(id);
+        QComboBox *title = box(editor, QStringLiteral("cmbCat(0)"));
+        pick(title, QStringLiteral("经理"));
+        QCOMPARE(control(editor, QStringLiteral("Text1(0)"))->text(), QStringLiteral("经理"));
+        QCOMPARE(title->toolTip(), QStringLiteral("经理"));
+        pick(box(editor, QStringLiteral("cmbData1(0)")), QStringLiteral("家庭电话"));
+        QCOMPARE(control(editor, QStringLiteral("Text2(0)"))->text(), QStringLiteral("家庭电话"));
+
+        QComboBox *label = box(editor, QStringLiteral("cmbData1(2)"));
+        if (leaveFirst) {
+            typeAndLeave(editor, label, QStringLiteral("微信号"));
+            QCOMPARE(control(editor, QStringLiteral("Text2(2)"))->text(), QStringLiteral("微信号"));
+        } else {
+            focus(label);
+            label->lineEdit()->selectAll();
+            type(label, QStringLiteral("微信号"));
+        }
+        click(editor, QStringLiteral("Label7"));
+        QVERIFY(!editor->isVisible());
+        QCOMPARE(stored(id, QStringLiteral("Title")).toString(), QStringLiteral("经理"));
+        QCOMPARE(stored(id, QStringLiteral("Combo1")).toString(), QStringLiteral("家庭电话"));
+        QCOMPARE(stored(id, QStringLiteral("Combo3")).toString(), QStringLiteral("微信号"));
+    }
+
+    void settingsEntryInALabelBoxKeepsTheLabelAndReloadsEveryLabelList()
+    {
+        const QStringList labels { QStringLiteral("手机"), QStringLiteral("我的标签"), QString(),
+                                   QStringLiteral("传真") };
+        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
+                                 { { QStringLiteral("Combo1"), labels.at(0) },
+                                   { QStringLiteral("Combo2"), labels.at(1) },
+                                   { QStringLiteral("Combo3"), labels.at(2) },
+                                   { QStringLiteral("Combo4"), labels.at(3) } });
+        frmMain *main = logIn();
+        frmDetails *editor = openIn(main, id);
+        QString caption;
+        int kind = 0;
+        whenManagerOpens([&](FrmType *manager) {
+            caption = manager->windowTitle();
+            kind = manager->Int_Type;
+            manager->findChild<QLineEdit *>(QStringLiteral("Datafiled(0)"))
+                ->setText(QStringLiteral("微信"));
+            manager->findChild<QPushButton *>(QStringLiteral("cmdUpdate"))->click();
+            manager->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click();
+        });
+        pick(box(editor, QStringLiteral("cmbData1(1)")), QStringLiteral("-=类别设置=-"));
+        QCOMPARE(caption, QStringLiteral("设置[联系方式]类别"));
+        QCOMPARE(kind, 2);
+
+        const QStringList offered { QStringLiteral("-=类别设置=-"), QStringLiteral("电话"),
+                                    QStringLiteral("手机"),         QStringLiteral("传真"),
+                                    QStringLiteral("寻呼机"),       QStringLiteral("办公电话"),
+                                    QStringLiteral("家庭电话"),     QStringLiteral("微信") };
+        for (int i = 0; i < 4; ++i) {
+            QComboBox *label = box(editor, QStringLiteral("cmbData1(%1)").arg(i));
+            QCOMPARE(items(label), offered);
+            QCOMPARE(label->currentText(), labels.at(i));
+        }
+        editor->closeWindow();
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(stored(id, QStringLiteral("Combo%1").arg(i + 1)).toString(), labels.at(i));
+    }
+
+    void managerOpensForTheKindOfItsCaptionOrBox_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("Label3") << QStringLiteral("Label3") << 1
+                                << QStringLiteral("设置[职务]类别");
+        QTest::newRow("Label8") << QStringLiteral("Label8") << 2
+                                << QStringLiteral("设置[联系方式]类别");
+        QTest::newRow("Label10") << QStringLiteral("Label10") << 3
+                                 << QStringLiteral("设置[关系]类别");
+        QTest::newRow("cmbCat(0)")
+            << QStringLiteral("cmbCat(0)") << 1 << QStringLiteral("设置[职务]类别");
+        QTest::newRow("cmbCat(1)")
+            << QStringLiteral("cmbCat(1)") << 3 << QStringLiteral("设置[关系]类别");
+        QTest::newRow("cmbData1(3)")
+            << QStringLiteral("cmbData1(3)") << 2 << QStringLiteral("设置[联系方式]类别");
+    }
+
+    void managerOpensForTheKindOfItsCaptionOrBox()
+    {
+        QFETCH(QString, from);
+        QFETCH(int, kind);
+        QFETCH(QString, caption);
+        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
+                                 { { QStringLiteral("Title"), QStringLiteral("经理") },
+                                   { QStringLiteral("Type"), QStringLiteral("朋友") },
+                                   { QStringLiteral("Combo4"), QStringLiteral("寻呼机") } });
+        frmDetails *editor = openAlone(id);
+        QString shownCaption;
+        int shownKind = 0;
+        whenManagerOpens([&](FrmType *manager) {
+            shownCaption = manager->windowTitle();
+            shownKind = manager->Int_Type;
+            manager->close();
+        });
+        if (from.startsWith(QLatin1String("Label")))
+            click(editor, from);
+        else
+            pick(box(editor, from), QStringLiteral("-=类别设置=-"));
+        QCOMPARE(shownCaption, caption);
+        QCOMPARE(shownKind, kind);
+        QCOMPARE(box(editor, QStringLiteral("cmbCat(0)"))->currentText(), QStringLiteral("经理"));
+        QCOMPARE(box(editor, QStringLiteral("cmbCat(1)"))->currentText(), QStringLiteral("朋友"));
+        QCOMPARE(box(editor, QStringLiteral("cmbData1(3)"))->currentText(),
+                 QStringLiteral("寻呼机"));
+    }
+
+    void blankNameRefusesToCloseAndChangesNothing_data()
+    {
+        QTest::addColumn<QString>("blanked");
+        QTest::addColumn<QString>("how");
+        QTest::newRow("surname by 关闭")
+            << QStringLiteral("txtFirstName") << QStringLiteral("关闭");
+        QTest::newRow("given name by Escape")
+            << QStringLiteral("txtLastName") << QStringLiteral("Escape");
+        QTest::newRow("surname by the frame")
+            << QStringLiteral("txtFirstName") << QStringLiteral("frame");
+        QTest::newRow("by closing every window")
+            << QStringLiteral("txtLastName") << QStringLiteral("close all");
+    }
+
+    void blankNameRefusesToCloseAndChangesNothing()
+    {
+        QFETCH(QString, blanked);
+        QFETCH(QString, how);
+        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
+                                 { { QStringLiteral("Type"), QStringLiteral("朋友") } });
+        frmMain *main = logIn();
+        frmContacts *list = main->contactList();
+        const QString status = list->statusText();
+        const QVariantList before = storedRow(id);
+        frmDetails *editor = openIn(main, id);
+        QPointer<QMdiSubWindow> frame = qobject_cast<QMdiSubWindow *>(editor->parentWidget());
+        control(editor, QStringLiteral("txtCity"))->setText(QStringLiteral("新公司"));
+        control(editor, blanked)->setText(QStringLiteral("   "));
+        QLineEdit *lastName = control(editor, QStringLiteral("txtLastName"));
+        focus(lastName);
+
+        prompts->expectMessage();
+        if (how == QStringLiteral("关闭"))
+            click(editor, QStringLiteral("Label7"));
+        else if (how == QLatin1String("Escape"))
+            QTest::keyClick(lastName, Qt::Key_Escape);
+        else if (how == QLatin1String("frame"))
+            QVERIFY(!frame->close());
+        else
+            main->CloseAll_Click();
+
+        QCOMPARE(prompts->shown().size(), 1);
+        QCOMPARE(prompts->last().caption, QStringLiteral("出错啦！"));
+        QCOMPARE(prompts->last().text, QStringLiteral("姓名为必填信息，请不要省略哦！"));
+        QCOMPARE(prompts->last().icon, MessageIcon::Exclamation);
+        QVERIFY(frame && frame->isVisible());
+        QCOMPARE(editor->focusWidget(), control(editor, QStringLiteral("txtFirstName")));
+        QCOMPARE(control(editor, QStringLiteral("txtCity"))->text(), QStringLiteral("新公司"));
+        QCOMPARE(storedRow(id), before);
+        QCOMPARE(node(list, id)->text(0), QStringLiteral("王 五"));
+        QCOMPARE(list->statusText(), status);
+    }
+
+    void placeholderAndTemplateAreStoredButNotListed_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("placeholder") << QStringLiteral("姓") << QStringLiteral("名字");
+        QTest::newRow("template") << QStringLiteral("模板") << QStringLiteral("模板");
+    }
+
+    void placeholderAndTemplateAreStoredButNotListed()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        const qint64 id
+            = addRow(first, last, { { QStringLiteral("Type"), QStringLiteral("朋友") } });
+        frmMain *main = logIn();
+        frmContacts *list = main->contactList();
+        const QString status = list->statusText();
+        const int groups = list->tree()->topLevelItemCount();
+        frmDetails *editor = openIn(main, id);
+        QPointer<QMdiSubWindow> frame = qobject_cast<QMdiSubWindow *>(editor->parentWidget());
+        control(editor, QStringLiteral("txtCity"))->setText(QStringLiteral("某公司"));
+        QTest::keyClick(control(editor, QStringLiteral("txtCity")), Qt::Key_Escape);
+        QTRY_VERIFY(!frame);
+        QCOMPARE(stored(id, QStringLiteral("CompanyName")).toString(), QStringLiteral("某公司"));
+        QVERIFY(!node(list, id));
+        QCOMPARE(list->tree()->topLevelItemCount(), groups);
+        QCOMPARE(list->statusText(), status);
+        QVERIFY(prompts->shown().isEmpty());
+    }
+
+    void namesLoseOuterBlanksAsTheyAreTyped()
+    {
+        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"));
+        frmDetails *editor = openAlone(id);
+        QLineEdit *first = control(editor, QStringLiteral("txtFirstName"));
+        QLineEdit *last = control(editor, QStringLiteral("txtLastName"));
+        focus(first);
+        first->clear();
+        type(first, QStringLiteral("  欧阳 "));
+        QCOMPARE(first->text(), QStringLiteral("欧阳"));
+        last->setText(QStringLiteral("  小 明  "));
+        QCOMPARE(last->text(), QStringLiteral("小 明"));
+        QVERIFY(editor->close());
+        QCOMPARE(stored(id, QStringLiteral("FirstName")).toString(), QStringLiteral("欧阳"));
+        QCOMPARE(stored(id, QStringLiteral("LastName")).toString(), QStringLiteral("小 明"));
+    }
+
+    void templateNamesAreGreyAndReadOnly_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<bool>("locked");
+        QTest::newRow("template") << QStringLiteral("模板") << QStringLiteral("模板") << true;
+        QTest::newRow("contact named 模板")
+            << QStringLiteral("模板") << QStringLiteral("真人") << false;
+    }
+
+    void templateNamesAreGreyAndReadOnly()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        QFETCH(bool, locked);
+        frmDetails *editor = openAlone(addRow(first, last));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("联系人 - ") + first + u' ' + last);
+        const QColor grey(192, 192, 192);
+        for (const QString &name :
+             { QStringLiteral("txtFirstName"), QStringLiteral("txtLastName") }) {
+            QLineEdit *nameBox = control(editor, name);
+            QCOMPARE(nameBox->isReadOnly(), locked);
+            QCOMPARE(nameBox->palette().color(QPalette::Base) == grey, locked);
+        }
+        editor->makeTemplate();
+        QVERIFY(control(editor, QStringLiteral("txtLastName"))->isReadOnly());
+        QCOMPARE(control(editor, QStringLiteral("txtFirstName"))->palette().color(QPalette::Base),
+                 grey);
+    }
+
+    void editedContactIsShownWhereItNowBelongs_data()
+    {
+        QTest::addColumn<QString>("surname");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<bool>("newGroup");
+        QTest::newRow("renamed") << QStringLiteral("汪") << QStringLiteral("朋友") << false;
+        QTest::newRow("other group") << QStringLiteral("王") << QStringLiteral("同事") << false;
+        QTest::newRow("new group") << QStringLiteral("汪") << QStringLiteral("新组") << true;
+    }
+
+    void editedContactIsShownWhereItNowBelongs()
+    {
+        QFETCH(QString, surname);
+        QFETCH(QString, group);
+        QFETCH(bool, newGroup);
+        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
+                                 { { QStringLiteral("Type"), QStringLiteral("朋友") } });
+        frmMain *main = logIn();
+        frmContacts *list = main->contactList();
+        const int groups = list->tree()->topLevelItemCount();
+        frmDetails *editor = openIn(main, id);
+        QLineEdit *first = control(editor, QStringLiteral("txtFirstName"));
+        first->setText(surname);
+        typeAndLeave(editor, box(editor, QStringLiteral("cmbCat(1)")), group);
+        click(editor, QStringLiteral("Label7"));
+
+        QTreeWidgetItem *shown = node(list, id);
+        QVERIFY(shown);
+        QCOMPARE(shown->text(0), surname + QStringLiteral(" 五"));
+        QCOMPARE(shown->parent()->text(0), group);
+        QCOMPARE(list->tree()->topLevelItemCount(), groups + (newGroup ? 1 : 0));
+        QCOMPARE(list->tree()->currentItem(), shown);
+        QVERIFY(list->toolBar()->actions().at(1)->isEnabled());
+        QVERIFY(list->toolBar()->actions().at(2)->isEnabled());
+        QCOMPARE(list->tree()->findItems(QStringLiteral("王 五"), Qt::MatchRecursive).size(),
+                 surname == QStringLiteral("王") ? 1 : 0);
+        QCOMPARE(stored(id, QStringLiteral("Type")).toString(), group);
+    }
+
+    void failedWriteKeepsTheWindowAndTheText()
+    {
+        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
+                                 { { QStringLiteral("Type"), QStringLiteral("朋友") } });
+        frmMain *main = logIn();
+        frmContacts *list = main->contactList();
+        frmDetails *editor = openIn(main, id);
+        QPointer<QMdiSubWindow> frame = qobject_cast<QMdiSubWindow *>(editor->parentWidget());
+        const QVariantList before = storedRow(id);
+        control(editor, QStringLiteral("txtFirstName"))->setText(QStringLiteral("汪"));
+        control<QPlainTextEdit>(editor, QStringLiteral("txtNotes"))
+            ->setPlainText(QStringLiteral("很长的备注"));
+        QVERIFY(main->DB().pragma(QStringLiteral("PRAGMA query_only = ON")));
+
+        prompts->expectMessage();
+        editor->closeWindow();
+        QCOMPARE(prompts->last().caption, QStringLiteral("出错啦！"));
+        QVERIFY2(prompts->last().text.startsWith(QStringLiteral("数据文件是只读的")),
+                 qPrintable(prompts->last().text));
+        QVERIFY(frame && frame->isVisible());
+        QCOMPARE(control(editor, QStringLiteral("txtFirstName"))->text(), QStringLiteral("汪"));
+        QCOMPARE(control<QPlainTextEdit>(editor, QStringLiteral("txtNotes"))->toPlainText(),
+                 QStringLiteral("很长的备注"));
+        QCOMPARE(storedRow(id), before);
+        QCOMPARE(node(list, id)->text(0), QStringLiteral("王 五"));
+
+        QVERIFY(main->DB().pragma(QStringLiteral("PRAGMA query_only = OFF")));
+        editor->closeWindow();
+        QTRY_VERIFY(!frame);
+        QCOMPARE(stored(id, QStringLiteral("FirstName")).toString(), QStringLiteral("汪"));
+        QCOMPARE(stored(id, QStringLiteral("Notes")).toString(), QStringLiteral("很长的备注"));
+        QCOMPARE(node(list, id)->text(0), QStringLiteral("汪 五"));
+    }
+
+    void refreshFromTheManagerStoresAndClosesTheEditor()
+    {
+        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
+                                 { { QStringLiteral("Type"), QStringLiteral("朋友") } });
+        frmMain *main = logIn();
+        frmDetails *editor = openIn(main, id);
+        QPointer<frmDetails> alive(editor);
+        control(editor, QStringLiteral("txtPostcode"))->setText(QStringLiteral("100000"));
+        whenManagerOpens([](FrmType *manager) {
+            manager->findChild<QPushButton *>(QStringLiteral("Command3"))->click();
+        });
+        click(editor, QStringLiteral("Label10"));
+        QTRY_VERIFY(!alive);
+        QCOMPARE(stored(id, QStringLiteral("Postcode")).toString(), QStringLiteral("100000"));
+        QCOMPARE(main->openChildren().size(), 1);
+        QVERIFY(node(main->contactList(), id));
+    }
+
+    void mailLinkUsesTheTypedAddressAsAPath_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("changed, not stored") << QStringLiteral("neu@example.cn");
+        QTest::newRow("attachment") << QStringLiteral("a@b.cn?attach=/etc/passwd");
+        QTest::newRow("empty") << QString();
+    }
+
+    void mailLinkUsesTheTypedAddressAsAPath()
+    {
+        QFETCH(QString, typed);
+        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
+                                 { { QStringLiteral("Email"), QStringLiteral("alt@example.cn") } });
+        frmDetails *editor = openAlone(id);
+        control(editor, QStringLiteral("txtEmail"))->setText(typed);
+        click(editor, QStringLiteral("Label11"));
+        QCOMPARE(desktop->opened.size(), 1);
+        const QUrl &url = desktop->opened.first();
+        QCOMPARE(url.scheme(), QStringLiteral("mailto"));
+        QCOMPARE(url.path(QUrl::FullyDecoded), typed);
+        QVERIFY(!url.hasQuery());
+        QCOMPARE(QUrl::fromEncoded(url.toEncoded()).query(), QString());
+        QCOMPARE(stored(id, QStringLiteral("Email")).toString(), QStringLiteral("alt@example.cn"));
+        QVERIFY(editor->isVisible());
+    }
+
+    void webLinkOpensOnlyWebAddresses_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("no scheme")
+            << QStringLiteral("www.example.com") << QStringLiteral("http://www.example.com");
+        QTest::newRow("https") << QStringLiteral("https://x.org")
+                               << QStringLiteral("https://x.org");
+        QTest::newRow("file") << QStringLiteral("file:///etc/passwd") << QString();
+        QTest::newRow("program") << QStringLiteral("/usr/bin/xterm") << QString();
+        QTest::newRow("share") << QStringLiteral("\\\\host\\share") << QString();
+        QTest::newRow("script") << QStringLiteral("javascript:alert(1)") << QString();
+        QTest::newRow("empty") << QString() << QString();
+    }
+
+    void webLinkOpensOnlyWebAddresses()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, opened);
+        frmDetails *editor = openAlone(addRow(QStringLiteral("王"), QStringLiteral("五")));
+        control(editor, QStringLiteral("txtWebsite"))->setText(typed);
+        click(editor, QStringLiteral("Label14"));
+        QCOMPARE(desktop->opened.size(), opened.isEmpty() ? 0 : 1);
+        if (!opened.isEmpty())
+            QCOMPARE(desktop->opened.first(), QUrl(opened));
+        QVERIFY(prompts->shown().isEmpty());
+    }
+
+    void captionsLookAndBehaveAsLinks()
+    {
+        frmDetails *editor = openAlone(addRow(QStringLiteral("王"), QStringLiteral("五")));
+        const QList<QPair<QString, QColor>> colours {
+            { QStringLiteral("Label3"), QColor(64, 64, 64) },
+            { QStringLiteral("Label8"), QColor(64, 64, 64) },
+            { QStringLiteral("Label10"), QColor(64, 64, 64) },
+            { QStringLiteral("Label11"), QColor(128, 128, 128) },
+            { QStringLiteral("Label14"), QColor(128, 128, 128) },
+            { QStringLiteral("Label7"), QColor(Qt::black) },
+        };
+        for (const auto &[name, colour] : colours) {
+            QLabel *label = control<QLabel>(editor, name);
+            QCOMPARE(label->palette().color(QPalette::WindowText), colour);
+            QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
+        }
+        QLabel *closeCaption = control<QLabel>(editor, QStringLiteral("Label7"));
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), closeCaption->mapToGlobal(QPointF(1, 1)));
+        QCoreApplication::sendEvent(closeCaption, &enter);
+        QCOMPARE(closeCaption->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(closeCaption, &leave);
+        QCOMPARE(closeCaption->palette().color(QPalette::WindowText), QColor(Qt::black));
+    }
+
+    void boxesSelectTheirTextAndShowItAsTip()
+    {
+        const qint64 id
+            = addRow(QStringLiteral("王"), QStringLiteral("五"),
+                     { { QStringLiteral("Address1"), QStringLiteral("北京市海淀区某某路一号院") },
+                       { QStringLiteral("CompanyName"), QStringLiteral("某某科技有限公司") } });
+        frmDetails *editor = openAlone(id);
+        QLineEdit *address = control(editor, QStringLiteral("txtAddress1"));
+        QCOMPARE(address->toolTip(), QStringLiteral("公司地址一"));
+        focus(address);
+        QTRY_COMPARE(address->selectedText(), address->text());
+        for (const QString &name : { QStringLiteral("txtAddress1"), QStringLiteral("txtCity") }) {
+            QLineEdit *target = control(editor, name);
+            QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), target->mapToGlobal(QPointF(2, 2)),
+                             Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(target, &move);
+            QCOMPARE(target->toolTip(), target->text());
+        }
+    }
+
+    void tabOrderFollowsTheForm()
+    {
+        frmDetails *editor = openAlone(addRow(QStringLiteral("王"), QStringLiteral("五")));
+        const QStringList expected {
+            QStringLiteral("txtFirstName"), QStringLiteral("txtLastName"),
+            QStringLiteral("txtAddress1"),  QStringLiteral("txtAddress2"),
+            QStringLiteral("txtAddress3"),  QStringLiteral("txtCity"),
+            QStringLiteral("txtPostcode"),  QStringLiteral("cmbCat(0)"),
+            QStringLiteral("cmbData1(0)"),  QStringLiteral("txtData1"),
+            QStringLiteral("txtData2"),     QStringLiteral("txtData3"),
+            QStringLiteral("txtData4"),     QStringLiteral("txtEmail"),
+            QStringLiteral("txtWebsite"),   QStringLiteral("txtNotes"),
+            QStringLiteral("cmbCat(1)"),    QStringLiteral("cmbData1(1)"),
+            QStringLiteral("cmbData1(2)"),  QStringLiteral("cmbData1(3)"),
+        };
+        QWidget *start = control(editor, expected.first());
+        QStringList chain { start->objectName() };
+        for (QWidget *next = start->nextInFocusChain(); next != start;
+             next = next->nextInFocusChain()) {
+            if (expected.contains(next->objectName()) && !chain.contains(next->objectName()))
+                chain << next->objectName();
+        }
+        QCOMPARE(chain, expected);
+        QCOMPARE(control<QTabWidget>(editor, QStringLiteral("SSTab1"))->tabText(1),
+                 QStringLiteral("附加信息"));
+    }
+};
+
+QTEST_MAIN(TestFrmDetails)
+#include "tst_frmdetails.moc"
