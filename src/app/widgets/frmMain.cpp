@@ -7,6 +7,7 @@
 #include "app/Greeting.h"
 #include "categories/CategoryKind.h"
 #include "categories/widgets/FrmType.h"
+#include "contacts/widgets/DetailsOpener.h"
 #include "contacts/widgets/FrmSearch.h"
 #include "contacts/widgets/frmContacts.h"
 #include "reminders/widgets/frmReminders.h"
@@ -182,6 +183,7 @@ QMdiSubWindow *frmMain::openContactList()
         return open;
     auto *list = new frmContacts(*m_database, this);
     connect(list, &frmContacts::searchRequested, this, &frmMain::OpenSearch);
+    connect(list, &frmContacts::openDetailsRequested, this, &frmMain::OpenDetails);
     QMdiSubWindow *window = showChild(list);
     window->resize(Twips::toPixels(3450), Twips::toPixels(5265));
     return window;
@@ -295,10 +297,18 @@ void frmMain::Update_Click()
 void frmMain::OpenSearch(const QString &keywords)
 {
     QMdiSubWindow *window = childWindow(QStringLiteral("FrmSearch"));
-    if (!window)
-        window = showChild(new FrmSearch(*m_database, this));
+    if (!window) {
+        auto *search = new FrmSearch(*m_database, this);
+        connect(search, &FrmSearch::openDetailsRequested, this, &frmMain::OpenDetails);
+        window = showChild(search);
+    }
     m_mdi->setActiveSubWindow(window);
     qobject_cast<FrmSearch *>(window->widget())->OpenSearch(keywords);
+}
+
+void frmMain::OpenDetails(const QString &displayName, const QString &key)
+{
+    DetailsOpener::OpenDetails(*this, displayName, key);
 }
 
 void frmMain::RefreshContacts()

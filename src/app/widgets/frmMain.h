@@ -40,6 +40,8 @@ public:
     void Update_Click();
     // Searches the contacts and shows the result window (made once, refilled afterwards).
     void OpenSearch(const QString &keywords);
+    // Opens a contact's editor, or brings it forward.
+    void OpenDetails(const QString &displayName, const QString &key);
     // Closes every child window and loads the contact list afresh, so renamed groups show.
     void RefreshContacts();
     // Shows the category manager of one kind modally over opener.

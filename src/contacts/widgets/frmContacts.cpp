@@ -3,6 +3,7 @@
 #include "ContactTreeWidget.h"
 #include "contacts/ContactGrouping.h"
 #include "contacts/ContactKeys.h"
+#include "contacts/ContactNames.h"
 #include "contacts/ContactRows.h"
 #include "shared/AppSettings.h"
 #include "shared/AppState.h"
@@ -74,7 +75,13 @@ void frmContacts::buildControls()
         button->setToolTip(tips.at(i).isEmpty() ? captions.at(i) : tips.at(i));
         button->setEnabled(i != 1 && i != 2);
     }
-    connect(m_toolBar->actions().at(2), &QAction::triggered, this, &frmContacts::deleteSelected);
+    const auto buttons = m_toolBar->actions();
+    connect(buttons.at(0), &QAction::triggered, this,
+            [this] { emit openDetailsRequested(ContactNames::placeholderName(), QString()); });
+    connect(buttons.at(1), &QAction::triggered, this, &frmContacts::editSelected);
+    connect(buttons.at(2), &QAction::triggered, this, &frmContacts::deleteSelected);
+    connect(buttons.at(3), &QAction::triggered, this,
+            [this] { emit openDetailsRequested(ContactNames::templateName(), QString()); });
 
     auto *banner = new QLabel(this);
     banner->setObjectName(QStringLiteral("Image1"));
@@ -120,6 +127,7 @@ void frmContacts::buildControls()
     m_tree->viewport()->installEventFilter(this);
     connect(m_tree, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem *node) { TreeView1_NodeClick(node); });
+    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, &frmContacts::editSelected);
     connect(m_tree, &ContactTreeWidget::contactDropped, this, &frmContacts::MoveContactNode);
 
     m_statusBar->setObjectName(QStringLiteral("sbContacts"));
@@ -259,6 +267,13 @@ QTreeWidgetItem *frmContacts::contactNode(const QString &key) const
 void frmContacts::reportError(MessageIcon icon, const QString &text)
 {
     Prompts::current().message(this, icon, QStringLiteral("出错啦！"), text);
+}
+
+void frmContacts::editSelected()
+{
+    QTreeWidgetItem *node = m_tree->currentItem();
+    if (isContactNode(node))
+        emit openDetailsRequested(node->text(0), keyOf(node));
 }
 
 void frmContacts::deleteSelected()

@@ -29,6 +29,8 @@ public:
     QString GetNowExplandStr() const;
     // Deletes the selected contact after the right check and the user's confirmation.
     void deleteSelected();
+    // Opens the selected contact (the edit button and a double-click on a contact).
+    void editSelected();
     // Regroups a dragged contact onto a group node or onto a contact of another group.
     void MoveContactNode(const QString &contactKey, QTreeWidgetItem *target);
     QString statusText() const;
@@ -41,6 +43,9 @@ public:
 signals:
     // The quick-search box's text, unchanged, for the search window.
     void searchRequested(const QString &keywords);
+    // A contact to open in the editor: its display name and list key (empty for the placeholder
+    // and the template).
+    void openDetailsRequested(const QString &displayName, const QString &key);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

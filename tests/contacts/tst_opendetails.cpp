@@ -1,0 +1,213 @@
+#include "AppDriver.h"
+#include "RawSql.h"
+#include "ScriptedPrompts.h"
+#include "SqlWarnings.h"
+#include "TestSandbox.h"
+#include "app/widgets/frmMain.h"
+#include "contacts/widgets/frmContacts.h"
+#include "contacts/widgets/frmDetails.h"
+#include "shared/Twips.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QtTest>
+
+// The contact list's add, edit and template commands open editors the way a user meets them.
+class TestOpenDetails : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestSandbox> sandbox;
+    std::unique_ptr<ScriptedPrompts> prompts;
+    std::unique_ptr<AppDriver> app;
+    QString file;
+    frmMain *main = nullptr;
+
+    frmContacts *list() const { return main->contactList(); }
+    QAction *button(int position) const { return list()->toolBar()->actions().at(position - 1); }
+
+    QList<frmDetails *> editors() const
+    {
+        QList<frmDetails *> open;
+        for (QMdiSubWindow *window : main->openChildren()) {
+            if (auto *editor = qobject_cast<frmDetails *>(window->widget()))
+                open << editor;
+        }
+        return open;
+    }
+
+    int rows(const QString &where)
+    {
+        return RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Contacts WHERE ") + where)
+            .toInt();
+    }
+
+    QTreeWidgetItem *node(const QString &text) const
+    {
+        const auto found = list()->tree()->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.isEmpty() ? nullptr : found.first();
+    }
+
+    void openSelected(const QString &text)
+    {
+        list()->tree()->setCurrentItem(node(text));
+        list()->editSelected();
+    }
+
+private slots:
+    void init()
+    {
+        failOnSqlWarnings();
+        sandbox = std::make_unique<TestSandbox>();
+        prompts = std::make_unique<ScriptedPrompts>();
+        app = std::make_unique<AppDriver>();
+        file = sandbox->writeDefaultDataFile();
+        QVERIFY(
+            RawSql::run(file,
+                        { QStringLiteral(
+                            "INSERT INTO Contacts (FirstName, LastName, Type) VALUES "
+                            "('李', '四', '朋友'), ('王', '五', '朋友'), ('王', '五', '同事')") }));
+        main = app->logIn();
+        QVERIFY(main);
+    }
+
+    void cleanup()
+    {
+        app.reset();
+        QCOMPARE(prompts->pending(), 0);
+        prompts.reset();
+        sandbox.reset();
+    }
+
+    void addingTwiceReusesThePlaceholderAndItsEditor()
+    {
+        button(1)->trigger();
+        QCOMPARE(editors().size(), 1);
+        QCOMPARE(editors().first()->windowTitle(), QStringLiteral("联系人 - 姓 名字"));
+        button(1)->trigger();
+        QCOMPARE(editors().size(), 1);
+        QCOMPARE(rows(QStringLiteral("FirstName = '姓' AND LastName = '名字'")), 1);
+
+        editors().first()->closeWindow();
+        QTRY_COMPARE(editors().size(), 0);
+        button(1)->trigger();
+        QCOMPARE(rows(QStringLiteral("FirstName = '姓' AND LastName = '名字'")), 1);
+    }
+
+    void openingAnOpenContactBringsItsEditorForward()
+    {
+        openSelected(QStringLiteral("李 四"));
+        QCOMPARE(editors().size(), 1);
+        auto *frame = qobject_cast<QMdiSubWindow *>(editors().first()->parentWidget());
+        QMdiSubWindow *listFrame = main->childWindow(QStringLiteral("frmContacts"));
+        QCOMPARE(frame->x(), listFrame->x() + listFrame->width() + Twips::toPixels(20));
+        QCOMPARE(
+            editors().first()->findChild<QTabWidget *>(QStringLiteral("SSTab1"))->currentIndex(),
+            0);
+        openSelected(QStringLiteral("李 四"));
+        QCOMPARE(editors().size(), 1);
+
+        // Two contacts with one display name share the caption: only one editor at a time.
+        const auto twins = list()->tree()->findItems(QStringLiteral("王 五"),
+                                                     Qt::MatchExactly | Qt::MatchRecursive);
+        QCOMPARE(twins.size(), 2);
+        list()->tree()->setCurrentItem(twins.at(0));
+        list()->editSelected();
+        list()->tree()->setCurrentItem(twins.at(1));
+        list()->editSelected();
+        QCOMPARE(editors().size(), 2);
+    }
+
+    void templateIsMadeOnceAndOpensReadOnly()
+    {
+        button(4)->trigger();
+        QCOMPARE(editors().size(), 1);
+        auto *surname = editors().first()->findChild<QLineEdit *>(QStringLiteral("txtFirstName"));
+        QVERIFY(surname->isReadOnly());
+        editors().first()->closeWindow();
+        QTRY_COMPARE(editors().size(), 0);
+        button(4)->trigger();
+        QCOMPARE(rows(QStringLiteral("FirstName = '模板' AND LastName = '模板'")), 1);
+        QVERIFY(!node(QStringLiteral("模板 模板")));
+    }
+
+    void keysWithoutAUsableRowAreReported_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no number")
+            << QStringLiteral("C") << QStringLiteral("该联系人的联系方式有问题哦");
+        QTest::newRow("row gone")
+            << QStringLiteral(" 999C")
+            << QStringLiteral("没有找到该联系人的详细信息记录哦，请确认数据库是否被损坏！");
+    }
+
+    void keysWithoutAUsableRowAreReported()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, message);
+        prompts->expectMessage();
+        main->OpenDetails(QStringLiteral("无 人"), key);
+        QCOMPARE(prompts->last().text, message);
+        QCOMPARE(editors().size(), 0);
+    }
+
+    void searchResultsOpenTheirContact()
+    {
+        main->OpenSearch(QStringLiteral("李"));
+        QMdiSubWindow *search = main->childWindow(QStringLiteral("FrmSearch"));
+        QVERIFY(search);
+        auto *results = search->findChild<QTreeWidget *>(QStringLiteral("ListView1"));
+        QCOMPARE(results->topLevelItemCount(), 1);
+        results->setCurrentItem(results->topLevelItem(0));
+        search->findChild<QAction *>(QStringLiteral("btnView"))->trigger();
+        QCOMPARE(editors().size(), 1);
+        QCOMPARE(editors().first()->windowTitle(), QStringLiteral("联系人 - 李 四"));
+    }
+
+    void addingAContactEndToEnd()
+    {
+        main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        button(1)->trigger();
+        frmDetails *editor = editors().first();
+        editor->findChild<QLineEdit *>(QStringLiteral("txtFirstName"))
+            ->setText(QStringLiteral(" 赵 "));
+        editor->findChild<QLineEdit *>(QStringLiteral("txtLastName"))
+            ->setText(QStringLiteral("六"));
+        auto *group = editor->findChild<QComboBox *>(QStringLiteral("cmbCat(1)"));
+        group->setFocus();
+        QTRY_VERIFY(group->hasFocus());
+        group->setCurrentText(QStringLiteral("朋友"));
+        editor->findChild<QLineEdit *>(QStringLiteral("txtData1"))->setFocus();
+        QTRY_VERIFY(!group->hasFocus());
+        editor->findChild<QLineEdit *>(QStringLiteral("txtData1"))
+            ->setText(QStringLiteral("010-1234"));
+        editor->closeWindow();
+        QTRY_COMPARE(editors().size(), 0);
+
+        QCOMPARE(RawSql::rows(file,
+                              QStringLiteral("SELECT FirstName, LastName, Data1, Type FROM "
+                                             "Contacts ORDER BY ID DESC LIMIT 1"))
+                     .first(),
+                 QVariantList({ QStringLiteral("赵"), QStringLiteral("六"),
+                                QStringLiteral("010-1234"), QStringLiteral("朋友") }));
+        QTreeWidgetItem *added = node(QStringLiteral("赵 六"));
+        QVERIFY(added);
+        QCOMPARE(added->parent()->text(0), QStringLiteral("朋友"));
+        QCOMPARE(added->parent()->indexOfChild(added), added->parent()->childCount() - 1);
+        QCOMPARE(list()->tree()->currentItem(), added);
+        QVERIFY(list()->statusText().contains(QStringLiteral(",4个联系人,")));
+    }
+};
+
+QTEST_MAIN(TestOpenDetails)
+#include "tst_opendetails.moc"
