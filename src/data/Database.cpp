@@ -30,6 +30,18 @@ QVariant bindable(const QVariant &value)
     return value;
 }
 
+// Half of a surrogate pair has no UTF-8 form: SQLite would store something else than was typed,
+// and may swallow the character after it. Such text is refused instead.
+Status checkStorable(const QVariantList &values)
+{
+    for (const QVariant &value : values) {
+        if (value.metaType().id() == QMetaType::QString && !value.toString().isValidUtf16())
+            return Status::failure(
+                QStringLiteral("输入的内容含有无法保存的字符（不成对的代理字符），请删除后再试。"));
+    }
+    return Status::success();
+}
+
 } // namespace
 
 Database::Database(QString path, QString name)
@@ -123,6 +135,8 @@ Status Database::applySafetySettings()
 
 Status Database::prepareAndRun(QSqlQuery &query, const QString &sql, const QVariantList &values)
 {
+    if (Status storable = checkStorable(values); !storable)
+        return storable;
     query.setForwardOnly(true);
     if (!query.prepare(sql))
         return Status::failure(SqlErrorText::describe(query.lastError()));
@@ -160,6 +174,8 @@ Status Database::executeEach(const QString &sql, const QList<QVariantList> &rows
     if (!query.prepare(sql))
         return Status::failure(SqlErrorText::describe(query.lastError()));
     for (const QVariantList &values : rows) {
+        if (Status storable = checkStorable(values); !storable)
+            return storable;
         for (int i = 0; i < values.size(); ++i)
             query.bindValue(i, bindable(values.at(i)));
         if (!query.exec())
