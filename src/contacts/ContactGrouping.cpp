@@ -52,17 +52,25 @@ Result<Tree> load(Database &database)
         groupIndex.insert(groupKey(name), tree.groups.size());
         tree.groups.append({ name, {} });
     }
+    // Contacts repeat a few group names many times: fold each distinct spelling once.
+    QHash<QString, qsizetype> groupOfType;
+    auto groupOf = [&](const QString &type) {
+        auto known = groupOfType.constFind(type);
+        if (known == groupOfType.constEnd())
+            known = groupOfType.insert(type, groupIndex.value(groupKey(type), -1));
+        return *known;
+    };
     Status status = database.select(
         QStringLiteral("SELECT ID, FirstName, LastName, Type FROM Contacts ORDER BY FirstName"), {},
         [&](const QSqlQuery &row) {
-            const auto group = groupIndex.constFind(groupKey(row.value(3).toString()));
-            if (group == groupIndex.constEnd())
+            const qsizetype group = groupOf(row.value(3).toString());
+            if (group < 0)
                 return;
             const QString name
                 = ContactNames::displayName(row.value(1).toString(), row.value(2).toString());
             if (ContactNames::isReserved(name))
                 return;
-            tree.groups[*group].contacts.append({ row.value(0).toLongLong(), name });
+            tree.groups[group].contacts.append({ row.value(0).toLongLong(), name });
             ++tree.contactCount;
         });
     if (!status)
