@@ -13,6 +13,7 @@
 
 #include <QLabel>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -221,6 +222,16 @@ private slots:
         AppSettings::setDatabasePath(defaultFile);
         frmMain *main = app->logIn();
         trigger(main, QStringLiteral("UpdatePwd"));
+        // An editor holding a change it has not stored yet.
+        main->contactList()->tree()->setCurrentItem(
+            main->contactList()
+                ->tree()
+                ->findItems(QStringLiteral("王 伟"), Qt::MatchExactly | Qt::MatchRecursive)
+                .first());
+        main->contactList()->editSelected();
+        auto *notes = main->findChild<QPlainTextEdit *>(QStringLiteral("txtNotes"));
+        QVERIFY(notes);
+        notes->setPlainText(QStringLiteral("尚未保存"));
         const auto windows = main->openChildren();
         const QString target = sandbox->path(QStringLiteral("备份名片.cot"));
         prompts->chooseFile(target);
@@ -231,6 +242,7 @@ private slots:
         QCOMPARE(AppSettings::databasePath(), defaultFile);
         QCOMPARE(main->DB().path(), defaultFile);
         QCOMPARE(everything(target), everything(defaultFile));
+        QCOMPARE(notes->toPlainText(), QStringLiteral("尚未保存"));
 
         prompts->chooseFile(defaultFile);
         prompts->expectMessage();
