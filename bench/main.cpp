@@ -2,6 +2,7 @@
 #include "BenchEnvironment.h"
 #include "BenchReport.h"
 #include "ContactListBench.h"
+#include "ImportBench.h"
 #include "SearchBench.h"
 #include "StartupBench.h"
 #include "data/Database.h"
@@ -92,6 +93,7 @@ int main(int argc, char *argv[])
     if (auto opened = Database::open(file))
         searched
             = SearchBench::run(*opened.value(), baseline.readAllMs, environment.programFolder());
+    const bool imported = ImportBench::run(file, environment.programFolder());
     BenchReport::figure(QStringLiteral("peak_memory_mb"), BenchReport::peakMemoryMb());
-    return baseline.rows == options.contacts && searched ? 0 : 1;
+    return baseline.rows == options.contacts && searched && imported ? 0 : 1;
 }

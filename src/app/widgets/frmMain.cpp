@@ -1,7 +1,9 @@
 #include "frmMain.h"
 
+#include "DataFileMenu.h"
 #include "FrmPwd.h"
 #include "FrmUpdate.h"
+#include "ImportCommand.h"
 #include "StartUp.h"
 #include "app/AppLifetime.h"
 #include "app/Greeting.h"
@@ -10,10 +12,13 @@
 #include "contacts/widgets/DetailsOpener.h"
 #include "contacts/widgets/FrmSearch.h"
 #include "contacts/widgets/frmContacts.h"
+#include "frmAbout.h"
 #include "reminders/widgets/frmReminders.h"
+#include "shared/AppEnvironment.h"
 #include "shared/AppState.h"
 #include "shared/Clock.h"
 #include "shared/Twips.h"
+#include "shared/widgets/Desktop.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -88,12 +93,17 @@ void frmMain::addSeparator(QMenu *menu, const QString &name)
 void frmMain::buildMenus()
 {
     QMenu *file = addMenu(QStringLiteral("mnuFile"), QStringLiteral("系统"));
-    addItem(file, QStringLiteral("Create_New"), QStringLiteral("创建新的数据库"));
-    addItem(file, QStringLiteral("SaveMydata"), QStringLiteral("备份数据库文件"));
+    connect(addItem(file, QStringLiteral("Create_New"), QStringLiteral("创建新的数据库")),
+            &QAction::triggered, this, &frmMain::Create_New_Click);
+    connect(addItem(file, QStringLiteral("SaveMydata"), QStringLiteral("备份数据库文件")),
+            &QAction::triggered, this, &frmMain::SaveMydata_Click);
     addSeparator(file, QStringLiteral("linehaha"));
-    addItem(file, QStringLiteral("OpenMydata"), QStringLiteral("选择数据库文件"));
-    addItem(file, QStringLiteral("Default_Data"), QStringLiteral("打开默认数据库"));
-    addItem(file, QStringLiteral("ImportOther"), QStringLiteral("导入数据文件"));
+    connect(addItem(file, QStringLiteral("OpenMydata"), QStringLiteral("选择数据库文件")),
+            &QAction::triggered, this, &frmMain::OpenMydata_Click);
+    connect(addItem(file, QStringLiteral("Default_Data"), QStringLiteral("打开默认数据库")),
+            &QAction::triggered, this, &frmMain::Default_Data_Click);
+    connect(addItem(file, QStringLiteral("ImportOther"), QStringLiteral("导入数据文件")),
+            &QAction::triggered, this, &frmMain::ImportOther_Click);
     addSeparator(file, QStringLiteral("line4"));
     connect(addItem(file, QStringLiteral("Login"), QStringLiteral("重新登陆"),
                     QKeySequence(QStringLiteral("Ctrl+L"))),
@@ -123,10 +133,12 @@ void frmMain::buildMenus()
             &QAction::triggered, this, &frmMain::mnuToDo_Click);
 
     QMenu *help = addMenu(QStringLiteral("mnuAbout"), QStringLiteral("帮助"));
-    addItem(help, QStringLiteral("aboutme"), QStringLiteral("关于"),
-            QKeySequence(QStringLiteral("Ctrl+S")));
-    addItem(help, QStringLiteral("help"), QStringLiteral("帮助"),
-            QKeySequence(QStringLiteral("Ctrl+H")));
+    connect(addItem(help, QStringLiteral("aboutme"), QStringLiteral("关于"),
+                    QKeySequence(QStringLiteral("Ctrl+S"))),
+            &QAction::triggered, this, &frmMain::aboutme_Click);
+    connect(addItem(help, QStringLiteral("help"), QStringLiteral("帮助"),
+                    QKeySequence(QStringLiteral("Ctrl+H"))),
+            &QAction::triggered, this, &frmMain::help_Click);
     connect(addItem(help, QStringLiteral("Update"), QStringLiteral("更新检测")),
             &QAction::triggered, this, &frmMain::Update_Click);
 }
@@ -316,10 +328,56 @@ void frmMain::RefreshContacts()
     if (QMdiSubWindow *list = childWindow(QStringLiteral("frmContacts")))
         list->close();
     CloseAll_Click();
+    ReloadContactList();
+}
+
+void frmMain::ReloadContactList()
+{
+    if (QMdiSubWindow *list = childWindow(QStringLiteral("frmContacts")))
+        list->close();
     QCoreApplication::processEvents();
     QMdiSubWindow *window = openContactList();
     window->move(Twips::toPixels(60), Twips::toPixels(60));
     window->show();
+}
+
+void frmMain::Create_New_Click()
+{
+    DataFileMenu::createNew(*this);
+}
+
+void frmMain::SaveMydata_Click()
+{
+    DataFileMenu::backUp(*this);
+}
+
+void frmMain::OpenMydata_Click()
+{
+    DataFileMenu::chooseFile(*this);
+}
+
+void frmMain::Default_Data_Click()
+{
+    DataFileMenu::useDefault(*this);
+}
+
+void frmMain::ImportOther_Click()
+{
+    m_importing = true;
+    ImportCommand::run(*this);
+    m_importing = false;
+}
+
+void frmMain::aboutme_Click()
+{
+    frmAbout about(this);
+    about.exec();
+}
+
+void frmMain::help_Click()
+{
+    Desktop::current().openUrl(
+        QUrl::fromLocalFile(AppEnvironment::current().programFile(QStringLiteral("readme.txt"))));
 }
 
 void frmMain::openCategoryManager(int kind, QWidget *opener)
@@ -336,6 +394,10 @@ void frmMain::openCategoryManager(int kind, QWidget *opener)
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    if (m_importing) {
+        event->ignore();
+        return;
+    }
     m_mdi->closeAllSubWindows();
     if (!openChildren().isEmpty()) {
         m_reloginRequested = false;

@@ -44,6 +44,15 @@ public:
     void OpenDetails(const QString &displayName, const QString &key);
     // Closes every child window and loads the contact list afresh, so renamed groups show.
     void RefreshContacts();
+    // Closes the contact list and loads it afresh at its usual place.
+    void ReloadContactList();
+    void Create_New_Click();
+    void SaveMydata_Click();
+    void OpenMydata_Click();
+    void Default_Data_Click();
+    void ImportOther_Click();
+    void aboutme_Click();
+    void help_Click();
     // Shows the category manager of one kind modally over opener.
     void openCategoryManager(int kind, QWidget *opener);
     // Child windows that are open (a closed one may linger until it is deleted).
@@ -69,4 +78,6 @@ private:
     QLabel *m_greeting;
     QTimer *m_timer;
     bool m_reloginRequested = false;
+    // While an import writes through the shared connection the frame must stay.
+    bool m_importing = false;
 };

@@ -1,0 +1,109 @@
+#include "ImportCommand.h"
+
+#include "Frm_ExitSplash.h"
+#include "data/DataFileCommands.h"
+#include "data/DataFileImport.h"
+#include "frmMain.h"
+#include "shared/AppVersion.h"
+#include "shared/FileUtil.h"
+#include "shared/widgets/Prompts.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+namespace {
+
+using Choice = DataFileImport::DuplicateChoice;
+
+// Repaints the notice; the user's clicks and keys wait until the import is done or asks.
+void letScreenRepaint()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+Choice askAboutDuplicate(frmMain &main, const QString &firstName, const QString &lastName)
+{
+    const QString question = QStringLiteral("[ ") + firstName + QLatin1Char(' ') + lastName
+        + QStringLiteral(" ] 已经存在于该数据库中，您确实要在导入一个吗？");
+    switch (Prompts::current().askYesNoCancel(&main, MessageIcon::Question,
+                                              AppVersion::productName(), question)) {
+    case Answer::Yes:
+        return Choice::Copy;
+    case Answer::No:
+        return Choice::Skip;
+    default:
+        return Choice::Stop;
+    }
+}
+
+// What the user must hear about a finished import; empty when it went as asked.
+QString outcome(const Result<ImportSummary> &result)
+{
+    if (!result)
+        return QStringLiteral("无法导入该数据文件，当前数据库没有任何改变。\n") + result.message();
+    const ImportSummary &summary = result.value();
+    QString text;
+    if (!summary.stoppedBy.isEmpty())
+        text = QStringLiteral("导入数据时出错，导入已停止；此前已导入%1个类别、%2个联系人。\n%3\n")
+                   .arg(summary.categoriesCopied)
+                   .arg(summary.contactsCopied)
+                   .arg(summary.stoppedBy);
+    if (summary.rowsFailed > 0)
+        text += QStringLiteral("有%1条记录无法写入当前数据库，没有导入。\n%2")
+                    .arg(summary.rowsFailed)
+                    .arg(summary.firstFailure);
+    return text.trimmed();
+}
+
+Result<ImportSummary> importWithNotice(frmMain &main, const QString &source)
+{
+    // The user may close the notice with a double click at any time.
+    QPointer<Frm_ExitSplash> notice = new Frm_ExitSplash(&main);
+    notice->show();
+    auto showStage = [&notice](const QString &text) {
+        if (notice)
+            notice->setLabel1(text);
+        letScreenRepaint();
+    };
+    showStage(QStringLiteral("正在导入数据...请稍候..."));
+
+    DataFileImport import(main.DB());
+    import.onStage = [&](DataFileImport::Stage stage) {
+        showStage(stage == DataFileImport::Stage::Categories
+                      ? QStringLiteral("开始导入类别信息...请稍候...")
+                      : QStringLiteral("开始导入联系人信息...请稍候..."));
+};
+import.onProgress = [&notice](int percent) {
+    if (notice) notice->setLabel2(QString::number(percent) + QStringLiteral(" %"));
+letScreenRepaint();
+}; // namespace
+import.onDuplicate = [&main](const QString &firstName, const QString &lastName) {
+    return askAboutDuplicate(main, firstName, lastName);
+}
+;
+const auto result = import.importFile(source);
+if (notice)
+    notice->close();
+return result;
+}
+
+} // namespace
+
+namespace ImportCommand {
+
+void run(frmMain &main)
+{
+    QString problem;
+    if (FileUtil::fileExists(main.DB().path())) {
+        const QString source = Prompts::current().openFileName(
+            &main, FileDialogSetup { DataFileCommands::fileFilter(), QString(), false });
+        if (!source.trimmed().isEmpty())
+            problem = outcome(importWithNotice(main, source));
+    }
+    if (!problem.isEmpty())
+        Prompts::current().message(&main, MessageIcon::Exclamation, QStringLiteral("出错啦"),
+                                   problem);
+    main.ReloadContactList();
+}
+
+} // namespace ImportCommand

@@ -1,0 +1,167 @@
+#include "DataFileCommands.h"
+
+#include "DataFileCheck.h"
+#include "DataFileChooser.h"
+#include "DataFileFactory.h"
+#include "Database.h"
+#include "shared/AppEnvironment.h"
+#include "shared/AppSettings.h"
+#include "shared/AppState.h"
+#include "shared/FileUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryFile>
+#include <filesystem>
+#include <sqlite3.h>
+#include <system_error>
+
+namespace {
+
+// How long the back-up waits for another program to finish writing the file.
+constexpr int busyRetries = 50;
+constexpr int busyPauseMs = 100;
+
+QString cannotWrite(const QString &path, const QString &reason)
+{
+    return QStringLiteral("无法写入“%1”：%2").arg(QDir::toNativeSeparators(path), reason);
+}
+
+Status copyInto(QFile &source, QSaveFile &target)
+{
+    constexpr qint64 chunkSize = 256 * 1024;
+    while (!source.atEnd()) {
+        const QByteArray chunk = source.read(chunkSize);
+        if (chunk.isEmpty() && source.error() != QFileDevice::NoError)
+            return Status::failure(source.errorString());
+        if (target.write(chunk) != chunk.size())
+            return Status::failure(target.errorString());
+    }
+    return Status::success();
+}
+
+Status replaceFile(const QString &from, const QString &to)
+{
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(from).toStdString(),
+                            QFile::encodeName(to).toStdString(), error);
+    if (error)
+        return Status::failure(cannotWrite(to, QString::fromStdString(error.message())));
+    return Status::success();
+}
+
+int runBackup(sqlite3 *source, sqlite3 *target)
+{
+    sqlite3_backup *backup = sqlite3_backup_init(target, "main", source, "main");
+    if (!backup)
+        return sqlite3_errcode(target);
+    int result = SQLITE_OK;
+    for (int attempt = 0; attempt < busyRetries; ++attempt) {
+        result = sqlite3_backup_step(backup, -1);
+        if (result != SQLITE_BUSY && result != SQLITE_LOCKED)
+            break;
+        sqlite3_sleep(busyPauseMs);
+    }
+    const int finished = sqlite3_backup_finish(backup);
+    return result == SQLITE_DONE ? finished : result;
+}
+
+Status copyDatabase(Database &current, const QString &scratch)
+{
+    sqlite3 *source = current.sqliteHandle();
+    if (!source)
+        return Status::failure(QStringLiteral("无法访问SQLite连接。"));
+    sqlite3 *target = nullptr;
+    int result = sqlite3_open_v2(QFile::encodeName(scratch).constData(), &target,
+                                 SQLITE_OPEN_READWRITE, nullptr);
+    if (result == SQLITE_OK)
+        result = runBackup(source, target);
+    sqlite3_close(target);
+    if (result != SQLITE_OK)
+        return Status::failure(QString::fromUtf8(sqlite3_errstr(result)));
+    // The copy must open as a data file before it replaces anything.
+    auto check = Database::open(scratch);
+    return check ? Status::success() : check.status();
+}
+
+} // namespace
+
+namespace DataFileCommands {
+
+QString fileFilter()
+{
+    return QStringLiteral("Zorvane数据文件(*.cot)");
+}
+
+bool isSameFile(const QString &a, const QString &b)
+{
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    if (first.exists() && second.exists())
+        return first.canonicalFilePath() == second.canonicalFilePath();
+    return QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath());
+}
+
+Status createFromTemplate(const QString &target, const QString &currentFile)
+{
+    const QString templatePath
+        = AppEnvironment::current().programFile(DataFileFactory::templateFileName());
+    if (!FileUtil::fileExists(templatePath))
+        return Status::failure(QStringLiteral("找不到数据库模板文件“%1”，无法创建新的数据库。")
+                                   .arg(QDir::toNativeSeparators(templatePath)));
+    if (Status sound = DataFileCheck::checkFile(templatePath); !sound)
+        return Status::failure(QStringLiteral("数据库模板文件不能使用，无法创建新的数据库。\n")
+                               + sound.message());
+    if (isSameFile(target, currentFile))
+        return Status::failure(
+            QStringLiteral("不能用新的数据库替换当前正在使用的数据库文件，请另选一个文件名！"));
+
+    QFile source(templatePath);
+    if (!source.open(QIODevice::ReadOnly))
+        return Status::failure(
+            QStringLiteral("无法读取数据库模板文件“%1”：%2")
+                .arg(QDir::toNativeSeparators(templatePath), source.errorString()));
+    QSaveFile copy(target);
+    if (!copy.open(QIODevice::WriteOnly))
+        return Status::failure(cannotWrite(target, copy.errorString()));
+    if (Status copied = copyInto(source, copy); !copied)
+        return Status::failure(cannotWrite(target, copied.message()));
+    if (!copy.commit())
+        return Status::failure(cannotWrite(target, copy.errorString()));
+    return Status::success();
+}
+
+Status backUp(Database &current, const QString &target)
+{
+    if (isSameFile(target, current.path()))
+        return Status::failure(
+            QStringLiteral("不能把备份保存在当前正在使用的数据库文件上，请另选一个文件名！"));
+    const QFileInfo info(target);
+    if (info.exists() && !info.isFile())
+        return Status::failure(cannotWrite(target, QStringLiteral("这是一个文件夹")));
+    QTemporaryFile scratch(info.absolutePath() + QStringLiteral("/.zorvane-backup-XXXXXX"));
+    if (!scratch.open())
+        return Status::failure(cannotWrite(target, scratch.errorString()));
+    scratch.close();
+    if (Status copied = copyDatabase(current, scratch.fileName()); !copied)
+        return Status::failure(QStringLiteral("备份数据库文件失败：") + copied.message());
+    if (Status placed = replaceFile(scratch.fileName(), info.absoluteFilePath()); !placed)
+        return placed;
+    scratch.setAutoRemove(false);
+    return Status::success();
+}
+
+void choose(const QString &path)
+{
+    AppSettings::setDatabasePath(path);
+}
+
+void chooseDefault()
+{
+    AppState::instance().dbPath = DataFileChooser::defaultPath();
+    AppSettings::setDatabasePath(AppState::instance().dbPath);
+}
+
+} // namespace DataFileCommands

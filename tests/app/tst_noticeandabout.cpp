@@ -1,0 +1,248 @@
+#include "AppDriver.h"
+#include "RecordingDesktop.h"
+#include "ScriptedPrompts.h"
+#include "SqlWarnings.h"
+#include "TestSandbox.h"
+#include "app/UpdateSite.h"
+#include "app/widgets/Frm_ExitSplash.h"
+#include "app/widgets/frmMain.h"
+#include "shared/AppSettings.h"
+#include "shared/Twips.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QtTest>
+
+namespace {
+
+QSize screenTwips()
+{
+    const QRect area = QGuiApplication::primaryScreen()->geometry();
+    return QSize(Twips::fromPixels(area.width()), Twips::fromPixels(area.height()));
+}
+
+QPoint storedPosition()
+{
+    return QPoint(AppSettings::formSplashLeft().toInt(), AppSettings::formSplashTop().toInt());
+}
+
+QPoint pixelsOf(const QPoint &twips)
+{
+    return QPoint(Twips::toPixels(twips.x()), Twips::toPixels(twips.y()));
+}
+
+void sendMouse(QWidget *target, QEvent::Type type, const QPoint &global, Qt::MouseButton button,
+               Qt::MouseButtons held)
+{
+    QMouseEvent event(type, target->mapFromGlobal(global), global, button, held, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+// Presses on grip and moves the mouse by offset, as a user dragging the window.
+void drag(QWidget *grip, const QPoint &offset)
+{
+    const QPoint start = grip->mapToGlobal(QPoint(2, 2));
+    sendMouse(grip, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(grip, QEvent::MouseMove, start + offset / 2, Qt::NoButton, Qt::LeftButton);
+    sendMouse(grip, QEvent::MouseMove, start + offset, Qt::NoButton, Qt::LeftButton);
+    sendMouse(grip, QEvent::MouseButtonRelease, start + offset, Qt::LeftButton, Qt::NoButton);
+}
+
+} // namespace
+
+class TestNoticeAndAbout : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestSandbox> sandbox;
+    std::unique_ptr<ScriptedPrompts> prompts;
+    std::unique_ptr<RecordingDesktop> desktop;
+
+private slots:
+    void init()
+    {
+        failOnSqlWarnings();
+        sandbox = std::make_unique<TestSandbox>();
+        prompts = std::make_unique<ScriptedPrompts>();
+        desktop = std::make_unique<RecordingDesktop>();
+    }
+
+    void cleanup()
+    {
+        AppDriver::closeAll();
+        QCOMPARE(prompts->pending(), 0);
+        desktop.reset();
+        prompts.reset();
+        sandbox.reset();
+    }
+
+    void noticeIsPulledOntoTheScreen_data()
+    {
+        const QSize screen = screenTwips();
+        const int centredLeft = (screen.width() - 3840) / 2;
+        const int centredTop = (screen.height() - 810) / 2;
+        QTest::addColumn<QVariant>("left");
+        QTest::addColumn<QVariant>("top");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("first use: centred")
+            << QVariant() << QVariant() << QPoint(centredLeft, centredTop);
+        QTest::newRow("left of the screen") << QVariant(-300) << QVariant(1000) << QPoint(0, 1000);
+        QTest::newRow("above the screen") << QVariant(1000) << QVariant(-20) << QPoint(1000, 0);
+        QTest::newRow("beyond the right edge") << QVariant(screen.width()) << QVariant(1000)
+                                               << QPoint(screen.width() - 3840 - 5, 1000);
+        QTest::newRow("beyond the bottom edge")
+            << QVariant(1000) << QVariant(screen.height() + 4000)
+            << QPoint(1000, screen.height() - 810);
+        QTest::newRow("unreadable left")
+            << QVariant(QStringLiteral("links")) << QVariant(1000) << QPoint(centredLeft, 1000);
+        QTest::newRow("inside") << QVariant(1234) << QVariant(567) << QPoint(1234, 567);
+    }
+
+    void noticeIsPulledOntoTheScreen()
+    {
+        QFETCH(QVariant, left);
+        QFETCH(QVariant, top);
+        QFETCH(QPoint, expected);
+        if (left.isValid()) {
+            auto settings = sandbox->openSettings();
+            settings->setValue(QStringLiteral("Settings/FormSplashLeft"), left.toString());
+            settings->setValue(QStringLiteral("Settings/FormSplashTop"), top.toString());
+        }
+        QPointer<Frm_ExitSplash> notice = new Frm_ExitSplash;
+        notice->show();
+        QCOMPARE(notice->pos(), pixelsOf(expected));
+        QCOMPARE(notice->size(), QSize(Twips::toPixels(3840), Twips::toPixels(810)));
+        notice->close();
+        QTRY_VERIFY(notice.isNull());
+        QCOMPARE(storedPosition(), expected);
+    }
+
+    void noticeReopensWhereItWasDragged_data()
+    {
+        QTest::addColumn<QString>("grip");
+        QTest::newRow("surface") << QStringLiteral("Frm_ExitSplash");
+        QTest::newRow("Label1") << QStringLiteral("Label1");
+        QTest::newRow("Label2") << QStringLiteral("Label2");
+    }
+
+    void noticeReopensWhereItWasDragged()
+    {
+        QFETCH(QString, grip);
+        QPointer<Frm_ExitSplash> notice = new Frm_ExitSplash;
+        notice->setLabel1(QStringLiteral("正在导入数据...请稍候..."));
+        notice->setLabel2(QStringLiteral("33 %"));
+        notice->show();
+        const QPoint start = notice->pos();
+        QWidget *handle
+            = grip == notice->objectName() ? notice.data() : notice->findChild<QWidget *>(grip);
+        QCOMPARE(handle->cursor().shape(), Qt::SizeAllCursor);
+        drag(handle, QPoint(-40, 30));
+        QCOMPARE(notice->pos(), start + QPoint(-40, 30));
+        notice->close();
+        QTRY_VERIFY(notice.isNull());
+        QCOMPARE(storedPosition(),
+                 QPoint(Twips::fromPixels(start.x() - 40), Twips::fromPixels(start.y() + 30)));
+
+        auto *again = new Frm_ExitSplash;
+        again->show();
+        QCOMPARE(again->pos(), start + QPoint(-40, 30));
+        again->close();
+    }
+
+    void doubleClickClosesTheNoticeAndSavesItsPlace_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("surface") << QString();
+        QTest::newRow("Label1") << QStringLiteral("Label1");
+        QTest::newRow("Label2") << QStringLiteral("Label2");
+    }
+
+    void doubleClickClosesTheNoticeAndSavesItsPlace()
+    {
+        QFETCH(QString, target);
+        QPointer<Frm_ExitSplash> notice = new Frm_ExitSplash;
+        notice->setLabel1(QStringLiteral("开始导入联系人信息...请稍候..."));
+        notice->show();
+        notice->move(notice->pos() + QPoint(10, 10));
+        const QPoint place = notice->pos();
+        QWidget *clicked = target.isEmpty() ? notice.data() : notice->findChild<QWidget *>(target);
+        sendMouse(clicked, QEvent::MouseButtonDblClick, clicked->mapToGlobal(QPoint(3, 3)),
+                  Qt::LeftButton, Qt::LeftButton);
+        QTRY_VERIFY(notice.isNull());
+        QCOMPARE(storedPosition(),
+                 QPoint(Twips::fromPixels(place.x()), Twips::fromPixels(place.y())));
+    }
+
+    void label1ToolTipFollowsItsCaption()
+    {
+        auto *notice = new Frm_ExitSplash;
+        notice->show();
+        const QString longText = QStringLiteral("开始导入联系人信息...请稍候...这一行比窗口宽得多，"
+                                                "只有在提示中才能读完");
+        for (const QString &text : { QStringLiteral("正在导入数据...请稍候..."), longText }) {
+            notice->setLabel1(text);
+            sendMouse(notice->Label1(), QEvent::MouseMove,
+                      notice->Label1()->mapToGlobal(QPoint(1, 1)), Qt::NoButton, Qt::NoButton);
+            QCOMPARE(notice->Label1()->toolTip(), text);
+        }
+        QCOMPARE(notice->Label1()->font().family(), QStringLiteral("Arial"));
+        QCOMPARE(notice->Label1()->font().pointSize(), 12);
+        notice->close();
+    }
+
+    void aboutBoxShowsTheVersionOpensTheSiteAndClosesOnEscape()
+    {
+        AppDriver app;
+        sandbox->writeDefaultDataFile();
+        frmMain *main = app.logIn();
+        QVERIFY(main);
+        QString version;
+        QString firstLine;
+        bool closedByEscape = false;
+        QTimer::singleShot(0, main, [&] {
+            QWidget *about = QApplication::activeModalWidget();
+            QVERIFY(about);
+            QCOMPARE(about->objectName(), QStringLiteral("frmAbout"));
+            QCOMPARE(about->windowTitle(), QStringLiteral("关于"));
+            version = about->findChild<QLabel *>(QStringLiteral("lblVer"))->text();
+            auto *terms = about->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+            QVERIFY(terms->isReadOnly());
+            firstLine = terms->toPlainText().section(QLatin1Char('\n'), 0, 0);
+            auto *link = about->findChild<QLabel *>(QStringLiteral("Label4"));
+            QVERIFY(link->text().contains(UpdateSite::makerHost()));
+            QTest::mouseClick(link, Qt::LeftButton);
+            QTest::keyClick(about, Qt::Key_Escape);
+            closedByEscape = !about->isVisible();
+        });
+        main->findChild<QAction *>(QStringLiteral("aboutme"))->trigger();
+        QVERIFY(closedByEscape);
+        QCOMPARE(version, QStringLiteral("Zorvane Version 2.0 build 100"));
+        QCOMPARE(firstLine, QStringLiteral("感谢您使用[Zorvane]"));
+        QCOMPARE(desktop->opened, QList<QUrl>({ UpdateSite::makerSite() }));
+
+        QTimer::singleShot(0, main, [] {
+            QWidget *about = QApplication::activeModalWidget();
+            QVERIFY(about);
+            about->findChild<QPushButton *>(QStringLiteral("cmdOk"))->click();
+        });
+        main->findChild<QAction *>(QStringLiteral("aboutme"))->trigger();
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void helpOpensTheReadMeBesideTheProgram()
+    {
+        AppDriver app;
+        sandbox->writeDefaultDataFile();
+        frmMain *main = app.logIn();
+        QVERIFY(main);
+        main->findChild<QAction *>(QStringLiteral("help"))->trigger();
+        QCOMPARE(desktop->opened,
+                 QList<QUrl>({ QUrl::fromLocalFile(sandbox->path(QStringLiteral("readme.txt"))) }));
+    }
+};
+
+QTEST_MAIN(TestNoticeAndAbout)
+#include "tst_noticeandabout.moc"
