@@ -1,12 +1,15 @@
 // Adds, edits and deletes contacts and reminders on one data file as fast as it can, so that a
 // test can run two of these against the same file at once. Prints what it left in the file.
+// With "import SOURCE" it imports another data file instead, printing its progress and pausing
+// at each step, so that a test can kill it half-way.
 #include "contacts/ContactRows.h"
+#include "data/DataFileImport.h"
 #include "data/Database.h"
 #include "reminders/ReminderStore.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
-
+#include <QThread>
 #include <cstdio>
 
 namespace {
@@ -34,20 +37,21 @@ qint64 pick(QRandomGenerator &random, const QList<qint64> &ids)
     return ids.at(int(random.bounded(quint32(ids.size()))));
 }
 
-void runOnce(Database &database, ReminderStore &reminders, QRandomGenerator &random, const QString &tag, int step,
-             Outcome &outcome)
+void runOnce(Database &database, ReminderStore &reminders, QRandomGenerator &random,
+             const QString &tag, int step, Outcome &outcome)
 {
     const quint32 operation = random.bounded(6u);
     if (operation == 0 || (operation <= 2 && outcome.contacts.isEmpty())) {
         const auto id = database.insert(
-                QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) VALUES (?, ?, ?)"),
-                { tag, QStringLiteral("n%1").arg(step), QStringLiteral("朋友") });
+            QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) VALUES (?, ?, ?)"),
+            { tag, QStringLiteral("n%1").arg(step), QStringLiteral("朋友") });
         if (id)
             outcome.contacts << id.value();
         record(outcome, id.status());
     } else if (operation == 1) {
-        const auto changed = database.execute(QStringLiteral("UPDATE Contacts SET CompanyName = ? WHERE ID = ?"),
-                                              { QStringLiteral("c%1").arg(step), pick(random, outcome.contacts) });
+        const auto changed
+            = database.execute(QStringLiteral("UPDATE Contacts SET CompanyName = ? WHERE ID = ?"),
+                               { QStringLiteral("c%1").arg(step), pick(random, outcome.contacts) });
         record(outcome, changed.status());
     } else if (operation == 2) {
         const qint64 id = pick(random, outcome.contacts);
@@ -79,13 +83,33 @@ QString joined(const QList<qint64> &ids)
     return texts.join(QLatin1Char(' '));
 }
 
+int importSlowly(Database &target, const QString &source)
+{
+    DataFileImport import(target);
+    import.onProgress = [](int percent) { std::printf("progress %d\n", percent);
+    std::fflush(stdout);
+    QThread::msleep(20);
+};
+import.onDuplicate = [](const QString &, const QString &) {
+    return DataFileImport::DuplicateChoice::Copy;
+}; // namespace
+const auto summary = import.importFile(source);
+if (!summary) {
+    std::fprintf(stderr, "%s\n", qUtf8Printable(summary.message()));
+    return 1;
+}
+std::printf("copied %d\n", summary.value().contactsCopied);
+return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     if (argc != 4) {
-        std::fputs("usage: zorvane-stress FILE TAG COUNT\n", stderr);
+        std::fputs("usage: zorvane-stress FILE TAG COUNT | zorvane-stress FILE import SOURCE\n",
+                   stderr);
         return 2;
     }
     auto opened = Database::open(QString::fromLocal8Bit(argv[1]));
@@ -94,13 +118,16 @@ int main(int argc, char *argv[])
         return 1;
     }
     const QString tag = QString::fromLocal8Bit(argv[2]);
+    if (tag == QLatin1String("import"))
+        return importSlowly(*opened.value(), QString::fromLocal8Bit(argv[3]));
     const int count = QString::fromLocal8Bit(argv[3]).toInt();
     QRandomGenerator random(quint32(qHash(tag)));
     ReminderStore reminders(*opened.value());
     Outcome outcome;
     for (int step = 0; step < count; ++step)
         runOnce(*opened.value(), reminders, random, tag, step, outcome);
-    std::printf("contacts: %s\nreminders: %s\ncommitted: %d\nfailed: %d\n", qPrintable(joined(outcome.contacts)),
-                qPrintable(joined(outcome.reminders)), outcome.committed, outcome.failed);
+    std::printf("contacts: %s\nreminders: %s\ncommitted: %d\nfailed: %d\n",
+                qPrintable(joined(outcome.contacts)), qPrintable(joined(outcome.reminders)),
+                outcome.committed, outcome.failed);
     return outcome.failed == 0 ? 0 : 1;
 }
