@@ -151,6 +151,7 @@ private slots:
         const QString expected
             = limit == QLatin1String("full") ? QStringLiteral("磁盘已满") : QStringLiteral("只读");
         QVERIFY2(saved.message().contains(expected), qPrintable(saved.message()));
+        qInfo("fault survived: %s", QTest::currentDataTag());
         if (place != QLatin1String("reminders"))
             QCOMPARE(contents(), before);
     }

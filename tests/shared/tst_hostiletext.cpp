@@ -85,6 +85,8 @@ private:
     std::unique_ptr<Database> database;
 
 private slots:
+    void initTestCase() { qInfo("figure hostile_strings_tried: %d", int(hostileTexts().size())); }
+
     void init()
     {
         failOnSqlWarnings();
