@@ -7,6 +7,8 @@
 #include "contacts/ContactGroup.h"
 #include "contacts/ContactSearch.h"
 #include "contacts/ContactStore.h"
+#include "data/DataFileFactory.h"
+#include "data/DataFileImport.h"
 #include "data/Database.h"
 #include "reminders/ReminderStore.h"
 
@@ -124,6 +126,7 @@ private slots:
         checkReminder(text);
         checkAccount(text);
         checkSearch(text);
+        checkImport(text);
     }
 
 private:
@@ -232,14 +235,53 @@ private:
             database->execute(QStringLiteral("DELETE FROM Users WHERE ID = ?"), { named.value() }));
     }
 
-    void checkSearch(const QString &text)
+    // A data file brought in by the import carries the text in a contact and a category.
+    void checkImport(const QString &text)
     {
-        const auto found = ContactSearch::run(*database, text);
-        QVERIFY2(found, qPrintable(found.message()));
-        for (const auto &row : found.value().rows)
-            QVERIFY(row.displayName != QStringLiteral("模板 模板"));
+        const QString source = sandbox->path(QStringLiteral("source.cot"));
+        QFile::remove(source);
+        QVERIFY(DataFileFactory::createDataFile(source, DataFileFactory::Contents::Empty));
+        {
+            auto opened = Database::open(source);
+            QVERIFY(opened);
+            const bool contact = bool(opened.value()->insert(
+                QStringLiteral(
+                    "INSERT INTO Contacts (FirstName, LastName, Notes) VALUES (?, '导入', ?)"),
+                { text, text }));
+            opened.value()->insert(
+                QStringLiteral("INSERT INTO ContactType (Name, Type, Number) VALUES (?, 2, 1)"),
+                { text });
+            if (!contact)
+                return;
+        }
+        DataFileImport import(*database);
+        import.onDuplicate = [](const QString &, const QString &) {
+            return DataFileImport::DuplicateChoice::Copy;
+    };
+    const auto summary = import.importFile(source);
+    QVERIFY2(summary, qPrintable(summary.message()));
+    const auto copied = database->records(QStringLiteral(
+        "SELECT FirstName, Notes FROM Contacts WHERE LastName = '导入' ORDER BY ID DESC LIMIT 1"));
+    if (summary.value().contactsCopied == 0) {
+        QVERIFY(summary.value().rowsFailed > 0 || summary.value().cancelled
+                || !summary.value().stoppedBy.isEmpty() || text.isEmpty()
+                || text == QStringLiteral("姓") || text == QStringLiteral("模板"));
+        return;
     }
-};
+    QCOMPARE(copied.value().first().value(0).toString(), text);
+    QCOMPARE(copied.value().first().value(1).toString(), text);
+    QVERIFY(database->execute(QStringLiteral("DELETE FROM Contacts WHERE LastName = '导入'")));
+}
+
+    void checkSearch(const QString &text)
+{
+    const auto found = ContactSearch::run(*database, text);
+    QVERIFY2(found, qPrintable(found.message()));
+    for (const auto &row : found.value().rows)
+        QVERIFY(row.displayName != QStringLiteral("模板 模板"));
+}
+}
+;
 
 QTEST_GUILESS_MAIN(TestHostileText)
 #include "tst_hostiletext.moc"
