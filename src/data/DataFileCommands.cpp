@@ -141,7 +141,7 @@ Status backUp(Database &current, const QString &target)
     const QFileInfo info(target);
     if (info.exists() && !info.isFile())
         return Status::failure(cannotWrite(target, QStringLiteral("这是一个文件夹")));
-    QTemporaryFile scratch(info.absolutePath() + QStringLiteral("/.zorvane-backup-XXXXXX"));
+    QTemporaryFile scratch(info.absolutePath() + QStringLiteral("/.zorvane-backup"));
     if (!scratch.open())
         return Status::failure(cannotWrite(target, scratch.errorString()));
     scratch.close();

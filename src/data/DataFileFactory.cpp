@@ -41,7 +41,7 @@ namespace DataFileFactory {
 Status createDataFile(const QString &path, Contents contents)
 {
     const QFileInfo target(path);
-    QTemporaryFile scratch(target.absolutePath() + QStringLiteral("/.zorvane-new-XXXXXX"));
+    QTemporaryFile scratch(target.absolutePath() + QStringLiteral("/.zorvane-new"));
     if (!scratch.open())
         return Status::failure(QStringLiteral("无法在“%1”中创建文件：%2")
                                    .arg(target.absolutePath(), scratch.errorString()));
