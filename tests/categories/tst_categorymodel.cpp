@@ -1,6 +1,6 @@
 #include "RawSql.h"
+#include "SandboxedDataFile.h"
 #include "SqlWarnings.h"
-#include "TestSandbox.h"
 #include "categories/CategoryModel.h"
 #include "categories/CategoryName.h"
 #include "data/Database.h"
@@ -22,15 +22,12 @@ QString quoted(QString text)
 
 } // namespace
 
-class TestCategoryModel : public QObject
+class TestCategoryModel : public QObject, protected SandboxedDataFile
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestSandbox> sandbox;
-    std::unique_ptr<Database> database;
     std::unique_ptr<CategoryModel> model;
-    QString file;
 
     // Replaces every category with these rows of (name, kind, number), in ID order.
     void useCategories(const QList<std::tuple<QString, int, int>> &rows)
@@ -105,12 +102,7 @@ private:
 private slots:
     void init()
     {
-        failOnSqlWarnings();
-        sandbox = std::make_unique<TestSandbox>();
-        file = sandbox->writeDefaultDataFile();
-        auto opened = Database::open(file);
-        QVERIFY2(opened, qPrintable(opened.message()));
-        database = opened.takeValue();
+        QVERIFY(openDataFile());
         model = std::make_unique<CategoryModel>(*database);
         useCategories({ { QStringLiteral("同事"), 3, 1 },
                         { QStringLiteral("朋友"), 3, 2 },
@@ -123,8 +115,7 @@ private slots:
     void cleanup()
     {
         model.reset();
-        database.reset();
-        sandbox.reset();
+        closeDataFile();
     }
 
     void listOrdersByNumberThenIdAndRenumbersDensely()

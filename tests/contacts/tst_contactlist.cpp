@@ -1,6 +1,6 @@
 #include "RawSql.h"
+#include "SandboxedDataFile.h"
 #include "SqlWarnings.h"
-#include "TestSandbox.h"
 #include "contacts/widgets/frmContacts.h"
 #include "data/Database.h"
 #include "shared/AppSettings.h"
@@ -12,15 +12,11 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-class TestContactList : public QObject
+class TestContactList : public QObject, protected SandboxedDataFile
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestSandbox> sandbox;
-    std::unique_ptr<Database> database;
-    QString file;
-
     void setGroups(const QStringList &groups)
     {
         QStringList statements { QStringLiteral("DELETE FROM ContactType WHERE Type = 3") };
@@ -62,20 +58,9 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        failOnSqlWarnings();
-        sandbox = std::make_unique<TestSandbox>();
-        file = sandbox->writeDefaultDataFile();
-        database = Database::open(file).takeValue();
-        QVERIFY(database);
-    }
+    void init() { QVERIFY(openDataFile()); }
 
-    void cleanup()
-    {
-        database.reset();
-        sandbox.reset();
-    }
+    void cleanup() { closeDataFile(); }
 
     void emptyTableShowsEveryCategoryWithoutChildren()
     {

@@ -1,7 +1,7 @@
 #include "ContactFixture.h"
 #include "RawSql.h"
+#include "SandboxedDataFile.h"
 #include "SqlWarnings.h"
-#include "TestSandbox.h"
 #include "contacts/ContactNames.h"
 #include "contacts/ContactSearch.h"
 #include "contacts/TextOrder.h"
@@ -12,15 +12,11 @@
 
 using Ids = QList<qint64>;
 
-class TestContactSearch : public QObject
+class TestContactSearch : public QObject, protected SandboxedDataFile
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestSandbox> sandbox;
-    std::unique_ptr<Database> database;
-    QString file;
-
     QVariantMap fields(std::initializer_list<std::pair<const char *, QString>> pairs)
     {
         QVariantMap map;
@@ -79,21 +75,9 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        failOnSqlWarnings();
-        sandbox = std::make_unique<TestSandbox>();
-        file = sandbox->writeDefaultDataFile();
-        auto opened = Database::open(file);
-        QVERIFY2(opened, qPrintable(opened.message()));
-        database = opened.takeValue();
-    }
+    void init() { QVERIFY(openDataFile()); }
 
-    void cleanup()
-    {
-        database.reset();
-        sandbox.reset();
-    }
+    void cleanup() { closeDataFile(); }
 
     void findsContactsHoldingAnyKeyword_data()
     {

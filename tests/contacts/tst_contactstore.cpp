@@ -1,22 +1,18 @@
 #include "ContactFixture.h"
 #include "RawSql.h"
+#include "SandboxedDataFile.h"
 #include "SqlWarnings.h"
-#include "TestSandbox.h"
 #include "contacts/ContactGroup.h"
 #include "contacts/ContactStore.h"
 #include "data/Database.h"
 
 #include <QtTest>
 
-class TestContactStore : public QObject
+class TestContactStore : public QObject, protected SandboxedDataFile
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestSandbox> sandbox;
-    std::unique_ptr<Database> database;
-    QString file;
-
     QVariantList storedRow(qint64 id) const
     {
         const auto rows = RawSql::rows(
@@ -53,20 +49,9 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        failOnSqlWarnings();
-        sandbox = std::make_unique<TestSandbox>();
-        file = sandbox->writeDefaultDataFile();
-        database = Database::open(file).takeValue();
-        QVERIFY(database);
-    }
+    void init() { QVERIFY(openDataFile()); }
 
-    void cleanup()
-    {
-        database.reset();
-        sandbox.reset();
-    }
+    void cleanup() { closeDataFile(); }
 
     void loadsEveryFieldWithNullsAsEmptyText()
     {

@@ -2,9 +2,9 @@
 #include "FixedClock.h"
 #include "RawSql.h"
 #include "RecordingDesktop.h"
+#include "SandboxedDataFile.h"
 #include "ScriptedPrompts.h"
 #include "SqlWarnings.h"
-#include "TestSandbox.h"
 #include "contacts/ContactExport.h"
 #include "contacts/widgets/FrmSearch.h"
 #include "data/Transaction.h"
@@ -22,18 +22,15 @@
 
 Q_DECLARE_METATYPE(BlockedExport)
 
-class TestFrmSearch : public QObject
+class TestFrmSearch : public QObject, protected SandboxedDataFile
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestSandbox> sandbox;
-    std::unique_ptr<Database> database;
     std::unique_ptr<ScriptedPrompts> prompts;
     std::unique_ptr<RecordingDesktop> desktop;
     std::unique_ptr<FixedClock> clock;
     std::unique_ptr<FrmSearch> window;
-    QString file;
 
     QTreeWidget *list() const
     {
@@ -98,12 +95,7 @@ private:
 private slots:
     void init()
     {
-        failOnSqlWarnings();
-        sandbox = std::make_unique<TestSandbox>();
-        file = sandbox->writeDefaultDataFile();
-        auto opened = Database::open(file);
-        QVERIFY2(opened, qPrintable(opened.message()));
-        database = opened.takeValue();
+        QVERIFY(openDataFile());
         prompts = std::make_unique<ScriptedPrompts>();
         desktop = std::make_unique<RecordingDesktop>();
         clock = std::make_unique<FixedClock>(QDateTime(QDate(2024, 5, 6), QTime(9, 8, 7)));
@@ -116,8 +108,7 @@ private slots:
         desktop.reset();
         QCOMPARE(prompts->pending(), 0);
         prompts.reset();
-        database.reset();
-        sandbox.reset();
+        closeDataFile();
     }
 
     void showsTheFoundContacts()

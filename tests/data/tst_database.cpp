@@ -1,6 +1,6 @@
 #include "RawSql.h"
+#include "SandboxedDataFile.h"
 #include "SqlWarnings.h"
-#include "TestSandbox.h"
 #include "data/Database.h"
 #include "data/Transaction.h"
 
@@ -8,15 +8,11 @@
 #include <atomic>
 #include <thread>
 
-class TestDatabase : public QObject
+class TestDatabase : public QObject, protected SandboxedDataFile
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestSandbox> sandbox;
-    std::unique_ptr<Database> database;
-    QString file;
-
     qint64 addContact(const QString &first, const QString &last = QStringLiteral("名"))
     {
         const auto id = database->insert(
@@ -31,21 +27,9 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        failOnSqlWarnings();
-        sandbox = std::make_unique<TestSandbox>();
-        file = sandbox->writeDefaultDataFile();
-        auto opened = Database::open(file);
-        QVERIFY2(opened, qPrintable(opened.message()));
-        database = opened.takeValue();
-    }
+    void init() { QVERIFY(openDataFile()); }
 
-    void cleanup()
-    {
-        database.reset();
-        sandbox.reset();
-    }
+    void cleanup() { closeDataFile(); }
 
     void namesRoundTripAndLookupsIgnoreCase_data()
     {

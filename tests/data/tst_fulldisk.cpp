@@ -1,6 +1,6 @@
 #include "RawSql.h"
+#include "SandboxedDataFile.h"
 #include "SqlWarnings.h"
-#include "TestSandbox.h"
 #include "app/AccountStore.h"
 #include "categories/CategoryModel.h"
 #include "contacts/ContactStore.h"
@@ -13,14 +13,11 @@
 // A data file that cannot grow (a full disk, as SQLite's page limit simulates it) or that is
 // read-only: a save that needs room, or any save on a read-only file, fails with a message that
 // says why, and leaves the file sound and exactly as it was. A change that still fits is kept.
-class TestFullDisk : public QObject
+class TestFullDisk : public QObject, protected SandboxedDataFile
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestSandbox> sandbox;
-    std::unique_ptr<Database> database;
-    QString file;
     qint64 contact = 0;
 
     QString contents()
@@ -103,21 +100,14 @@ private:
 private slots:
     void init()
     {
-        failOnSqlWarnings();
-        sandbox = std::make_unique<TestSandbox>();
-        file = sandbox->writeDefaultDataFile();
-        database = Database::open(file).takeValue();
+        QVERIFY(openDataFile());
         contact = database
                       ->insert(QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) "
                                               "VALUES ('王', '五', '朋友')"))
                       .value();
     }
 
-    void cleanup()
-    {
-        database.reset();
-        sandbox.reset();
-    }
+    void cleanup() { closeDataFile(); }
 
     void savesFailCleanly_data()
     {
