@@ -77,8 +77,37 @@ QList<Schema::Table> buildTables()
     };
 }
 
-// The import's duplicate test looks contacts up by name.
-const QString contactsByNameIndex = QStringLiteral("ContactsByName");
+struct Index
+{
+    QString name;
+    QString columns;
+};
+
+QList<Index> buildIndexes()
+{
+    // The import's duplicate test looks contacts up by name; the contact list counts and reads
+    // one group at a time, in name order.
+    return { { QStringLiteral("ContactsByName"), QStringLiteral("FirstName, LastName") },
+             { QStringLiteral("ContactsByGroup"), QStringLiteral("Type, FirstName, LastName") } };
+}
+
+const QList<Index> &indexes()
+{
+    static const QList<Index> all = buildIndexes();
+    return all;
+}
+
+Status createIndexes(Database &database)
+{
+    for (const Index &index : indexes()) {
+        const auto made
+            = database.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON Contacts (%2)")
+                                   .arg(index.name, index.columns));
+        if (!made)
+            return made.status();
+    }
+    return Status::success();
+}
 
 Status insertAll(Database &database, const QString &sql, const QList<QVariantList> &rows)
 {
@@ -119,7 +148,10 @@ const Table *findTable(const QString &name)
 
 QStringList indexNames()
 {
-    return { contactsByNameIndex };
+    QStringList names;
+    for (const Index &index : indexes())
+        names << index.name;
+    return names;
 }
 
 Status create(Database &database)
@@ -137,12 +169,20 @@ Status create(Database &database)
         if (const auto made = database.execute(table.createStatement); !made)
             return made.status();
     }
-    const auto indexed
-        = database.execute(QStringLiteral("CREATE INDEX %1 ON Contacts (FirstName, LastName)")
-                               .arg(contactsByNameIndex));
-    if (!indexed)
-        return indexed.status();
+    if (Status indexed = createIndexes(database); !indexed)
+        return indexed;
     return transaction.commit();
+}
+
+Status addMissingIndexes(Database &database)
+{
+    Transaction transaction(database);
+    Status status = transaction.begin();
+    if (status)
+        status = createIndexes(database);
+    if (status)
+        status = transaction.commit();
+    return status;
 }
 
 Status seedStartingData(Database &database)

@@ -204,6 +204,17 @@ private slots:
         QVERIFY(raw.open(QIODevice::ReadOnly));
         QVERIFY(!raw.readAll().contains("Alt-Klartext-99"));
     }
+
+    void fileFromAnEarlierBuildGainsTheMissingIndex()
+    {
+        const QString count = QStringLiteral(
+            "SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name = 'ContactsByGroup'");
+        QVERIFY(RawSql::run(file, { QStringLiteral("DROP INDEX ContactsByGroup") }));
+        QCOMPARE(RawSql::value(file, count).toInt(), 0);
+        QVERIFY(app->logIn());
+        AppDriver::closeAll();
+        QCOMPARE(RawSql::value(file, count).toInt(), 1);
+    }
 };
 
 QTEST_MAIN(TestLogin)
