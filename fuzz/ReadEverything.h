@@ -9,7 +9,8 @@
 #include "reminders/ReminderStore.h"
 
 // Everything the program reads from a data file when it works with it, plus a few writes: a file
-// that passed the checks must survive all of it whatever it holds. Failures are fine; crashes are not.
+// that passed the checks must survive all of it whatever it holds. Failures are fine; crashes are
+// not.
 inline void readEverything(Database &database)
 {
     AccountStore accounts(database);
@@ -18,7 +19,10 @@ inline void readEverything(Database &database)
         accounts.choose(names.value().first());
         accounts.checkPassword(names.value().first(), QString());
     }
-    ContactGrouping::load(database);
+    if (const auto groups = ContactGrouping::groups(database)) {
+        for (const ContactGrouping::Group &group : groups.value())
+            ContactGrouping::contacts(database, group);
+    }
     CategoryModel categories(database);
     for (int kind = 1; kind <= 3; ++kind)
         categories.list(kind);

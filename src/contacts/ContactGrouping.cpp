@@ -4,78 +4,113 @@
 #include "data/Database.h"
 
 #include <QHash>
+#include <functional>
 
 namespace {
 
-// Groups match without regard to letter case, as the file's text comparisons do.
-QString groupKey(const QString &name)
+// One row per Type value (the file compares Type without regard to ASCII case) with the number
+// of its contacts that are listed.
+Status countByType(Database &database,
+                   const std::function<void(const QVariant &type, int listed)> &visit)
 {
-    return name.toCaseFolded();
+    QStringList reservedTests;
+    QVariantList values;
+    const auto reserved = ContactNames::reservedNameParts();
+    for (const ContactNames::NameParts &parts : reserved) {
+        reservedTests << QStringLiteral("(trim(FirstName, ' ') = ? AND trim(LastName, ' ') = ?)");
+        values << parts.firstName.toString() << parts.lastName.toString();
+    }
+    return database.select(
+        QStringLiteral("SELECT Type, SUM(CASE WHEN %1 THEN 0 ELSE 1 END) FROM Contacts "
+                       "GROUP BY Type")
+            .arg(reservedTests.join(QStringLiteral(" OR "))),
+        values, [&](const QSqlQuery &row) { visit(row.value(0), row.value(1).toInt()); });
 }
 
-Result<QStringList> groupNames(Database &database)
+class GroupList
 {
-    QStringList names;
-    QStringList keys;
-    auto addUnlessListed = [&](const QString &name) {
-        if (name.isEmpty() || keys.contains(groupKey(name)))
+public:
+    void addCategory(const QString &name)
+    {
+        if (!name.isEmpty() && !m_index.contains(ContactGrouping::groupKey(name)))
+            append(name);
+    }
+
+    void addType(const QVariant &type, int listed)
+    {
+        const QString name = type.toString();
+        if (name.isEmpty())
             return;
-        names << name;
-        keys << groupKey(name);
-    };
-    Status status = database.select(
-        QStringLiteral("SELECT Name FROM ContactType WHERE Type = 3 ORDER BY Number, ID"), {},
-        [&](const QSqlQuery &row) { addUnlessListed(row.value(0).toString()); });
-    if (status)
-        status = database.select(
-            QStringLiteral("SELECT Type FROM Contacts GROUP BY Type"), {},
-            [&](const QSqlQuery &row) { addUnlessListed(row.value(0).toString()); });
-    if (!status)
-        return status;
-    // A name of blanks only makes no group.
-    names.removeIf([](const QString &name) { return name.trimmed().isEmpty(); });
-    return names;
-}
+        const QString key = ContactGrouping::groupKey(name);
+        if (!m_index.contains(key))
+            append(name);
+        ContactGrouping::Group &group = m_groups[m_index.value(key)];
+        group.types << type;
+        group.contactCount += listed;
+    }
+
+    QList<ContactGrouping::Group> take()
+    {
+        // A name of blanks only makes no group.
+        m_groups.removeIf(
+            [](const ContactGrouping::Group &group) { return group.name.trimmed().isEmpty(); });
+        return std::move(m_groups);
+    }
+
+private:
+    void append(const QString &name)
+    {
+        m_index.insert(ContactGrouping::groupKey(name), m_groups.size());
+        m_groups.append({ name, {}, 0 });
+    }
+
+    QList<ContactGrouping::Group> m_groups;
+    QHash<QString, qsizetype> m_index;
+};
 
 } // namespace
 
 namespace ContactGrouping {
 
-Result<Tree> load(Database &database)
+QString groupKey(const QString &name)
 {
-    const auto names = groupNames(database);
-    if (!names)
-        return names.status();
-    Tree tree;
-    QHash<QString, qsizetype> groupIndex;
-    for (const QString &name : names.value()) {
-        groupIndex.insert(groupKey(name), tree.groups.size());
-        tree.groups.append({ name, {} });
-    }
-    // Contacts repeat a few group names many times: fold each distinct spelling once.
-    QHash<QString, qsizetype> groupOfType;
-    auto groupOf = [&](const QString &type) {
-        auto known = groupOfType.constFind(type);
-        if (known == groupOfType.constEnd())
-            known = groupOfType.insert(type, groupIndex.value(groupKey(type), -1));
-        return *known;
-    };
+    return name.toCaseFolded();
+}
+
+Result<QList<Group>> groups(Database &database)
+{
+    GroupList list;
     Status status = database.select(
-        QStringLiteral("SELECT ID, FirstName, LastName, Type FROM Contacts ORDER BY FirstName"), {},
-        [&](const QSqlQuery &row) {
-            const qsizetype group = groupOf(row.value(3).toString());
-            if (group < 0)
-                return;
+        QStringLiteral("SELECT Name FROM ContactType WHERE Type = 3 ORDER BY Number, ID"), {},
+        [&](const QSqlQuery &row) { list.addCategory(row.value(0).toString()); });
+    if (status)
+        status = countByType(database,
+                             [&](const QVariant &type, int listed) { list.addType(type, listed); });
+    if (!status)
+        return status;
+    return list.take();
+}
+
+Result<QList<Contact>> contacts(Database &database, const Group &group)
+{
+    QList<Contact> found;
+    if (group.types.isEmpty())
+        return found;
+    QStringList marks;
+    marks.fill(QStringLiteral("?"), group.types.size());
+    Status status = database.select(
+        QStringLiteral(
+            "SELECT ID, FirstName, LastName FROM Contacts WHERE Type IN (%1) ORDER BY FirstName")
+            .arg(marks.join(QStringLiteral(", "))),
+        group.types, [&](const QSqlQuery &row) {
             const QString name
                 = ContactNames::displayName(row.value(1).toString(), row.value(2).toString());
-            if (ContactNames::isReserved(name))
-                return;
-            tree.groups[group].contacts.append({ row.value(0).toLongLong(), name });
-            ++tree.contactCount;
+            if (!ContactNames::isReserved(name))
+                found.append({ row.value(0).toLongLong(), name });
         });
     if (!status)
         return status;
-    return tree;
+    return found;
 }
 
 } // namespace ContactGrouping

@@ -1,9 +1,14 @@
 #include "ContactNames.h"
 
+#include <algorithm>
+
 namespace {
 
 const char16_t placeholder[] = u"姓 名字";
 const char16_t templateRow[] = u"模板 模板";
+
+// Each reserved name holds exactly one blank, so these parts are the names above split there.
+constexpr ContactNames::NameParts reservedParts[] = { { u"姓", u"名字" }, { u"模板", u"模板" } };
 
 } // namespace
 
@@ -47,11 +52,18 @@ bool isReserved(QStringView displayName)
 
 bool isReserved(QStringView firstName, QStringView lastName)
 {
-    // Cheaper than building the display name, and equal to it: each reserved name holds exactly
-    // one blank, so the split between the two parts is fixed.
+    // Cheaper than building the display name, and equal to it.
     const QStringView first = trimBlanks(firstName);
     const QStringView last = trimBlanks(lastName);
-    return (first == u"姓" && last == u"名字") || (first == u"模板" && last == u"模板");
+    return std::any_of(std::cbegin(reservedParts), std::cend(reservedParts),
+                       [&](const NameParts &reserved) {
+                           return first == reserved.firstName && last == reserved.lastName;
+                       });
+}
+
+QList<NameParts> reservedNameParts()
+{
+    return { std::cbegin(reservedParts), std::cend(reservedParts) };
 }
 
 } // namespace ContactNames

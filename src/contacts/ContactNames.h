@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringView>
 
@@ -17,5 +18,13 @@ QString displayName(QStringView firstName, QStringView lastName);
 // True for the placeholder and the template, which are never listed, searched or exported.
 bool isReserved(QStringView displayName);
 bool isReserved(QStringView firstName, QStringView lastName);
+
+struct NameParts
+{
+    QStringView firstName;
+    QStringView lastName;
+};
+// The placeholder and the template as family and given name, for queries that skip them.
+QList<NameParts> reservedNameParts();
 
 } // namespace ContactNames

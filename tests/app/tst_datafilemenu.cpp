@@ -1,4 +1,5 @@
 #include "AppDriver.h"
+#include "ContactTreeNodes.h"
 #include "RawSql.h"
 #include "ScriptedPrompts.h"
 #include "SqlWarnings.h"
@@ -86,9 +87,7 @@ private:
 
     static int contactNodes(frmMain *main, const QString &name)
     {
-        const auto found
-            = main->contactList()->tree()->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
-        return int(found.size());
+        return int(ContactTreeNodes::findAll(main->contactList()->tree(), name).size());
     }
 
 private slots:
@@ -224,10 +223,7 @@ private slots:
         trigger(main, QStringLiteral("UpdatePwd"));
         // An editor holding a change it has not stored yet.
         main->contactList()->tree()->setCurrentItem(
-            main->contactList()
-                ->tree()
-                ->findItems(QStringLiteral("王 伟"), Qt::MatchExactly | Qt::MatchRecursive)
-                .first());
+            ContactTreeNodes::find(main->contactList()->tree(), QStringLiteral("王 伟")));
         main->contactList()->editSelected();
         auto *notes = main->findChild<QPlainTextEdit *>(QStringLiteral("txtNotes"));
         QVERIFY(notes);

@@ -1,5 +1,6 @@
 #include "AppDriver.h"
 #include "ContactFixture.h"
+#include "ContactTreeNodes.h"
 #include "RawSql.h"
 #include "RecordingDesktop.h"
 #include "ScriptedPrompts.h"
@@ -171,15 +172,7 @@ private:
 
     static QTreeWidgetItem *node(frmContacts *list, qint64 id)
     {
-        const QString key = ContactKeys::contactKey(id);
-        QTreeWidget *tree = list->tree();
-        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-            for (int j = 0; j < tree->topLevelItem(i)->childCount(); ++j) {
-                if (tree->topLevelItem(i)->child(j)->data(0, Qt::UserRole).toString() == key)
-                    return tree->topLevelItem(i)->child(j);
-            }
-        }
-        return nullptr;
+        return ContactTreeNodes::byKey(list->tree(), ContactKeys::contactKey(id));
     }
 
     static QStringList items(const QComboBox *target)
@@ -546,7 +539,7 @@ private slots:
         QCOMPARE(list->tree()->currentItem(), shown);
         QVERIFY(list->toolBar()->actions().at(1)->isEnabled());
         QVERIFY(list->toolBar()->actions().at(2)->isEnabled());
-        QCOMPARE(list->tree()->findItems(QStringLiteral("王 五"), Qt::MatchRecursive).size(),
+        QCOMPARE(ContactTreeNodes::findAll(list->tree(), QStringLiteral("王 五")).size(),
                  surname == QStringLiteral("王") ? 1 : 0);
         QCOMPARE(stored(id, QStringLiteral("Type")).toString(), group);
     }

@@ -1,3 +1,4 @@
+#include "ContactTreeNodes.h"
 #include "RawSql.h"
 #include "ScriptedPrompts.h"
 #include "SqlWarnings.h"
@@ -6,6 +7,7 @@
 #include "contacts/widgets/ContactTreeWidget.h"
 #include "contacts/widgets/frmContacts.h"
 #include "data/Database.h"
+#include "shared/AppSettings.h"
 #include "shared/AppState.h"
 
 #include <QAction>
@@ -42,8 +44,7 @@ private:
 
     static QTreeWidgetItem *node(const frmContacts &list, const QString &text)
     {
-        const auto found = list.tree()->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-        return found.isEmpty() ? nullptr : found.first();
+        return ContactTreeNodes::find(list.tree(), text);
     }
 
     static QStringList children(const frmContacts &list, const QString &group)
@@ -207,9 +208,10 @@ private slots:
     {
         const qint64 id = addContact(QStringLiteral("王"), QStringLiteral("五"));
         frmContacts list(*database);
+        QTreeWidgetItem *shown = node(list, QStringLiteral("王 五"));
         QVERIFY(
             RawSql::run(file, { QStringLiteral("DELETE FROM Contacts WHERE ID = %1").arg(id) }));
-        list.tree()->setCurrentItem(node(list, QStringLiteral("王 五")));
+        list.tree()->setCurrentItem(shown);
         prompts->answer(Answer::Yes);
         prompts->expectMessage();
         list.deleteSelected();
@@ -277,6 +279,30 @@ private slots:
         QCOMPARE(children(list, QStringLiteral("同事")), colleagues);
         if (storedGroup == QStringLiteral("同事"))
             QCOMPARE(list.tree()->currentItem()->text(0), QStringLiteral("王 五"));
+    }
+
+    void droppingOntoAClosedGroupShowsTheContactOnce()
+    {
+        addContact(QStringLiteral("李"), QStringLiteral("四"));
+        const qint64 wang = addContact(QStringLiteral("王"), QStringLiteral("五"));
+        addContact(QStringLiteral("张"), QStringLiteral("三"), QStringLiteral("同事"));
+        AppSettings::setLastExpland(QStringLiteral("朋友"));
+        frmContacts list(*database);
+        list.resize(300, 900);
+        list.show();
+        QTreeWidgetItem *colleagues = list.tree()->topLevelItem(0);
+        QCOMPARE(colleagues->text(0), QStringLiteral("同事"));
+        QVERIFY(!colleagues->isExpanded());
+        const QString status = list.statusText();
+
+        drop(list, QStringLiteral(" %1C").arg(wang),
+             list.tree()->visualItemRect(colleagues).center());
+        QVERIFY(colleagues->isExpanded());
+        QCOMPARE(list.tree()->currentItem()->text(0), QStringLiteral("王 五"));
+        QCOMPARE(list.statusText(), status);
+        QCOMPARE(children(list, QStringLiteral("同事")),
+                 QStringList({ QStringLiteral("张 三"), QStringLiteral("王 五") }));
+        QCOMPARE(children(list, QStringLiteral("朋友")), QStringList({ QStringLiteral("李 四") }));
     }
 
     void groupsCannotBeDraggedAndEmptySpaceTakesNothing()

@@ -1,4 +1,5 @@
 #include "AppDriver.h"
+#include "ContactTreeNodes.h"
 #include "RawSql.h"
 #include "ScriptedPrompts.h"
 #include "SqlWarnings.h"
@@ -52,8 +53,7 @@ private:
 
     QTreeWidgetItem *node(const QString &text) const
     {
-        const auto found = list()->tree()->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-        return found.isEmpty() ? nullptr : found.first();
+        return ContactTreeNodes::find(list()->tree(), text);
     }
 
     void openSelected(const QString &text)
@@ -116,8 +116,7 @@ private slots:
         QCOMPARE(editors().size(), 1);
 
         // Two contacts with one display name share the caption: only one editor at a time.
-        const auto twins = list()->tree()->findItems(QStringLiteral("王 五"),
-                                                     Qt::MatchExactly | Qt::MatchRecursive);
+        const auto twins = ContactTreeNodes::findAll(list()->tree(), QStringLiteral("王 五"));
         QCOMPARE(twins.size(), 2);
         list()->tree()->setCurrentItem(twins.at(0));
         list()->editSelected();

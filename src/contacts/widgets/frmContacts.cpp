@@ -128,6 +128,7 @@ void frmContacts::buildControls()
     connect(m_tree, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem *node) { TreeView1_NodeClick(node); });
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, &frmContacts::editSelected);
+    connect(m_tree, &QTreeWidget::itemExpanded, this, &frmContacts::fillGroup);
     connect(m_tree, &ContactTreeWidget::contactDropped, this, &frmContacts::MoveContactNode);
 
     m_statusBar->setObjectName(QStringLiteral("sbContacts"));
@@ -160,35 +161,99 @@ QTreeWidgetItem *frmContacts::addContactNode(QTreeWidgetItem *group, const QStri
 void frmContacts::LoadContacts()
 {
     m_tree->clear();
+    m_unread.clear();
     GroupNum = 0;
-    GroupCount = 0;
-    ContactCount = 0;
     DragNode = nullptr;
-    const auto loaded = ContactGrouping::load(m_database);
-    if (!loaded) {
-        m_status->setText(loaded.message());
+    const auto groups = ContactGrouping::groups(m_database);
+    if (!groups) {
+        GroupCount = 0;
+        ContactCount = 0;
+        m_status->setText(groups.message());
         return;
     }
-    const QIcon contactIcon = style()->standardIcon(QStyle::SP_FileIcon);
-    for (const ContactGrouping::Group &group : loaded.value().groups) {
+    for (const ContactGrouping::Group &group : groups.value()) {
         QTreeWidgetItem *node = addGroupNode(group.name);
-        QList<QTreeWidgetItem *> children;
-        children.reserve(group.contacts.size());
-        for (const ContactGrouping::Contact &contact : group.contacts) {
-            auto *child = new QTreeWidgetItem(QStringList(contact.displayName));
-            child->setData(0, keyRole, ContactKeys::contactKey(contact.id));
-            child->setIcon(0, contactIcon);
-            children << child;
+        if (group.contactCount > 0) {
+            node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+            m_unread.insert(node, group);
         }
-        node->addChildren(children);
     }
-    GroupCount = int(loaded.value().groups.size());
-    ContactCount = loaded.value().contactCount;
     showCounts();
+}
+
+void frmContacts::fillGroup(QTreeWidgetItem *group)
+{
+    const auto unread = m_unread.constFind(group);
+    if (unread == m_unread.constEnd())
+        return;
+    const auto contacts = ContactGrouping::contacts(m_database, *unread);
+    if (!contacts) {
+        // Left unread, so opening the group again tries again.
+        m_status->setText(contacts.message());
+        return;
+    }
+    m_unread.erase(unread);
+    group->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    const QIcon contactIcon = style()->standardIcon(QStyle::SP_FileIcon);
+    QList<QTreeWidgetItem *> children;
+    children.reserve(contacts.value().size());
+    for (const ContactGrouping::Contact &contact : contacts.value()) {
+        auto *child = new QTreeWidgetItem(QStringList(contact.displayName));
+        child->setData(0, keyRole, ContactKeys::contactKey(contact.id));
+        child->setIcon(0, contactIcon);
+        children << child;
+    }
+    group->addChildren(children);
+    showCounts();
+}
+
+void frmContacts::refreshUnreadCounts()
+{
+    const auto groups = ContactGrouping::groups(m_database);
+    if (!groups)
+        return;
+    QHash<QString, ContactGrouping::Group> now;
+    for (const ContactGrouping::Group &group : groups.value())
+        now.insert(ContactGrouping::groupKey(group.name), group);
+    for (auto unread = m_unread.begin(); unread != m_unread.end();) {
+        const ContactGrouping::Group group
+            = now.value(ContactGrouping::groupKey(unread.key()->text(0)));
+        if (group.contactCount > 0) {
+            unread->types = group.types;
+            unread->contactCount = group.contactCount;
+            ++unread;
+        } else {
+            unread.key()->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+            unread = m_unread.erase(unread);
+        }
+    }
+}
+
+void frmContacts::showContactIn(QTreeWidgetItem *group, const QString &key, const QString &name)
+{
+    fillGroup(group);
+    QTreeWidgetItem *node = nullptr;
+    for (int i = 0; i < group->childCount() && !node; ++i) {
+        if (keyOf(group->child(i)) == key)
+            node = group->child(i);
+    }
+    if (node)
+        node->setText(0, name);
+    else
+        node = addContactNode(group, key, name);
+    group->setExpanded(true);
+    selectNode(node);
 }
 
 void frmContacts::showCounts()
 {
+    GroupCount = m_tree->topLevelItemCount();
+    ContactCount = 0;
+    for (int i = 0; i < GroupCount; ++i) {
+        QTreeWidgetItem *group = m_tree->topLevelItem(i);
+        const auto unread = m_unread.constFind(group);
+        ContactCount += unread == m_unread.constEnd() ? group->childCount() : unread->contactCount;
+    }
     m_status->setText(QString::number(GroupCount) + QStringLiteral("个分组,")
                       + QString::number(ContactCount)
                       + QStringLiteral("个联系人,双击查看详细信息."));
@@ -221,34 +286,24 @@ QTreeWidgetItem *frmContacts::FindGroupNode(const QString &name) const
 void frmContacts::Update_Main_List(const QString &IDStr, const QString &GroupStr,
                                    const QString &Mystr)
 {
-    QTreeWidgetItem *shown = nullptr;
-    for (int i = 0; i < m_tree->topLevelItemCount() && !shown; ++i) {
-        QTreeWidgetItem *group = m_tree->topLevelItem(i);
-        for (int j = 0; j < group->childCount() && !shown; ++j) {
-            if (keyOf(group->child(j)) == IDStr)
-                shown = group->child(j);
-        }
-    }
+    QTreeWidgetItem *shown = contactNode(IDStr);
     if (shown && shown->parent()->text(0) == GroupStr) {
         shown->setText(0, Mystr);
         selectNode(shown);
         return;
     }
-    const bool moved = shown != nullptr;
-    if (moved) {
+    if (shown) {
         if (DragNode == shown)
             DragNode = nullptr;
         delete shown;
+    } else if (!m_unread.isEmpty()) {
+        // It may have been counted in a group not read yet, which the file no longer has it in.
+        refreshUnreadCounts();
     }
     QTreeWidgetItem *group = FindGroupNode(GroupStr);
-    if (!group) {
+    if (!group)
         group = addGroupNode(GroupStr);
-        ++GroupCount;
-    }
-    group->setExpanded(true);
-    selectNode(addContactNode(group, IDStr, Mystr));
-    if (!moved)
-        ++ContactCount;
+    showContactIn(group, IDStr, Mystr);
     showCounts();
 }
 
@@ -316,7 +371,6 @@ void frmContacts::deleteSelected()
     m_tree->setCurrentItem(sibling);
     if (!sibling)
         m_tree->clearSelection();
-    --ContactCount;
     showCounts();
     TreeView1_NodeClick(nullptr);
 }
@@ -341,8 +395,8 @@ void frmContacts::MoveContactNode(const QString &contactKey, QTreeWidgetItem *ta
     if (DragNode == source)
         DragNode = nullptr;
     delete source;
-    group->setExpanded(true);
-    selectNode(addContactNode(group, contactKey, name));
+    showContactIn(group, contactKey, name);
+    showCounts();
 }
 
 void frmContacts::TreeView1_NodeClick(QTreeWidgetItem *node)

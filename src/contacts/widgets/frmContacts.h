@@ -1,7 +1,9 @@
 #pragma once
 
+#include "contacts/ContactGrouping.h"
 #include "shared/widgets/Prompts.h"
 
+#include <QHash>
 #include <QWidget>
 
 class Database;
@@ -57,6 +59,11 @@ private:
     QTreeWidgetItem *addGroupNode(const QString &name);
     QTreeWidgetItem *addContactNode(QTreeWidgetItem *group, const QString &key,
                                     const QString &name);
+    // Reads a group's contacts the first time it is opened or touched.
+    void fillGroup(QTreeWidgetItem *group);
+    // Shows a contact, whose row is already written, in a group and selects it.
+    void showContactIn(QTreeWidgetItem *group, const QString &key, const QString &name);
+    void refreshUnreadCounts();
     QTreeWidgetItem *FindGroupNode(const QString &name) const;
     void SetNowExpland(const QString &name);
     void selectNode(QTreeWidgetItem *node);
@@ -79,4 +86,6 @@ private:
     int GroupCount = 0;
     int ContactCount = 0;
     QTreeWidgetItem *DragNode = nullptr;
+    // Groups whose contacts are not read yet, with what is needed to read and count them.
+    QHash<QTreeWidgetItem *, ContactGrouping::Group> m_unread;
 };
