@@ -1,17 +1,19 @@
+#include "../../fuzz/HostileDataFiles.h"
 #include "../../fuzz/ReadEverything.h"
 #include "SqlWarnings.h"
 #include "TestSandbox.h"
 
-#include <QDir>
+#include <QTemporaryDir>
 #include <QtTest>
 
-// The crafted files kept beside the data-file fuzzer: each is refused, or survives everything the
+// The crafted files the data-file fuzzer starts from: each is refused, or survives everything the
 // program does with a data file, and nothing it holds runs.
 class TestHostileFiles : public QObject
 {
     Q_OBJECT
 
 private:
+    QTemporaryDir crafted;
     int tried = 0;
     int refused = 0;
 
@@ -28,13 +30,12 @@ private slots:
     {
         QTest::addColumn<QString>("source");
         QTest::addColumn<bool>("opens");
-        const QDir corpus(QStringLiteral(ZORVANE_SOURCE_DIR "/fuzz/corpus/fuzz_datafile"));
-        const QStringList opening { QStringLiteral("valid.cot"), QStringLiteral("null-fields.cot"),
-                                    QStringLiteral("blob-fields.cot") };
-        const auto files = corpus.entryList(QDir::Files);
-        QVERIFY(files.size() >= 10);
-        for (const QString &name : files)
-            QTest::newRow(qPrintable(name)) << corpus.filePath(name) << opening.contains(name);
+        const auto written = HostileDataFiles::write(crafted.path());
+        QVERIFY2(written, qPrintable(written.message()));
+        QVERIFY(written.value().size() >= 10);
+        for (const HostileDataFiles::Sample &sample : written.value())
+            QTest::newRow(qPrintable(sample.fileName))
+                << crafted.filePath(sample.fileName) << sample.opens;
     }
 
     void craftedFilesAreRefusedOrSurvive()

@@ -1,0 +1,184 @@
+#include "HostileDataFiles.h"
+
+#include "data/DataFileFactory.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <functional>
+
+namespace {
+
+using Statement = QPair<QString, QVariantList>;
+
+Status runStatements(const QString &path, const QList<Statement> &statements)
+{
+    static int counter = 0;
+    const QString connection = QStringLiteral("hostile-%1").arg(++counter);
+    Status status = Status::success();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        if (!db.open())
+            status = Status::failure(db.lastError().text());
+        QSqlQuery query(db);
+        for (const auto &[sql, values] : statements) {
+            if (!status)
+                break;
+            query.prepare(sql);
+            for (const QVariant &value : values)
+                query.addBindValue(value);
+            if (!query.exec())
+                status = Status::failure(sql + QLatin1Char('\n') + query.lastError().text());
+        }
+        query.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return status;
+}
+
+Status writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return Status::failure(file.errorString());
+    return Status::success();
+}
+
+Result<QByteArray> readBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Status::failure(file.errorString());
+    return file.readAll();
+}
+
+// Text that is no valid UTF-8, the same on every run.
+QByteArray noise(int size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    quint32 state = 0x2545F491;
+    for (char &byte : bytes) {
+        state = state * 1664525u + 1013904223u;
+        byte = char(state >> 24);
+    }
+    return bytes;
+}
+
+Status writeValid(const QString &path)
+{
+    if (Status made = DataFileFactory::createDataFile(path); !made)
+        return made;
+    return runStatements(
+        path,
+        { { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) "
+                           "VALUES (?, ?, ?)"),
+            { QStringLiteral("王"), QStringLiteral("五"), QStringLiteral("朋友") } },
+          { QStringLiteral("INSERT INTO Reminders (item, Done, Date) VALUES (?, 0, ?)"),
+            { QStringLiteral("2026-12-07： 开会"), QStringLiteral("2026-12-07") } } });
+}
+
+// A valid file changed by statements.
+Status writeAltered(const QString &path, const QList<Statement> &changes)
+{
+    Status status = DataFileFactory::createDataFile(path);
+    if (status)
+        status = runStatements(path, changes);
+    return status;
+}
+
+// The valid file's bytes changed by a function.
+Status writeDamaged(const QString &valid, const QString &path,
+                    const std::function<void(QByteArray &)> &change)
+{
+    auto bytes = readBytes(valid);
+    if (!bytes)
+        return bytes.status();
+    QByteArray damaged = bytes.value();
+    change(damaged);
+    return writeBytes(path, damaged);
+}
+
+struct Recipe
+{
+    QString fileName;
+    bool opens;
+    std::function<Status(const QString &path)> write;
+};
+
+Recipe altered(const QString &fileName, bool opens, const QList<Statement> &changes)
+{
+    return { fileName, opens,
+             [changes](const QString &path) { return writeAltered(path, changes); } };
+}
+
+// Every file but the first is derived from the valid one, which is written first.
+QList<Recipe> recipes(const QString &valid)
+{
+    auto damaged = [valid](const QString &fileName, std::function<void(QByteArray &)> change) {
+        return Recipe { fileName, false, [valid, change](const QString &path) {
+                           return writeDamaged(valid, path, change);
+                       } };
+    };
+    auto bytes = [](const QString &fileName, const QByteArray &content) {
+        return Recipe { fileName, false,
+                        [content](const QString &path) { return writeBytes(path, content); } };
+    };
+    return {
+        { QStringLiteral("valid.cot"), true, writeValid },
+        altered(
+            QStringLiteral("null-fields.cot"), true,
+            { { QStringLiteral("INSERT INTO Contacts (ID) VALUES (NULL)"), {} },
+              { QStringLiteral("INSERT INTO ContactType (ID) VALUES (NULL)"), {} },
+              { QStringLiteral("INSERT INTO Reminders (item, Date) VALUES (NULL, NULL)"), {} } }),
+        altered(QStringLiteral("blob-fields.cot"), true,
+                { { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type, Notes) "
+                                   "VALUES (?, ?, ?, ?)"),
+                    { QByteArray("\x00\xff", 2), QByteArray("\xc3"), QByteArray("\xe4\xb8"),
+                      noise(300) } } }),
+        altered(QStringLiteral("future-version.cot"), false,
+                { { QStringLiteral("PRAGMA user_version = 99"), {} } }),
+        altered(QStringLiteral("missing-field.cot"), false,
+                { { QStringLiteral("ALTER TABLE Contacts DROP COLUMN Notes"), {} } }),
+        altered(QStringLiteral("extra-table.cot"), false,
+                { { QStringLiteral("CREATE TABLE Extra (x)"), {} } }),
+        altered(QStringLiteral("trigger.cot"), false,
+                { { QStringLiteral("CREATE TRIGGER wipe AFTER INSERT ON Contacts "
+                                   "BEGIN DELETE FROM Users; END"),
+                    {} } }),
+        altered(QStringLiteral("view.cot"), false,
+                { { QStringLiteral("CREATE VIEW v AS SELECT * FROM Contacts"), {} } }),
+        damaged(QStringLiteral("truncated.cot"),
+                [](QByteArray &file) { file.truncate(file.size() / 2); }),
+        // The type byte of the second page.
+        damaged(QStringLiteral("flipped-page.cot"),
+                [](QByteArray &file) {
+                    if (file.size() > 4096)
+                        file[4096] = char(~file.at(4096));
+                }),
+        bytes(QStringLiteral("empty.cot"), {}),
+        bytes(QStringLiteral("text.cot"), "not a data file\n"),
+    };
+}
+
+} // namespace
+
+namespace HostileDataFiles {
+
+Result<QList<Sample>> write(const QString &folder)
+{
+    const QDir dir(folder);
+    QList<Sample> samples;
+    const auto all = recipes(dir.filePath(QStringLiteral("valid.cot")));
+    for (const Recipe &recipe : all) {
+        if (Status written = recipe.write(dir.filePath(recipe.fileName)); !written)
+            return Status::failure(recipe.fileName + QStringLiteral(": ") + written.message());
+        samples.append({ recipe.fileName, recipe.opens });
+    }
+    return samples;
+}
+
+} // namespace HostileDataFiles
