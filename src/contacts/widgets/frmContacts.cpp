@@ -50,6 +50,7 @@ frmContacts::frmContacts(Database &database, QWidget *parent)
     , m_tree(new ContactTreeWidget(this))
     , m_statusBar(new QStatusBar(this))
     , m_status(new QLabel(m_statusBar))
+    , m_contactIcon(style()->standardIcon(QStyle::SP_FileIcon))
 {
     HasSHowMe = true;
     setObjectName(QStringLiteral("frmContacts"));
@@ -148,12 +149,18 @@ QTreeWidgetItem *frmContacts::addGroupNode(const QString &name)
     return group;
 }
 
-QTreeWidgetItem *frmContacts::addContactNode(QTreeWidgetItem *group, const QString &key,
-                                             const QString &name)
+QTreeWidgetItem *frmContacts::newContactNode(const QString &key, const QString &name) const
 {
     auto *contact = new QTreeWidgetItem(QStringList(name));
     contact->setData(0, keyRole, key);
-    contact->setIcon(0, style()->standardIcon(QStyle::SP_FileIcon));
+    contact->setIcon(0, m_contactIcon);
+    return contact;
+}
+
+QTreeWidgetItem *frmContacts::addContactNode(QTreeWidgetItem *group, const QString &key,
+                                             const QString &name)
+{
+    QTreeWidgetItem *contact = newContactNode(key, name);
     group->addChild(contact);
     return contact;
 }
@@ -194,15 +201,10 @@ void frmContacts::fillGroup(QTreeWidgetItem *group)
     }
     m_unread.erase(unread);
     group->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
-    const QIcon contactIcon = style()->standardIcon(QStyle::SP_FileIcon);
     QList<QTreeWidgetItem *> children;
     children.reserve(contacts.value().size());
-    for (const ContactGrouping::Contact &contact : contacts.value()) {
-        auto *child = new QTreeWidgetItem(QStringList(contact.displayName));
-        child->setData(0, keyRole, ContactKeys::contactKey(contact.id));
-        child->setIcon(0, contactIcon);
-        children << child;
-    }
+    for (const ContactGrouping::Contact &contact : contacts.value())
+        children << newContactNode(ContactKeys::contactKey(contact.id), contact.displayName);
     group->addChildren(children);
     showCounts();
 }

@@ -4,6 +4,7 @@
 #include "shared/widgets/Prompts.h"
 
 #include <QHash>
+#include <QIcon>
 #include <QWidget>
 
 class Database;
@@ -57,6 +58,7 @@ protected:
 private:
     void buildControls();
     QTreeWidgetItem *addGroupNode(const QString &name);
+    QTreeWidgetItem *newContactNode(const QString &key, const QString &name) const;
     QTreeWidgetItem *addContactNode(QTreeWidgetItem *group, const QString &key,
                                     const QString &name);
     // Reads a group's contacts the first time it is opened or touched.
@@ -82,6 +84,7 @@ private:
     ContactTreeWidget *m_tree;
     QStatusBar *m_statusBar;
     QLabel *m_status;
+    QIcon m_contactIcon;
     qint64 GroupNum = 0;
     int GroupCount = 0;
     int ContactCount = 0;
