@@ -176,6 +176,17 @@ Status create(Database &database)
 
 Status addMissingIndexes(Database &database)
 {
+    // Looked up first: the usual file has them all, and its opening should not wait for the
+    // write lock another program may hold.
+    const QStringList names = indexNames();
+    const auto present = database.scalar(
+        QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name IN (%1)")
+            .arg(QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
+        QVariantList(names.cbegin(), names.cend()));
+    if (!present)
+        return present.status();
+    if (present.value().toInt() == names.size())
+        return Status::success();
     Transaction transaction(database);
     Status status = transaction.begin();
     if (status)
