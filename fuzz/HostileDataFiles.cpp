@@ -1,43 +1,27 @@
 #include "HostileDataFiles.h"
 
 #include "data/DataFileFactory.h"
+#include "data/Database.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <functional>
 
 namespace {
 
 using Statement = QPair<QString, QVariantList>;
 
+// Changes made through the program's own connection, on a file it has just written and accepts.
 Status runStatements(const QString &path, const QList<Statement> &statements)
 {
-    static int counter = 0;
-    const QString connection = QStringLiteral("hostile-%1").arg(++counter);
-    Status status = Status::success();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(path);
-        if (!db.open())
-            status = Status::failure(db.lastError().text());
-        QSqlQuery query(db);
-        for (const auto &[sql, values] : statements) {
-            if (!status)
-                break;
-            query.prepare(sql);
-            for (const QVariant &value : values)
-                query.addBindValue(value);
-            if (!query.exec())
-                status = Status::failure(sql + QLatin1Char('\n') + query.lastError().text());
-        }
-        query.finish();
-        db.close();
+    auto opened = Database::open(path);
+    if (!opened)
+        return opened.status();
+    for (const auto &[sql, values] : statements) {
+        if (const auto ran = opened.value()->execute(sql, values); !ran)
+            return Status::failure(sql + QLatin1Char('\n') + ran.message());
     }
-    QSqlDatabase::removeDatabase(connection);
-    return status;
+    return Status::success();
 }
 
 Status writeBytes(const QString &path, const QByteArray &bytes)
