@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <functional>
 #include <limits>
 #include <sqlite3.h>
 
@@ -187,6 +188,26 @@ private:
         return true;
     }
 
+    // Hands every source row up to lastId to handle, in ID order and in batches; false when
+    // handle or a read stopped the import.
+    bool forEachSourceRow(const CopyPlan &plan, qint64 lastId,
+                          const std::function<bool(const SourceRow &)> &handle)
+    {
+        qint64 afterId = std::numeric_limits<qint64>::min();
+        for (;;) {
+            const QList<SourceRow> rows = readBatch(plan, afterId, lastId);
+            if (stopped())
+                return false;
+            if (rows.isEmpty())
+                return true;
+            for (const SourceRow &row : rows) {
+                afterId = row.id;
+                if (!handle(row))
+                    return false;
+            }
+        }
+    }
+
     // Reads the next batch of source rows after afterId, up to lastId.
     QList<SourceRow> readBatch(const CopyPlan &plan, qint64 afterId, qint64 lastId)
     {
@@ -269,26 +290,13 @@ private:
             return false;
         const int name = plan.indexOf(QStringLiteral("Name"));
         const int kind = plan.indexOf(QStringLiteral("Type"));
-        qint64 afterId = std::numeric_limits<qint64>::min();
-        const qint64 lastId = std::numeric_limits<qint64>::max();
-        for (;;) {
-            const QList<SourceRow> rows = readBatch(plan, afterId, lastId);
-            if (stopped())
-                return false;
-            if (rows.isEmpty())
-                return true;
-            for (const SourceRow &row : rows) {
-                afterId = row.id;
-                if (row.value(name).isNull()
-                    || found(m_lookup, { row.value(name), row.value(kind) })) {
-                    if (stopped())
-                        return false;
-                    continue;
-                }
-                if (!write(row, m_pendingCategories))
-                    return false;
-            }
-        }
+        return forEachSourceRow(plan, std::numeric_limits<qint64>::max(),
+                                [&](const SourceRow &row) {
+                                    if (row.value(name).isNull()
+                                        || found(m_lookup, { row.value(name), row.value(kind) }))
+                                        return !stopped();
+                                    return write(row, m_pendingCategories);
+                                });
     }
 
     bool isReservedRow(const QVariant &firstName) const
@@ -373,24 +381,14 @@ private:
             return false;
         const int firstName = plan.indexOf(QStringLiteral("FirstName"));
         const int lastName = plan.indexOf(QStringLiteral("LastName"));
-        qint64 afterId = std::numeric_limits<qint64>::min();
         qint64 handled = 0;
         int lastPercent = -1;
-        for (;;) {
-            const QList<SourceRow> rows = readBatch(plan, afterId, lastId);
-            if (stopped())
+        return forEachSourceRow(plan, lastId, [&](const SourceRow &row) {
+            if (!importContact(row, firstName, lastName))
                 return false;
-            if (rows.isEmpty())
-                return true;
-            for (const SourceRow &row : rows) {
-                afterId = row.id;
-                if (!importContact(row, firstName, lastName))
-                    return false;
-                reportProgress(++handled, total, lastPercent);
-                if (stopped())
-                    return false;
-            }
-        }
+            reportProgress(++handled, total, lastPercent);
+            return !stopped();
+        });
     }
 
     DataFileImport &m_import;
