@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTimer>
@@ -106,7 +107,6 @@ void FrmType::connectControls()
     m_nameBox->installEventFilter(this);
     m_descriptionBox->installEventFilter(this);
     m_list->viewport()->installEventFilter(this);
-    connect(m_list, &QListWidget::itemClicked, this, &FrmType::edit);
     // Keyboard choices; code that chooses a line blocks the list's signals.
     connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) {
         if (!m_mouseDown && row >= 0 && chosenRow() == row)
@@ -125,10 +125,14 @@ bool FrmType::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_list->viewport()) {
         if (event->type() == QEvent::MouseButtonPress
-            || event->type() == QEvent::MouseButtonDblClick)
+            || event->type() == QEvent::MouseButtonDblClick) {
             m_mouseDown = true;
-        else if (event->type() == QEvent::MouseButtonRelease)
+            m_doubleClicked = event->type() == QEvent::MouseButtonDblClick;
+            m_rowAtPress = chosenRow();
+        } else if (event->type() == QEvent::MouseButtonRelease && m_mouseDown) {
             m_mouseDown = false;
+            releaseOnList(static_cast<QMouseEvent *>(event)->position().toPoint());
+        }
     } else if (event->type() == QEvent::FocusIn) {
         // After the click that gave the focus has placed the cursor.
         auto *box = static_cast<QLineEdit *>(watched);
@@ -137,6 +141,16 @@ bool FrmType::eventFilter(QObject *watched, QEvent *event)
         applySeparatorRule();
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void FrmType::releaseOnList(const QPoint &at)
+{
+    // The second click of a double click has loaded its line already.
+    if (m_doubleClicked)
+        return;
+    const bool onLine = m_list->itemAt(at) != nullptr;
+    if (chosenRow() >= 0 && (onLine || chosenRow() != m_rowAtPress))
+        edit();
 }
 
 void FrmType::startAfresh()

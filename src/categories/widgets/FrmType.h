@@ -57,6 +57,7 @@ private:
     void deleteChosen();
     void move(int step);
     void refreshContacts();
+    void releaseOnList(const QPoint &at);
     void enterAddMode();
     void focusNameBox();
     void applySeparatorRule();
@@ -70,6 +71,9 @@ private:
     bool m_editing = false;
     QString m_currentName;
     qint64 m_listedCount = 0;
-    // A press chooses a line before the click ends; the click, not the press, runs Edit.
+    // A press highlights a line before the mouse is let go; letting go, with any button and
+    // wherever a drag has taken the highlight, runs Edit once.
     bool m_mouseDown = false;
+    int m_rowAtPress = -1;
+    bool m_doubleClicked = false;
 };
