@@ -1,5 +1,6 @@
 #include "ContactRows.h"
 
+#include "ContactNames.h"
 #include "data/Database.h"
 #include "data/Schema.h"
 #include "data/Transaction.h"
@@ -41,8 +42,9 @@ Result<qint64> insertFromTemplate(Database &database, qint64 templateId)
     if (!values)
         return values.status();
     QVariantList row { QStringLiteral("姓"), QStringLiteral("名字") };
+    // Only ordinary blanks go: full-width spaces and line breaks are part of a value.
     for (int i = 0; i < fields.size(); ++i)
-        row << values.value().first().value(i).toString().trimmed();
+        row << ContactNames::trimBlanks(values.value().first().value(i).toString()).toString();
     return database.insert(
         QStringLiteral("INSERT INTO Contacts (FirstName, LastName, %1) VALUES (?, ?%2)")
             .arg(fields.join(QStringLiteral(", ")), QStringLiteral(", ?").repeated(fields.size())),

@@ -3,6 +3,13 @@
 #include <QDropEvent>
 #include <QMimeData>
 
+namespace {
+
+// Private to the tree: no text box takes a dragged contact for text.
+const QString contactFormat = QStringLiteral("application/x-zorvane-contact");
+
+} // namespace
+
 ContactTreeWidget::ContactTreeWidget(QWidget *parent)
     : QTreeWidget(parent)
 {
@@ -11,11 +18,17 @@ ContactTreeWidget::ContactTreeWidget(QWidget *parent)
     setDropIndicatorShown(true);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::CopyAction);
+    setAutoScroll(true);
+}
+
+QString ContactTreeWidget::dragFormat()
+{
+    return contactFormat;
 }
 
 QStringList ContactTreeWidget::mimeTypes() const
 {
-    return { QStringLiteral("text/plain") };
+    return { contactFormat };
 }
 
 QMimeData *ContactTreeWidget::mimeData(const QList<QTreeWidgetItem *> &items) const
@@ -24,7 +37,7 @@ QMimeData *ContactTreeWidget::mimeData(const QList<QTreeWidgetItem *> &items) co
     if (items.size() != 1 || !items.first()->parent())
         return nullptr;
     auto *data = new QMimeData;
-    data->setText(items.first()->data(0, keyRole()).toString());
+    data->setData(contactFormat, items.first()->data(0, keyRole()).toString().toUtf8());
     return data;
 }
 
@@ -35,19 +48,34 @@ Qt::DropActions ContactTreeWidget::supportedDropActions() const
 
 void ContactTreeWidget::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (event->source() == this && event->mimeData()->hasText()
-        && itemAt(event->position().toPoint()))
+    // The view scrolls while the pointer is near its edge, so every group can be reached.
+    QTreeWidget::dragMoveEvent(event);
+    QTreeWidgetItem *target = event->source() == this && event->mimeData()->hasFormat(contactFormat)
+        ? itemAt(event->position().toPoint())
+        : nullptr;
+    highlightGroup(target ? (target->parent() ? target->parent() : target) : nullptr);
+    if (target)
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
+void ContactTreeWidget::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    highlightGroup(nullptr);
+    QTreeWidget::dragLeaveEvent(event);
+}
+
 void ContactTreeWidget::dropEvent(QDropEvent *event)
 {
+    highlightGroup(nullptr);
+    stopAutoScroll();
+    setState(NoState);
     // Copy, never move: a move would make the view remove the dragged node on its own.
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    dropContact(event->mimeData()->text(), event->position().toPoint());
+    dropContact(QString::fromUtf8(event->mimeData()->data(contactFormat)),
+                event->position().toPoint());
 }
 
 void ContactTreeWidget::dropContact(const QString &contactKey, const QPoint &at)
@@ -55,4 +83,19 @@ void ContactTreeWidget::dropContact(const QString &contactKey, const QPoint &at)
     QTreeWidgetItem *target = itemAt(at);
     if (target && !contactKey.isEmpty())
         emit contactDropped(contactKey, target);
+}
+
+void ContactTreeWidget::highlightGroup(QTreeWidgetItem *group)
+{
+    if (group == m_highlighted)
+        return;
+    if (m_highlighted) {
+        m_highlighted->setData(0, Qt::BackgroundRole, {});
+        m_highlighted->setData(0, Qt::ForegroundRole, {});
+    }
+    m_highlighted = group;
+    if (group) {
+        group->setBackground(0, palette().highlight());
+        group->setForeground(0, palette().highlightedText());
+    }
 }
