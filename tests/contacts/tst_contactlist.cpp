@@ -7,8 +7,14 @@
 #include "shared/AppSettings.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTextDocument>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QtTest>
@@ -199,6 +205,91 @@ private slots:
         QCOMPARE(list.tree()->currentItem()->data(0, Qt::UserRole).toString(), key);
         QVERIFY(list.tree()->currentItem()->parent()->isExpanded());
         QCOMPARE(shown(list), tree);
+    }
+
+    void aGroupTypedInOtherCaseJoinsItsNode_data()
+    {
+        QTest::addColumn<bool>("moved");
+        QTest::addColumn<bool>("opened");
+        for (const bool moved : { false, true }) {
+            for (const bool opened : { false, true })
+                QTest::addRow("%s, %s", moved ? "moved" : "new", opened ? "open" : "closed")
+                    << moved << opened;
+        }
+    }
+
+    void aGroupTypedInOtherCaseJoinsItsNode()
+    {
+        QFETCH(bool, moved);
+        QFETCH(bool, opened);
+        setGroups({ QStringLiteral("VIP"), QStringLiteral("朋友") });
+        addContact(QStringLiteral("李"), QStringLiteral("四"), QStringLiteral("VIP"));
+        qint64 id = moved
+            ? addContact(QStringLiteral("王"), QStringLiteral("五"), QStringLiteral("朋友"))
+            : 0;
+        frmContacts list(*database);
+        if (opened)
+            ContactTreeNodes::openAllGroups(list.tree());
+        if (moved)
+            QVERIFY(database->execute(
+                QStringLiteral("UPDATE Contacts SET Type = 'vip' WHERE ID = ?"), { id }));
+        else
+            id = addContact(QStringLiteral("王"), QStringLiteral("五"), QStringLiteral("vip"));
+
+        list.Update_Main_List(QStringLiteral(" %1C").arg(id), QStringLiteral("vip"),
+                              QStringLiteral("王 五"));
+        QCOMPARE(list.statusText(), QStringLiteral("2个分组,2个联系人,双击查看详细信息."));
+        QCOMPARE(shown(list),
+                 QStringList({ QStringLiteral("VIP: 李 四, 王 五"), QStringLiteral("朋友: ") }));
+    }
+
+    void markupInANameIsShownAsText_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("link") << QStringLiteral("<a href=\"file:///x\">x</a>");
+        QTest::newRow("image") << QStringLiteral("<img src=\"x.png\">");
+    }
+
+    void markupInANameIsShownAsText()
+    {
+        QFETCH(QString, name);
+        setGroups({ QStringLiteral("朋友") });
+        addContact(name, QStringLiteral("五"), QStringLiteral("朋友"));
+        frmContacts list(*database);
+        list.show();
+        QTreeWidgetItem *node = ContactTreeNodes::find(list.tree(), name + QStringLiteral(" 五"));
+        QVERIFY(node);
+        list.tree()->setCurrentItem(node);
+
+        const QPoint at = list.tree()->visualItemRect(node).center();
+        QMouseEvent move(QEvent::MouseMove, at, list.tree()->viewport()->mapToGlobal(at),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(list.tree()->viewport(), &move);
+        // Read as a tool tip reads it.
+        const QString tip = list.tree()->viewport()->toolTip();
+        QTextDocument tipShown;
+        if (Qt::mightBeRichText(tip))
+            tipShown.setHtml(tip);
+        else
+            tipShown.setPlainText(tip);
+        QVERIFY2(tipShown.toPlainText().contains(node->text(0)), qPrintable(tip));
+
+        // The real delete question, answered No.
+        QLabel *question = nullptr;
+        bool plain = false;
+        QString text;
+        QTimer::singleShot(0, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            question = box ? box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label")) : nullptr;
+            plain = question && question->textFormat() == Qt::PlainText;
+            text = question ? question->text() : QString();
+            if (box)
+                box->button(QMessageBox::No)->click();
+        });
+        list.deleteSelected();
+        QVERIFY(plain);
+        QVERIFY(text.contains(node->text(0)));
+        QCOMPARE(list.tree()->currentItem(), node);
     }
 
     void rememberedGroupIsRestored_data()

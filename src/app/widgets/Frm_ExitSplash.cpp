@@ -3,6 +3,7 @@
 #include "shared/AppSettings.h"
 #include "shared/Twips.h"
 #include "shared/widgets/DragForm.h"
+#include "shared/widgets/PlainText.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -64,6 +65,8 @@ QLabel *Frm_ExitSplash::makeLabel(const QString &name)
     auto *label = new QLabel(this);
     label->setObjectName(name);
     label->setAlignment(Qt::AlignCenter);
+    // The notices carry names from the data files being merged.
+    label->setTextFormat(Qt::PlainText);
     label->setCursor(Qt::SizeAllCursor);
     return label;
 }
@@ -120,6 +123,6 @@ bool Frm_ExitSplash::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_label1
         && (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter))
-        m_label1->setToolTip(m_label1->text());
+        m_label1->setToolTip(PlainText::toolTip(m_label1->text()));
     return QFrame::eventFilter(watched, event);
 }

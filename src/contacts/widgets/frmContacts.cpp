@@ -10,6 +10,7 @@
 #include "shared/Twips.h"
 #include "shared/widgets/CheckAccess.h"
 #include "shared/widgets/DragForm.h"
+#include "shared/widgets/PlainText.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -135,6 +136,7 @@ void frmContacts::buildControls()
     m_statusBar->setObjectName(QStringLiteral("sbContacts"));
     m_statusBar->setSizeGripEnabled(false);
     m_status->setObjectName(QStringLiteral("sbContacts(1)"));
+    m_status->setTextFormat(Qt::PlainText);
     m_statusBar->addWidget(m_status, 1);
 }
 
@@ -278,8 +280,10 @@ void frmContacts::selectNode(QTreeWidgetItem *node)
 
 QTreeWidgetItem *frmContacts::FindGroupNode(const QString &name) const
 {
+    // By the rule the tree was built by, so "vip" finds the node "VIP".
+    const QString key = ContactGrouping::groupKey(name);
     for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
-        if (m_tree->topLevelItem(i)->text(0) == name)
+        if (ContactGrouping::groupKey(m_tree->topLevelItem(i)->text(0)) == key)
             return m_tree->topLevelItem(i);
     }
     return nullptr;
@@ -289,7 +293,7 @@ void frmContacts::Update_Main_List(const QString &IDStr, const QString &GroupStr
                                    const QString &Mystr)
 {
     QTreeWidgetItem *shown = contactNode(IDStr);
-    if (shown && shown->parent()->text(0) == GroupStr) {
+    if (shown && shown->parent() == FindGroupNode(GroupStr)) {
         shown->setText(0, Mystr);
         selectNode(shown);
         return;
@@ -526,6 +530,7 @@ void frmContacts::showNodeToolTip(const QPoint &position)
         if (node)
             tip = QStringLiteral("您可以在查看详细信息时通过设置[关系类别]来更改关系组的名称");
     }
+    tip = PlainText::toolTip(tip);
     m_tree->setToolTip(tip);
     m_tree->viewport()->setToolTip(tip);
 }

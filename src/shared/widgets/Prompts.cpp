@@ -26,6 +26,8 @@ Answer ask(QWidget *parent, MessageIcon icon, const QString &caption, const QStr
            QMessageBox::StandardButtons buttons)
 {
     QMessageBox box(boxIcon(icon), caption, text, buttons, parent);
+    // Texts carry names from the data file: markup in them is shown, never followed.
+    box.setTextFormat(Qt::PlainText);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;
