@@ -28,14 +28,25 @@ public:
         bool ok() const { return outcome == SaveOutcome::Saved; }
     };
 
+    // The row as the editor showed it (before) and as the user left it (after).
+    struct Edit
+    {
+        ContactRecord before;
+        ContactRecord after;
+
+        // True when storing would change a field: the user's edits, not a default.
+        bool hasChanges() const;
+    };
+
     explicit ContactStore(Database &database);
 
     // The row with that ID; a failure when there is none or it cannot be read.
     Result<ContactRecord> load(qint64 id);
-    // Writes every field of the row in one statement, so the row is stored whole or not at all.
-    // The names are stored without outer blanks and the group as the group box's rule leaves it
-    // (never blank).
-    SaveResult save(const ContactRecord &record);
+    // Writes the fields the user changed, in one statement, and nothing else: whatever changed
+    // the row meanwhile (a regrouping, another program) is kept. The names are stored without
+    // outer blanks and the group as the group box's rule leaves it; a group still empty in the
+    // file gets the default group. Nothing at all is written when nothing changed.
+    SaveResult save(const Edit &edit);
 
 private:
     Database &m_database;

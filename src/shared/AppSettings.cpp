@@ -60,4 +60,16 @@ void setFormSplashPosition(int left, int top)
     writeSetting(QStringLiteral("FormSplashTop"), QString::number(top));
 }
 
+QByteArray mainWindowGeometry()
+{
+    return QByteArray::fromBase64(
+        readSetting(QStringLiteral("MainWindowGeometry"), QString()).toString().toLatin1());
+}
+
+void setMainWindowGeometry(const QByteArray &geometry)
+{
+    // Kept as text, as every other key of the section.
+    writeSetting(QStringLiteral("MainWindowGeometry"), QString::fromLatin1(geometry.toBase64()));
+}
+
 } // namespace AppSettings

@@ -14,5 +14,8 @@ void setLastExpland(const QString &group);
 QVariant formSplashLeft();
 QVariant formSplashTop();
 void setFormSplashPosition(int left, int top);
+// The main window's size, place and maximized state as it last closed; empty before the first.
+QByteArray mainWindowGeometry();
+void setMainWindowGeometry(const QByteArray &geometry);
 
 } // namespace AppSettings

@@ -20,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -170,6 +171,25 @@ private slots:
         QVERIFY(main->contactList());
         main->close();
         QCOMPARE(app->endRequests, QList<int>({ 0, 0 }));
+    }
+
+    void childWindowsCanBeScrolledToAndTheFrameKeepsItsSize()
+    {
+        frmMain *main = app->logIn();
+        QVERIFY(main);
+        // The editor stands beside the list, past the edge of the frame's designed size.
+        main->OpenDetails(QStringLiteral("模板 模板"), QString());
+        QMdiArea *area = main->mdiArea();
+        QTRY_VERIFY(area->horizontalScrollBar()->maximum() > 0);
+        area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->maximum());
+        QTRY_VERIFY(area->currentSubWindow()->geometry().right() <= area->viewport()->width());
+
+        main->resize(720, 530);
+        main->close();
+        AppDriver::closeAll();
+        frmMain *again = app->logIn();
+        QVERIFY(again);
+        QCOMPARE(again->size(), QSize(720, 530));
     }
 
     void closeAllStopsAfterFiftyOneWindows()

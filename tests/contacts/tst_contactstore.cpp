@@ -88,7 +88,7 @@ private slots:
         const QVariantList otherBefore = storedRow(other);
         ContactStore store(*database);
         const ContactRecord record = filledRecord(id);
-        QVERIFY(store.save(record).ok());
+        QVERIFY(store.save({ store.load(id).value(), record }).ok());
 
         const QVariantList expected {
             record.firstName,   record.lastName,   record.title,      record.type,
@@ -102,6 +102,69 @@ private slots:
         const auto reloaded = store.load(id);
         QVERIFY(reloaded);
         QCOMPARE(reloaded.value().notes, record.notes);
+    }
+
+    void storesOnlyWhatTheUserChanged_data()
+    {
+        // A second connection writes "field=value" while the editor is open; the editor changes
+        // the e-mail or the group; the file then holds the group expected and both changes.
+        QTest::addColumn<QString>("storedGroup");
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<QString>("edited");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<bool>("writes");
+        const QString friends = QStringLiteral("朋友");
+        QTest::newRow("group renamed meanwhile")
+            << friends << QStringLiteral("Type=好友") << QStringLiteral("Email=w@x.cn")
+            << QStringLiteral("好友") << true;
+        QTest::newRow("number changed by another program")
+            << friends << QStringLiteral("Data1=222") << QStringLiteral("Email=w@x.cn") << friends
+            << true;
+        QTest::newRow("the user's own group wins")
+            << friends << QStringLiteral("Type=好友") << QStringLiteral("Type=家人")
+            << QStringLiteral("家人") << true;
+        QTest::newRow("nothing changed") << friends << QString() << QString() << friends << false;
+        QTest::newRow("empty group gets the default")
+            << QString() << QString() << QString() << QStringLiteral("其他方面") << true;
+        QTest::newRow("group given meanwhile stays")
+            << QString() << QStringLiteral("Type=同事") << QString() << QStringLiteral("同事")
+            << false;
+        QTest::newRow("group given meanwhile stays beside an edit")
+            << QString() << QStringLiteral("Type=同事") << QStringLiteral("Email=w@x.cn")
+            << QStringLiteral("同事") << true;
+    }
+
+    void storesOnlyWhatTheUserChanged()
+    {
+        QFETCH(QString, storedGroup);
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, edited);
+        QFETCH(QString, group);
+        QFETCH(bool, writes);
+        const qint64 id = addContact(*database, QStringLiteral("王"), QStringLiteral("五"),
+                                     { { QStringLiteral("Type"), storedGroup } });
+        ContactStore store(*database);
+        const ContactRecord before = store.load(id).value();
+        ContactRecord after = before;
+        (edited.startsWith(QLatin1String("Type")) ? after.type : after.email)
+            = edited.section(QLatin1Char('='), 1);
+        const auto set = [&](const QString &change) {
+            return QStringLiteral("UPDATE Contacts SET %1 = '%2' WHERE ID = %3")
+                .arg(change.section(QLatin1Char('='), 0, 0), change.section(QLatin1Char('='), 1))
+                .arg(id);
+        };
+        QVERIFY(meanwhile.isEmpty() || RawSql::run(file, { set(meanwhile) }));
+        const auto changes = [&] {
+            return database->scalar(QStringLiteral("SELECT total_changes()")).value().toInt();
+        };
+        const int changesBefore = changes();
+        QVERIFY(store.save({ before, after }).ok());
+        QCOMPARE(changes() > changesBefore, writes);
+        const ContactRecord stored = store.load(id).value();
+        QCOMPARE(stored.type, group);
+        QCOMPARE(stored.email, after.email);
+        if (meanwhile.startsWith(QLatin1String("Data1")))
+            QCOMPARE(stored.numbers[0], QStringLiteral("222"));
     }
 
     void groupAndNamesAreStoredByTheirRules_data()
@@ -139,12 +202,12 @@ private slots:
         QFETCH(QString, storedGroup);
         const qint64 id = addContact(*database, QStringLiteral("x"), QStringLiteral("y"));
         ContactStore store(*database);
-        ContactRecord record;
-        record.id = id;
+        const ContactRecord before = store.load(id).value();
+        ContactRecord record = before;
         record.firstName = first;
         record.lastName = last;
         record.type = group;
-        QVERIFY(store.save(record).ok());
+        QVERIFY(store.save({ before, record }).ok());
         const QVariantList row = storedRow(id);
         QCOMPARE(row.at(0).toString(), storedFirst);
         QCOMPARE(row.at(1).toString(), storedLast);
@@ -193,7 +256,7 @@ private slots:
         ContactRecord record = filledRecord(id);
         record.firstName = first;
         record.lastName = last;
-        const auto saved = ContactStore(*database).save(record);
+        const auto saved = ContactStore(*database).save({ {}, record });
         QCOMPARE(saved.outcome, ContactStore::SaveOutcome::NameMissing);
         QCOMPARE(saved.message, QStringLiteral("姓名为必填信息，请不要省略哦！"));
         QCOMPARE(storedRow(id), before);
@@ -218,7 +281,7 @@ private slots:
             QVERIFY(database->pragma(QStringLiteral("PRAGMA query_only = ON")));
         else
             record.address3 = QString(101, QLatin1Char('x'));
-        const auto saved = ContactStore(*database).save(record);
+        const auto saved = ContactStore(*database).save({ {}, record });
         QCOMPARE(saved.outcome, ContactStore::SaveOutcome::Failed);
         QVERIFY2(saved.message.startsWith(message), qPrintable(saved.message));
         QCOMPARE(storedRow(id), before);
@@ -229,7 +292,7 @@ private slots:
         const qint64 id = addContact(*database, QStringLiteral("王"), QStringLiteral("五"));
         QVERIFY(
             RawSql::run(file, { QStringLiteral("DELETE FROM Contacts WHERE ID = %1").arg(id) }));
-        const auto saved = ContactStore(*database).save(filledRecord(id));
+        const auto saved = ContactStore(*database).save({ {}, filledRecord(id) });
         QCOMPARE(saved.outcome, ContactStore::SaveOutcome::RowMissing);
         QVERIFY(!saved.message.isEmpty());
         QCOMPARE(RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Contacts")).toInt(), 0);

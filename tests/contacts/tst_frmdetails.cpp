@@ -11,6 +11,7 @@
 #include "contacts/ContactKeys.h"
 #include "contacts/widgets/frmContacts.h"
 #include "contacts/widgets/frmDetails.h"
+#include "shared/AppSettings.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -387,6 +388,7 @@ private slots:
             << QStringLiteral("txtFirstName") << QStringLiteral("frame");
         QTest::newRow("by closing every window")
             << QStringLiteral("txtLastName") << QStringLiteral("close all");
+        QTest::newRow("by 退出") << QStringLiteral("txtFirstName") << QStringLiteral("退出");
     }
 
     void blankNameRefusesToCloseAndChangesNothing()
@@ -413,14 +415,17 @@ private slots:
             QTest::keyClick(lastName, Qt::Key_Escape);
         else if (how == QLatin1String("frame"))
             QVERIFY(!frame->close());
-        else
+        else if (how == QLatin1String("close all"))
             main->CloseAll_Click();
+        else
+            main->findChild<QAction *>(QStringLiteral("mnuExit"))->trigger();
 
         QCOMPARE(prompts->shown().size(), 1);
         QCOMPARE(prompts->last().caption, QStringLiteral("出错啦！"));
         QCOMPARE(prompts->last().text, QStringLiteral("姓名为必填信息，请不要省略哦！"));
         QCOMPARE(prompts->last().icon, MessageIcon::Exclamation);
         QVERIFY(frame && frame->isVisible());
+        QVERIFY(app->endRequests.isEmpty());
         QCOMPARE(editor->focusWidget(), control(editor, QStringLiteral("txtFirstName")));
         QCOMPARE(control(editor, QStringLiteral("txtCity"))->text(), QStringLiteral("新公司"));
         QCOMPARE(storedRow(id), before);
@@ -542,6 +547,68 @@ private slots:
         QCOMPARE(ContactTreeNodes::findAll(list->tree(), QStringLiteral("王 五")).size(),
                  surname == QStringLiteral("王") ? 1 : 0);
         QCOMPARE(stored(id, QStringLiteral("Type")).toString(), group);
+    }
+
+    void changesMadeWhileTheEditorIsOpenAreKept_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("group");
+        QTest::newRow("group renamed from this editor")
+            << QStringLiteral("rename") << QStringLiteral("好友");
+        QTest::newRow("dragged to another group")
+            << QStringLiteral("drag") << QStringLiteral("同事");
+    }
+
+    void changesMadeWhileTheEditorIsOpenAreKept()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, group);
+        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
+                                 { { QStringLiteral("Type"), QStringLiteral("朋友") } });
+        frmMain *main = logIn();
+        frmContacts *list = main->contactList();
+        frmDetails *editor = openIn(main, id);
+        control(editor, QStringLiteral("txtEmail"))->setText(QStringLiteral("w@x.cn"));
+        if (how == QLatin1String("rename")) {
+            whenManagerOpens([](FrmType *manager) {
+                auto *lines = manager->findChild<QListWidget *>(QStringLiteral("ListBox1"));
+                lines->setCurrentItem(
+                    lines->findItems(QStringLiteral("朋友"), Qt::MatchExactly).first());
+                manager->findChild<QLineEdit *>(QStringLiteral("Datafiled(0)"))
+                    ->setText(QStringLiteral("好友"));
+                manager->findChild<QPushButton *>(QStringLiteral("cmdUpdate"))->click();
+                manager->close();
+            });
+            click(editor, QStringLiteral("Label10"));
+        } else {
+            list->MoveContactNode(ContactKeys::contactKey(id),
+                                  ContactTreeNodes::find(list->tree(), group));
+        }
+        QCOMPARE(stored(id, QStringLiteral("Type")).toString(), group);
+        editor->closeWindow();
+        QCOMPARE(stored(id, QStringLiteral("Type")).toString(), group);
+        QCOMPARE(stored(id, QStringLiteral("Email")).toString(), QStringLiteral("w@x.cn"));
+        QCOMPARE(node(list, id)->parent()->text(0), group);
+    }
+
+    // "退出" skips every closing step but loses no typed change; Ctrl+X in a box is the box's.
+    void exitStoresWhatOpenEditorsHold()
+    {
+        const qint64 id = addRow(QStringLiteral("模板"), QStringLiteral("模板"));
+        frmMain *main = logIn();
+        frmDetails *editor = openIn(main, id);
+        control(editor, QStringLiteral("txtCity"))->setText(QStringLiteral("新公司"));
+        QLineEdit *name = control(editor, QStringLiteral("txtFirstName"));
+        QVERIFY(name->isReadOnly());
+        focus(name);
+        QTest::keyClick(name, Qt::Key_X, Qt::ControlModifier);
+        QVERIFY(app->endRequests.isEmpty());
+        QVERIFY(stored(id, QStringLiteral("CompanyName")).isNull());
+
+        main->findChild<QAction *>(QStringLiteral("mnuExit"))->trigger();
+        QCOMPARE(app->endRequests.size(), 1);
+        QCOMPARE(stored(id, QStringLiteral("CompanyName")).toString(), QStringLiteral("新公司"));
+        QVERIFY(AppSettings::lastExpland().isEmpty());
     }
 
     void failedWriteKeepsTheWindowAndTheText()

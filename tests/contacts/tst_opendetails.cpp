@@ -5,6 +5,7 @@
 #include "SqlWarnings.h"
 #include "TestSandbox.h"
 #include "app/widgets/frmMain.h"
+#include "contacts/widgets/FrmSearch.h"
 #include "contacts/widgets/frmContacts.h"
 #include "contacts/widgets/frmDetails.h"
 #include "shared/Twips.h"
@@ -114,15 +115,38 @@ private slots:
             0);
         openSelected(QStringLiteral("李 四"));
         QCOMPARE(editors().size(), 1);
+    }
 
-        // Two contacts with one display name share the caption: only one editor at a time.
+    // Editors are found by their row: namesakes get one each, from the tree and the search list.
+    void namesakesEachGetTheirOwnEditor()
+    {
         const auto twins = ContactTreeNodes::findAll(list()->tree(), QStringLiteral("王 五"));
         QCOMPARE(twins.size(), 2);
-        list()->tree()->setCurrentItem(twins.at(0));
-        list()->editSelected();
-        list()->tree()->setCurrentItem(twins.at(1));
-        list()->editSelected();
+        for (QTreeWidgetItem *twin : twins) {
+            list()->tree()->setCurrentItem(twin);
+            list()->editSelected();
+        }
         QCOMPARE(editors().size(), 2);
+        main->OpenSearch(QStringLiteral("王"));
+        auto *search
+            = qobject_cast<FrmSearch *>(main->childWindow(QStringLiteral("FrmSearch"))->widget());
+        for (const QVariantList &row :
+             RawSql::rows(file, QStringLiteral("SELECT ID FROM Contacts WHERE FirstName = '王'")))
+            emit search->openDetailsRequested(QStringLiteral("王 五"), row.first().toString());
+        QCOMPARE(editors().size(), 2);
+
+        for (frmDetails *editor : editors()) {
+            QCOMPARE(editor->windowTitle(), QStringLiteral("联系人 - 王 五"));
+            const QString id = QString::number(editor->contactId());
+            QCOMPARE(
+                editor->findChild<QComboBox *>(QStringLiteral("cmbCat(1)"))->currentText(),
+                RawSql::value(file, QStringLiteral("SELECT Type FROM Contacts WHERE ID = ") + id)
+                    .toString());
+            editor->findChild<QLineEdit *>(QStringLiteral("txtCity"))->setText(id);
+            editor->closeWindow();
+        }
+        QTRY_COMPARE(editors().size(), 0);
+        QCOMPARE(rows(QStringLiteral("CompanyName = CAST(ID AS TEXT)")), 2);
     }
 
     void templateIsMadeOnceAndOpensReadOnly()

@@ -52,9 +52,10 @@ private:
         const QString big(3000, QChar(u'新'));
         if (place == QLatin1String("editor")) {
             ContactStore store(*database);
-            ContactRecord record = store.load(contact).value();
+            const ContactRecord before = store.load(contact).value();
+            ContactRecord record = before;
             record.notes = big;
-            const auto saved = store.save(record);
+            const auto saved = store.save({ before, record });
             return saved.ok() ? Status::success() : Status::failure(saved.message);
         }
         if (place == QLatin1String("categories")) {

@@ -154,7 +154,7 @@ private:
             const QString others = snapshot(*database, QStringLiteral("Contacts"), id);
             ContactRecord changed = before;
             changed.*field = text;
-            const ContactStore::SaveResult saved = store.save(changed);
+            const ContactStore::SaveResult saved = store.save({ before, changed });
             QCOMPARE(snapshot(*database, QStringLiteral("Contacts"), id), others);
             const ContactRecord after = store.load(id).value();
             if (!saved.ok()) {

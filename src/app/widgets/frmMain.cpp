@@ -12,28 +12,45 @@
 #include "contacts/widgets/DetailsOpener.h"
 #include "contacts/widgets/FrmSearch.h"
 #include "contacts/widgets/frmContacts.h"
+#include "contacts/widgets/frmDetails.h"
 #include "frmAbout.h"
 #include "reminders/widgets/frmReminders.h"
 #include "shared/AppEnvironment.h"
+#include "shared/AppSettings.h"
 #include "shared/AppState.h"
 #include "shared/Clock.h"
 #include "shared/Twips.h"
 #include "shared/widgets/Desktop.h"
 
+#include <QAbstractSpinBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTextEdit>
 #include <QTimer>
 
 namespace {
 
 // How many windows "close all" closes at most in one go.
 constexpr int closeAllLimit = 51;
+
+bool isTextBox(const QObject *object)
+{
+    if (const auto *box = qobject_cast<const QComboBox *>(object))
+        return box->isEditable();
+    return qobject_cast<const QLineEdit *>(object) || qobject_cast<const QTextEdit *>(object)
+        || qobject_cast<const QPlainTextEdit *>(object)
+        || qobject_cast<const QAbstractSpinBox *>(object);
+}
 
 } // namespace
 
@@ -47,13 +64,20 @@ frmMain::frmMain(std::unique_ptr<Database> database, QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setAttribute(Qt::WA_DeleteOnClose);
     setCentralWidget(m_mdi);
+    // A child window placed past the client area's edge can still be reached.
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     buildMenus();
     statusBar()->setObjectName(QStringLiteral("sbMain"));
     statusBar()->addWidget(m_greeting, 1);
     m_greeting->setObjectName(QStringLiteral("sbMain(1)"));
+    // The greeting names the account as the data file spells it.
+    m_greeting->setTextFormat(Qt::PlainText);
     resize(Twips::toPixels(9750), Twips::toPixels(7170));
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    restoreGeometry(AppSettings::mainWindowGeometry());
+    qApp->installEventFilter(this);
 
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(1000);
@@ -117,7 +141,7 @@ void frmMain::buildMenus()
             &QAction::triggered, this, &frmMain::CloseAll_Click);
     connect(addItem(file, QStringLiteral("mnuExit"), QStringLiteral("退出"),
                     QKeySequence(QStringLiteral("Ctrl+X"))),
-            &QAction::triggered, this, [] { AppLifetime::endProgram(); });
+            &QAction::triggered, this, &frmMain::mnuExit_Click);
 
     QMenu *users = addMenu(QStringLiteral("UserAdmin"), QStringLiteral("用户"));
     addItem(users, QStringLiteral("UAdmin"), QStringLiteral("用户管理"));
@@ -153,6 +177,11 @@ QMdiSubWindow *frmMain::showChild(QWidget *child)
     }
     window->show();
     return window;
+}
+
+void frmMain::activateChild(QMdiSubWindow *window)
+{
+    m_mdi->setActiveSubWindow(window);
 }
 
 QList<QMdiSubWindow *> frmMain::openChildren() const
@@ -276,6 +305,33 @@ void frmMain::CloseAll_Click()
         if (!window->close())
             return;
     }
+}
+
+void frmMain::mnuExit_Click()
+{
+    // No window runs its closing steps here, but typed changes are not thrown away: an editor
+    // that cannot store them (a name left empty) has said why, and the program stays.
+    const auto windows = openChildren();
+    for (QMdiSubWindow *window : windows) {
+        auto *editor = qobject_cast<frmDetails *>(window->widget());
+        if (editor && !editor->storeChanges()) {
+            activateChild(window);
+            return;
+        }
+    }
+    AppSettings::setMainWindowGeometry(saveGeometry());
+    AppLifetime::endProgram();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride && isTextBox(watched)
+        && static_cast<QKeyEvent *>(event)->keyCombination()
+            == QKeyCombination(Qt::ControlModifier, Qt::Key_X)) {
+        event->accept();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::Login_Click()
@@ -405,6 +461,7 @@ void frmMain::closeEvent(QCloseEvent *event)
         return;
     }
     m_timer->stop();
+    AppSettings::setMainWindowGeometry(saveGeometry());
     event->accept();
     if (m_reloginRequested)
         QTimer::singleShot(0, qApp, [] { StartUp::showLogin(); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Database.h"
+#include "shared/widgets/ChildWindowHost.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -15,7 +16,7 @@ class frmReminders;
 
 // The multiple-document frame. It owns the shared connection to the current data file that
 // every child window works on.
-class frmMain : public QMainWindow
+class frmMain : public QMainWindow, public ChildWindowHost
 {
     Q_OBJECT
 
@@ -23,16 +24,20 @@ public:
     explicit frmMain(std::unique_ptr<Database> database, QWidget *parent = nullptr);
     ~frmMain() override;
 
-    Database &DB() { return *m_database; }
+    Database &DB() override { return *m_database; }
+    QWidget *hostWidget() override { return this; }
     QMdiArea *mdiArea() const { return m_mdi; }
-    // Puts a window into the frame (once) and shows it; the frame deletes it when it closes.
-    QMdiSubWindow *showChild(QWidget *child);
-    QMdiSubWindow *childWindow(const QString &objectName) const;
+    QMdiSubWindow *showChild(QWidget *child) override;
+    void activateChild(QMdiSubWindow *window) override;
+    QList<QMdiSubWindow *> openChildren() const override;
+    QMdiSubWindow *childWindow(const QString &objectName) const override;
     frmContacts *contactList() const;
     frmReminders *reminderList() const;
 
     void showGreeting();
     void CloseAll_Click();
+    // Ends the program at once, after every open editor has stored what the user typed.
+    void mnuExit_Click();
     void mnuShowContactList_Click();
     void mnuToDo_Click();
     void Login_Click();
@@ -42,8 +47,7 @@ public:
     void OpenSearch(const QString &keywords);
     // Opens a contact's editor, or brings it forward.
     void OpenDetails(const QString &displayName, const QString &key);
-    // Closes every child window and loads the contact list afresh, so renamed groups show.
-    void RefreshContacts();
+    void RefreshContacts() override;
     // Closes the contact list and loads it afresh at its usual place.
     void ReloadContactList();
     void Create_New_Click();
@@ -55,13 +59,13 @@ public:
     void help_Click();
     // Shows the category manager of one kind modally over opener.
     void openCategoryManager(int kind, QWidget *opener);
-    // Child windows that are open (a closed one may linger until it is deleted).
-    QList<QMdiSubWindow *> openChildren() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // Gives Ctrl+X to the text box that has the focus, before the menu's shortcut sees it.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildMenus();

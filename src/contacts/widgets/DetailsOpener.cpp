@@ -1,68 +1,59 @@
 #include "DetailsOpener.h"
 
-#include "app/widgets/frmMain.h"
 #include "contacts/ContactKeys.h"
 #include "contacts/ContactNames.h"
 #include "contacts/ContactRows.h"
 #include "contacts/widgets/frmDetails.h"
 #include "shared/Twips.h"
+#include "shared/widgets/ChildWindowHost.h"
 #include "shared/widgets/Prompts.h"
 
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTabWidget>
 
 namespace {
 
-void report(frmMain &main, const QString &text)
+void report(ChildWindowHost &host, const QString &text)
 {
-    Prompts::current().message(&main, MessageIcon::Exclamation, QStringLiteral("出错啦！"), text);
+    Prompts::current().message(host.hostWidget(), MessageIcon::Exclamation,
+                               QStringLiteral("出错啦！"), text);
 }
 
-QMdiSubWindow *openEditor(frmMain &main, const QString &caption)
+// Editors are told apart by their row, not their caption: two contacts may share a name.
+QMdiSubWindow *openEditor(ChildWindowHost &host, qint64 id)
 {
-    const auto windows = main.openChildren();
+    const auto windows = host.openChildren();
     for (QMdiSubWindow *window : windows) {
-        if (qobject_cast<frmDetails *>(window->widget())
-            && window->widget()->windowTitle() == caption)
+        const auto *editor = qobject_cast<frmDetails *>(window->widget());
+        if (editor && editor->contactId() == id)
             return window;
     }
     return nullptr;
 }
 
-// The row the editor binds to, or 0 after the user has been told why there is none.
-qint64 rowFor(frmMain &main, const QString &displayName, const QString &key)
+// The row the editor binds to, or 0 after the user has been told why there is none. The
+// placeholder and the template are found, or created, by their names.
+qint64 rowFor(ChildWindowHost &host, const QString &displayName, const QString &key)
 {
     Result<qint64> id = qint64(0);
-    if (displayName == ContactNames::placeholderName()) {
-        id = ContactRows::placeholder(main.DB());
-    } else if (displayName == ContactNames::templateName()) {
-        id = ContactRows::templateRow(main.DB());
-    } else {
+    if (displayName == ContactNames::placeholderName())
+        id = ContactRows::placeholder(host.DB());
+    else if (displayName == ContactNames::templateName())
+        id = ContactRows::templateRow(host.DB());
+    else
         id = ContactKeys::leadingNumber(key);
-        if (id.value() <= 0) {
-            report(main, QStringLiteral("该联系人的联系方式有问题哦"));
-            return 0;
-        }
-        const auto found = ContactRows::exists(main.DB(), id.value());
-        if (!found || !found.value()) {
-            report(
-                main,
-                found ? QStringLiteral("没有找到该联系人的详细信息记录哦，请确认数据库是否被损坏！")
-                      : found.message());
-            return 0;
-        }
-    }
     if (!id) {
-        report(main, id.message());
+        report(host, id.message());
         return 0;
     }
+    if (id.value() <= 0)
+        report(host, QStringLiteral("该联系人的联系方式有问题哦"));
     return id.value();
 }
 
-void place(frmMain &main, QMdiSubWindow *editor)
+void place(ChildWindowHost &host, QMdiSubWindow *editor)
 {
-    QMdiSubWindow *list = main.childWindow(QStringLiteral("frmContacts"));
+    QMdiSubWindow *list = host.childWindow(QStringLiteral("frmContacts"));
     if (!list)
         return;
     if (list->isMaximized())
@@ -74,30 +65,29 @@ void place(frmMain &main, QMdiSubWindow *editor)
 
 namespace DetailsOpener {
 
-void OpenDetails(frmMain &main, const QString &displayName, const QString &key)
+void OpenDetails(ChildWindowHost &host, const QString &displayName, const QString &key)
 {
-    const QString caption = frmDetails::captionFor(displayName);
-    if (QMdiSubWindow *open = openEditor(main, caption)) {
-        main.mdiArea()->setActiveSubWindow(open);
+    const qint64 id = rowFor(host, displayName, key);
+    if (id <= 0)
+        return;
+    if (QMdiSubWindow *open = openEditor(host, id)) {
+        host.activateChild(open);
         open->widget()->setFocus();
         return;
     }
-    const qint64 id = rowFor(main, displayName, key);
-    if (id <= 0)
-        return;
-    auto *editor = new frmDetails(main.DB(), id, &main);
+    auto *editor = new frmDetails(host.DB(), id, host.hostWidget());
     if (!editor->loadStatus()) {
-        report(main, editor->loadStatus().message());
+        report(host, editor->loadStatus().message());
         delete editor;
         return;
     }
-    editor->setWindowTitle(caption);
+    editor->setWindowTitle(frmDetails::captionFor(displayName));
     if (displayName == ContactNames::templateName())
         editor->makeTemplate();
-    QMdiSubWindow *window = main.showChild(editor);
-    place(main, window);
+    QMdiSubWindow *window = host.showChild(editor);
+    place(host, window);
     editor->findChild<QTabWidget *>(QStringLiteral("SSTab1"))->setCurrentIndex(0);
-    main.mdiArea()->setActiveSubWindow(window);
+    host.activateChild(window);
 }
 
 } // namespace DetailsOpener

@@ -1,6 +1,5 @@
 #include "frmDetails.h"
 
-#include "app/widgets/frmMain.h"
 #include "categories/CategoryKind.h"
 #include "categories/CategoryModel.h"
 #include "categories/widgets/FrmType.h"
@@ -8,7 +7,9 @@
 #include "contacts/ContactKeys.h"
 #include "contacts/ContactLinks.h"
 #include "contacts/widgets/frmContacts.h"
+#include "shared/widgets/ChildWindowHost.h"
 #include "shared/widgets/Desktop.h"
+#include "shared/widgets/PlainText.h"
 #include "shared/widgets/Prompts.h"
 
 #include <QCloseEvent>
@@ -69,6 +70,7 @@ frmDetails::frmDetails(Database &database, qint64 contactId, QWidget *parent)
         return;
     }
     showRecord(loaded.value());
+    m_shown = recordFromBoxes();
     setWindowTitle(captionFor(loaded.value().displayName()));
     if (loaded.value().displayName() == ContactNames::templateName())
         makeTemplate();
@@ -196,7 +198,7 @@ void frmDetails::categoryChosen(int index, int entry)
     } else {
         m_controls.storedCategories[index]->setText(box->currentText());
     }
-    box->setToolTip(box->currentText());
+    box->setToolTip(PlainText::toolTip(box->currentText()));
 }
 
 void frmDetails::labelChosen(int index, int entry)
@@ -238,15 +240,17 @@ void frmDetails::commitFocusedBox()
 
 void frmDetails::openCategoryManager(int kind)
 {
-    if (frmMain *main = mainWindow()) {
-        main->openCategoryManager(kind, this);
-    } else {
-        FrmType manager(m_database, this);
-        manager.Str_RecSource = QStringLiteral("ContactType");
-        manager.Int_Type = kind;
-        manager.setWindowTitle(CategoryKind::managerCaption(kind));
-        manager.exec();
+    FrmType manager(m_database, this);
+    manager.Str_RecSource = QStringLiteral("ContactType");
+    manager.Int_Type = kind;
+    manager.setWindowTitle(CategoryKind::managerCaption(kind));
+    if (ChildWindowHost *host = ChildWindowHost::of(this)) {
+        // Queued: the refresh closes this editor, which is still inside exec().
+        connect(
+            &manager, &FrmType::refreshContactsRequested, host->hostWidget(),
+            [host] { host->RefreshContacts(); }, Qt::QueuedConnection);
     }
+    manager.exec();
     LoadCategoryLists(kind);
 }
 
@@ -294,7 +298,7 @@ bool frmDetails::eventFilter(QObject *watched, QEvent *event)
         // Long texts can be read in full from the tool tip.
         if (watched == c.address1 || watched == c.address2 || watched == c.companyName) {
             auto *box = static_cast<QLineEdit *>(watched);
-            box->setToolTip(box->text());
+            box->setToolTip(PlainText::toolTip(box->text()));
         }
         break;
     case QEvent::MouseButtonRelease:
@@ -414,14 +418,33 @@ bool frmDetails::runClosingSteps()
 {
     const QScopedValueRollback<bool> closing(m_closing, true);
     commitFocusedBox();
+    if (!storeRow())
+        return false;
+    UpdateMe();
+    showInContactList();
+    return true;
+}
+
+bool frmDetails::storeChanges()
+{
+    const QScopedValueRollback<bool> closing(m_closing, true);
+    commitFocusedBox();
+    if (!m_loadStatus || !ContactStore::Edit { m_shown, recordFromBoxes() }.hasChanges())
+        return true;
+    if (!storeRow())
+        return false;
+    m_shown = recordFromBoxes();
+    return true;
+}
+
+bool frmDetails::storeRow()
+{
     // An editor whose row was never read has nothing to store.
     if (!m_loadStatus)
         return true;
-    const auto saved = m_store.save(recordFromBoxes());
+    const auto saved = m_store.save({ m_shown, recordFromBoxes() });
     switch (saved.outcome) {
     case ContactStore::SaveOutcome::Saved:
-        UpdateMe();
-        showInContactList();
         return true;
     case ContactStore::SaveOutcome::NameMissing:
         Prompts::current().message(this, MessageIcon::Exclamation, errorCaption, saved.message);
@@ -466,13 +489,9 @@ void frmDetails::showInContactList()
     list->update();
 }
 
-frmMain *frmDetails::mainWindow() const
-{
-    return qobject_cast<frmMain *>(window());
-}
-
 frmContacts *frmDetails::contactList() const
 {
-    frmMain *main = mainWindow();
-    return main ? main->contactList() : nullptr;
+    ChildWindowHost *host = ChildWindowHost::of(this);
+    QMdiSubWindow *window = host ? host->childWindow(QStringLiteral("frmContacts")) : nullptr;
+    return window ? qobject_cast<frmContacts *>(window->widget()) : nullptr;
 }

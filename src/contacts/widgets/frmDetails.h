@@ -8,11 +8,10 @@
 class Database;
 class QComboBox;
 class frmContacts;
-class frmMain;
 
-// The detail editor of one contact row. Closing it checks the names, stores the whole row and
-// shows the contact in the contact list; a row that cannot be stored keeps the window open with
-// everything the user typed.
+// The detail editor of one contact row. Closing it checks the names, stores what the user
+// changed and shows the contact in the contact list; a row that cannot be stored keeps the
+// window open with everything the user typed.
 class frmDetails : public QWidget
 {
     Q_OBJECT
@@ -35,6 +34,9 @@ public:
     void UpdateMe();
     // What "关闭" and Escape do: closes the frame window, so the closing steps run once.
     void closeWindow();
+    // Stores the user's changes as closing would, without closing; false when the editor
+    // refused (a missing name) or the file did, after telling the user.
+    bool storeChanges();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -61,8 +63,9 @@ private:
     void openWebsite();
     void setCloseCaptionColour(const QColor &colour);
     bool runClosingSteps();
+    // Closing's name check and write; true when the editor may go.
+    bool storeRow();
     void showInContactList();
-    frmMain *mainWindow() const;
     frmContacts *contactList() const;
 
     Database &m_database;
@@ -70,6 +73,8 @@ private:
     qint64 m_id;
     Status m_loadStatus = Status::success();
     DetailsControls m_controls;
+    // The row as the boxes showed it on loading: closing stores what differs from it.
+    ContactRecord m_shown;
     // Set while the closing steps run (a message box may ask to close again) and once closed.
     bool m_closing = false;
     bool m_closed = false;
