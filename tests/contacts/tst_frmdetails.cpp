@@ -568,6 +568,7 @@ private slots:
         });
         click(editor, QStringLiteral("Label10"));
         QCOMPARE(stored(id, QStringLiteral("Type")).toString(), QStringLiteral("好友"));
+        QCOMPARE(box(editor, QStringLiteral("cmbCat(1)"))->currentText(), QStringLiteral("好友"));
         editor->closeWindow();
         QCOMPARE(stored(id, QStringLiteral("Type")).toString(), QStringLiteral("好友"));
         QCOMPARE(stored(id, QStringLiteral("Email")).toString(), QStringLiteral("w@x.cn"));

@@ -251,7 +251,19 @@ void frmDetails::openCategoryManager(int kind)
             [host] { host->RefreshContacts(); }, Qt::QueuedConnection);
     }
     manager.exec();
+    if (kind == CategoryKind::RelationshipGroup)
+        followRenamedGroup();
     LoadCategoryLists(kind);
+}
+
+void frmDetails::followRenamedGroup()
+{
+    QLineEdit *group = m_controls.storedCategories[1];
+    const auto stored = m_store.load(m_id);
+    if (!stored || group->text() != m_shown.type)
+        return;
+    group->setText(stored.value().type);
+    m_shown.type = group->text();
 }
 
 void frmDetails::keepNameTrimmed(QLineEdit *box)

@@ -56,6 +56,9 @@ private:
     void leaveLabel(int index);
     void commitFocusedBox();
     void openCategoryManager(int kind);
+    // A group renamed in the manager has regrouped this contact in the file; a group box the
+    // user has not touched shows the new name.
+    void followRenamedGroup();
     bool handleFocus(QObject *watched, QEvent *event);
     bool handleCaptionClick(QObject *watched);
     void keepNameTrimmed(QLineEdit *box);
