@@ -14,9 +14,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryFile>
-#include <filesystem>
 #include <sqlite3.h>
-#include <system_error>
 
 namespace {
 
@@ -39,16 +37,6 @@ Status copyInto(QFile &source, QSaveFile &target)
         if (target.write(chunk) != chunk.size())
             return Status::failure(target.errorString());
     }
-    return Status::success();
-}
-
-Status replaceFile(const QString &from, const QString &to)
-{
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(from).toStdString(),
-                            QFile::encodeName(to).toStdString(), error);
-    if (error)
-        return Status::failure(cannotWrite(to, QString::fromStdString(error.message())));
     return Status::success();
 }
 
@@ -147,7 +135,7 @@ Status backUp(Database &current, const QString &target)
     scratch.close();
     if (Status copied = copyDatabase(current, scratch.fileName()); !copied)
         return Status::failure(QStringLiteral("备份数据库文件失败：") + copied.message());
-    if (Status placed = replaceFile(scratch.fileName(), info.absoluteFilePath()); !placed)
+    if (Status placed = FileUtil::replaceFile(scratch.fileName(), info.absoluteFilePath()); !placed)
         return placed;
     scratch.setAutoRemove(false);
     return Status::success();

@@ -67,24 +67,24 @@ Result<ImportSummary> importWithNotice(frmMain &main, const QString &source)
     };
     showStage(QStringLiteral("正在导入数据...请稍候..."));
 
-    DataFileImport import(main.DB());
-    import.onStage = [&](DataFileImport::Stage stage) {
+    DataFileImport importer(main.DB());
+    importer.onStage = [&](DataFileImport::Stage stage) {
         showStage(stage == DataFileImport::Stage::Categories
                       ? QStringLiteral("开始导入类别信息...请稍候...")
                       : QStringLiteral("开始导入联系人信息...请稍候..."));
-};
-import.onProgress = [&notice](int percent) {
-    if (notice) notice->setLabel2(QString::number(percent) + QStringLiteral(" %"));
-letScreenRepaint();
-}; // namespace
-import.onDuplicate = [&main](const QString &firstName, const QString &lastName) {
-    return askAboutDuplicate(main, firstName, lastName);
-}
-;
-const auto result = import.importFile(source);
-if (notice)
-    notice->close();
-return result;
+    };
+    importer.onProgress = [&notice](int percent) {
+        if (notice)
+            notice->setLabel2(QString::number(percent) + QStringLiteral(" %"));
+        letScreenRepaint();
+    };
+    importer.onDuplicate = [&main](const QString &firstName, const QString &lastName) {
+        return askAboutDuplicate(main, firstName, lastName);
+    };
+    const auto result = importer.importFile(source);
+    if (notice)
+        notice->close();
+    return result;
 }
 
 } // namespace
