@@ -153,6 +153,16 @@ private slots:
                  QStringLiteral("管理员"));
     }
 
+    void rightThatCannotBeReadGivesANormalUser()
+    {
+        QVERIFY(RawSql::run(
+            file,
+            { QStringLiteral("UPDATE Users SET access = 'admin' WHERE UserName = '管理员'") }));
+        AppState::instance().userAccess = 0;
+        QVERIFY(app->logIn(QStringLiteral("管理员")));
+        QVERIFY(AppState::instance().isNormalUser());
+    }
+
     void fileWithoutAccountsRefusesTheLogin()
     {
         QVERIFY(RawSql::run(file, { QStringLiteral("DELETE FROM Users") }));
