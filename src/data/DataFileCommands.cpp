@@ -1,7 +1,6 @@
 #include "DataFileCommands.h"
 
 #include "DataFileCheck.h"
-#include "DataFileChooser.h"
 #include "DataFileFactory.h"
 #include "Database.h"
 #include "shared/AppEnvironment.h"
@@ -143,13 +142,8 @@ Status backUp(Database &current, const QString &target)
 
 void choose(const QString &path)
 {
+    AppState::instance().dbPath = path;
     AppSettings::setDatabasePath(path);
-}
-
-void chooseDefault()
-{
-    AppState::instance().dbPath = DataFileChooser::defaultPath();
-    AppSettings::setDatabasePath(AppState::instance().dbPath);
 }
 
 } // namespace DataFileCommands

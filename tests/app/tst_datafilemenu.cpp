@@ -13,6 +13,7 @@
 #include "shared/Twips.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
@@ -46,10 +47,13 @@ public:
         const auto *notice = AppDriver::topLevel<Frm_ExitSplash>(QStringLiteral("Frm_ExitSplash"));
         notices << (notice ? notice->Label1()->text() + QLatin1Char('|') + notice->Label2()->text()
                            : QStringLiteral("no notice"));
+        if (duringQuestion)
+            duringQuestion();
         return ScriptedPrompts::askYesNoCancel(parent, icon, caption, text);
     }
 
     QStringList notices;
+    std::function<void()> duringQuestion;
 };
 
 } // namespace
@@ -272,6 +276,66 @@ private slots:
         QVERIFY(app->endRequests.isEmpty());
     }
 
+    void switchWaitsUntilEveryWindowHasClosed_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("next");
+        QTest::newRow("choose") << QStringLiteral("OpenMydata") << QStringLiteral("其他.cot");
+        QTest::newRow("default") << QStringLiteral("Default_Data") << QString();
+        QTest::newRow("create") << QStringLiteral("Create_New") << QStringLiteral("新名片.cot");
+    }
+
+    void switchWaitsUntilEveryWindowHasClosed()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, next);
+        const QString old = sandbox->path(QStringLiteral("旧.cot"));
+        QVERIFY(QFile::copy(defaultFile, old));
+        AppSettings::setDatabasePath(old);
+        next = next.isEmpty() ? defaultFile : sandbox->path(next);
+        if (item == QLatin1String("OpenMydata"))
+            QVERIFY(DataFileFactory::createDataFile(next));
+        frmMain *main = app->logIn();
+        QVERIFY(main);
+        main->contactList()->tree()->setCurrentItem(
+            ContactTreeNodes::find(main->contactList()->tree(), QStringLiteral("王 伟")));
+        main->contactList()->editSelected();
+        auto *surname = main->findChild<QLineEdit *>(QStringLiteral("txtFirstName"));
+        QVERIFY(surname);
+        surname->clear();
+
+        for (bool editorOpen : { true, false }) {
+            if (item != QLatin1String("Default_Data"))
+                prompts->chooseFile(next);
+            if (editorOpen) {
+                prompts->expectMessage(); // the editor's own
+                prompts->expectMessage();
+            }
+            trigger(main, item);
+            if (!editorOpen)
+                break;
+            QCOMPARE(
+                prompts->last().text,
+                QStringLiteral("有窗口不能关闭，仍在使用原来的数据库文件。请处理好该窗口后再试。"));
+            QCoreApplication::processEvents();
+            QVERIFY(!AppDriver::topLevel(QStringLiteral("frmLogin")));
+            QCOMPARE(AppSettings::databasePath(), old);
+            QCOMPARE(AppState::instance().dbPath, old);
+            // Still working on the old file: the editor stores there.
+            surname->setText(QStringLiteral("钱"));
+            QVERIFY(main->childWindow(QStringLiteral("frmDetails"))->close());
+            QCOMPARE(RawSql::value(old,
+                                   QStringLiteral("SELECT COUNT(*) FROM Contacts WHERE "
+                                                  "FirstName = '钱'"))
+                         .toInt(),
+                     1);
+        }
+        frmMain *again = loginAfterSwitch(main);
+        QVERIFY(again);
+        QCOMPARE(again->DB().path(), next);
+        QCOMPARE(AppSettings::databasePath(), next);
+    }
+
     void importIntoItselfAsksWithTheNoticeShowingAndCancelKeepsEarlierRows()
     {
         frmMain *main = app->logIn();
@@ -317,10 +381,18 @@ private slots:
         frmMain *main = app->logIn();
         trigger(main, QStringLiteral("UpdatePwd"));
         prompts->chooseFile(source);
+        // A re-login asked for while the import runs is refused, not done afterwards.
+        prompts->duringQuestion = [main] { main->Login_Click(); };
+        prompts->expectMessage();
         prompts->answer(Answer::No);
         trigger(main, QStringLiteral("ImportOther"));
+        QCOMPARE(prompts->shown().at(1).text,
+                 QStringLiteral("正在导入数据，导入结束后才能重新登陆。"));
         QCOMPARE(prompts->last().text,
                  QStringLiteral("[ 赵 敏 ] 已经存在于该数据库中，您确实要在导入一个吗？"));
+        QCoreApplication::processEvents();
+        QCOMPARE(AppDriver::topLevel<frmMain>(QStringLiteral("frmMain")), main);
+        QVERIFY(!AppDriver::topLevel(QStringLiteral("frmLogin")));
         QCOMPARE(contactNodes(main, QStringLiteral("赵 敏")), 1);
         QCOMPARE(RawSql::value(defaultFile,
                                QStringLiteral("SELECT COUNT(*) FROM Contacts WHERE FirstName IN "

@@ -12,6 +12,7 @@
 #include "contacts/widgets/DetailsOpener.h"
 #include "contacts/widgets/FrmSearch.h"
 #include "contacts/widgets/frmContacts.h"
+#include "data/DataFileCommands.h"
 #include "frmAbout.h"
 #include "reminders/widgets/frmReminders.h"
 #include "shared/AppEnvironment.h"
@@ -19,6 +20,7 @@
 #include "shared/Clock.h"
 #include "shared/Twips.h"
 #include "shared/widgets/Desktop.h"
+#include "shared/widgets/Prompts.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -280,8 +282,29 @@ void frmMain::CloseAll_Click()
 
 void frmMain::Login_Click()
 {
+    relogin();
+}
+
+bool frmMain::relogin(const QString &dataFile)
+{
+    if (m_importing) {
+        Prompts::current().message(this, MessageIcon::Exclamation, QStringLiteral("出错啦"),
+                                   QStringLiteral("正在导入数据，导入结束后才能重新登陆。"));
+        return false;
+    }
     m_reloginRequested = true;
-    close();
+    if (!close()) {
+        // The window that stayed open has said why; the switch itself must not go unnoticed.
+        if (!dataFile.isEmpty())
+            Prompts::current().message(
+                this, MessageIcon::Exclamation, QStringLiteral("出错啦"),
+                QStringLiteral("有窗口不能关闭，仍在使用原来的数据库文件。请处理好该窗口后再试。"));
+        return false;
+    }
+    // The login is queued: it opens the file named here.
+    if (!dataFile.isEmpty())
+        DataFileCommands::choose(dataFile);
+    return true;
 }
 
 void frmMain::UpdatePwd_Click()
