@@ -35,9 +35,7 @@ Status createDataFile(const QString &path, Contents contents)
     scratch.close();
     Status status = fillNewFile(scratch.fileName(), contents);
     if (status)
-        status = FileUtil::replaceFile(scratch.fileName(), target.absoluteFilePath());
-    if (status)
-        scratch.setAutoRemove(false);
+        status = FileUtil::copyOver(scratch.fileName(), target.absoluteFilePath());
     return status;
 }
 

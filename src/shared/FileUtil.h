@@ -9,8 +9,9 @@ namespace FileUtil {
 // True when the file system can tell the file's length, as the import's pre-check expects.
 bool fileExists(const QString &path);
 
-// Moves the finished file from onto to in one step, replacing what is there, so readers of to
-// see either the old file or the whole new one.
-Status replaceFile(const QString &from, const QString &to);
+// Writes a copy of from onto to in one step, so to is either the old file or the whole copy.
+// The copy keeps the mode of the file it replaces; a new file gets the mode the user's umask
+// gives every new file, not the owner-only mode of a temporary file.
+Status copyOver(const QString &from, const QString &to);
 
 } // namespace FileUtil

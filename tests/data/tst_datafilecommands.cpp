@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -22,6 +23,18 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+int modeOf(const QString &path)
+{
+    struct stat status;
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 0777)
+                                                                     : -1;
+}
+
+void setMode(const QString &path, int mode)
+{
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0);
 }
 
 QList<QVariantList> everything(const QString &path)
@@ -43,11 +56,14 @@ private:
     std::unique_ptr<TestSandbox> sandbox;
     QString current;
     QString templateFile;
+    mode_t umaskBefore = 0;
 
 private slots:
     void init()
     {
         failOnSqlWarnings();
+        // Files the program writes get the mode the user's umask gives, as any other new file.
+        umaskBefore = ::umask(022);
         sandbox = std::make_unique<TestSandbox>();
         current = sandbox->writeDefaultDataFile();
         QVERIFY(
@@ -60,27 +76,37 @@ private slots:
         QVERIFY(DataFileFactory::createDataFile(templateFile));
     }
 
-    void cleanup() { sandbox.reset(); }
+    void cleanup()
+    {
+        sandbox.reset();
+        ::umask(umaskBefore);
+    }
 
     void newDataFileIsACopyOfTheTemplate_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("existing");
-        QTest::newRow("new name") << QStringLiteral("新名片.cot") << false;
-        QTest::newRow("existing file replaced") << QStringLiteral("旧名片.cot") << true;
-        QTest::newRow("typed without extension") << QStringLiteral("新名片") << false;
+        QTest::addColumn<int>("mode");
+        QTest::newRow("new name") << QStringLiteral("新名片.cot") << false << 0644;
+        QTest::newRow("existing file replaced") << QStringLiteral("旧名片.cot") << true << 0640;
+        QTest::newRow("typed without extension") << QStringLiteral("新名片") << false << 0644;
     }
 
     void newDataFileIsACopyOfTheTemplate()
     {
         QFETCH(QString, name);
         QFETCH(bool, existing);
+        QFETCH(int, mode);
         const QString target = sandbox->path(name);
-        if (existing)
+        if (existing) {
             QVERIFY(QFile::copy(current, target));
+            setMode(target, 0640);
+        }
         const Status made = DataFileCommands::createFromTemplate(target, current);
         QVERIFY2(made, qPrintable(made.message()));
         QCOMPARE(bytesOf(target), bytesOf(templateFile));
+        QCOMPARE(modeOf(target), mode);
+        QCOMPARE(modeOf(templateFile), 0644);
         QVERIFY(!QFileInfo::exists(target + QStringLiteral(".cot")));
         QVERIFY(Database::open(target));
     }
@@ -138,18 +164,22 @@ private slots:
     {
         QTest::addColumn<bool>("existing");
         QTest::addColumn<bool>("otherWriterBusy");
-        QTest::newRow("new file") << false << false;
-        QTest::newRow("existing file replaced") << true << false;
-        QTest::newRow("another writer holds changes") << false << true;
+        QTest::addColumn<int>("mode");
+        QTest::newRow("new file") << false << false << 0644;
+        QTest::newRow("existing file replaced") << true << false << 0600;
+        QTest::newRow("another writer holds changes") << false << true << 0644;
     }
 
     void backUpOpensWithEveryRow()
     {
         QFETCH(bool, existing);
         QFETCH(bool, otherWriterBusy);
+        QFETCH(int, mode);
         const QString target = sandbox->path(QStringLiteral("备份名片.cot"));
-        if (existing)
+        if (existing) {
             writeBytes(target, QByteArrayLiteral("an older back-up"));
+            setMode(target, 0600);
+        }
         const auto committed = everything(current);
         auto open = Database::open(current);
         QVERIFY(open);
@@ -166,6 +196,7 @@ private slots:
         QVERIFY2(saved, qPrintable(saved.message()));
         QVERIFY(Database::open(target));
         QCOMPARE(everything(target), committed);
+        QCOMPARE(modeOf(target), mode);
         const QStringList leftovers
             = QDir(sandbox->path(QString()))
                   .entryList({ QStringLiteral(".zorvane-*") }, QDir::Files | QDir::Hidden);
