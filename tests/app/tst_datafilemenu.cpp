@@ -37,6 +37,14 @@ QString dialogKind(ShownBox::Kind kind)
                                             : QStringLiteral("box");
 }
 
+void sendMouse(QWidget *target, QEvent::Type type, const QPoint &offset, Qt::MouseButtons held)
+{
+    const QPoint global = target->mapToGlobal(QPoint(2, 2) + offset);
+    QMouseEvent event(type, target->mapFromGlobal(global), global, Qt::LeftButton, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
 // Notes what the notice window shows whenever a duplicate question comes up.
 class NoticeWatchingPrompts : public ScriptedPrompts
 {
@@ -366,6 +374,37 @@ private slots:
         QVERIFY(list);
         QCOMPARE(list->pos(), QPoint(Twips::toPixels(60), Twips::toPixels(60)));
         QCOMPARE(contactNodes(main, QStringLiteral("王 伟")), 2);
+    }
+
+    void noticeAloneTakesInputWhileTheImportRuns()
+    {
+        frmMain *main = app->logIn();
+        prompts->chooseFile(defaultFile);
+        for (int i = 0; i < 3; ++i)
+            prompts->answer(Answer::No);
+        QPoint dragged;
+        prompts->duringQuestion = [&] {
+            auto *notice = AppDriver::topLevel<Frm_ExitSplash>(QStringLiteral("Frm_ExitSplash"));
+            if (!notice)
+                return;
+            if (!dragged.isNull()) {
+                sendMouse(notice, QEvent::MouseButtonDblClick, {}, Qt::LeftButton);
+                return;
+            }
+            // "重新登陆" by its shortcut: ignored, not refused with a box.
+            QTest::keyClick(main, Qt::Key_L, Qt::ControlModifier);
+            dragged = notice->pos() + QPoint(-40, 30);
+            sendMouse(notice, QEvent::MouseButtonPress, {}, Qt::LeftButton);
+            sendMouse(notice, QEvent::MouseMove, QPoint(-40, 30), Qt::LeftButton);
+            sendMouse(notice, QEvent::MouseButtonRelease, QPoint(-40, 30), Qt::NoButton);
+            QCOMPARE(notice->pos(), dragged);
+        };
+        trigger(main, QStringLiteral("ImportOther"));
+        QCOMPARE(prompts->notices.size(), 3);
+        QCOMPARE(prompts->notices.last(), QStringLiteral("no notice"));
+        QCoreApplication::processEvents();
+        QCOMPARE(AppDriver::topLevel<frmMain>(QStringLiteral("frmMain")), main);
+        QVERIFY(main->contactList());
     }
 
     void importCopiesNewContactsWithoutAsking()

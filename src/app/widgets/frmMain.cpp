@@ -386,6 +386,8 @@ void frmMain::Default_Data_Click()
 
 void frmMain::ImportOther_Click()
 {
+    if (m_importing)
+        return;
     m_importing = true;
     ImportCommand::run(*this);
     m_importing = false;
