@@ -214,7 +214,7 @@ private:
     }
 
     // The highest source ID before the walk starts: rows this run adds (also into the source
-    // itself, when it is the target) are never read again. Nothing to walk gives 0.
+    // itself, when it is the target) are never read again. An empty table gives 0.
     bool lastSourceId(const QString &table, qint64 &lastId)
     {
         const auto highest
@@ -377,16 +377,15 @@ private:
 
     bool importContacts(const CopyPlan &plan)
     {
-        qint64 lastId = 0;
-        if (!lastSourceId(plan.table, lastId))
-            return false;
-        const auto counted = m_source.scalar(
-            QStringLiteral("SELECT COUNT(*) FROM Contacts WHERE ID <= ?"), { lastId });
-        if (!counted) {
-            stop(counted.message());
+        // Counted once: contacts this run adds (also into the source itself) are not read again.
+        const auto extent
+            = m_source.records(QStringLiteral("SELECT COUNT(*), MAX(ID) FROM Contacts"));
+        if (!extent) {
+            stop(extent.message());
             return false;
         }
-        const qint64 total = counted.value().toLongLong();
+        const qint64 total = extent.value().value(0).value(0).toLongLong();
+        const qint64 lastId = extent.value().value(0).value(1).toLongLong();
         if (total == 0)
             return true;
         if (!prepare(m_insert, plan.insertSql())

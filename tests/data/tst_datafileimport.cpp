@@ -372,7 +372,6 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::newRow("missing") << QStringLiteral("missing");
         QTest::newRow("other program") << QStringLiteral("foreign");
-        QTest::newRow("missing table") << QStringLiteral("missing table");
     }
 
     void unopenableSourceChangesNothing()
@@ -384,9 +383,6 @@ private slots:
                                 { QStringLiteral("CREATE TABLE Contacts (ID INTEGER, "
                                                  "FirstName TEXT, LastName TEXT)"),
                                   QStringLiteral("INSERT INTO Contacts VALUES (1, '王', '伟')") }));
-        } else if (kind == QLatin1String("missing table")) {
-            QVERIFY(DataFileFactory::createDataFile(bad));
-            QVERIFY(RawSql::run(bad, { QStringLiteral("DROP TABLE ContactType") }));
         }
         const auto before = everything(targetPath);
         Recorder recorder;

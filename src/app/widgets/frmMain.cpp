@@ -285,12 +285,12 @@ void frmMain::Login_Click()
     relogin();
 }
 
-bool frmMain::relogin(const QString &dataFile)
+void frmMain::relogin(const QString &dataFile)
 {
     if (m_importing) {
         Prompts::current().message(this, MessageIcon::Exclamation, QStringLiteral("出错啦"),
                                    QStringLiteral("正在导入数据，导入结束后才能重新登陆。"));
-        return false;
+        return;
     }
     m_reloginRequested = true;
     if (!close()) {
@@ -299,12 +299,11 @@ bool frmMain::relogin(const QString &dataFile)
             Prompts::current().message(
                 this, MessageIcon::Exclamation, QStringLiteral("出错啦"),
                 QStringLiteral("有窗口不能关闭，仍在使用原来的数据库文件。请处理好该窗口后再试。"));
-        return false;
+        return;
     }
     // The login is queued: it opens the file named here.
     if (!dataFile.isEmpty())
         DataFileCommands::choose(dataFile);
-    return true;
 }
 
 void frmMain::UpdatePwd_Click()

@@ -37,9 +37,9 @@ public:
     void mnuToDo_Click();
     void Login_Click();
     // Closes the frame with its windows and runs the login again, on dataFile when one is given.
-    // The setting names dataFile only once the frame has closed. False when nothing happened:
-    // an import is running, or a window refused to close; the user is told why.
-    bool relogin(const QString &dataFile = QString());
+    // The setting names dataFile only once the frame has closed. Nothing happens while an import
+    // runs or when a window refuses to close; the user is told why.
+    void relogin(const QString &dataFile = QString());
     void UpdatePwd_Click();
     void Update_Click();
     // Searches the contacts and shows the result window (made once, refilled afterwards).
