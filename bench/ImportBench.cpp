@@ -55,24 +55,24 @@ bool run(const QString &dataFile, const QString &folder)
         return failed(opened.message());
 
     int questions = 0;
-    DataFileImport import(*opened.value());
+    DataFileImport importer(*opened.value());
     // As the window does: repaint at every step of the share done.
-    import.onProgress = [](int) { QCoreApplication::processEvents();
-};
-import.onDuplicate = [&questions](const QString &, const QString &) { ++questions;
-return DataFileImport::DuplicateChoice::Skip;
-}; // namespace ImportBench
-QElapsedTimer timer;
-timer.start();
-const auto done = import.importFile(source);
-BenchReport::milliseconds(QStringLiteral("import_10k_ms"), timer);
-BenchReport::figure(QStringLiteral("import_10k_target_ms"), 2000);
-if (!done)
-    return failed(done.message());
-BenchReport::figure(QStringLiteral("import_10k_contacts_copied"), done.value().contactsCopied);
-BenchReport::figure(QStringLiteral("import_10k_questions"), questions);
-return questions == 0 && done.value().contactsCopied == importedContacts
-    && done.value().rowsFailed == 0 && done.value().stoppedBy.isEmpty();
+    importer.onProgress = [](int) { QCoreApplication::processEvents(); };
+    importer.onDuplicate = [&questions](const QString &, const QString &) {
+        ++questions;
+        return DataFileImport::DuplicateChoice::Skip;
+    };
+    QElapsedTimer timer;
+    timer.start();
+    const auto done = importer.importFile(source);
+    BenchReport::milliseconds(QStringLiteral("import_10k_ms"), timer);
+    BenchReport::figure(QStringLiteral("import_10k_target_ms"), 2000);
+    if (!done)
+        return failed(done.message());
+    BenchReport::figure(QStringLiteral("import_10k_contacts_copied"), done.value().contactsCopied);
+    BenchReport::figure(QStringLiteral("import_10k_questions"), questions);
+    return questions == 0 && done.value().contactsCopied == importedContacts
+        && done.value().rowsFailed == 0 && done.value().stoppedBy.isEmpty();
 }
 
 } // namespace ImportBench

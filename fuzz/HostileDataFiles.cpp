@@ -2,6 +2,7 @@
 
 #include "data/DataFileFactory.h"
 #include "data/Database.h"
+#include "data/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -99,6 +100,19 @@ Recipe altered(const QString &fileName, bool opens, const QList<Statement> &chan
              [changes](const QString &path) { return writeAltered(path, changes); } };
 }
 
+// The table made again with another ID definition: same name, same field names.
+Recipe redefined(const QString &fileName, const QString &table, const QString &id,
+                 const QStringList &inserts)
+{
+    QString create = Schema::findTable(table)->createStatement;
+    create.replace(QStringLiteral("ID INTEGER PRIMARY KEY AUTOINCREMENT"),
+                   (QStringLiteral("ID ") + id).trimmed());
+    QList<Statement> changes { { QStringLiteral("DROP TABLE ") + table, {} }, { create, {} } };
+    for (const QString &insert : inserts)
+        changes.append({ QStringLiteral("INSERT INTO ") + table + insert, {} });
+    return altered(fileName, false, changes);
+}
+
 // Every file but the first is derived from the valid one, which is written first.
 QList<Recipe> recipes(const QString &valid)
 {
@@ -123,6 +137,28 @@ QList<Recipe> recipes(const QString &valid)
                                    "VALUES (?, ?, ?, ?)"),
                     { QByteArray("\x00\xff", 2), QByteArray("\xc3"), QByteArray("\xe4\xb8"),
                       noise(300) } } }),
+        // A category without a kind and a contact without a group: an import into itself must
+        // find both present.
+        altered(
+            QStringLiteral("null-kind.cot"), true,
+            { { QStringLiteral("INSERT INTO ContactType (Name, Type) VALUES ('无类', NULL)"), {} },
+              { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) "
+                               "VALUES ('赵', '六', NULL)"),
+                {} } }),
+        // IDs the walks in ID order cannot step past: a fraction, text, a repeated one.
+        redefined(QStringLiteral("untyped-id.cot"), QStringLiteral("Contacts"), QString(),
+                  { QStringLiteral(" (ID, FirstName, LastName) VALUES (1.4, '甲', '一')"),
+                    QStringLiteral(" (ID, FirstName, LastName) VALUES (2, '乙', '二')") }),
+        redefined(QStringLiteral("real-id.cot"), QStringLiteral("ContactType"),
+                  QStringLiteral("REAL PRIMARY KEY"),
+                  { QStringLiteral(" (ID, Name, Type) VALUES (1.4, '甲类', 1)") }),
+        redefined(QStringLiteral("text-id.cot"), QStringLiteral("Contacts"),
+                  QStringLiteral("TEXT PRIMARY KEY"),
+                  { QStringLiteral(" (ID, FirstName, LastName) VALUES ('a', '甲', '一')") }),
+        redefined(QStringLiteral("no-primary-key.cot"), QStringLiteral("Contacts"),
+                  QStringLiteral("INTEGER"),
+                  { QStringLiteral(" (ID, FirstName, LastName) VALUES (1, '甲', '一')"),
+                    QStringLiteral(" (ID, FirstName, LastName) VALUES (1, '乙', '二')") }),
         altered(QStringLiteral("future-version.cot"), false,
                 { { QStringLiteral("PRAGMA user_version = 99"), {} } }),
         altered(QStringLiteral("missing-field.cot"), false,

@@ -1,13 +1,14 @@
 #include "ReadEverything.h"
+#include "data/DataFileImport.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <cstdint>
 
 // Opens arbitrary bytes as a data file. Most inputs are refused by the checks; whatever gets
-// through is read and written the way the program would.
+// through is read and written the way the program would, then imported into itself, the import
+// whose walks a crafted file could most easily keep going.
 namespace {
 
 QTemporaryDir *folder = nullptr;
@@ -30,8 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             return 0;
         file.write(reinterpret_cast<const char *>(data), qint64(size));
     }
-    if (auto opened = Database::open(path))
+    if (auto opened = Database::open(path)) {
         readEverything(*opened.value());
+        DataFileImport(*opened.value()).importFile(path);
+    }
     QFile::remove(path);
     return 0;
 }

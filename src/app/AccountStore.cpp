@@ -36,23 +36,35 @@ Result<int> AccountStore::choose(const QString &userName)
                                       marks))
             transaction.commit();
     }
+    return rightOf(userName);
+}
+
+Result<int> AccountStore::rightOf(const QString &userName)
+{
     bool found = false;
     const auto account = find(userName, found);
     if (!account)
         return account.status();
-    return account.value().access;
+    bool whole = false;
+    const int right = account.value().access.toInt(&whole);
+    if (!found || !whole)
+        return Status::failure(QStringLiteral("无法读取用户“%1”的权限。").arg(userName));
+    return right;
 }
 
 Result<AccountStore::Account> AccountStore::find(const QString &userName, bool &found)
 {
     found = false;
     Account account;
+    // The field ignores case when SQL compares it; the exact match is made here.
     Status status = m_database.select(
         QStringLiteral(
-            "SELECT ID, Password, access FROM Users WHERE UserName = ? ORDER BY ID LIMIT 1"),
+            "SELECT ID, UserName, Password, access FROM Users WHERE UserName = ? ORDER BY ID"),
         { userName }, [&](const QSqlQuery &row) {
+            if (found || row.value(1).toString() != userName)
+                return;
             found = true;
-            account = { row.value(0).toLongLong(), row.value(1).toString(), row.value(2).toInt() };
+            account = { row.value(0).toLongLong(), row.value(2).toString(), row.value(3) };
         });
     if (!status)
         return status;

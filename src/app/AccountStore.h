@@ -3,6 +3,7 @@
 #include "shared/Status.h"
 
 #include <QStringList>
+#include <QVariant>
 
 class Database;
 
@@ -17,8 +18,11 @@ public:
 
     // The account chosen last first, then the others by name, descending.
     Result<QStringList> namesInLoginOrder();
-    // Marks userName (compared exactly) as the account chosen last and answers its right.
+    // Marks userName as the account chosen last and answers its right. Names compare exactly:
+    // "bert" and "Bert" are two accounts.
     Result<int> choose(const QString &userName);
+    // The account's right; fails when the account is gone or its right is not a whole number.
+    Result<int> rightOf(const QString &userName);
     Result<bool> exists(const QString &userName);
     // Compares exactly, without trimming; an old-style hash is renewed on a match.
     Result<bool> checkPassword(const QString &userName, const QString &typed);
@@ -34,7 +38,7 @@ private:
     {
         qint64 id = 0;
         QString password;
-        int access = 0;
+        QVariant access;
     };
     Result<Account> find(const QString &userName, bool &found);
     Status storePassword(qint64 id, const QString &password);

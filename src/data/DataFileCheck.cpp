@@ -65,18 +65,17 @@ Status checkObjects(Database &database, QSet<QString> &tablesFound)
     return Status::success();
 }
 
-Status checkColumns(Database &database, const Schema::Table &table)
+// The table as the program creates it: the same fields in the same order, of the same types, with
+// the same key and limits. A look-alike with an untyped or text ID would let rows carry IDs that
+// break the walks in ID order.
+Status checkDefinition(Database &database, const Schema::Table &table)
 {
-    QStringList columns;
-    Status listed
-        = database.select(QStringLiteral("SELECT name FROM pragma_table_info(?)"), { table.name },
-                          [&columns](const QSqlQuery &row) { columns << row.value(0).toString(); });
-    if (!listed)
-        return Status::failure(notADataFile(database.path(), listed.message()));
-    bool same = columns.size() == table.columns.size();
-    for (int i = 0; same && i < columns.size(); ++i)
-        same = columns.at(i).compare(table.columns.at(i), Qt::CaseInsensitive) == 0;
-    if (!same)
+    const auto stored = database.scalar(
+        QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"),
+        { table.name });
+    if (!stored)
+        return Status::failure(notADataFile(database.path(), stored.message()));
+    if (stored.value().toString() != table.createStatement)
         return Status::failure(
             notADataFile(database.path(), QStringLiteral("数据表“%1”的字段不符").arg(table.name)));
     return Status::success();
@@ -120,8 +119,8 @@ Status checkContents(Database &database)
         if (!tablesFound.contains(table.name))
             return Status::failure(
                 notADataFile(database.path(), QStringLiteral("缺少数据表“%1”").arg(table.name)));
-        if (Status columns = checkColumns(database, table); !columns)
-            return columns;
+        if (Status defined = checkDefinition(database, table); !defined)
+            return defined;
     }
     return Status::success();
 }

@@ -1,7 +1,6 @@
 #include "DataFileCommands.h"
 
 #include "DataFileCheck.h"
-#include "DataFileChooser.h"
 #include "DataFileFactory.h"
 #include "Database.h"
 #include "shared/AppEnvironment.h"
@@ -12,11 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryFile>
-#include <filesystem>
 #include <sqlite3.h>
-#include <system_error>
 
 namespace {
 
@@ -27,29 +23,6 @@ constexpr int busyPauseMs = 100;
 QString cannotWrite(const QString &path, const QString &reason)
 {
     return QStringLiteral("无法写入“%1”：%2").arg(QDir::toNativeSeparators(path), reason);
-}
-
-Status copyInto(QFile &source, QSaveFile &target)
-{
-    constexpr qint64 chunkSize = 256 * 1024;
-    while (!source.atEnd()) {
-        const QByteArray chunk = source.read(chunkSize);
-        if (chunk.isEmpty() && source.error() != QFileDevice::NoError)
-            return Status::failure(source.errorString());
-        if (target.write(chunk) != chunk.size())
-            return Status::failure(target.errorString());
-    }
-    return Status::success();
-}
-
-Status replaceFile(const QString &from, const QString &to)
-{
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(from).toStdString(),
-                            QFile::encodeName(to).toStdString(), error);
-    if (error)
-        return Status::failure(cannotWrite(to, QString::fromStdString(error.message())));
-    return Status::success();
 }
 
 int runBackup(sqlite3 *source, sqlite3 *target)
@@ -118,19 +91,7 @@ Status createFromTemplate(const QString &target, const QString &currentFile)
         return Status::failure(
             QStringLiteral("不能用新的数据库替换当前正在使用的数据库文件，请另选一个文件名！"));
 
-    QFile source(templatePath);
-    if (!source.open(QIODevice::ReadOnly))
-        return Status::failure(
-            QStringLiteral("无法读取数据库模板文件“%1”：%2")
-                .arg(QDir::toNativeSeparators(templatePath), source.errorString()));
-    QSaveFile copy(target);
-    if (!copy.open(QIODevice::WriteOnly))
-        return Status::failure(cannotWrite(target, copy.errorString()));
-    if (Status copied = copyInto(source, copy); !copied)
-        return Status::failure(cannotWrite(target, copied.message()));
-    if (!copy.commit())
-        return Status::failure(cannotWrite(target, copy.errorString()));
-    return Status::success();
+    return FileUtil::copyOver(templatePath, target);
 }
 
 Status backUp(Database &current, const QString &target)
@@ -147,21 +108,13 @@ Status backUp(Database &current, const QString &target)
     scratch.close();
     if (Status copied = copyDatabase(current, scratch.fileName()); !copied)
         return Status::failure(QStringLiteral("备份数据库文件失败：") + copied.message());
-    if (Status placed = replaceFile(scratch.fileName(), info.absoluteFilePath()); !placed)
-        return placed;
-    scratch.setAutoRemove(false);
-    return Status::success();
+    return FileUtil::copyOver(scratch.fileName(), info.absoluteFilePath());
 }
 
 void choose(const QString &path)
 {
+    AppState::instance().dbPath = path;
     AppSettings::setDatabasePath(path);
-}
-
-void chooseDefault()
-{
-    AppState::instance().dbPath = DataFileChooser::defaultPath();
-    AppSettings::setDatabasePath(AppState::instance().dbPath);
 }
 
 } // namespace DataFileCommands

@@ -24,8 +24,6 @@ Status backUp(Database &current, const QString &target);
 
 // Makes path the data file the next login opens.
 void choose(const QString &path);
-// Makes the program folder's default data file current again.
-void chooseDefault();
 
 // True when both names lead to one file (also through links and "..").
 bool isSameFile(const QString &a, const QString &b);

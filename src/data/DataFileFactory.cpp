@@ -2,12 +2,10 @@
 
 #include "Database.h"
 #include "Schema.h"
+#include "shared/FileUtil.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -21,17 +19,6 @@ Status fillNewFile(const QString &path, DataFileFactory::Contents contents)
     if (status && contents == DataFileFactory::Contents::StartingData)
         status = Schema::seedStartingData(database);
     return status;
-}
-
-Status replaceFile(const QString &from, const QString &to)
-{
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(from).toStdString(),
-                            QFile::encodeName(to).toStdString(), error);
-    if (error)
-        return Status::failure(
-            QStringLiteral("无法写入“%1”：%2").arg(to, QString::fromStdString(error.message())));
-    return Status::success();
 }
 
 } // namespace
@@ -48,9 +35,7 @@ Status createDataFile(const QString &path, Contents contents)
     scratch.close();
     Status status = fillNewFile(scratch.fileName(), contents);
     if (status)
-        status = replaceFile(scratch.fileName(), target.absoluteFilePath());
-    if (status)
-        scratch.setAutoRemove(false);
+        status = FileUtil::copyOver(scratch.fileName(), target.absoluteFilePath());
     return status;
 }
 

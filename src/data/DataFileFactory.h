@@ -5,7 +5,7 @@
 #include <QString>
 
 // Writes brand-new data files from the schema. The file is built under a temporary name and
-// renamed into place only when complete, so a failure never leaves half a file behind.
+// copied into place in one step only when complete, so a failure never leaves half a file behind.
 namespace DataFileFactory {
 
 enum class Contents { Empty, StartingData };

@@ -201,11 +201,30 @@ private:
             if (rows.isEmpty())
                 return true;
             for (const SourceRow &row : rows) {
+                // An ID that does not grow would be read again and again.
+                if (row.id <= afterId) {
+                    stop(QStringLiteral("数据表“%1”的编号不对").arg(plan.table));
+                    return false;
+                }
                 afterId = row.id;
                 if (!handle(row))
                     return false;
             }
         }
+    }
+
+    // The highest source ID before the walk starts: rows this run adds (also into the source
+    // itself, when it is the target) are never read again. An empty table gives 0.
+    bool lastSourceId(const QString &table, qint64 &lastId)
+    {
+        const auto highest
+            = m_source.scalar(QStringLiteral("SELECT MAX(ID) FROM %1").arg(quoted(table)));
+        if (!highest) {
+            stop(highest.message());
+            return false;
+        }
+        lastId = highest.value().toLongLong();
+        return true;
     }
 
     // Reads the next batch of source rows after afterId, up to lastId.
@@ -284,19 +303,19 @@ private:
 
     bool importCategories(const CopyPlan &plan)
     {
-        if (!prepare(m_insert, plan.insertSql())
+        qint64 lastId = 0;
+        if (!lastSourceId(plan.table, lastId) || !prepare(m_insert, plan.insertSql())
             || !prepare(m_lookup,
-                        QStringLiteral("SELECT 1 FROM ContactType WHERE Name = ? AND Type = ?")))
+                        QStringLiteral("SELECT 1 FROM ContactType WHERE Name IS NOT DISTINCT FROM "
+                                       "? AND Type IS NOT DISTINCT FROM ?")))
             return false;
         const int name = plan.indexOf(QStringLiteral("Name"));
         const int kind = plan.indexOf(QStringLiteral("Type"));
-        return forEachSourceRow(plan, std::numeric_limits<qint64>::max(),
-                                [&](const SourceRow &row) {
-                                    if (row.value(name).isNull()
-                                        || found(m_lookup, { row.value(name), row.value(kind) }))
-                                        return !stopped();
-                                    return write(row, m_pendingCategories);
-                                });
+        return forEachSourceRow(plan, lastId, [&](const SourceRow &row) {
+            if (row.value(name).isNull() || found(m_lookup, { row.value(name), row.value(kind) }))
+                return !stopped();
+            return write(row, m_pendingCategories);
+        });
     }
 
     bool isReservedRow(const QVariant &firstName) const
@@ -309,7 +328,6 @@ private:
 
     bool isDuplicate(const QString &firstName, const QVariant &lastName)
     {
-        // A null text would be bound as Null, which equals nothing.
         const QString last = lastName.isNull() ? QStringLiteral("") : lastName.toString();
         if (found(m_lookup, { firstName, last }))
             return true;
@@ -372,12 +390,12 @@ private:
             return true;
         if (!prepare(m_insert, plan.insertSql())
             || !prepare(m_lookup,
-                        QStringLiteral("SELECT 1 FROM Contacts WHERE FirstName = ? AND "
-                                       "LastName = ? LIMIT 1")))
+                        QStringLiteral("SELECT 1 FROM Contacts WHERE FirstName IS NOT DISTINCT "
+                                       "FROM ? AND LastName IS NOT DISTINCT FROM ? LIMIT 1")))
             return false;
         if (!prepare(m_lookupNullName,
-                     QStringLiteral("SELECT 1 FROM Contacts WHERE FirstName = ? AND "
-                                    "LastName IS NULL LIMIT 1")))
+                     QStringLiteral("SELECT 1 FROM Contacts WHERE FirstName IS NOT DISTINCT FROM "
+                                    "? AND LastName IS NULL LIMIT 1")))
             return false;
         const int firstName = plan.indexOf(QStringLiteral("FirstName"));
         const int lastName = plan.indexOf(QStringLiteral("LastName"));

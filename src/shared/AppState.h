@@ -11,9 +11,10 @@ public:
     QString dbPath;
     QString loginUser;
     // 1 is a normal user; every other value is an administrator.
+    static constexpr int normalUserAccess = 1;
     int userAccess = 0;
 
-    bool isNormalUser() const { return userAccess == 1; }
+    bool isNormalUser() const { return userAccess == normalUserAccess; }
     void reset();
 
 private:

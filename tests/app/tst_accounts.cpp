@@ -70,16 +70,51 @@ private slots:
             1);
     }
 
-    void chooseComparesNamesExactly()
+    void accountNamesCompareExactly()
     {
-        setUsers({ { QStringLiteral("bert"), QString(), 0, 1 },
-                   { QStringLiteral("Bert"), QString(), 1, 1 } });
+        setUsers(
+            { { QStringLiteral("bert"), PasswordHash::hash(QStringLiteral("a")).value(), 0, 1 },
+              { QStringLiteral("Bert"), PasswordHash::hash(QStringLiteral("b")).value(), 1, 1 } });
         AccountStore store(*database);
-        store.choose(QStringLiteral("Bert"));
+        QCOMPARE(store.choose(QStringLiteral("Bert")).value(), 1);
         QCOMPARE(
             RawSql::value(file, QStringLiteral("SELECT UserName FROM Users WHERE Lastlogin = 0"))
                 .toString(),
             QStringLiteral("Bert"));
+        QVERIFY(store.checkPassword(QStringLiteral("bert"), QStringLiteral("a")).value());
+        QVERIFY(!store.checkPassword(QStringLiteral("bert"), QStringLiteral("b")).value());
+        QVERIFY(!store.checkPassword(QStringLiteral("Bert"), QStringLiteral("a")).value());
+        const QString bertRow
+            = QStringLiteral("SELECT Password FROM Users WHERE UserName = 'bert' COLLATE BINARY");
+        const QVariant before = RawSql::value(file, bertRow);
+        store.changePassword(QStringLiteral("Bert"), QStringLiteral("b"), QStringLiteral("c"),
+                             QStringLiteral("c"));
+        QVERIFY(store.checkPassword(QStringLiteral("Bert"), QStringLiteral("c")).value());
+        QCOMPARE(RawSql::value(file, bertRow), before);
+    }
+
+    // Fails closed: an account that is gone or a right that is no number gives no right.
+    void rightIsReadOrRefused_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<int>("right");
+        QTest::newRow("administrator") << QStringLiteral("0") << QStringLiteral("Anna") << 0;
+        QTest::newRow("not a number") << QStringLiteral("'admin'") << QStringLiteral("Anna") << -1;
+        QTest::newRow("account gone") << QStringLiteral("0") << QStringLiteral("Otto") << -1;
+    }
+
+    void rightIsReadOrRefused()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, asked);
+        QFETCH(int, right);
+        QVERIFY(RawSql::run(file,
+                            { QStringLiteral("UPDATE Users SET UserName = 'Anna', access = "
+                                             "%1 WHERE access = 0")
+                                  .arg(stored) }));
+        const auto read = AccountStore(*database).rightOf(asked);
+        QCOMPARE(read ? read.value() : -1, right);
     }
 
     void passwordsCompareExactly_data()

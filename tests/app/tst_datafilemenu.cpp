@@ -13,6 +13,7 @@
 #include "shared/Twips.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
@@ -36,6 +37,14 @@ QString dialogKind(ShownBox::Kind kind)
                                             : QStringLiteral("box");
 }
 
+void sendMouse(QWidget *target, QEvent::Type type, const QPoint &offset, Qt::MouseButtons held)
+{
+    const QPoint global = target->mapToGlobal(QPoint(2, 2) + offset);
+    QMouseEvent event(type, target->mapFromGlobal(global), global, Qt::LeftButton, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
 // Notes what the notice window shows whenever a duplicate question comes up.
 class NoticeWatchingPrompts : public ScriptedPrompts
 {
@@ -46,10 +55,13 @@ public:
         const auto *notice = AppDriver::topLevel<Frm_ExitSplash>(QStringLiteral("Frm_ExitSplash"));
         notices << (notice ? notice->Label1()->text() + QLatin1Char('|') + notice->Label2()->text()
                            : QStringLiteral("no notice"));
+        if (duringQuestion)
+            duringQuestion();
         return ScriptedPrompts::askYesNoCancel(parent, icon, caption, text);
     }
 
     QStringList notices;
+    std::function<void()> duringQuestion;
 };
 
 } // namespace
@@ -154,34 +166,6 @@ private slots:
         QCOMPARE(everything(defaultFile), before);
     }
 
-    void newDataFileReplacesTheChosenFileAndLogsInOnIt_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("existing file") << QStringLiteral("旧名片.cot");
-        QTest::newRow("typed without extension") << QStringLiteral("新名片");
-    }
-
-    void newDataFileReplacesTheChosenFileAndLogsInOnIt()
-    {
-        QFETCH(QString, name);
-        const QString target = sandbox->path(name);
-        if (name.endsWith(QLatin1String(".cot")))
-            QVERIFY(QFile::copy(defaultFile, target));
-        frmMain *main = app->logIn();
-        prompts->chooseFile(target);
-        trigger(main, QStringLiteral("Create_New"));
-        QCOMPARE(AppSettings::databasePath(), target);
-        frmMain *again = loginAfterSwitch(main);
-        QVERIFY(again);
-        QCOMPARE(again->DB().path(), target);
-        QCOMPARE(AppState::instance().dbPath, target);
-        QCOMPARE(RawSql::value(target, QStringLiteral("SELECT COUNT(*) FROM Contacts")).toInt(), 0);
-        if (!name.endsWith(QLatin1String(".cot")))
-            QVERIFY(!QFileInfo::exists(target + QStringLiteral(".cot")));
-        QCOMPARE(
-            RawSql::value(defaultFile, QStringLiteral("SELECT COUNT(*) FROM Contacts")).toInt(), 3);
-    }
-
     void failedNewDataFileIsReportedAndChangesNothing_data()
     {
         QTest::addColumn<QString>("problem");
@@ -247,19 +231,6 @@ private slots:
         QCOMPARE(everything(target), everything(defaultFile));
     }
 
-    void chosenFileIsOpenedByTheNextLogin()
-    {
-        const QString other = sandbox->path(QStringLiteral("其他.cot"));
-        QVERIFY(DataFileFactory::createDataFile(other));
-        frmMain *main = app->logIn();
-        prompts->chooseFile(other);
-        trigger(main, QStringLiteral("OpenMydata"));
-        QCOMPARE(AppSettings::databasePath(), other);
-        frmMain *again = loginAfterSwitch(main);
-        QVERIFY(again);
-        QCOMPARE(again->DB().path(), other);
-    }
-
     void defaultDataFileLogsInAgainEvenWhenAlreadyOpen()
     {
         frmMain *main = app->logIn();
@@ -270,6 +241,56 @@ private slots:
         QVERIFY(again);
         QCOMPARE(again->DB().path(), defaultFile);
         QVERIFY(app->endRequests.isEmpty());
+    }
+
+    void switchWaitsUntilEveryWindowHasClosed_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("next");
+        QTest::newRow("choose") << QStringLiteral("OpenMydata") << QStringLiteral("其他.cot");
+        QTest::newRow("default") << QStringLiteral("Default_Data") << QString();
+        QTest::newRow("create") << QStringLiteral("Create_New") << QStringLiteral("新名片.cot");
+    }
+
+    void switchWaitsUntilEveryWindowHasClosed()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, next);
+        const QString old = sandbox->path(QStringLiteral("旧.cot"));
+        QVERIFY(QFile::copy(defaultFile, old));
+        AppSettings::setDatabasePath(old);
+        next = next.isEmpty() ? defaultFile : sandbox->path(next);
+        QVERIFY(DataFileFactory::createDataFile(sandbox->path(QStringLiteral("其他.cot"))));
+        frmMain *main = app->logIn();
+        frmContacts *list = main->contactList();
+        list->tree()->setCurrentItem(ContactTreeNodes::find(list->tree(), QStringLiteral("王 伟")));
+        list->editSelected();
+        auto *surname = main->findChild<QLineEdit *>(QStringLiteral("txtFirstName"));
+        surname->clear();
+        const bool asksForFile = item != QLatin1String("Default_Data");
+        if (asksForFile)
+            prompts->chooseFile(next);
+        prompts->expectMessage(); // the editor's own
+        prompts->expectMessage();
+        trigger(main, item);
+        QVERIFY(prompts->last().text.startsWith(QStringLiteral("有窗口不能关闭")));
+        QCoreApplication::processEvents();
+        QVERIFY(!AppDriver::topLevel(QStringLiteral("frmLogin")));
+        QCOMPARE(AppSettings::databasePath(), old);
+        // Still on the old file: the editor stores there once it has a name.
+        surname->setText(QStringLiteral("钱"));
+        QVERIFY(main->childWindow(QStringLiteral("frmDetails"))->close());
+        QCOMPARE(RawSql::value(
+                     old, QStringLiteral("SELECT COUNT(*) FROM Contacts WHERE FirstName = '钱'"))
+                     .toInt(),
+                 1);
+
+        if (asksForFile)
+            prompts->chooseFile(next);
+        trigger(main, item);
+        frmMain *again = loginAfterSwitch(main);
+        QVERIFY(again);
+        QCOMPARE(again->DB().path(), next);
     }
 
     void importIntoItselfAsksWithTheNoticeShowingAndCancelKeepsEarlierRows()
@@ -302,6 +323,38 @@ private slots:
         QVERIFY(list);
         QCOMPARE(list->pos(), QPoint(Twips::toPixels(60), Twips::toPixels(60)));
         QCOMPARE(contactNodes(main, QStringLiteral("王 伟")), 2);
+    }
+
+    void noticeAloneTakesInputWhileTheImportRuns()
+    {
+        frmMain *main = app->logIn();
+        prompts->chooseFile(defaultFile);
+        prompts->expectMessage();
+        for (int i = 0; i < 3; ++i)
+            prompts->answer(Answer::No);
+        int question = 0;
+        QPoint start;
+        prompts->duringQuestion = [&] {
+            auto *notice = AppDriver::topLevel<Frm_ExitSplash>(QStringLiteral("Frm_ExitSplash"));
+            if (++question == 1) {
+                // "重新登陆" by its shortcut does nothing; asked for directly it is refused.
+                QTest::keyClick(main, Qt::Key_L, Qt::ControlModifier);
+                main->Login_Click();
+                start = notice->pos();
+                sendMouse(notice, QEvent::MouseButtonPress, {}, Qt::LeftButton);
+                sendMouse(notice, QEvent::MouseMove, QPoint(-40, 30), Qt::LeftButton);
+                sendMouse(notice, QEvent::MouseButtonRelease, QPoint(-40, 30), Qt::NoButton);
+            } else if (question == 2) {
+                QCOMPARE(notice->pos(), start + QPoint(-40, 30));
+                sendMouse(notice, QEvent::MouseButtonDblClick, {}, Qt::LeftButton);
+            }
+        };
+        trigger(main, QStringLiteral("ImportOther"));
+        QCOMPARE(prompts->texts().at(1), QStringLiteral("正在导入数据，导入结束后才能重新登陆。"));
+        QCOMPARE(prompts->notices.last(), QStringLiteral("no notice"));
+        QCoreApplication::processEvents();
+        QVERIFY(!AppDriver::topLevel(QStringLiteral("frmLogin")));
+        QCOMPARE(AppDriver::topLevel<frmMain>(QStringLiteral("frmMain")), main);
     }
 
     void importCopiesNewContactsWithoutAsking()

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -22,6 +23,13 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+int modeOf(const QString &path)
+{
+    struct stat status;
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 0777)
+                                                                     : -1;
 }
 
 QList<QVariantList> everything(const QString &path)
@@ -43,11 +51,14 @@ private:
     std::unique_ptr<TestSandbox> sandbox;
     QString current;
     QString templateFile;
+    mode_t umaskBefore = 0;
 
 private slots:
     void init()
     {
         failOnSqlWarnings();
+        // Files the program writes get the mode the user's umask gives, as any other new file.
+        umaskBefore = ::umask(022);
         sandbox = std::make_unique<TestSandbox>();
         current = sandbox->writeDefaultDataFile();
         QVERIFY(
@@ -60,7 +71,11 @@ private slots:
         QVERIFY(DataFileFactory::createDataFile(templateFile));
     }
 
-    void cleanup() { sandbox.reset(); }
+    void cleanup()
+    {
+        sandbox.reset();
+        ::umask(umaskBefore);
+    }
 
     void newDataFileIsACopyOfTheTemplate_data()
     {
@@ -76,11 +91,15 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, existing);
         const QString target = sandbox->path(name);
+        const int mode = existing ? 0640 : 0644;
         if (existing)
-            QVERIFY(QFile::copy(current, target));
+            QVERIFY(QFile::copy(current, target)
+                    && ::chmod(QFile::encodeName(target).constData(), mode_t(mode)) == 0);
         const Status made = DataFileCommands::createFromTemplate(target, current);
         QVERIFY2(made, qPrintable(made.message()));
         QCOMPARE(bytesOf(target), bytesOf(templateFile));
+        QCOMPARE(modeOf(target), mode);
+        QCOMPARE(modeOf(templateFile), 0644);
         QVERIFY(!QFileInfo::exists(target + QStringLiteral(".cot")));
         QVERIFY(Database::open(target));
     }
@@ -148,8 +167,11 @@ private slots:
         QFETCH(bool, existing);
         QFETCH(bool, otherWriterBusy);
         const QString target = sandbox->path(QStringLiteral("备份名片.cot"));
-        if (existing)
+        const int mode = existing ? 0600 : 0644;
+        if (existing) {
             writeBytes(target, QByteArrayLiteral("an older back-up"));
+            QVERIFY(::chmod(QFile::encodeName(target).constData(), mode_t(mode)) == 0);
+        }
         const auto committed = everything(current);
         auto open = Database::open(current);
         QVERIFY(open);
@@ -166,6 +188,7 @@ private slots:
         QVERIFY2(saved, qPrintable(saved.message()));
         QVERIFY(Database::open(target));
         QCOMPARE(everything(target), committed);
+        QCOMPARE(modeOf(target), mode);
         const QStringList leftovers
             = QDir(sandbox->path(QString()))
                   .entryList({ QStringLiteral(".zorvane-*") }, QDir::Files | QDir::Hidden);

@@ -70,19 +70,16 @@ struct Recorder
 
     Result<ImportSummary> run(Database &target, const QString &source)
     {
-        DataFileImport import(target);
-        import.onStage = [this](DataFileImport::Stage stage) { stages << stage;
-    };
-    import.onProgress = [this](int percent) { percents << percent;
+        DataFileImport importer(target);
+        importer.onStage = [this](DataFileImport::Stage stage) { stages << stage; };
+        importer.onProgress = [this](int percent) { percents << percent; };
+        importer.onDuplicate = [this](const QString &first, const QString &last) {
+            questions << first + QLatin1Char(' ') + last;
+            return answers.isEmpty() ? Choice::Skip : answers.takeFirst();
+        };
+        return importer.importFile(source);
+    }
 };
-import.onDuplicate = [this](const QString &first, const QString &last) {
-    questions << first + QLatin1Char(' ') + last;
-return answers.isEmpty() ? Choice::Skip : answers.takeFirst();
-}; // namespace
-return import.importFile(source);
-}
-}
-;
 
 } // namespace
 
@@ -127,6 +124,12 @@ private slots:
                     { QStringLiteral("O'Brien"), QStringLiteral("Anna") },
                     { QStringLiteral("模板"), QStringLiteral("模板") },
                     { QStringLiteral("smith"), QString() } });
+        // Null equals null: a category without a kind and a contact without a group exist already.
+        QVERIFY(RawSql::run(targetPath,
+                            { QStringLiteral("INSERT INTO ContactType (Name, Type) VALUES ('无类', "
+                                             "NULL)"),
+                              QStringLiteral("UPDATE Contacts SET Type = NULL WHERE FirstName = "
+                                             "'smith'") }));
         const auto before = everything(targetPath);
         Recorder recorder;
         const auto done = recorder.run(openTarget(), targetPath);
@@ -279,7 +282,7 @@ private slots:
         auto other = Database::open(targetPath);
         QVERIFY(other);
         QStringList seenByOther;
-        DataFileImport import(openTarget());
+        DataFileImport importer(openTarget());
         auto writeFromOtherProgram = [&] {
             Transaction transaction(*other.value());
             // Another program gets the write lock at once and sees what was copied so far.
@@ -289,137 +292,129 @@ private slots:
             QVERIFY(transaction.commit());
             seenByOther = names(targetPath);
         };
-        import.onDuplicate = [&](const QString &, const QString &) { writeFromOtherProgram();
-        return Choice::Skip;
-    };
-    QVERIFY(import.importFile(sourcePath));
-    QCOMPARE(seenByOther, QStringList({ QStringLiteral("旧 一"), QStringLiteral("新 甲") }));
-    QCOMPARE(RawSql::value(targetPath, QStringLiteral("SELECT COUNT(*) FROM Reminders")).toInt(),
-             1);
-}
+        importer.onDuplicate = [&](const QString &, const QString &) {
+            writeFromOtherProgram();
+            return Choice::Skip;
+        };
+        QVERIFY(importer.importFile(sourcePath));
+        QCOMPARE(seenByOther, QStringList({ QStringLiteral("旧 一"), QStringLiteral("新 甲") }));
+        QCOMPARE(
+            RawSql::value(targetPath, QStringLiteral("SELECT COUNT(*) FROM Reminders")).toInt(), 1);
+    }
 
     void categoriesAreCopiedUnlessNameAndKindExist()
-{
-    QVERIFY(RawSql::run(
-        sourcePath,
-        { QStringLiteral("DELETE FROM ContactType"),
-          QStringLiteral("INSERT INTO ContactType (Name, Type, Number, Description) VALUES "
-                         "('朋友', 3, 9, '已有'), ('朋友', 1, 4, '另一种'), "
-                         "('FRIENDS', 3, 1, 'x'), ('friends', 3, 2, 'y'), "
-                         "(NULL, 2, 3, '无名'), ('O''Neil', 2, 5, '引号')") }));
-    QVERIFY(RawSql::run(targetPath,
-                        { QStringLiteral("INSERT INTO ContactType (Name, Type, Number) "
-                                         "VALUES ('O''Neil', 2, 1)") }));
-    const auto before
-        = RawSql::value(targetPath, QStringLiteral("SELECT MAX(ID) FROM ContactType"));
-    Recorder recorder;
-    const auto done = recorder.run(openTarget(), sourcePath);
-    QVERIFY(done);
-    QCOMPARE(done.value().categoriesCopied, 2);
-    const auto added = RawSql::rows(
-        targetPath,
-        QStringLiteral("SELECT Name, Type, Number, Description FROM ContactType WHERE ID > %1 "
-                       "ORDER BY ID")
-            .arg(before.toLongLong()));
-    QCOMPARE(added,
-             QList<QVariantList>({ { QStringLiteral("朋友"), 1, 4, QStringLiteral("另一种") },
-                                   { QStringLiteral("FRIENDS"), 3, 1, QStringLiteral("x") } }));
-}
-
-void rowsTravelByColumnName()
-{
-    // A file whose Contacts table keeps its columns in another order.
-    const QString odd = sandbox->path(QStringLiteral("odd.cot"));
     {
-        auto created = Database::openForCreation(odd);
-        QVERIFY(created);
-        QVERIFY(created.value()->execute(QStringLiteral(
-            "CREATE TABLE ContactType (Description TEXT, Number INTEGER, Type INTEGER, "
-            "Name TEXT, ID INTEGER PRIMARY KEY)")));
-        QVERIFY(created.value()->execute(QStringLiteral(
-            "CREATE TABLE Contacts (Notes TEXT, Email TEXT, LastName TEXT, Title TEXT, "
-            "FirstName TEXT, Type TEXT, ID INTEGER PRIMARY KEY)")));
-        QVERIFY(created.value()->execute(QStringLiteral(
-            "INSERT INTO Contacts (Notes, Email, LastName, Title, FirstName, Type) VALUES "
-            "('备注', 'm@example.cn', '名', '工程师', '姓氏', '同学')")));
-        QVERIFY(created.value()->execute(
-            QStringLiteral("INSERT INTO ContactType (Description, Number, Type, Name) VALUES "
-                           "('说明', 7, 2, '卫星电话')")));
-        DataFileImport import(openTarget());
-        const auto done = import.importFrom(*created.value());
+        QVERIFY(RawSql::run(
+            sourcePath,
+            { QStringLiteral("DELETE FROM ContactType"),
+              QStringLiteral("INSERT INTO ContactType (Name, Type, Number, Description) VALUES "
+                             "('朋友', 3, 9, '已有'), ('朋友', 1, 4, '另一种'), "
+                             "('FRIENDS', 3, 1, 'x'), ('friends', 3, 2, 'y'), "
+                             "(NULL, 2, 3, '无名'), ('O''Neil', 2, 5, '引号')") }));
+        QVERIFY(RawSql::run(targetPath,
+                            { QStringLiteral("INSERT INTO ContactType (Name, Type, Number) "
+                                             "VALUES ('O''Neil', 2, 1)") }));
+        const auto before
+            = RawSql::value(targetPath, QStringLiteral("SELECT MAX(ID) FROM ContactType"));
+        Recorder recorder;
+        const auto done = recorder.run(openTarget(), sourcePath);
         QVERIFY(done);
-        QCOMPARE(done.value().contactsCopied, 1);
+        QCOMPARE(done.value().categoriesCopied, 2);
+        const auto added = RawSql::rows(
+            targetPath,
+            QStringLiteral("SELECT Name, Type, Number, Description FROM ContactType WHERE ID > %1 "
+                           "ORDER BY ID")
+                .arg(before.toLongLong()));
+        QCOMPARE(added,
+                 QList<QVariantList>({ { QStringLiteral("朋友"), 1, 4, QStringLiteral("另一种") },
+                                       { QStringLiteral("FRIENDS"), 3, 1, QStringLiteral("x") } }));
     }
-    QCOMPARE(
-        RawSql::rows(targetPath,
-                     QStringLiteral("SELECT FirstName, LastName, Title, Type, Email, "
-                                    "Notes, CompanyName IS NULL FROM Contacts")),
-        QList<QVariantList>({ { QStringLiteral("姓氏"), QStringLiteral("名"),
-                                QStringLiteral("工程师"), QStringLiteral("同学"),
-                                QStringLiteral("m@example.cn"), QStringLiteral("备注"), 1 } }));
-    QCOMPARE(RawSql::rows(targetPath,
-                          QStringLiteral("SELECT Type, Number, Description FROM ContactType "
-                                         "WHERE Name = '卫星电话'")),
-             QList<QVariantList>({ { 2, 7, QStringLiteral("说明") } }));
-}
 
-void unopenableSourceChangesNothing_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("missing") << QStringLiteral("missing");
-    QTest::newRow("text") << QStringLiteral("text");
-    QTest::newRow("other program") << QStringLiteral("foreign");
-    QTest::newRow("missing table") << QStringLiteral("missing table");
-}
-
-void unopenableSourceChangesNothing()
-{
-    QFETCH(QString, kind);
-    const QString bad = sandbox->path(QStringLiteral("bad.cot"));
-    if (kind == QLatin1String("text")) {
-        QFile file(bad);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("王 伟\n李 娜\n");
-    } else if (kind == QLatin1String("foreign")) {
-        QVERIFY(RawSql::run(bad,
-                            { QStringLiteral("CREATE TABLE Contacts (ID INTEGER, "
-                                             "FirstName TEXT, LastName TEXT)"),
-                              QStringLiteral("INSERT INTO Contacts VALUES (1, '王', '伟')") }));
-    } else if (kind == QLatin1String("missing table")) {
-        QVERIFY(DataFileFactory::createDataFile(bad));
-        QVERIFY(RawSql::run(bad, { QStringLiteral("DROP TABLE ContactType") }));
+    void rowsTravelByColumnName()
+    {
+        // A file whose Contacts table keeps its columns in another order.
+        const QString odd = sandbox->path(QStringLiteral("odd.cot"));
+        {
+            auto created = Database::openForCreation(odd);
+            QVERIFY(created);
+            QVERIFY(created.value()->execute(QStringLiteral(
+                "CREATE TABLE ContactType (Description TEXT, Number INTEGER, Type INTEGER, "
+                "Name TEXT, ID INTEGER PRIMARY KEY)")));
+            QVERIFY(created.value()->execute(QStringLiteral(
+                "CREATE TABLE Contacts (Notes TEXT, Email TEXT, LastName TEXT, Title TEXT, "
+                "FirstName TEXT, Type TEXT, ID INTEGER PRIMARY KEY)")));
+            QVERIFY(created.value()->execute(QStringLiteral(
+                "INSERT INTO Contacts (Notes, Email, LastName, Title, FirstName, Type) VALUES "
+                "('备注', 'm@example.cn', '名', '工程师', '姓氏', '同学')")));
+            QVERIFY(created.value()->execute(
+                QStringLiteral("INSERT INTO ContactType (Description, Number, Type, Name) VALUES "
+                               "('说明', 7, 2, '卫星电话')")));
+            DataFileImport importer(openTarget());
+            const auto done = importer.importFrom(*created.value());
+            QVERIFY(done);
+            QCOMPARE(done.value().contactsCopied, 1);
+        }
+        QCOMPARE(
+            RawSql::rows(targetPath,
+                         QStringLiteral("SELECT FirstName, LastName, Title, Type, Email, "
+                                        "Notes, CompanyName IS NULL FROM Contacts")),
+            QList<QVariantList>({ { QStringLiteral("姓氏"), QStringLiteral("名"),
+                                    QStringLiteral("工程师"), QStringLiteral("同学"),
+                                    QStringLiteral("m@example.cn"), QStringLiteral("备注"), 1 } }));
+        QCOMPARE(RawSql::rows(targetPath,
+                              QStringLiteral("SELECT Type, Number, Description FROM ContactType "
+                                             "WHERE Name = '卫星电话'")),
+                 QList<QVariantList>({ { 2, 7, QStringLiteral("说明") } }));
     }
-    const auto before = everything(targetPath);
-    Recorder recorder;
-    const auto done = recorder.run(openTarget(), bad);
-    QVERIFY(!done);
-    QVERIFY(done.message().contains(bad));
-    QVERIFY(recorder.stages.isEmpty());
-    target.reset();
-    QCOMPARE(everything(targetPath), before);
-}
 
-void refusedRowsAreCountedAndTheRestImported()
-{
-    addPeople(sourcePath, { { QStringLiteral("甲"), QStringLiteral("一") } });
-    addPeople(sourcePath, { { QStringLiteral("乙"), QStringLiteral("二") } });
-    // A file written by a program that did not keep to the field sizes (the checked opening
-    // would refuse it, so it is opened unchecked).
-    QVERIFY(RawSql::run(sourcePath,
+    void unopenableSourceChangesNothing_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing") << QStringLiteral("missing");
+        QTest::newRow("other program") << QStringLiteral("foreign");
+    }
+
+    void unopenableSourceChangesNothing()
+    {
+        QFETCH(QString, kind);
+        const QString bad = sandbox->path(QStringLiteral("bad.cot"));
+        if (kind == QLatin1String("foreign")) {
+            QVERIFY(RawSql::run(bad,
+                                { QStringLiteral("CREATE TABLE Contacts (ID INTEGER, "
+                                                 "FirstName TEXT, LastName TEXT)"),
+                                  QStringLiteral("INSERT INTO Contacts VALUES (1, '王', '伟')") }));
+        }
+        const auto before = everything(targetPath);
+        Recorder recorder;
+        const auto done = recorder.run(openTarget(), bad);
+        QVERIFY(!done);
+        QVERIFY(done.message().contains(bad));
+        QVERIFY(recorder.stages.isEmpty());
+        target.reset();
+        QCOMPARE(everything(targetPath), before);
+    }
+
+    void refusedRowsAreCountedAndTheRestImported()
+    {
+        addPeople(sourcePath, { { QStringLiteral("甲"), QStringLiteral("一") } });
+        addPeople(sourcePath, { { QStringLiteral("乙"), QStringLiteral("二") } });
+        // A file written by a program that did not keep to the field sizes (the checked opening
+        // would refuse it, so it is opened unchecked).
+        QVERIFY(
+            RawSql::run(sourcePath,
                         { QStringLiteral("PRAGMA ignore_check_constraints = ON"),
                           QStringLiteral("UPDATE Contacts SET Title = '%1' WHERE FirstName = '甲'")
                               .arg(QString(40, QLatin1Char('x'))) }));
-    auto source = Database::openForCreation(sourcePath);
-    QVERIFY(source);
-    const auto done = DataFileImport(openTarget()).importFrom(*source.value());
-    QVERIFY(done);
-    QCOMPARE(done.value().rowsFailed, 1);
-    QVERIFY(!done.value().firstFailure.isEmpty());
-    QCOMPARE(done.value().contactsCopied, 1);
-    QCOMPARE(names(targetPath), QStringList({ QStringLiteral("乙 二") }));
-}
-}
-;
+        auto source = Database::openForCreation(sourcePath);
+        QVERIFY(source);
+        const auto done = DataFileImport(openTarget()).importFrom(*source.value());
+        QVERIFY(done);
+        QCOMPARE(done.value().rowsFailed, 1);
+        QVERIFY(!done.value().firstFailure.isEmpty());
+        QCOMPARE(done.value().contactsCopied, 1);
+        QCOMPARE(names(targetPath), QStringList({ QStringLiteral("乙 二") }));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDataFileImport)
 #include "tst_datafileimport.moc"

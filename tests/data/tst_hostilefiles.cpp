@@ -2,12 +2,24 @@
 #include "../../fuzz/ReadEverything.h"
 #include "SqlWarnings.h"
 #include "TestSandbox.h"
+#include "data/DataFileImport.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
-// The crafted files the data-file fuzzer starts from: each is refused, or survives everything the
-// program does with a data file, and nothing it holds runs.
+namespace {
+
+QByteArray bytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+// The crafted files the data-file fuzzer starts from: each is refused at open and at import and
+// left as it was, or survives everything the program does with a data file, an import into itself
+// included, and nothing it holds runs.
 class TestHostileFiles : public QObject
 {
     Q_OBJECT
@@ -51,9 +63,25 @@ private slots:
         QCOMPARE(bool(opened), opens);
         if (!opened) {
             QVERIFY(!opened.message().isEmpty());
+            auto target = Database::open(sandbox.writeDefaultDataFile());
+            QVERIFY(target);
+            const auto imported = DataFileImport(*target.value()).importFile(copy);
+            QCOMPARE(imported.message(), opened.message());
+            QCOMPARE(bytes(copy), bytes(source));
             return;
         }
         readEverything(*opened.value());
+        const auto contacts = QStringLiteral("SELECT COUNT(*) FROM Contacts");
+        const int before = opened.value()->scalar(contacts).value().toInt();
+        // Every duplicate copied: each source row is read once, so at most doubled.
+        DataFileImport intoItself(*opened.value());
+        intoItself.onDuplicate = [](const QString &, const QString &) {
+            return DataFileImport::DuplicateChoice::Copy;
+        };
+        const auto imported = intoItself.importFile(copy);
+        QVERIFY2(imported, qPrintable(imported.message()));
+        QCOMPARE(imported.value().categoriesCopied, 0);
+        QVERIFY(opened.value()->scalar(contacts).value().toInt() <= 2 * before);
         const auto intact = opened.value()->scalar(QStringLiteral("PRAGMA integrity_check"));
         QCOMPARE(intact.value().toString(), QStringLiteral("ok"));
         const auto users = opened.value()->scalar(QStringLiteral("SELECT COUNT(*) FROM Users"));

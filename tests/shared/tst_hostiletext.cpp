@@ -254,34 +254,34 @@ private:
             if (!contact)
                 return;
         }
-        DataFileImport import(*database);
-        import.onDuplicate = [](const QString &, const QString &) {
+        DataFileImport importer(*database);
+        importer.onDuplicate = [](const QString &, const QString &) {
             return DataFileImport::DuplicateChoice::Copy;
-    };
-    const auto summary = import.importFile(source);
-    QVERIFY2(summary, qPrintable(summary.message()));
-    const auto copied = database->records(QStringLiteral(
-        "SELECT FirstName, Notes FROM Contacts WHERE LastName = '导入' ORDER BY ID DESC LIMIT 1"));
-    if (summary.value().contactsCopied == 0) {
-        QVERIFY(summary.value().rowsFailed > 0 || summary.value().cancelled
-                || !summary.value().stoppedBy.isEmpty() || text.isEmpty()
-                || text == QStringLiteral("姓") || text == QStringLiteral("模板"));
-        return;
+        };
+        const auto summary = importer.importFile(source);
+        QVERIFY2(summary, qPrintable(summary.message()));
+        const auto copied
+            = database->records(QStringLiteral("SELECT FirstName, Notes FROM Contacts WHERE "
+                                               "LastName = '导入' ORDER BY ID DESC LIMIT 1"));
+        if (summary.value().contactsCopied == 0) {
+            QVERIFY(summary.value().rowsFailed > 0 || summary.value().cancelled
+                    || !summary.value().stoppedBy.isEmpty() || text.isEmpty()
+                    || text == QStringLiteral("姓") || text == QStringLiteral("模板"));
+            return;
+        }
+        QCOMPARE(copied.value().first().value(0).toString(), text);
+        QCOMPARE(copied.value().first().value(1).toString(), text);
+        QVERIFY(database->execute(QStringLiteral("DELETE FROM Contacts WHERE LastName = '导入'")));
     }
-    QCOMPARE(copied.value().first().value(0).toString(), text);
-    QCOMPARE(copied.value().first().value(1).toString(), text);
-    QVERIFY(database->execute(QStringLiteral("DELETE FROM Contacts WHERE LastName = '导入'")));
-}
 
     void checkSearch(const QString &text)
-{
-    const auto found = ContactSearch::run(*database, text);
-    QVERIFY2(found, qPrintable(found.message()));
-    for (const auto &row : found.value().rows)
-        QVERIFY(row.displayName != QStringLiteral("模板 模板"));
-}
-}
-;
+    {
+        const auto found = ContactSearch::run(*database, text);
+        QVERIFY2(found, qPrintable(found.message()));
+        for (const auto &row : found.value().rows)
+            QVERIFY(row.displayName != QStringLiteral("模板 模板"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestHostileText)
 #include "tst_hostiletext.moc"

@@ -1,8 +1,8 @@
 #include "DataFileMenu.h"
 
+#include "data/DataFileChooser.h"
 #include "data/DataFileCommands.h"
 #include "frmMain.h"
-#include "shared/AppState.h"
 #include "shared/widgets/Prompts.h"
 
 namespace {
@@ -34,9 +34,7 @@ void createNew(frmMain &main)
         reportFailure(main, made);
         return;
     }
-    DataFileCommands::choose(path);
-    AppState::instance().dbPath = path;
-    main.Login_Click();
+    main.relogin(path);
 }
 
 void backUp(frmMain &main)
@@ -54,14 +52,12 @@ void chooseFile(frmMain &main)
         &main, FileDialogSetup { DataFileCommands::fileFilter(), QString(), false });
     if (path.trimmed().isEmpty())
         return;
-    DataFileCommands::choose(path);
-    main.Login_Click();
+    main.relogin(path);
 }
 
 void useDefault(frmMain &main)
 {
-    DataFileCommands::chooseDefault();
-    main.Login_Click();
+    main.relogin(DataFileChooser::defaultPath());
 }
 
 } // namespace DataFileMenu

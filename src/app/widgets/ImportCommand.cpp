@@ -8,17 +8,82 @@
 #include "shared/FileUtil.h"
 #include "shared/widgets/Prompts.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QPointer>
+#include <QWindow>
 
 namespace {
 
 using Choice = DataFileImport::DuplicateChoice;
 
-// Repaints the notice; the user's clicks and keys wait until the import is done or asks.
+// While the import runs, the user's clicks and keys reach only the notice (to drag it or close it
+// with a double click) and the boxes the import asks with; every other window ignores them, so no
+// command can start a second import or pull the data file away.
+class NoticeOnlyInput : public QObject
+{
+public:
+    explicit NoticeOnlyInput(QWidget *notice)
+        : m_notice(notice)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~NoticeOnlyInput() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *receiver, QEvent *event) override
+    {
+        return isUserInput(event->type()) && !mayTakeInput(receiver);
+    }
+
+private:
+    static bool isUserInput(QEvent::Type type)
+    {
+        switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonRelease:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::TabletMove:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    bool mayTakeInput(QObject *receiver) const
+    {
+        if (auto *widget = qobject_cast<QWidget *>(receiver))
+            return widget->window() == m_notice || widget->window()->isModal();
+        if (auto *window = qobject_cast<QWindow *>(receiver))
+            return (m_notice && window == m_notice->windowHandle())
+                || window->modality() != Qt::NonModal;
+        // Shortcuts go to the actions of the other windows.
+        return false;
+    }
+
+    QPointer<QWidget> m_notice;
+};
+
 void letScreenRepaint()
 {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents();
 }
 
 Choice askAboutDuplicate(frmMain &main, const QString &firstName, const QString &lastName)
@@ -60,6 +125,7 @@ Result<ImportSummary> importWithNotice(frmMain &main, const QString &source)
     // The user may close the notice with a double click at any time.
     QPointer<Frm_ExitSplash> notice = new Frm_ExitSplash(&main);
     notice->show();
+    const NoticeOnlyInput inputGate(notice);
     auto showStage = [&notice](const QString &text) {
         if (notice)
             notice->setLabel1(text);
@@ -67,24 +133,24 @@ Result<ImportSummary> importWithNotice(frmMain &main, const QString &source)
     };
     showStage(QStringLiteral("正在导入数据...请稍候..."));
 
-    DataFileImport import(main.DB());
-    import.onStage = [&](DataFileImport::Stage stage) {
+    DataFileImport importer(main.DB());
+    importer.onStage = [&](DataFileImport::Stage stage) {
         showStage(stage == DataFileImport::Stage::Categories
                       ? QStringLiteral("开始导入类别信息...请稍候...")
                       : QStringLiteral("开始导入联系人信息...请稍候..."));
-};
-import.onProgress = [&notice](int percent) {
-    if (notice) notice->setLabel2(QString::number(percent) + QStringLiteral(" %"));
-letScreenRepaint();
-}; // namespace
-import.onDuplicate = [&main](const QString &firstName, const QString &lastName) {
-    return askAboutDuplicate(main, firstName, lastName);
-}
-;
-const auto result = import.importFile(source);
-if (notice)
-    notice->close();
-return result;
+    };
+    importer.onProgress = [&notice](int percent) {
+        if (notice)
+            notice->setLabel2(QString::number(percent) + QStringLiteral(" %"));
+        letScreenRepaint();
+    };
+    importer.onDuplicate = [&main](const QString &firstName, const QString &lastName) {
+        return askAboutDuplicate(main, firstName, lastName);
+    };
+    const auto result = importer.importFile(source);
+    if (notice)
+        notice->close();
+    return result;
 }
 
 } // namespace

@@ -122,9 +122,13 @@ void frmLogin::LoadCombo()
 
 void frmLogin::CheckPass(const QString &userName)
 {
-    const auto access = AccountStore(*DB2).choose(userName);
-    if (access)
-        AppState::instance().userAccess = access.value();
+    useRight(AccountStore(*DB2).choose(userName));
+}
+
+void frmLogin::useRight(const Result<int> &right)
+{
+    // A right that cannot be read never leaves another account's right in force.
+    AppState::instance().userAccess = right ? right.value() : AppState::normalUserAccess;
 }
 
 void frmLogin::login()
@@ -134,8 +138,8 @@ void frmLogin::login()
                                    QStringLiteral("该数据文件中没有任何用户，无法登陆！"));
         return;
     }
-    const auto correct
-        = AccountStore(*DB2).checkPassword(m_users->currentText(), m_password->text());
+    AccountStore accounts(*DB2);
+    const auto correct = accounts.checkPassword(m_users->currentText(), m_password->text());
     if (!correct) {
         Prompts::current().message(this, MessageIcon::Critical, errorCaption, correct.message());
         return;
@@ -145,6 +149,7 @@ void frmLogin::login()
                                    QStringLiteral("密码不对哦."));
         return;
     }
+    useRight(accounts.rightOf(m_users->currentText()));
     PassCorrect();
 }
 

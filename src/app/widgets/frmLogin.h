@@ -32,6 +32,7 @@ public slots:
 private:
     void buildControls();
     void login();
+    void useRight(const Result<int> &right);
 
     std::unique_ptr<Database> DB2;
     QComboBox *m_users;

@@ -13,6 +13,7 @@
 #include "contacts/widgets/FrmSearch.h"
 #include "contacts/widgets/frmContacts.h"
 #include "contacts/widgets/frmDetails.h"
+#include "data/DataFileCommands.h"
 #include "frmAbout.h"
 #include "reminders/widgets/frmReminders.h"
 #include "shared/AppEnvironment.h"
@@ -21,6 +22,7 @@
 #include "shared/Clock.h"
 #include "shared/Twips.h"
 #include "shared/widgets/Desktop.h"
+#include "shared/widgets/Prompts.h"
 
 #include <QAbstractSpinBox>
 #include <QCloseEvent>
@@ -336,8 +338,28 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 
 void frmMain::Login_Click()
 {
+    relogin();
+}
+
+void frmMain::relogin(const QString &dataFile)
+{
+    if (m_importing) {
+        Prompts::current().message(this, MessageIcon::Exclamation, QStringLiteral("出错啦"),
+                                   QStringLiteral("正在导入数据，导入结束后才能重新登陆。"));
+        return;
+    }
     m_reloginRequested = true;
-    close();
+    if (!close()) {
+        // The window that stayed open has said why; the switch itself must not go unnoticed.
+        if (!dataFile.isEmpty())
+            Prompts::current().message(
+                this, MessageIcon::Exclamation, QStringLiteral("出错啦"),
+                QStringLiteral("有窗口不能关闭，仍在使用原来的数据库文件。请处理好该窗口后再试。"));
+        return;
+    }
+    // The login is queued: it opens the file named here.
+    if (!dataFile.isEmpty())
+        DataFileCommands::choose(dataFile);
 }
 
 void frmMain::UpdatePwd_Click()
@@ -419,6 +441,8 @@ void frmMain::Default_Data_Click()
 
 void frmMain::ImportOther_Click()
 {
+    if (m_importing)
+        return;
     m_importing = true;
     ImportCommand::run(*this);
     m_importing = false;

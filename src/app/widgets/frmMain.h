@@ -41,6 +41,10 @@ public:
     void mnuShowContactList_Click();
     void mnuToDo_Click();
     void Login_Click();
+    // Closes the frame with its windows and runs the login again, on dataFile when one is given.
+    // The setting names dataFile only once the frame has closed. Nothing happens while an import
+    // runs or when a window refuses to close; the user is told why.
+    void relogin(const QString &dataFile = QString());
     void UpdatePwd_Click();
     void Update_Click();
     // Searches the contacts and shows the result window (made once, refilled afterwards).
