@@ -85,21 +85,21 @@ QString joined(const QList<qint64> &ids)
 
 int importSlowly(Database &target, const QString &source)
 {
-    DataFileImport import(target);
-    import.onProgress = [](int percent) { std::printf("progress %d\n", percent);
-    std::fflush(stdout);
-    QThread::msleep(20);
-};
-import.onDuplicate = [](const QString &, const QString &) {
-    return DataFileImport::DuplicateChoice::Copy;
-}; // namespace
-const auto summary = import.importFile(source);
-if (!summary) {
-    std::fprintf(stderr, "%s\n", qUtf8Printable(summary.message()));
-    return 1;
-}
-std::printf("copied %d\n", summary.value().contactsCopied);
-return 0;
+    DataFileImport importer(target);
+    importer.onProgress = [](int percent) {
+        std::printf("progress %d\n", percent);
+        std::fflush(stdout);
+        QThread::msleep(20);
+    };
+    importer.onDuplicate
+        = [](const QString &, const QString &) { return DataFileImport::DuplicateChoice::Copy; };
+    const auto summary = importer.importFile(source);
+    if (!summary) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(summary.message()));
+        return 1;
+    }
+    std::printf("copied %d\n", summary.value().contactsCopied);
+    return 0;
 }
 
 } // namespace
