@@ -29,10 +29,6 @@ void setUpServer(LocalHttpServer &server, const QString &kind)
     LocalHttpServer::Answer answer;
     if (kind == QLatin1String("up to date")) {
         answer.body = "Zorvane||20100||http://x/z.zip||-||updateinfo";
-    } else if (kind == QLatin1String("newer")) {
-        answer.body = QStringLiteral("Zorvane||20200||%1||-||修正了排序\r\n新增提醒updateinfo")
-                          .arg(address)
-                          .toUtf8();
     } else if (kind == QLatin1String("gbk without charset")) {
         answer.body = gbkUpdate;
     } else if (kind == QLatin1String("404")) {
@@ -121,108 +117,88 @@ void TestUpdateCheck::reading_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("previousAddress");
-    QTest::addColumn<qint64>("ownVersion");
     QTest::addColumn<Outcome>("outcome");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("downloadAddress");
 
-    const qint64 own = AppVersion::number();
     const QString old = QStringLiteral("http://old.zorvane.com/z20.zip");
     const QString newer = QStringLiteral("[Zorvane]有更新版本V20 Builder0101\n下载地址：");
 
     QTest::newRow("equal version")
         << QStringLiteral("Zorvane||20100||%1||-||修正了排序||updateinfo").arg(address) << QString()
-        << own << Outcome::UpToDate << QStringLiteral("您使用的是最新版的Zorvane：V20 Builder0100")
+        << Outcome::UpToDate << QStringLiteral("您使用的是最新版的Zorvane：V20 Builder0100")
         << address;
     QTest::newRow("greater version")
         << QStringLiteral("Zorvane||20101||%1||-||修正了排序\n新增提醒||updateinfo").arg(address)
-        << QString() << own << Outcome::NewerVersion
+        << QString() << Outcome::NewerVersion
         << newer + address + QStringLiteral("\n") + dashes + QStringLiteral("修正了排序\n新增提醒")
         << address;
     QTest::newRow("smaller version")
-        << QStringLiteral("Zorvane||20099||%1||-||updateinfo").arg(address) << QString() << own
+        << QStringLiteral("Zorvane||20099||%1||-||updateinfo").arg(address) << QString()
         << Outcome::UpToDate << QStringLiteral("您使用的是最新版的Zorvane：V20 Builder0100")
         << address;
     QTest::newRow("marker in the product name")
-        << QStringLiteral("updateinfo:Zorvane||30000||%1||-||说明").arg(address) << QString() << own
+        << QStringLiteral("updateinfo:Zorvane||30000||%1||-||说明").arg(address) << QString()
         << Outcome::NewerVersion
         << QStringLiteral("[updateinfo:Zorvane]有更新版本V30 Builder0000\n下载地址：") + address
             + QStringLiteral("\n") + dashes + QStringLiteral("说明")
         << address;
     QTest::newRow("no marker") << QStringLiteral("Zorvane||20101||%1||-||说明").arg(address) << old
-                               << own << Outcome::NotUpdateInformation << UpdateInfo::failureText()
-                               << old;
+                               << Outcome::NotUpdateInformation << UpdateInfo::failureText() << old;
     QTest::newRow("marker in capitals")
-        << QStringLiteral("UPDATEINFO Zorvane||20101||%1").arg(address) << QString() << own
+        << QStringLiteral("UPDATEINFO Zorvane||20101||%1").arg(address) << QString()
         << Outcome::NotUpdateInformation << UpdateInfo::failureText() << QString();
     QTest::newRow("error page") << QStringLiteral("<html><body>404 Not Found</body></html>")
-                                << QString() << own << Outcome::NotUpdateInformation
+                                << QString() << Outcome::NotUpdateInformation
                                 << UpdateInfo::failureText() << QString();
-    QTest::newRow("empty text") << QString() << old << own << Outcome::NotUpdateInformation
+    QTest::newRow("empty text") << QString() << old << Outcome::NotUpdateInformation
                                 << UpdateInfo::failureText() << old;
-    QTest::newRow("only field 0") << QStringLiteral("updateinfo Zorvane") << old << own
+    QTest::newRow("only field 0") << QStringLiteral("updateinfo Zorvane") << old
                                   << Outcome::UpToDate
                                   << QStringLiteral(
                                          "您使用的是最新版的updateinfo Zorvane：V20 Builder0100")
                                   << old;
     QTest::newRow("no field 2 keeps the address")
-        << QStringLiteral("Zorvane updateinfo||20101") << old << own << Outcome::NewerVersion
+        << QStringLiteral("Zorvane updateinfo||20101") << old << Outcome::NewerVersion
         << QStringLiteral("[Zorvane updateinfo]有更新版本V20 Builder0101\n下载地址：") + old
             + QStringLiteral("\n")
         << old;
     QTest::newRow("no field 2 on the first check")
-        << QStringLiteral("Zorvane updateinfo||20101") << QString() << own << Outcome::NewerVersion
+        << QStringLiteral("Zorvane updateinfo||20101") << QString() << Outcome::NewerVersion
         << QStringLiteral("[Zorvane updateinfo]有更新版本V20 Builder0101\n下载地址：\n")
         << QString();
     QTest::newRow("no field 4") << QStringLiteral("Zorvane||20101||%1||updateinfo").arg(address)
-                                << QString() << own << Outcome::NewerVersion
+                                << QString() << Outcome::NewerVersion
                                 << newer + address + QStringLiteral("\n") << address;
     QTest::newRow("empty field 4")
-        << QStringLiteral("Zorvane||20101||%1||updateinfo||").arg(address) << QString() << own
+        << QStringLiteral("Zorvane||20101||%1||updateinfo||").arg(address) << QString()
         << Outcome::NewerVersion << newer + address + QStringLiteral("\n") + dashes << address;
     QTest::newRow("fields untrimmed")
         << QStringLiteral(" Zorvane || 20101 || http://x/z.zip ||-|| 说明 updateinfo") << QString()
-        << own << Outcome::NewerVersion
+        << Outcome::NewerVersion
         << QStringLiteral("[ Zorvane ]有更新版本V20 Builder0101\n下载地址： http://x/z.zip \n")
             + dashes + QStringLiteral(" 说明 updateinfo")
         << QStringLiteral(" http://x/z.zip ");
-    QTest::newRow("three bars") << QStringLiteral("updateinfo Zorvane|||20101") << QString() << own
+    QTest::newRow("three bars") << QStringLiteral("updateinfo Zorvane|||20101") << QString()
                                 << Outcome::UpToDate
                                 << QStringLiteral(
                                        "您使用的是最新版的updateinfo Zorvane：V20 Builder0100")
                                 << QString();
     QTest::newRow("version not a number")
-        << QStringLiteral("Zorvane||v20101||x||updateinfo") << QString() << own << Outcome::UpToDate
+        << QStringLiteral("Zorvane||v20101||x||updateinfo") << QString() << Outcome::UpToDate
         << QStringLiteral("您使用的是最新版的Zorvane：V20 Builder0100") << QStringLiteral("x");
     QTest::newRow("version with blanks and leading zeros")
-        << QStringLiteral("Zorvane|| 00 2 0101 beta||x||updateinfo") << QString() << own
+        << QStringLiteral("Zorvane|| 00 2 0101 beta||x||updateinfo") << QString()
         << Outcome::NewerVersion
         << QStringLiteral("[Zorvane]有更新版本V20 Builder0101\n下载地址：x\n")
         << QStringLiteral("x");
     QTest::newRow("negative version")
-        << QStringLiteral("Zorvane||-30000||x||updateinfo") << QString() << own << Outcome::UpToDate
+        << QStringLiteral("Zorvane||-30000||x||updateinfo") << QString() << Outcome::UpToDate
         << QStringLiteral("您使用的是最新版的Zorvane：V20 Builder0100") << QStringLiteral("x");
     QTest::newRow("version beyond any integer")
         << QStringLiteral("Zorvane||123456789012345678901234567890||x||updateinfo") << QString()
-        << own << Outcome::NewerVersion
-        << QStringLiteral("[Zorvane]有更新版本V12 Builder7890\n下载地址：x\n")
-        << QStringLiteral("x");
-    QTest::newRow("three-digit own version")
-        << QStringLiteral("Demo||100||x||updateinfo") << QString() << qint64(100)
-        << Outcome::UpToDate << QStringLiteral("您使用的是最新版的Demo：V10 Builder100")
-        << QStringLiteral("x");
-    QTest::newRow("one-digit versions")
-        << QStringLiteral("Demo||7||x||-||说明 updateinfo") << QString() << qint64(5)
         << Outcome::NewerVersion
-        << QStringLiteral("[Demo]有更新版本V7 Builder7\n下载地址：x\n") + dashes
-            + QStringLiteral("说明 updateinfo")
-        << QStringLiteral("x");
-    QTest::newRow("one-digit own version")
-        << QStringLiteral("Demo||3||x||updateinfo") << QString() << qint64(5) << Outcome::UpToDate
-        << QStringLiteral("您使用的是最新版的Demo：V5 Builder5") << QStringLiteral("x");
-    QTest::newRow("three-digit newer version")
-        << QStringLiteral("Demo||100||x||updateinfo") << QString() << qint64(5)
-        << Outcome::NewerVersion << QStringLiteral("[Demo]有更新版本V10 Builder100\n下载地址：x\n")
+        << QStringLiteral("[Zorvane]有更新版本V12 Builder7890\n下载地址：x\n")
         << QStringLiteral("x");
 }
 
@@ -230,9 +206,8 @@ void TestUpdateCheck::reading()
 {
     QFETCH(QString, text);
     QFETCH(QString, previousAddress);
-    QFETCH(qint64, ownVersion);
 
-    const UpdateReading reading = UpdateInfo::read(text, previousAddress, ownVersion);
+    const UpdateReading reading = UpdateInfo::read(text, previousAddress, AppVersion::number());
 
     QTEST(reading.outcome, "outcome");
     QTEST(reading.message, "message");
@@ -404,10 +379,6 @@ void TestUpdateCheck::checkAgainstServer_data()
     const QString upToDate = QStringLiteral("您使用的是最新版的Zorvane：V20 Builder0100");
     const QString failure = UpdateInfo::failureText();
     QTest::newRow("up to date") << QStringLiteral("up to date") << upToDate;
-    QTest::newRow("newer") << QStringLiteral("newer")
-                           << QStringLiteral("[Zorvane]有更新版本V20 Builder0200\n下载地址：")
-            + address + QStringLiteral("\n") + dashes
-            + QStringLiteral("修正了排序\n新增提醒updateinfo");
     QTest::newRow("gbk without charset")
         << QStringLiteral("gbk without charset")
         << QStringLiteral("[名片管家]有更新版本V20 Builder0101\n下载地址：http://x/z.zip\n")

@@ -1,6 +1,5 @@
 #include "RawSql.h"
 #include "SandboxedDataFile.h"
-#include "SqlWarnings.h"
 #include "categories/CategoryModel.h"
 #include "categories/CategoryName.h"
 #include "data/Database.h"
@@ -10,17 +9,6 @@
 using SaveOutcome = CategoryModel::SaveOutcome;
 
 Q_DECLARE_METATYPE(SaveOutcome)
-
-namespace {
-
-// A text as an SQL literal, for building test data with RawSql.
-QString quoted(QString text)
-{
-    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QStringLiteral("''"))
-        + QLatin1Char('\'');
-}
-
-} // namespace
 
 class TestCategoryModel : public QObject, protected SandboxedDataFile
 {
@@ -37,7 +25,7 @@ private:
             statements << QStringLiteral(
                               "INSERT INTO ContactType (Name, Type, Number, Description) "
                               "VALUES (%1, %2, %3, '')")
-                              .arg(quoted(name))
+                              .arg(RawSql::quoted(name))
                               .arg(kind)
                               .arg(number);
         QVERIFY(RawSql::run(file, statements));
@@ -50,7 +38,7 @@ private:
             statements << QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Title, Type) "
                                          "VALUES ('张', '%1', '经理', %2)")
                               .arg(i)
-                              .arg(quoted(groups.at(i)));
+                              .arg(RawSql::quoted(groups.at(i)));
         QVERIFY(RawSql::run(file, statements));
     }
 

@@ -1,90 +1,21 @@
-#include "RawSql.h"
+#include "../../fuzz/HostileDataFiles.h"
+#include "FileBytes.h"
 #include "SqlWarnings.h"
 #include "TestSandbox.h"
 #include "data/DataFileChooser.h"
 #include "data/DataFileFactory.h"
-#include "data/Schema.h"
 #include "shared/AppSettings.h"
 #include "shared/AppState.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QString goodFile(const TestSandbox &sandbox, const QString &name)
-{
-    const QString path = sandbox.path(name);
-    const Status written = DataFileFactory::createDataFile(path);
-    if (!written)
-        QTest::qFail(qPrintable(written.message()), __FILE__, __LINE__);
-    return path;
-}
-
-// Builds one kind of file the program must refuse; returns its path.
-QString makeBadFile(const TestSandbox &sandbox, const QString &kind)
-{
-    const QString path = sandbox.path(QStringLiteral("bad.cot"));
-    if (kind == QLatin1String("missing"))
-        return path;
-    if (kind == QLatin1String("empty")) {
-        writeBytes(path, {});
-    } else if (kind == QLatin1String("text")) {
-        writeBytes(path, QByteArrayLiteral("这不是数据文件\r\nJust some notes.\r\n"));
-    } else if (kind == QLatin1String("truncated")) {
-        const QByteArray whole = bytesOf(goodFile(sandbox, QStringLiteral("whole.cot")));
-        writeBytes(path, whole.left(whole.size() / 2));
-    } else if (kind == QLatin1String("flipped")) {
-        QByteArray bytes = bytesOf(goodFile(sandbox, QStringLiteral("whole.cot")));
-        const int pageSize = 4096;
-        bytes[pageSize] = char(bytes.at(pageSize) ^ 0xff); // the page-type byte of a table page
-        writeBytes(path, bytes);
-    } else if (kind == QLatin1String("foreign")) {
-        RawSql::run(path, { QStringLiteral("CREATE TABLE notes (id INTEGER, body TEXT)") });
-    } else if (kind == QLatin1String("newer")) {
-        goodFile(sandbox, QStringLiteral("bad.cot"));
-        RawSql::run(path, { QStringLiteral("PRAGMA user_version = %1").arg(Schema::version + 1) });
-    } else if (kind == QLatin1String("view")) {
-        QStringList statements {
-            QStringLiteral("PRAGMA application_id = %1").arg(Schema::applicationId),
-            QStringLiteral("PRAGMA user_version = %1").arg(Schema::version)
-        };
-        for (const Schema::Table &table : Schema::tables()) {
-            if (table.name != QLatin1String("Contacts"))
-                statements << table.createStatement;
-        }
-        statements << QStringLiteral(
-            "CREATE VIEW Contacts AS SELECT ID, UserName AS FirstName FROM Users");
-        RawSql::run(path, statements);
-    } else if (kind == QLatin1String("trigger")) {
-        goodFile(sandbox, QStringLiteral("bad.cot"));
-        RawSql::run(path,
-                    { QStringLiteral("CREATE TRIGGER wipe AFTER INSERT ON Contacts BEGIN "
-                                     "DELETE FROM Users; END") });
-    } else if (kind == QLatin1String("missing field")) {
-        goodFile(sandbox, QStringLiteral("bad.cot"));
-        RawSql::run(path, { QStringLiteral("ALTER TABLE Contacts DROP COLUMN Notes") });
-    }
-    return path;
-}
-
-} // namespace
 
 class TestDataFileChooser : public QObject
 {
     Q_OBJECT
+
+private:
+    QTemporaryDir crafted;
 
 private slots:
     void init() { failOnSqlWarnings(); }
@@ -117,7 +48,8 @@ private slots:
     {
         TestSandbox sandbox;
         sandbox.writeDefaultDataFile();
-        const QString other = goodFile(sandbox, QStringLiteral("其他 名片.cot"));
+        const QString other = sandbox.path(QStringLiteral("其他 名片.cot"));
+        QVERIFY(DataFileFactory::createDataFile(other));
         AppSettings::setDatabasePath(other);
         auto opened = DataFileChooser::chooseAndOpen();
         QVERIFY2(opened, qPrintable(opened.message()));
@@ -125,22 +57,29 @@ private slots:
         QCOMPARE(opened.value().database->path(), other);
     }
 
+    // The crafted files the program refuses (each refusal is tested with the file checks).
     void badFileFallsBackToDefaultAndStaysUnchanged_data()
     {
-        QTest::addColumn<QString>("kind");
-        for (const char *kind : { "missing", "empty", "text", "truncated", "flipped", "foreign",
-                                  "newer", "view", "trigger", "missing field" })
-            QTest::newRow(kind) << QString::fromLatin1(kind);
+        QTest::addColumn<QString>("source");
+        QTest::newRow("missing") << QString();
+        const auto written = HostileDataFiles::write(crafted.path());
+        QVERIFY2(written, qPrintable(written.message()));
+        for (const HostileDataFiles::Sample &sample : written.value()) {
+            if (!sample.opens)
+                QTest::newRow(qPrintable(sample.fileName)) << crafted.filePath(sample.fileName);
+        }
     }
 
     void badFileFallsBackToDefaultAndStaysUnchanged()
     {
-        QFETCH(QString, kind);
+        QFETCH(QString, source);
         TestSandbox sandbox;
         const QString defaultFile = sandbox.writeDefaultDataFile();
-        const QString bad = makeBadFile(sandbox, kind);
-        const bool existed = QFileInfo::exists(bad);
-        const QByteArray before = bytesOf(bad);
+        const QString bad = sandbox.path(QStringLiteral("bad.cot"));
+        const bool existed = !source.isEmpty();
+        if (existed)
+            QVERIFY(QFile::copy(source, bad));
+        const QByteArray before = FileBytes::read(bad);
         AppSettings::setDatabasePath(bad);
 
         auto opened = DataFileChooser::chooseAndOpen();
@@ -150,7 +89,7 @@ private slots:
         QCOMPARE(opened.value().path, defaultFile);
         QCOMPARE(AppSettings::databasePath(), defaultFile);
         QCOMPARE(QFileInfo::exists(bad), existed);
-        QCOMPARE(bytesOf(bad), before);
+        QCOMPARE(FileBytes::read(bad), before);
     }
 
     void deletedDefaultFileIsRecreated()
@@ -180,15 +119,15 @@ private slots:
         QFETCH(bool, chosenElsewhere);
         TestSandbox sandbox;
         const QString defaultFile = sandbox.path(DataFileFactory::defaultDataFileName());
-        writeBytes(defaultFile, QByteArrayLiteral("garbage that is not a database"));
+        QVERIFY(FileBytes::write(defaultFile, "garbage that is not a database"));
         if (chosenElsewhere)
             AppSettings::setDatabasePath(sandbox.path(QStringLiteral("gone.cot")));
-        const QByteArray before = bytesOf(defaultFile);
+        const QByteArray before = FileBytes::read(defaultFile);
 
         auto opened = DataFileChooser::chooseAndOpen();
         QVERIFY(!opened);
         QVERIFY(opened.message().contains(defaultFile));
-        QCOMPARE(bytesOf(defaultFile), before);
+        QCOMPARE(FileBytes::read(defaultFile), before);
     }
 };
 
