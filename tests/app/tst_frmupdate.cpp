@@ -1,6 +1,5 @@
+#include "GuiFixture.h"
 #include "LocalHttpServer.h"
-#include "RecordingDesktop.h"
-#include "TestSandbox.h"
 #include "app/UpdateInfo.h"
 #include "app/widgets/FrmUpdate.h"
 #include "shared/Twips.h"
@@ -23,202 +22,182 @@ class TestFrmUpdate : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup();
-
-    void showsResultOfCheck_data();
-    void showsResultOfCheck();
-    void downloadLink_data();
-    void downloadLink();
-    void downloadLinkBeforeAnswer();
-    void triangleTogglesHeight_data();
-    void triangleTogglesHeight();
-    void closeButtonClosesWindow_data();
-    void closeButtonClosesWindow();
-
 private:
-    // Opens the window as the main window will, or on its own; returns the form.
-    FrmUpdate *openWindow(bool inMdiArea);
-    QPlainTextEdit *text1(FrmUpdate *form) const;
-    void waitForResult(FrmUpdate *form);
-
-    std::unique_ptr<TestSandbox> m_sandbox;
-    std::unique_ptr<RecordingDesktop> m_desktop;
+    std::optional<GuiFixture> m_fx;
     std::unique_ptr<LocalHttpServer> m_server;
     std::unique_ptr<QMdiArea> m_area;
     QPointer<FrmUpdate> m_form;
-};
 
-void TestFrmUpdate::init()
-{
-    m_sandbox = std::make_unique<TestSandbox>();
-    m_desktop = std::make_unique<RecordingDesktop>();
-    m_server = std::make_unique<LocalHttpServer>();
-    qputenv("ZORVANE_UPDATE_URL", m_server->url(updatePath).toEncoded());
-}
-
-void TestFrmUpdate::cleanup()
-{
-    delete m_form;
-    m_area.reset();
-    qunsetenv("ZORVANE_UPDATE_URL");
-    m_server.reset();
-    m_desktop.reset();
-    m_sandbox.reset();
-}
-
-FrmUpdate *TestFrmUpdate::openWindow(bool inMdiArea)
-{
-    m_form = new FrmUpdate;
-    if (inMdiArea) {
-        m_area = std::make_unique<QMdiArea>();
-        m_area->resize(800, 600);
-        m_area->addSubWindow(m_form)->show();
-        m_area->show();
-    } else {
-        m_form->show();
+    // Opens the window as the main window will, or on its own; returns the form.
+    FrmUpdate *openWindow(bool inMdiArea)
+    {
+        m_form = new FrmUpdate;
+        if (inMdiArea) {
+            m_area = std::make_unique<QMdiArea>();
+            m_area->resize(800, 600);
+            m_area->addSubWindow(m_form)->show();
+            m_area->show();
+        } else {
+            m_form->show();
+        }
+        return m_form;
     }
-    return m_form;
-}
 
-QPlainTextEdit *TestFrmUpdate::text1(FrmUpdate *form) const
-{
-    return form->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
-}
+    QPlainTextEdit *text1(FrmUpdate *form) const
+    {
+        return form->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+    }
 
-void TestFrmUpdate::waitForResult(FrmUpdate *form)
-{
-    QTRY_VERIFY(!text1(form)->toPlainText().startsWith(QStringLiteral("正在获取更新信息")));
-}
+    void waitForResult(FrmUpdate *form)
+    {
+        QTRY_VERIFY(!text1(form)->toPlainText().startsWith(QStringLiteral("正在获取更新信息")));
+    }
 
-void TestFrmUpdate::showsResultOfCheck_data()
-{
-    QTest::addColumn<QByteArray>("served");
-    QTest::addColumn<QString>("text");
+private slots:
+    void init()
+    {
+        m_fx.emplace();
+        m_server = std::make_unique<LocalHttpServer>();
+        qputenv("ZORVANE_UPDATE_URL", m_server->url(updatePath).toEncoded());
+    }
 
-    QTest::newRow("up to date") << QByteArray("Zorvane||20100||http://x/z.zip||-||updateinfo")
-                                << QStringLiteral("您使用的是最新版的Zorvane：V20 Builder0100");
-    QTest::newRow("newer")
-        << QStringLiteral("Zorvane||20101||http://x/z.zip||-||修正了排序\r\n新增提醒updateinfo")
-               .toUtf8()
-        << QStringLiteral("[Zorvane]有更新版本V20 Builder0101\n下载地址：http://x/z.zip\n"
-                          "-----------------------修正了排序\n新增提醒updateinfo");
-    QTest::newRow("not found") << QByteArray() << UpdateInfo::failureText();
-}
+    void cleanup()
+    {
+        delete m_form;
+        m_area.reset();
+        qunsetenv("ZORVANE_UPDATE_URL");
+        m_server.reset();
+        m_fx.reset();
+    }
 
-void TestFrmUpdate::showsResultOfCheck()
-{
-    QFETCH(QByteArray, served);
-    if (!served.isEmpty())
-        m_server->serve(updatePath, served);
+    void showsResultOfCheck_data()
+    {
+        QTest::addColumn<QByteArray>("served");
+        QTest::addColumn<QString>("text");
 
-    FrmUpdate *form = openWindow(true);
-    QCOMPARE(text1(form)->toPlainText(), QStringLiteral("正在获取更新信息...请稍候...\n"));
+        QTest::newRow("up to date") << QByteArray("Zorvane||20100||http://x/z.zip||-||updateinfo")
+                                    << QStringLiteral("您使用的是最新版的Zorvane：V20 Builder0100");
+        QTest::newRow("newer")
+            << QStringLiteral("Zorvane||20101||http://x/z.zip||-||修正了排序\r\n新增提醒updateinfo")
+                   .toUtf8()
+            << QStringLiteral("[Zorvane]有更新版本V20 Builder0101\n下载地址：http://x/z.zip\n"
+                              "-----------------------修正了排序\n新增提醒updateinfo");
+        QTest::newRow("not found") << QByteArray() << UpdateInfo::failureText();
+    }
 
-    QFETCH(QString, text);
-    QTRY_COMPARE(text1(form)->toPlainText(), text);
-    QCOMPARE(m_server->requested(), QList<QString> { updatePath });
-}
+    void showsResultOfCheck()
+    {
+        QFETCH(QByteArray, served);
+        if (!served.isEmpty())
+            m_server->serve(updatePath, served);
 
-void TestFrmUpdate::downloadLink_data()
-{
-    QTest::addColumn<QString>("downloadAddress");
-    QTest::addColumn<QUrl>("opened");
+        FrmUpdate *form = openWindow(true);
+        QCOMPARE(text1(form)->toPlainText(), QStringLiteral("正在获取更新信息...请稍候...\n"));
 
-    QTest::newRow("local file") << QStringLiteral("file:///etc/passwd") << makerSite;
-    QTest::newRow("local program") << QStringLiteral("/usr/bin/xterm") << makerSite;
-    QTest::newRow("blank") << QStringLiteral("   ") << makerSite;
-    QTest::newRow("https") << QStringLiteral("https://dl.zorvane.com/zorvane-2.1.zip")
-                           << QUrl(QStringLiteral("https://dl.zorvane.com/zorvane-2.1.zip"));
-}
+        QFETCH(QString, text);
+        QTRY_COMPARE(text1(form)->toPlainText(), text);
+        QCOMPARE(m_server->requested(), QList<QString> { updatePath });
+    }
 
-void TestFrmUpdate::downloadLink()
-{
-    QFETCH(QString, downloadAddress);
-    m_server->serve(
-        updatePath,
-        QStringLiteral("Zorvane||20101||%1||-||新版本 updateinfo").arg(downloadAddress).toUtf8());
-    FrmUpdate *form = openWindow(true);
-    waitForResult(form);
-    QVERIFY(text1(form)->toPlainText().contains(QStringLiteral("下载地址：") + downloadAddress));
+    void downloadLink_data()
+    {
+        QTest::addColumn<QString>("downloadAddress");
+        QTest::addColumn<QUrl>("opened");
 
-    QTest::mouseClick(form->findChild<QLabel *>(QStringLiteral("Label2")), Qt::LeftButton);
+        QTest::newRow("local file") << QStringLiteral("file:///etc/passwd") << makerSite;
+        QTest::newRow("https") << QStringLiteral("https://dl.zorvane.com/zorvane-2.1.zip")
+                               << QUrl(QStringLiteral("https://dl.zorvane.com/zorvane-2.1.zip"));
+    }
 
-    QFETCH(QUrl, opened);
-    QCOMPARE(m_desktop->opened, QList<QUrl> { opened });
-}
+    void downloadLink()
+    {
+        QFETCH(QString, downloadAddress);
+        m_server->serve(updatePath,
+                        QStringLiteral("Zorvane||20101||%1||-||新版本 updateinfo")
+                            .arg(downloadAddress)
+                            .toUtf8());
+        FrmUpdate *form = openWindow(true);
+        waitForResult(form);
+        QVERIFY(
+            text1(form)->toPlainText().contains(QStringLiteral("下载地址：") + downloadAddress));
 
-void TestFrmUpdate::downloadLinkBeforeAnswer()
-{
-    LocalHttpServer::Answer silence;
-    silence.respond = false;
-    m_server->serve(updatePath, silence);
-    FrmUpdate *form = openWindow(true);
-    QTRY_COMPARE(m_server->requested(), QList<QString> { updatePath });
+        QTest::mouseClick(form->findChild<QLabel *>(QStringLiteral("Label2")), Qt::LeftButton);
 
-    QTest::keyClick(form->findChild<QLabel *>(QStringLiteral("Label2")), Qt::Key_Space);
+        QFETCH(QUrl, opened);
+        QCOMPARE(m_fx->desktop.opened, QList<QUrl> { opened });
+    }
 
-    QCOMPARE(m_desktop->opened, QList<QUrl> { makerSite });
-    QCOMPARE(text1(form)->toPlainText(), QStringLiteral("正在获取更新信息...请稍候...\n"));
-}
+    void downloadLinkBeforeAnswer()
+    {
+        LocalHttpServer::Answer silence;
+        silence.respond = false;
+        m_server->serve(updatePath, silence);
+        FrmUpdate *form = openWindow(true);
+        QTRY_COMPARE(m_server->requested(), QList<QString> { updatePath });
 
-void TestFrmUpdate::triangleTogglesHeight_data()
-{
-    QTest::addColumn<bool>("inMdiArea");
-    QTest::newRow("in the main window") << true;
-    QTest::newRow("on its own") << false;
-}
+        QTest::keyClick(form->findChild<QLabel *>(QStringLiteral("Label2")), Qt::Key_Space);
 
-void TestFrmUpdate::triangleTogglesHeight()
-{
-    QFETCH(bool, inMdiArea);
-    FrmUpdate *form = openWindow(inMdiArea);
-    QWidget *window = inMdiArea ? form->parentWidget() : form;
-    auto *triangle = form->findChild<QLabel *>(QStringLiteral("Label3"));
-    const int collapsed = Twips::toPixels(1830);
-    const int expanded = Twips::toPixels(3750);
-    QCOMPARE(window->height(), collapsed);
-    const QString down = triangle->text();
+        QCOMPARE(m_fx->desktop.opened, QList<QUrl> { makerSite });
+        QCOMPARE(text1(form)->toPlainText(), QStringLiteral("正在获取更新信息...请稍候...\n"));
+    }
 
-    QTest::mouseClick(triangle, Qt::LeftButton);
-    QCOMPARE(window->height(), expanded);
-    const QString up = triangle->text();
-    QVERIFY(up != down);
+    void triangleTogglesHeight_data()
+    {
+        QTest::addColumn<bool>("inMdiArea");
+        QTest::newRow("in the main window") << true;
+        QTest::newRow("on its own") << false;
+    }
 
-    QTest::mouseClick(triangle, Qt::LeftButton);
-    QCOMPARE(window->height(), collapsed);
-    QCOMPARE(triangle->text(), down);
+    void triangleTogglesHeight()
+    {
+        QFETCH(bool, inMdiArea);
+        FrmUpdate *form = openWindow(inMdiArea);
+        QWidget *window = inMdiArea ? form->parentWidget() : form;
+        auto *triangle = form->findChild<QLabel *>(QStringLiteral("Label3"));
+        const int collapsed = Twips::toPixels(1830);
+        const int expanded = Twips::toPixels(3750);
+        QCOMPARE(window->height(), collapsed);
+        const QString down = triangle->text();
 
-    QTest::keyClick(triangle, Qt::Key_Return);
-    QCOMPARE(window->height(), expanded);
-    QCOMPARE(triangle->text(), up);
-}
+        QTest::mouseClick(triangle, Qt::LeftButton);
+        QCOMPARE(window->height(), expanded);
+        const QString up = triangle->text();
+        QVERIFY(up != down);
 
-void TestFrmUpdate::closeButtonClosesWindow_data()
-{
-    QTest::addColumn<bool>("inMdiArea");
-    QTest::newRow("in the main window") << true;
-    QTest::newRow("on its own") << false;
-}
+        QTest::mouseClick(triangle, Qt::LeftButton);
+        QCOMPARE(window->height(), collapsed);
+        QCOMPARE(triangle->text(), down);
 
-void TestFrmUpdate::closeButtonClosesWindow()
-{
-    QFETCH(bool, inMdiArea);
-    LocalHttpServer::Answer silence;
-    silence.respond = false;
-    m_server->serve(updatePath, silence);
-    FrmUpdate *form = openWindow(inMdiArea);
-    QPointer<QWidget> window = inMdiArea ? form->parentWidget() : form;
-    QTRY_COMPARE(m_server->requested().size(), 1);
+        QTest::keyClick(triangle, Qt::Key_Return);
+        QCOMPARE(window->height(), expanded);
+        QCOMPARE(triangle->text(), up);
+    }
 
-    QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("cmdOk")), Qt::LeftButton);
+    void closeButtonClosesWindow_data()
+    {
+        QTest::addColumn<bool>("inMdiArea");
+        QTest::newRow("in the main window") << true;
+        QTest::newRow("on its own") << false;
+    }
 
-    QTRY_VERIFY(!window);
-    QVERIFY(!m_form);
-    if (inMdiArea)
-        QVERIFY(m_area->subWindowList().isEmpty());
-}
+    void closeButtonClosesWindow()
+    {
+        QFETCH(bool, inMdiArea);
+        LocalHttpServer::Answer silence;
+        silence.respond = false;
+        m_server->serve(updatePath, silence);
+        FrmUpdate *form = openWindow(inMdiArea);
+        QPointer<QWidget> window = inMdiArea ? form->parentWidget() : form;
+        QTRY_COMPARE(m_server->requested().size(), 1);
+
+        QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("cmdOk")), Qt::LeftButton);
+
+        QTRY_VERIFY(!window);
+        QVERIFY(!m_form);
+        if (inMdiArea)
+            QVERIFY(m_area->subWindowList().isEmpty());
+    }
+};
 
 QTEST_MAIN(TestFrmUpdate)
 #include "tst_frmupdate.moc"

@@ -1,10 +1,5 @@
-#include "AppDriver.h"
-#include "FixedClock.h"
+#include "GuiFixture.h"
 #include "RawSql.h"
-#include "ScriptedPrompts.h"
-#include "SqlWarnings.h"
-#include "TestSandbox.h"
-#include "app/Greeting.h"
 #include "app/widgets/frmMain.h"
 #include "contacts/widgets/frmContacts.h"
 #include "data/DataFileFactory.h"
@@ -29,11 +24,7 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestSandbox> sandbox;
-    std::unique_ptr<ScriptedPrompts> prompts;
-    std::unique_ptr<AppDriver> app;
-    std::unique_ptr<FixedClock> clock;
-    QString file;
+    std::optional<GuiFixture> fx;
 
     static QAction *menuItem(frmMain *main, const QString &name)
     {
@@ -60,28 +51,12 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        failOnSqlWarnings();
-        sandbox = std::make_unique<TestSandbox>();
-        prompts = std::make_unique<ScriptedPrompts>();
-        app = std::make_unique<AppDriver>();
-        clock = std::make_unique<FixedClock>(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3)));
-        file = sandbox->writeDefaultDataFile();
-    }
-
-    void cleanup()
-    {
-        app.reset();
-        QCOMPARE(prompts->pending(), 0);
-        prompts.reset();
-        clock.reset();
-        sandbox.reset();
-    }
+    void init() { fx.emplace(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3))); }
+    void cleanup() { fx.reset(); }
 
     void menusFollowTheirOrderCaptionsAndShortcuts()
     {
-        frmMain *main = app->logIn();
+        frmMain *main = fx->app.logIn();
         QVERIFY(main);
         QStringList seen;
         const auto menus = main->menuBar()->actions();
@@ -124,27 +99,28 @@ private slots:
         QVERIFY(!main->menuBar()->actions().at(1)->isEnabled());
     }
 
+    // The tests run in the C locale and in UTC: short date, a blank, long time.
     void greetingShowsUserAndClockAndFollowsTheTimer()
     {
-        frmMain *main = app->logIn(QStringLiteral("普通用户"));
+        frmMain *main = fx->app.logIn(QStringLiteral("普通用户"));
         QVERIFY(main);
         const QString prefix = QStringLiteral("普通用户,您好！欢迎使用[Zorvane]，现在时间是：");
-        QCOMPARE(greeting(main), prefix + Greeting::generalDateTime(clock->time));
-        clock->time = clock->time.addSecs(3600);
-        QTRY_COMPARE(greeting(main), prefix + Greeting::generalDateTime(clock->time));
+        QCOMPARE(greeting(main), prefix + QStringLiteral("7 Dec 2026 09:05:03 UTC"));
+        fx->clock->time = fx->clock->time.addSecs(3600);
+        QTRY_COMPARE(greeting(main), prefix + QStringLiteral("7 Dec 2026 10:05:03 UTC"));
 
         QMdiSubWindow *window = openPasswordWindow(main);
-        prompts->expectMessage();
+        fx->prompts.expectMessage();
         typePasswords(window, { QString(), QStringLiteral("neu"), QStringLiteral("neu") });
-        clock->time = clock->time.addSecs(60);
-        QTRY_COMPARE(greeting(main), prefix + Greeting::generalDateTime(clock->time));
+        fx->clock->time = fx->clock->time.addSecs(60);
+        QTRY_COMPARE(greeting(main), prefix + QStringLiteral("7 Dec 2026 10:06:03 UTC"));
     }
 
     void reloginRebuildsOnTheFileTheSettingsName()
     {
-        frmMain *main = app->logIn();
+        frmMain *main = fx->app.logIn();
         QVERIFY(main);
-        const QString other = sandbox->path(QStringLiteral("其他.cot"));
+        const QString other = fx->sandbox.path(QStringLiteral("其他.cot"));
         QVERIFY(DataFileFactory::createDataFile(other));
         QVERIFY(RawSql::run(
             other, { QStringLiteral("UPDATE Users SET UserName = 'Other' WHERE access = 1") }));
@@ -153,11 +129,11 @@ private slots:
         menuItem(main, QStringLiteral("Login"))->trigger();
         QTRY_VERIFY(old.isNull());
         QTRY_VERIFY(AppDriver::topLevel(QStringLiteral("frmLogin")));
-        QVERIFY(app->endRequests.isEmpty());
+        QVERIFY(fx->app.endRequests.isEmpty());
         AppDriver::closeAll();
-        QVERIFY(app->endRequests.isEmpty());
+        QVERIFY(fx->app.endRequests.isEmpty());
 
-        frmMain *again = app->logIn(QStringLiteral("Other"));
+        frmMain *again = fx->app.logIn(QStringLiteral("Other"));
         QVERIFY(again);
         QCOMPARE(again->DB().path(), other);
         QCOMPARE(AppState::instance().dbPath, other);
@@ -165,12 +141,12 @@ private slots:
 
     void closingTheFrameEndsTheProgramAndExitEndsAtOnce()
     {
-        frmMain *main = app->logIn();
+        frmMain *main = fx->app.logIn();
         menuItem(main, QStringLiteral("mnuExit"))->trigger();
-        QCOMPARE(app->endRequests, QList<int>({ 0 }));
+        QCOMPARE(fx->app.endRequests, QList<int>({ 0 }));
         QVERIFY(main->contactList());
         main->close();
-        QCOMPARE(app->endRequests, QList<int>({ 0, 0 }));
+        QCOMPARE(fx->app.endRequests, QList<int>({ 0, 0 }));
     }
 
     void childWindowsCanBeScrolledToAndTheFrameKeepsItsSize()
@@ -194,7 +170,7 @@ private slots:
 
     void closeAllStopsAfterFiftyOneWindows()
     {
-        frmMain *main = app->logIn();
+        frmMain *main = fx->app.logIn();
         QVERIFY(main);
         QCOMPARE(main->mdiArea()->subWindowList().size(), 2);
         for (int i = 0; i < 50; ++i) {
@@ -209,7 +185,7 @@ private slots:
 
     void resizeKeepsRemindersAtTheRightAndDocksTheList()
     {
-        frmMain *main = app->logIn();
+        frmMain *main = fx->app.logIn();
         QVERIFY(main);
         main->resize(900, 600);
         QMdiSubWindow *reminders = main->childWindow(QStringLiteral("frmReminders"));
@@ -260,58 +236,58 @@ private slots:
         QFETCH(QStringList, typed);
         QFETCH(QString, message);
         QFETCH(QString, focused);
-        frmMain *main = app->logIn(QStringLiteral("管理员"));
+        frmMain *main = fx->app.logIn(QStringLiteral("管理员"));
         QMdiSubWindow *window = openPasswordWindow(main);
         QVERIFY(window);
         QCOMPARE(window->widget()->windowTitle(), QStringLiteral("为[管理员]更改密码"));
         main->mdiArea()->setActiveSubWindow(window);
-        prompts->expectMessage();
+        fx->prompts.expectMessage();
         typePasswords(window, typed);
-        QCOMPARE(prompts->last().text, message);
+        QCOMPARE(fx->prompts.last().text, message);
         const QString stored
-            = RawSql::value(file,
+            = RawSql::value(fx->file,
                             QStringLiteral("SELECT Password FROM Users WHERE UserName = '管理员'"))
                   .toString();
         if (!focused.isEmpty()) {
-            QCOMPARE(prompts->last().caption, QStringLiteral("出错啦"));
+            QCOMPARE(fx->prompts.last().caption, QStringLiteral("出错啦"));
             QCOMPARE(window->widget()->focusWidget()->objectName(), focused);
             QCOMPARE(stored, QString());
             QVERIFY(main->childWindow(QStringLiteral("FrmPwd")));
             return;
         }
-        QCOMPARE(prompts->last().caption, QStringLiteral("恭喜你！"));
+        QCOMPARE(fx->prompts.last().caption, QStringLiteral("恭喜你！"));
         QTRY_VERIFY(!main->childWindow(QStringLiteral("FrmPwd")));
         QVERIFY(stored.startsWith(QLatin1String("$argon2id$")));
         AppDriver::closeAll();
 
-        prompts->expectMessage();
-        QVERIFY(!app->logIn(QStringLiteral("管理员"), QString()));
+        fx->prompts.expectMessage();
+        QVERIFY(!fx->app.logIn(QStringLiteral("管理员"), QString()));
         AppDriver::closeAll();
-        QVERIFY(app->logIn(QStringLiteral("管理员"), QStringLiteral("Neu-1")));
+        QVERIFY(fx->app.logIn(QStringLiteral("管理员"), QStringLiteral("Neu-1")));
     }
 
     void passwordDialogForAVanishedAccountSavesNothing()
     {
-        frmMain *main = app->logIn(QStringLiteral("管理员"));
-        QVERIFY(
-            RawSql::run(file, { QStringLiteral("DELETE FROM Users WHERE UserName = '管理员'") }));
-        prompts->expectMessage();
+        frmMain *main = fx->app.logIn(QStringLiteral("管理员"));
+        QVERIFY(RawSql::run(fx->file,
+                            { QStringLiteral("DELETE FROM Users WHERE UserName = '管理员'") }));
+        fx->prompts.expectMessage();
         QMdiSubWindow *window = openPasswordWindow(main);
-        QTRY_COMPARE(prompts->shown().size(), 1);
-        QCOMPARE(prompts->last().text, QStringLiteral("当前登陆的用户无效，请重新登陆！"));
-        QCOMPARE(prompts->last().caption, QStringLiteral("出错啦！"));
-        prompts->expectMessage();
+        QTRY_COMPARE(fx->prompts.shown().size(), 1);
+        QCOMPARE(fx->prompts.last().text, QStringLiteral("当前登陆的用户无效，请重新登陆！"));
+        QCOMPARE(fx->prompts.last().caption, QStringLiteral("出错啦！"));
+        fx->prompts.expectMessage();
         typePasswords(window, { QString(), QStringLiteral("x"), QStringLiteral("x") });
-        QCOMPARE(prompts->shown().size(), 2);
-        QCOMPARE(
-            RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Users WHERE Password <> ''"))
-                .toInt(),
-            0);
+        QCOMPARE(fx->prompts.shown().size(), 2);
+        QCOMPARE(RawSql::value(fx->file,
+                               QStringLiteral("SELECT COUNT(*) FROM Users WHERE Password <> ''"))
+                     .toInt(),
+                 0);
     }
 
     void passwordDialogIsCentredOnlyInALargeFrame()
     {
-        frmMain *main = app->logIn();
+        frmMain *main = fx->app.logIn();
         main->resize(Twips::toPixels(5000), 600);
         QMdiSubWindow *window = openPasswordWindow(main);
         window->move(7, 9);
@@ -325,7 +301,7 @@ private slots:
 
     void refreshContactsLeavesOnlyAFreshListShowingRenamedGroups()
     {
-        frmMain *main = app->logIn();
+        frmMain *main = fx->app.logIn();
         openPasswordWindow(main);
         QCOMPARE(main->openChildren().size(), 3);
         QTimer::singleShot(0, main, [] {
@@ -354,7 +330,7 @@ private slots:
     void updateCheckOpensOneWindow()
     {
         qputenv("ZORVANE_UPDATE_URL", "http://127.0.0.1:9/zorvaneupdate.txt");
-        frmMain *main = app->logIn();
+        frmMain *main = fx->app.logIn();
         menuItem(main, QStringLiteral("Update"))->trigger();
         menuItem(main, QStringLiteral("Update"))->trigger();
         int updates = 0;
@@ -379,12 +355,12 @@ private slots:
         QFETCH(bool, allowed);
         AppState::instance().userAccess = access;
         if (!allowed)
-            prompts->expectMessage();
+            fx->prompts.expectMessage();
         QCOMPARE(CheckAccess(nullptr), allowed);
-        QCOMPARE(prompts->shown().size(), allowed ? 0 : 1);
+        QCOMPARE(fx->prompts.shown().size(), allowed ? 0 : 1);
         if (!allowed) {
-            QCOMPARE(prompts->last().caption, QStringLiteral("权限不够"));
-            QCOMPARE(prompts->last().icon, MessageIcon::Exclamation);
+            QCOMPARE(fx->prompts.last().caption, QStringLiteral("权限不够"));
+            QCOMPARE(fx->prompts.last().icon, MessageIcon::Exclamation);
         }
     }
 };

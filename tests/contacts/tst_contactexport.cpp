@@ -1,4 +1,5 @@
 #include "ContactFixture.h"
+#include "FileBytes.h"
 #include "TestSandbox.h"
 #include "contacts/ContactExport.h"
 
@@ -6,6 +7,7 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(BlockedExport)
+Q_DECLARE_METATYPE(ContactRow)
 
 namespace {
 
@@ -53,11 +55,9 @@ const QString emptyRowText = QStringLiteral("姓名：李 四\r\n"
                                             "：  ：\r\n"
                                             "------------------------------\r\n");
 
-QString closing(const QDateTime &time)
-{
-    return QStringLiteral("此列表由[Zorvane]自动生成\r\n生成时间：")
-        + ContactExport::generalDateTime(time);
-}
+// The tests run in the C locale.
+const QString closing
+    = QStringLiteral("此列表由[Zorvane]自动生成\r\n生成时间：6 May 2024 14:03:05");
 
 QList<const ContactRow *> pointers(const QList<ContactRow> &rows)
 {
@@ -67,14 +67,6 @@ QList<const ContactRow *> pointers(const QList<ContactRow> &rows)
     return all;
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
 } // namespace
 
 class TestContactExport : public QObject
@@ -82,23 +74,24 @@ class TestContactExport : public QObject
     Q_OBJECT
 
 private slots:
+    void textHasTheFixedLayout_data()
+    {
+        QTest::addColumn<QList<ContactRow>>("rows");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("full and empty rows")
+            << QList<ContactRow> { fullRow(), nameOnly(2, QStringLiteral("李 四")) }
+            << heading + fullRowText + emptyRowText + closing;
+        QTest::newRow("no rows") << QList<ContactRow>() << heading + closing;
+        QTest::newRow("reserved rows are left out")
+            << QList<ContactRow> { nameOnly(3, QStringLiteral("模板 模板")), fullRow(),
+                                   nameOnly(4, QStringLiteral("姓 名字")) }
+            << heading + fullRowText + closing;
+    }
+
     void textHasTheFixedLayout()
     {
-        const QList<ContactRow> rows { fullRow(), nameOnly(2, QStringLiteral("李 四")) };
-        QCOMPARE(ContactExport::text(rows, generated),
-                 heading + fullRowText + emptyRowText + closing(generated));
-    }
-
-    void textOfNoRowsHasHeadingAndClosingOnly()
-    {
-        QCOMPARE(ContactExport::text(QList<ContactRow>(), generated), heading + closing(generated));
-    }
-
-    void reservedRowsAreNeverWritten()
-    {
-        const QList<ContactRow> rows { nameOnly(3, QStringLiteral("模板 模板")), fullRow(),
-                                       nameOnly(4, QStringLiteral("姓 名字")) };
-        QCOMPARE(ContactExport::text(rows, generated), heading + fullRowText + closing(generated));
+        QFETCH(QList<ContactRow>, rows);
+        QTEST(ContactExport::text(rows, generated), "text");
     }
 
     void generalDateTimeFollowsTheLocale_data()
@@ -121,50 +114,40 @@ private slots:
         QCOMPARE(ContactExport::generalDateTime(generated, locale), expected);
     }
 
+    // The file holds the text in the system code page, replacing any old file, however long.
+    void writtenBytesDecodeToTheText_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("oldFile");
+        QTest::newRow("two rows") << 2 << false;
+        QTest::newRow("replacing a longer file") << 1 << true;
+        QTest::newRow("long list") << 3000 << false;
+    }
+
     void writtenBytesDecodeToTheText()
     {
+        QFETCH(int, count);
+        QFETCH(bool, oldFile);
         TestSandbox sandbox;
-        const QList<ContactRow> rows { nameOnly(2, QStringLiteral("李 四")), fullRow() };
+        const QString path = sandbox.path(QStringLiteral("Mylist.txt"));
+        if (oldFile)
+            QVERIFY(FileBytes::write(path, QByteArray(100000, 'x')));
+        QList<ContactRow> rows { nameOnly(1, QStringLiteral("李 四")) };
+        for (int i = 1; i < count; ++i) {
+            rows << fullRow();
+            rows.last().id = i + 1;
+            rows.last().displayName = QStringLiteral("联系人 %1").arg(i);
+        }
         const Status written = ContactExport::write(pointers(rows), generated);
         QVERIFY2(written, qPrintable(written.message()));
-        QCOMPARE(ContactExport::filePath(), sandbox.path(QStringLiteral("Mylist.txt")));
-        const QByteArray bytes = readFile(sandbox.path(QStringLiteral("Mylist.txt")));
+        QCOMPARE(ContactExport::filePath(), path);
+        const QByteArray bytes = FileBytes::read(path);
         QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
         QVERIFY(!bytes.endsWith("\n"));
         QStringDecoder decode(QStringConverter::System);
         const QString decoded = decode(bytes);
         QVERIFY(!decode.hasError());
-        QCOMPARE(decoded, heading + emptyRowText + fullRowText + closing(generated));
-    }
-
-    void longListIsWrittenWhole()
-    {
-        TestSandbox sandbox;
-        QList<ContactRow> rows;
-        for (int i = 0; i < 3000; ++i) {
-            ContactRow row = fullRow();
-            row.id = i + 1;
-            row.displayName = QStringLiteral("联系人 %1").arg(i);
-            rows << row;
-        }
-        QVERIFY(ContactExport::write(pointers(rows), generated));
-        QStringDecoder decode(QStringConverter::System);
-        const QString decoded = decode(readFile(ContactExport::filePath()));
-        QCOMPARE(decoded.size(), ContactExport::text(rows, generated).size());
         QCOMPARE(decoded, ContactExport::text(rows, generated));
-    }
-
-    void writeReplacesTheOldFile()
-    {
-        TestSandbox sandbox;
-        QFile old(sandbox.path(QStringLiteral("Mylist.txt")));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(QByteArray(100000, 'x'));
-        old.close();
-        const QList<ContactRow> rows { fullRow() };
-        QVERIFY(ContactExport::write(pointers(rows), generated));
-        QStringDecoder decode(QStringConverter::System);
-        QCOMPARE(QString(decode(readFile(old.fileName()))), ContactExport::text(rows, generated));
     }
 
     void failureToWriteIsReported_data()

@@ -1,4 +1,5 @@
-#include "RawSql.h"
+#include "../../fuzz/HostileDataFiles.h"
+#include "FileBytes.h"
 #include "SqlWarnings.h"
 #include "TestSandbox.h"
 #include "data/DataFileChooser.h"
@@ -6,49 +7,15 @@
 #include "shared/AppSettings.h"
 #include "shared/AppState.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QString goodFile(const TestSandbox &sandbox, const QString &name)
-{
-    const QString path = sandbox.path(name);
-    const Status written = DataFileFactory::createDataFile(path);
-    if (!written)
-        QTest::qFail(qPrintable(written.message()), __FILE__, __LINE__);
-    return path;
-}
-
-// Builds one kind of file the program must refuse; returns its path. The crafted files of the
-// hostile-file test show every other way a file is refused.
-QString makeBadFile(const TestSandbox &sandbox, const QString &kind)
-{
-    const QString path = sandbox.path(QStringLiteral("bad.cot"));
-    if (kind == QLatin1String("text"))
-        writeBytes(path, QByteArrayLiteral("这不是数据文件\r\nJust some notes.\r\n"));
-    else if (kind == QLatin1String("foreign"))
-        RawSql::run(path, { QStringLiteral("CREATE TABLE notes (id INTEGER, body TEXT)") });
-    return path;
-}
-
-} // namespace
 
 class TestDataFileChooser : public QObject
 {
     Q_OBJECT
+
+private:
+    QTemporaryDir crafted;
 
 private slots:
     void init() { failOnSqlWarnings(); }
@@ -81,7 +48,8 @@ private slots:
     {
         TestSandbox sandbox;
         sandbox.writeDefaultDataFile();
-        const QString other = goodFile(sandbox, QStringLiteral("其他 名片.cot"));
+        const QString other = sandbox.path(QStringLiteral("其他 名片.cot"));
+        QVERIFY(DataFileFactory::createDataFile(other));
         AppSettings::setDatabasePath(other);
         auto opened = DataFileChooser::chooseAndOpen();
         QVERIFY2(opened, qPrintable(opened.message()));
@@ -89,21 +57,29 @@ private slots:
         QCOMPARE(opened.value().database->path(), other);
     }
 
+    // The crafted files the program refuses (each refusal is tested with the file checks).
     void badFileFallsBackToDefaultAndStaysUnchanged_data()
     {
-        QTest::addColumn<QString>("kind");
-        for (const char *kind : { "missing", "text", "foreign" })
-            QTest::newRow(kind) << QString::fromLatin1(kind);
+        QTest::addColumn<QString>("source");
+        QTest::newRow("missing") << QString();
+        const auto written = HostileDataFiles::write(crafted.path());
+        QVERIFY2(written, qPrintable(written.message()));
+        for (const HostileDataFiles::Sample &sample : written.value()) {
+            if (!sample.opens)
+                QTest::newRow(qPrintable(sample.fileName)) << crafted.filePath(sample.fileName);
+        }
     }
 
     void badFileFallsBackToDefaultAndStaysUnchanged()
     {
-        QFETCH(QString, kind);
+        QFETCH(QString, source);
         TestSandbox sandbox;
         const QString defaultFile = sandbox.writeDefaultDataFile();
-        const QString bad = makeBadFile(sandbox, kind);
-        const bool existed = QFileInfo::exists(bad);
-        const QByteArray before = bytesOf(bad);
+        const QString bad = sandbox.path(QStringLiteral("bad.cot"));
+        const bool existed = !source.isEmpty();
+        if (existed)
+            QVERIFY(QFile::copy(source, bad));
+        const QByteArray before = FileBytes::read(bad);
         AppSettings::setDatabasePath(bad);
 
         auto opened = DataFileChooser::chooseAndOpen();
@@ -113,7 +89,7 @@ private slots:
         QCOMPARE(opened.value().path, defaultFile);
         QCOMPARE(AppSettings::databasePath(), defaultFile);
         QCOMPARE(QFileInfo::exists(bad), existed);
-        QCOMPARE(bytesOf(bad), before);
+        QCOMPARE(FileBytes::read(bad), before);
     }
 
     void deletedDefaultFileIsRecreated()
@@ -143,15 +119,15 @@ private slots:
         QFETCH(bool, chosenElsewhere);
         TestSandbox sandbox;
         const QString defaultFile = sandbox.path(DataFileFactory::defaultDataFileName());
-        writeBytes(defaultFile, QByteArrayLiteral("garbage that is not a database"));
+        QVERIFY(FileBytes::write(defaultFile, "garbage that is not a database"));
         if (chosenElsewhere)
             AppSettings::setDatabasePath(sandbox.path(QStringLiteral("gone.cot")));
-        const QByteArray before = bytesOf(defaultFile);
+        const QByteArray before = FileBytes::read(defaultFile);
 
         auto opened = DataFileChooser::chooseAndOpen();
         QVERIFY(!opened);
         QVERIFY(opened.message().contains(defaultFile));
-        QCOMPARE(bytesOf(defaultFile), before);
+        QCOMPARE(FileBytes::read(defaultFile), before);
     }
 };
 

@@ -1,22 +1,17 @@
 #include "FixedClock.h"
 #include "RawSql.h"
-#include "SqlWarnings.h"
-#include "TestSandbox.h"
-#include "data/Database.h"
+#include "SandboxedDataFile.h"
 #include "reminders/ReminderStore.h"
 
 #include <QtTest>
 
-class TestReminderStore : public QObject
+class TestReminderStore : public QObject, protected SandboxedDataFile
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestSandbox> sandbox;
-    std::unique_ptr<FixedClock> clock;
-    std::unique_ptr<Database> database;
-    std::unique_ptr<ReminderStore> store;
-    QString file;
+    std::optional<FixedClock> clock;
+    std::optional<ReminderStore> store;
 
     qint64 add(const QString &item)
     {
@@ -35,22 +30,16 @@ private:
 private slots:
     void init()
     {
-        failOnSqlWarnings();
-        sandbox = std::make_unique<TestSandbox>();
-        clock = std::make_unique<FixedClock>(QDateTime(QDate(2003, 11, 12), QTime(23, 59, 58)));
-        file = sandbox->writeDefaultDataFile();
-        auto opened = Database::open(file);
-        QVERIFY2(opened, qPrintable(opened.message()));
-        database = opened.takeValue();
-        store = std::make_unique<ReminderStore>(*database);
+        clock.emplace(QDateTime(QDate(2003, 11, 12), QTime(23, 59, 58)));
+        QVERIFY(openDataFile());
+        store.emplace(*database);
     }
 
     void cleanup()
     {
         store.reset();
-        database.reset();
+        closeDataFile();
         clock.reset();
-        sandbox.reset();
     }
 
     void addStoresAnOpenItemDatedTodayAndListsInAddingOrder()

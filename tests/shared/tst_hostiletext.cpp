@@ -1,285 +1,273 @@
 #include "RawSql.h"
-#include "SqlWarnings.h"
-#include "TestSandbox.h"
+#include "SandboxedDataFile.h"
 #include "app/AccountStore.h"
 #include "categories/CategoryModel.h"
-#include "categories/CategoryName.h"
-#include "contacts/ContactGroup.h"
 #include "contacts/ContactSearch.h"
 #include "contacts/ContactStore.h"
 #include "data/DataFileFactory.h"
 #include "data/DataFileImport.h"
-#include "data/Database.h"
 #include "reminders/ReminderStore.h"
 
 #include <QtTest>
 
-// Text a user types or a data file carries is either stored and read back exactly (after the
-// documented rules: trimmed names, the group rule) or refused with a message; no other row
-// changes and nothing crashes.
+// Text a user types or a data file carries goes everywhere text can go. Each text has one known
+// outcome in each place: stored and read back exactly (after the place's own rule: trimmed
+// names, the group and category separator rule) or refused with a message; no other row changes
+// and nothing crashes.
 namespace {
 
-QStringList hostileTexts()
+using Expected = QHash<QString, QString>;
+// The outcome of a place that refuses the text.
+const QString refused = QStringLiteral("<refused>");
+
+// The places, separated by commas, that refuse the text.
+Expected refusedIn(const QString &places)
 {
-    return {
-        QStringLiteral("O'Brien"),
-        QStringLiteral("\"quoted\""),
-        QStringLiteral("'; DROP TABLE Users;--"),
-        QStringLiteral("x' OR '1'='1"),
-        QStringLiteral(" | "),
-        QStringLiteral("同事 | 朋友"),
-        QString(10000, QChar(u'字')),
-        QStringLiteral("a\tb\r\nc"),
-        QStringLiteral("\x01\x02\x1b[31m"),
-        QStringLiteral("\u202Eevil\u202C"),
-        QStringLiteral("\u200Fمرحبا"),
-        QString(QChar(0xD800)) + QStringLiteral("lone"),
-        QStringLiteral("tail") + QString(QChar(0xDC00)),
-        QString::fromUtf16(u"a\0b", 3),
-        QStringLiteral("😀👍🏽"),
-        QStringLiteral("镕喆堃珺彧"),
-        QStringLiteral("%_%"),
-        QStringLiteral("back\\slash"),
-        QStringLiteral("<script>alert(1)</script>"),
-        QStringLiteral("%s%n%x"),
-        QStringLiteral("NULL"),
-        QString(),
-        QStringLiteral("   "),
-        QStringLiteral("\u3000全角\u3000"),
-        QStringLiteral("C:\\Windows\\system32"),
-        QStringLiteral("file:///etc/passwd"),
-        QStringLiteral("zero\u200Bwidth"),
-        QStringLiteral("e\u0301"),
-        QStringLiteral("𠀀𪚥"),
-        QStringLiteral("-=类别设置=-"),
-        QStringLiteral("请在此输入新的类别名称"),
-        QString(26, QChar(u'a')),
-    };
+    Expected expected;
+    for (const QString &place : places.split(QLatin1Char(',')))
+        expected.insert(place, refused);
+    return expected;
 }
 
-// Every row of every table but the one under test, so a stray change shows.
-QString snapshot(Database &database, const QString &table, qint64 exceptId)
-{
-    QStringList rows;
-    for (const char *name : { "Contacts", "ContactType", "Reminders", "Users" }) {
-        const QString current = QString::fromLatin1(name);
-        database.select(QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(current), {},
-                        [&](const QSqlQuery &row) {
-                            if (current == table && row.value(0).toLongLong() == exceptId)
-                                return;
-                            QStringList fields;
-                            for (int i = 0; i < row.record().count(); ++i)
-                                fields << row.value(i).toString();
-                            rows << current + QLatin1Char(':') + fields.join(QLatin1Char('|'));
-                        });
-    }
-    return rows.join(QLatin1Char('\n'));
-}
+const QString everyPlace = QStringLiteral(
+    "name,given,title,group,company,address,email,notes,category,reminder,account,import");
 
 } // namespace
 
-class TestHostileText : public QObject
+class TestHostileText : public QObject, protected SandboxedDataFile
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestSandbox> sandbox;
-    std::unique_ptr<Database> database;
+    int tried = 0;
 
-private slots:
-    void initTestCase() { qInfo("figure hostile_strings_tried: %d", int(hostileTexts().size())); }
+    using Field = QString ContactRecord::*;
 
-    void init()
+    // The text as each place reads it back, or "<refused>".
+    Expected outcomes(const QString &text)
     {
-        failOnSqlWarnings();
-        sandbox = std::make_unique<TestSandbox>();
-        database = Database::open(sandbox->writeDefaultDataFile()).takeValue();
-        QVERIFY(database);
-        database->execute(
-            QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type, Notes) VALUES "
-                           "('王', '五', '朋友', '旁观者'), ('李', '四', '同事', '')"));
-        ReminderStore(*database).add(QStringLiteral("旁观的事务"));
-    }
-
-    void cleanup()
-    {
-        database.reset();
-        sandbox.reset();
-    }
-
-    void hostileText_data()
-    {
-        QTest::addColumn<QString>("text");
-        const QStringList texts = hostileTexts();
-        QVERIFY(texts.size() >= 30);
-        for (int i = 0; i < texts.size(); ++i)
-            QTest::newRow(qPrintable(
-                QStringLiteral("%1: %2").arg(i).arg(texts.at(i).left(12).toHtmlEscaped())))
-                << texts.at(i);
-    }
-
-    void hostileText()
-    {
-        QFETCH(QString, text);
-        checkContactFields(text);
-        checkCategory(text);
-        checkReminder(text);
-        checkAccount(text);
-        checkSearch(text);
-        checkImport(text);
-    }
-
-private:
-    void checkContactFields(const QString &text)
-    {
-        ContactStore store(*database);
+        const QList<QPair<const char *, Field>> fields {
+            { "name", &ContactRecord::firstName },      { "given", &ContactRecord::lastName },
+            { "title", &ContactRecord::title },         { "group", &ContactRecord::type },
+            { "company", &ContactRecord::companyName }, { "address", &ContactRecord::address1 },
+            { "email", &ContactRecord::email },         { "notes", &ContactRecord::notes },
+        };
+        Expected stored;
+        const auto before = RawSql::everything(file);
         const qint64 id
             = database
                   ->insert(QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) VALUES "
                                           "('测', '试', '朋友')"))
                   .value();
-        using Field = QString ContactRecord::*;
-        const QList<QPair<Field, QString>> fields {
-            { &ContactRecord::firstName, QStringLiteral("firstName") },
-            { &ContactRecord::lastName, QStringLiteral("lastName") },
-            { &ContactRecord::title, QStringLiteral("title") },
-            { &ContactRecord::type, QStringLiteral("type") },
-            { &ContactRecord::companyName, QStringLiteral("company") },
-            { &ContactRecord::address1, QStringLiteral("address") },
-            { &ContactRecord::email, QStringLiteral("email") },
-            { &ContactRecord::notes, QStringLiteral("notes") },
-        };
-        for (const auto &[field, label] : fields) {
-            const ContactRecord before = store.load(id).value();
-            const QString others = snapshot(*database, QStringLiteral("Contacts"), id);
-            ContactRecord changed = before;
-            changed.*field = text;
-            const ContactStore::SaveResult saved = store.save({ before, changed });
-            QCOMPARE(snapshot(*database, QStringLiteral("Contacts"), id), others);
-            const ContactRecord after = store.load(id).value();
-            if (!saved.ok()) {
-                QVERIFY2(!saved.message.isEmpty(), qPrintable(label));
-                QCOMPARE(after.*field, before.*field);
-                continue;
-            }
-            QString expected = text;
-            if (field == &ContactRecord::firstName || field == &ContactRecord::lastName)
-                expected = ContactNames::trimBlanks(text).toString();
-            else if (field == &ContactRecord::type)
-                expected = ContactGroup::clean(text);
-            QVERIFY2(after.*field == expected, qPrintable(label));
-        }
+        for (const auto &[place, field] : fields)
+            stored.insert(QLatin1String(place), storedContact(text, id, field));
+        database->execute(QStringLiteral("DELETE FROM Contacts WHERE ID = ?"), { id });
+        [&] { QCOMPARE(RawSql::everything(file), before); }();
+        stored.insert(QStringLiteral("category"), storedCategory(text));
+        stored.insert(QStringLiteral("reminder"), storedReminder(text));
+        stored.insert(QStringLiteral("account"), storedAccount(text));
+        stored.insert(QStringLiteral("import"), imported(text));
+        return stored;
     }
 
-    void checkCategory(const QString &text)
+    QString storedContact(const QString &text, qint64 id, Field field)
+    {
+        ContactStore store(*database);
+        const ContactRecord before = store.load(id).value();
+        const QString old = before.*field;
+        ContactRecord changed = before;
+        changed.*field = text;
+        const ContactStore::SaveResult saved = store.save({ before, changed });
+        const QString after = store.load(id).value().*field;
+        if (saved.ok())
+            return after;
+        [&] { QVERIFY(!saved.message.isEmpty() && after == old); }();
+        return refused;
+    }
+
+    QString storedCategory(const QString &text)
     {
         CategoryModel model(*database);
-        const QString others = snapshot(*database, QStringLiteral("ContactType"), -1);
-        CategoryModel::SaveRequest request;
-        request.kind = 1;
-        request.typedName = text;
-        request.description = text;
-        request.listedCount = 100;
-        const auto saved = model.save(request);
+        const auto before = RawSql::everything(file);
+        const auto saved = model.save({ 1, false, {}, text, text, 100 });
         if (saved.outcome != CategoryModel::SaveOutcome::Saved) {
-            QCOMPARE(snapshot(*database, QStringLiteral("ContactType"), -1), others);
-            return;
+            [&] { QCOMPARE(RawSql::everything(file), before); }();
+            return refused;
         }
-        QCOMPARE(saved.name, CategoryName::clean(text));
         const auto found = model.find(1, saved.name);
-        QVERIFY(found && found.value());
-        QCOMPARE(found.value()->name, saved.name);
-        QCOMPARE(found.value()->description, text);
+        [&] { QVERIFY(found && found.value() && found.value()->description == text); }();
+        return found.value()->name;
     }
 
-    void checkReminder(const QString &text)
+    QString storedReminder(const QString &text)
     {
         ReminderStore reminders(*database);
-        const QString others = snapshot(*database, QStringLiteral("Reminders"), -1);
+        const auto before = RawSql::everything(file);
         const auto added = reminders.add(text);
         if (!added) {
-            QVERIFY(!added.message().isEmpty());
-            QCOMPARE(snapshot(*database, QStringLiteral("Reminders"), -1), others);
-            return;
+            [&] { QVERIFY(!added.message().isEmpty()); }();
+            [&] { QCOMPARE(RawSql::everything(file), before); }();
+            return refused;
         }
-        QCOMPARE(snapshot(*database, QStringLiteral("Reminders"), added.value()), others);
-        const auto listed = reminders.list().value();
-        QCOMPARE(listed.last().item, text);
+        const QString stored = reminders.list().value().last().item;
+        reminders.remove(added.value());
+        [&] { QCOMPARE(RawSql::everything(file), before); }();
+        return stored;
     }
 
-    void checkAccount(const QString &text)
+    // The text as an account's password and as an account's name.
+    QString storedAccount(const QString &text)
     {
         AccountStore accounts(*database);
-        const auto changed
-            = accounts.changePassword(QStringLiteral("普通用户"), QString(), text, text);
-        QVERIFY2(changed, qPrintable(changed.message()));
-        if (changed.value() == AccountStore::PasswordChange::Changed) {
-            QVERIFY(accounts.checkPassword(QStringLiteral("普通用户"), text.trimmed()).value());
-            QVERIFY(
-                !accounts
-                     .checkPassword(QStringLiteral("普通用户"), text.trimmed() + QLatin1Char('x'))
-                     .value());
-            QVERIFY(
-                accounts.changePassword(QStringLiteral("普通用户"), text, QString(), QString()));
-        }
+        const QString user = QStringLiteral("普通用户");
+        const auto changed = accounts.changePassword(user, QString(), text, text);
+        [&] {
+            QVERIFY2(changed, qPrintable(changed.message()));
+            QCOMPARE(changed.value(), AccountStore::PasswordChange::Changed);
+            QVERIFY(accounts.checkPassword(user, text.trimmed()).value());
+            QVERIFY(!accounts.checkPassword(user, text.trimmed() + QLatin1Char('x')).value());
+            QVERIFY(accounts.changePassword(user, text, QString(), QString()));
+        }();
         const auto named = database->insert(
             QStringLiteral(
                 "INSERT INTO Users (UserName, Password, access, Lastlogin) VALUES (?, '', 1, 1)"),
             { text });
         if (!named)
-            return;
-        QVERIFY(accounts.namesInLoginOrder().value().contains(text));
-        QCOMPARE(accounts.choose(text).value(), 1);
-        QVERIFY(accounts.checkPassword(text, QString()).value());
-        QVERIFY(
-            database->execute(QStringLiteral("DELETE FROM Users WHERE ID = ?"), { named.value() }));
+            return refused;
+        [&] {
+            QVERIFY(accounts.namesInLoginOrder().value().contains(text));
+            QCOMPARE(accounts.choose(text).value(), 1);
+            QVERIFY(accounts.checkPassword(text, QString()).value());
+        }();
+        database->execute(QStringLiteral("DELETE FROM Users WHERE ID = ?"), { named.value() });
+        return text;
     }
 
-    // A data file brought in by the import carries the text in a contact and a category.
-    void checkImport(const QString &text)
+    // A data file brought in by the import carries the text as a contact's name and notes.
+    QString imported(const QString &text)
     {
         const QString source = sandbox->path(QStringLiteral("source.cot"));
         QFile::remove(source);
-        QVERIFY(DataFileFactory::createDataFile(source, DataFileFactory::Contents::Empty));
+        DataFileFactory::createDataFile(source, DataFileFactory::Contents::Empty);
         {
             auto opened = Database::open(source);
-            QVERIFY(opened);
-            const bool contact = bool(opened.value()->insert(
-                QStringLiteral(
-                    "INSERT INTO Contacts (FirstName, LastName, Notes) VALUES (?, '导入', ?)"),
-                { text, text }));
-            opened.value()->insert(
-                QStringLiteral("INSERT INTO ContactType (Name, Type, Number) VALUES (?, 2, 1)"),
-                { text });
-            if (!contact)
-                return;
+            // A text the file itself refuses never reaches the import.
+            if (!opened
+                || !opened.value()->insert(
+                    QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Notes) VALUES "
+                                   "(?, '导入', ?)"),
+                    { text, text }))
+                return refused;
         }
         DataFileImport importer(*database);
         importer.onDuplicate = [](const QString &, const QString &) {
             return DataFileImport::DuplicateChoice::Copy;
         };
         const auto summary = importer.importFile(source);
-        QVERIFY2(summary, qPrintable(summary.message()));
-        const auto copied
-            = database->records(QStringLiteral("SELECT FirstName, Notes FROM Contacts WHERE "
-                                               "LastName = '导入' ORDER BY ID DESC LIMIT 1"));
-        if (summary.value().contactsCopied == 0) {
-            QVERIFY(summary.value().rowsFailed > 0 || summary.value().cancelled
-                    || !summary.value().stoppedBy.isEmpty() || text.isEmpty()
-                    || text == QStringLiteral("姓") || text == QStringLiteral("模板"));
-            return;
-        }
-        QCOMPARE(copied.value().first().value(0).toString(), text);
-        QCOMPARE(copied.value().first().value(1).toString(), text);
-        QVERIFY(database->execute(QStringLiteral("DELETE FROM Contacts WHERE LastName = '导入'")));
+        const auto copied = database->records(
+            QStringLiteral("SELECT FirstName, Notes FROM Contacts WHERE LastName = '导入'"));
+        database->execute(QStringLiteral("DELETE FROM Contacts WHERE LastName = '导入'"));
+        if (!summary || summary.value().contactsCopied == 0)
+            return refused;
+        [&] { QCOMPARE(copied.value().first().value(1).toString(), text); }();
+        return copied.value().first().value(0).toString();
     }
 
-    void checkSearch(const QString &text)
+    void addRow(const char *tag, const QString &text, const Expected &unlike = {})
     {
+        Expected expected;
+        for (const char *place : { "name", "given", "title", "group", "company", "address", "email",
+                                   "notes", "category", "reminder", "account", "import" })
+            expected.insert(QLatin1String(place), text);
+        for (auto it = unlike.cbegin(); it != unlike.cend(); ++it)
+            expected.insert(it.key(), it.value());
+        QTest::newRow(tag) << text << expected;
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(openDataFile());
+        QVERIFY(database->execute(
+            QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type, Notes) VALUES "
+                           "('王', '五', '朋友', '旁观者'), ('李', '四', '同事', '')")));
+        QVERIFY(ReminderStore(*database).add(QStringLiteral("旁观的事务")));
+    }
+
+    void cleanup() { closeDataFile(); }
+
+    void cleanupTestCase() { qInfo("figure hostile_strings_tried: %d", tried); }
+
+    void hostileText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<Expected>("expected");
+        const QString longText(10000, QChar(u'字'));
+        // No name and no text: the group becomes the default group.
+        Expected emptyName = refusedIn(QStringLiteral("name,given,category,reminder"));
+        emptyName.insert(QStringLiteral("group"), QStringLiteral("其他方面"));
+        addRow("apostrophe", QStringLiteral("O'Brien"));
+        addRow("double quotes", QStringLiteral("\"quoted\""));
+        addRow("statement", QStringLiteral("'; DROP TABLE Users;--"));
+        addRow("always true", QStringLiteral("x' OR '1'='1"));
+        addRow("separator", QStringLiteral(" | "),
+               { { QStringLiteral("name"), QStringLiteral("|") },
+                 { QStringLiteral("given"), QStringLiteral("|") },
+                 { QStringLiteral("group"), QStringLiteral(" - ") },
+                 { QStringLiteral("category"), QStringLiteral("-") } });
+        addRow("groups joined", QStringLiteral("同事 | 朋友"),
+               { { QStringLiteral("group"), QStringLiteral("同事 - 朋友") },
+                 { QStringLiteral("category"), QStringLiteral("同事 - 朋友") } });
+        addRow("very long", longText,
+               refusedIn(QString(everyPlace).remove(QStringLiteral("notes,"))));
+        addRow("tab and line break", QStringLiteral("a\tb\r\nc"));
+        addRow("control codes", QStringLiteral("\x01\x02\x1b[31m"));
+        addRow("right-to-left override", QStringLiteral("\u202Eevil\u202C"));
+        addRow("right-to-left text", QStringLiteral("\u200Fمرحبا"));
+        addRow("lone high surrogate", QString(QChar(0xD800)) + QStringLiteral("lone"),
+               refusedIn(everyPlace));
+        addRow("lone low surrogate", QStringLiteral("tail") + QString(QChar(0xDC00)),
+               refusedIn(everyPlace));
+        addRow("nul inside", QString::fromUtf16(u"a\0b", 3));
+        addRow("emoji", QStringLiteral("😀👍🏽"));
+        addRow("rare hanzi", QStringLiteral("镕喆堃珺彧"));
+        addRow("like wildcards", QStringLiteral("%_%"));
+        addRow("backslash", QStringLiteral("back\\slash"));
+        addRow("markup", QStringLiteral("<script>alert(1)</script>"));
+        addRow("format codes", QStringLiteral("%s%n%x"));
+        addRow("word NULL", QStringLiteral("NULL"));
+        addRow("empty", QString(), emptyName);
+        addRow("blanks", QStringLiteral("   "), emptyName);
+        addRow("full-width blanks", QStringLiteral("\u3000全角\u3000"),
+               { { QStringLiteral("category"), QStringLiteral("全角") } });
+        addRow("windows path", QStringLiteral("C:\\Windows\\system32"));
+        addRow("file address", QStringLiteral("file:///etc/passwd"));
+        addRow("zero-width space", QStringLiteral("zero\u200Bwidth"));
+        addRow("combining accent", QStringLiteral("e\u0301"));
+        addRow("supplementary hanzi", QStringLiteral("𠀀𪚥"));
+        addRow("category command", QStringLiteral("-=类别设置=-"));
+        addRow("category design text", QStringLiteral("请在此输入新的类别名称"),
+               refusedIn(QStringLiteral("category")));
+        addRow("26 letters", QString(26, QChar(u'a')),
+               refusedIn(QStringLiteral("name,given,title,group,category,account,import")));
+    }
+
+    void hostileText()
+    {
+        QFETCH(QString, text);
+        QFETCH(Expected, expected);
+        const Expected actual = outcomes(text);
+        if (QTest::currentTestFailed())
+            return;
+        QStringList wrong;
+        for (auto it = actual.cbegin(); it != actual.cend(); ++it) {
+            if (it.value() != expected.value(it.key()))
+                wrong << it.key() + QStringLiteral(": ") + it.value().left(20);
+        }
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral(", "))));
         const auto found = ContactSearch::run(*database, text);
         QVERIFY2(found, qPrintable(found.message()));
-        for (const auto &row : found.value().rows)
-            QVERIFY(row.displayName != QStringLiteral("模板 模板"));
+        ++tried;
     }
 };
 

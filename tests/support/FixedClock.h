@@ -11,7 +11,11 @@ public:
     {
         Clock::install(this);
     }
-    ~FixedClock() override { Clock::install(nullptr); }
+    ~FixedClock() override
+    {
+        if (&Clock::current() == this)
+            Clock::install(nullptr);
+    }
 
     QDateTime now() const override { return time; }
 

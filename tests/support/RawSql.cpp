@@ -67,4 +67,21 @@ QVariant value(const QString &path, const QString &sql)
     return all.isEmpty() || all.first().isEmpty() ? QVariant() : all.first().first();
 }
 
+QList<QVariantList> everything(const QString &path, const QString &leftOut)
+{
+    QList<QVariantList> all;
+    for (const char *table : { "Contacts", "ContactType", "Users", "Reminders" }) {
+        if (leftOut != QLatin1String(table))
+            all << rows(path,
+                        QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(QLatin1String(table)));
+    }
+    return all;
+}
+
+QString quoted(QString text)
+{
+    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QStringLiteral("''"))
+        + QLatin1Char('\'');
+}
+
 } // namespace RawSql

@@ -9,7 +9,11 @@ class RecordingDesktop : public Desktop
 {
 public:
     RecordingDesktop() { Desktop::install(this); }
-    ~RecordingDesktop() override { Desktop::install(nullptr); }
+    ~RecordingDesktop() override
+    {
+        if (&Desktop::current() == this)
+            Desktop::install(nullptr);
+    }
 
     bool openUrl(const QUrl &url) override
     {

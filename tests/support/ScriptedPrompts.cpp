@@ -18,9 +18,11 @@ ScriptedPrompts::ScriptedPrompts()
     Prompts::install(this);
 }
 
+// A double that outlives its test (a failed cleanup) must not remove the next test's double.
 ScriptedPrompts::~ScriptedPrompts()
 {
-    Prompts::install(nullptr);
+    if (&Prompts::current() == this)
+        Prompts::install(nullptr);
 }
 
 void ScriptedPrompts::answer(Answer answer)
