@@ -105,6 +105,21 @@ private slots:
         QCOMPARE(list.statusText(), QStringLiteral("6个分组,9个联系人,双击查看详细信息."));
     }
 
+    void groupContactsStandInPinyinOrder()
+    {
+        setGroups({ QStringLiteral("同事") });
+        for (const char *name :
+             { "张 三", "Anna Lee", "曾 国藩", "陈 红", "阿 明", "白 洁", "007 Bond" }) {
+            const QString text = QString::fromUtf8(name);
+            addContact(text.section(QLatin1Char(' '), 0, 0), text.section(QLatin1Char(' '), 1),
+                       QStringLiteral("同事"));
+        }
+        frmContacts list(*database);
+        QCOMPARE(shown(list),
+                 QStringList({ QStringLiteral(
+                     "同事: 007 Bond, 阿 明, Anna Lee, 白 洁, 陈 红, 曾 国藩, 张 三") }));
+    }
+
     void contactKeysCarryTheirIds()
     {
         const qint64 id
@@ -134,7 +149,7 @@ private slots:
             QTest::addRow("renamed, %s", state)
                 << QStringLiteral("朋友") << QStringLiteral("王 六") << true << opened
                 << QStringList(
-                       { QStringLiteral("同事: 李 四"), QStringLiteral("朋友: 张 三, 王 六") })
+                       { QStringLiteral("同事: 李 四"), QStringLiteral("朋友: 王 六, 张 三") })
                 << QStringLiteral("2个分组,3个联系人,双击查看详细信息.");
             QTest::addRow("moved to existing group, %s", state)
                 << QStringLiteral("同事") << QStringLiteral("王 五") << true << opened
@@ -149,19 +164,19 @@ private slots:
             QTest::addRow("new in existing group, %s", state)
                 << QStringLiteral("同事") << QStringLiteral("新 人") << false << opened
                 << QStringList({ QStringLiteral("同事: 李 四, 新 人"),
-                                 QStringLiteral("朋友: 张 三, 王 五") })
+                                 QStringLiteral("朋友: 王 五, 张 三") })
                 << QStringLiteral("2个分组,4个联系人,双击查看详细信息.");
             // An open group takes a new contact at its end; one read afterwards, in name order.
             QTest::addRow("new in second group, %s", state)
                 << QStringLiteral("朋友") << QStringLiteral("新 人") << false << opened
                 << QStringList({ QStringLiteral("同事: 李 四"),
-                                 opened ? QStringLiteral("朋友: 张 三, 王 五, 新 人")
-                                        : QStringLiteral("朋友: 张 三, 新 人, 王 五") })
+                                 opened ? QStringLiteral("朋友: 王 五, 张 三, 新 人")
+                                        : QStringLiteral("朋友: 王 五, 新 人, 张 三") })
                 << QStringLiteral("2个分组,4个联系人,双击查看详细信息.");
             QTest::addRow("new in new group, %s", state)
                 << QStringLiteral("邻居") << QStringLiteral("新 人") << false << opened
                 << QStringList({ QStringLiteral("同事: 李 四"),
-                                 QStringLiteral("朋友: 张 三, 王 五"),
+                                 QStringLiteral("朋友: 王 五, 张 三"),
                                  QStringLiteral("邻居: 新 人") })
                 << QStringLiteral("3个分组,4个联系人,双击查看详细信息.");
         }
