@@ -1,14 +1,14 @@
 #include "PinyinKeys.h"
 
-#include "PinyinReading.h"
-
-#include <QByteArrayList>
-
 namespace {
 
-quint32 letterBit(char letter)
+// Each spelling with its blank, and the run's end.
+qsizetype encodedSize(const PinyinReading::Syllables &syllables)
 {
-    return 1u << (letter - 'a');
+    qsizetype size = 1;
+    for (const PinyinReading::Syllable *syllable : syllables)
+        size += syllable->spellings.size() + 1;
+    return size;
 }
 
 } // namespace
@@ -16,32 +16,26 @@ quint32 letterBit(char letter)
 PinyinKeys PinyinKeys::forContact(QStringView firstName, QStringView lastName,
                                   QStringView companyName)
 {
-    PinyinKeys keys;
     QString name;
     name.reserve(firstName.size() + lastName.size());
     name.append(firstName).append(lastName);
-    keys.appendRun(PinyinReading::spellings(name, PinyinReading::Start::Name));
-    keys.appendRun(PinyinReading::spellings(companyName, PinyinReading::Start::Text));
-    if (keys.m_letters == 0)
-        keys.m_spellings.clear();
+    const auto nameSyllables = PinyinReading::syllables(name, PinyinReading::Start::Name);
+    const auto companySyllables = PinyinReading::syllables(companyName, PinyinReading::Start::Text);
+    PinyinKeys keys;
+    if (nameSyllables.isEmpty() && companySyllables.isEmpty())
+        return keys;
+    keys.m_spellings.reserve(encodedSize(nameSyllables) + encodedSize(companySyllables));
+    keys.appendRun(nameSyllables);
+    keys.appendRun(companySyllables);
     return keys;
 }
 
-void PinyinKeys::appendRun(const QByteArrayList &spellings)
+void PinyinKeys::appendRun(const PinyinReading::Syllables &syllables)
 {
-    for (const QByteArray &syllable : spellings) {
-        bool initial = true;
-        for (const char letter : syllable) {
-            if (letter == '|') {
-                initial = true;
-                continue;
-            }
-            m_letters |= letterBit(letter);
-            if (initial)
-                m_initials |= letterBit(letter);
-            initial = false;
-        }
-        m_spellings += syllable;
+    for (const PinyinReading::Syllable *syllable : syllables) {
+        m_letters |= syllable->letters;
+        m_initials |= syllable->initials;
+        m_spellings += syllable->spellings;
         m_spellings += ' ';
     }
     m_spellings += '\n';

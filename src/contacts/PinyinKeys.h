@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PinyinReading.h"
+
 #include <QByteArray>
 #include <QStringView>
 
@@ -18,7 +20,7 @@ public:
 private:
     friend class PinyinMatcher;
 
-    void appendRun(const QByteArrayList &spellings);
+    void appendRun(const PinyinReading::Syllables &syllables);
 
     // Runs of syllables, one for the name and one for the company, ended by '\n'; each syllable
     // ended by ' ', its spellings separated by '|': "zhang san feng \nhua|... \n".

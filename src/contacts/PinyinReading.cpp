@@ -2,12 +2,15 @@
 
 #include <QHash>
 #include <QMutex>
-#include <QVarLengthArray>
+#include <deque>
 #include <memory>
 #include <unicode/translit.h>
+#include <vector>
 
 namespace {
 
+using PinyinReading::Syllable;
+using PinyinReading::Syllables;
 using HanCharacters = QVarLengthArray<char32_t, 32>;
 
 // Readings the transliteration does not give, for characters common in names and company names
@@ -29,19 +32,6 @@ const OtherReadings otherReadings[] = {
     { u'柏', "bai|bo" },      { u'茜', "qian|xi" },     { u'蔚', "wei|yu" },
 };
 
-// Family names read otherwise than the same characters elsewhere; one reading per character.
-struct SurnameReading
-{
-    const char16_t *surname;
-    QByteArrayList readings;
-};
-const SurnameReading surnameReadings[] = {
-    { u"尉迟", { "yu", "chi" } }, { u"万俟", { "mo", "qi" } }, { u"长孙", { "zhang", "sun" } },
-    { u"曾", { "zeng" } },        { u"单", { "shan" } },       { u"解", { "xie" } },
-    { u"区", { "ou" } },          { u"仇", { "qiu" } },        { u"查", { "zha" } },
-    { u"朴", { "piao" } },        { u"乐", { "yue" } },
-};
-
 // The transliteration of one character as lower-case letters, ü written v; empty when it has no
 // reading.
 QByteArray plainLetters(const icu::UnicodeString &latin)
@@ -60,8 +50,25 @@ QByteArray plainLetters(const icu::UnicodeString &latin)
     return letters;
 }
 
+quint32 letterBit(char letter)
+{
+    return 1u << (letter - 'a');
+}
+
+Syllable syllableOf(const QByteArrayList &readings)
+{
+    Syllable syllable;
+    syllable.spellings = readings.join('|');
+    for (const QByteArray &reading : readings) {
+        syllable.initials |= letterBit(reading.front());
+        for (const char letter : reading)
+            syllable.letters |= letterBit(letter);
+    }
+    return syllable;
+}
+
 // Each reading once, usual first, and the u spelling beside every v.
-QByteArray joinSpellings(const QByteArray &usual, char32_t han)
+QByteArrayList allReadings(const QByteArray &usual, char32_t han)
 {
     QByteArrayList readings;
     if (!usual.isEmpty())
@@ -78,7 +85,35 @@ QByteArray joinSpellings(const QByteArray &usual, char32_t han)
         if (readings.at(i).contains('v'))
             readings << QByteArray(readings.at(i)).replace('v', 'u');
     }
-    return readings.join('|');
+    return readings;
+}
+
+// Family names read otherwise than the same characters elsewhere; one reading per character.
+struct SurnameReading
+{
+    QString surname;
+    std::vector<Syllable> syllables;
+};
+
+const std::vector<SurnameReading> &surnameReadings()
+{
+    static const std::vector<SurnameReading> readings = [] {
+        const std::pair<const char16_t *, const char *> table[] = {
+            { u"尉迟", "yu chi" }, { u"万俟", "mo qi" }, { u"长孙", "zhang sun" },
+            { u"曾", "zeng" },     { u"单", "shan" },    { u"解", "xie" },
+            { u"区", "ou" },       { u"仇", "qiu" },     { u"查", "zha" },
+            { u"朴", "piao" },     { u"乐", "yue" },
+        };
+        std::vector<SurnameReading> made;
+        for (const auto &[surname, spelled] : table) {
+            SurnameReading reading { QString::fromUtf16(surname), {} };
+            for (const QByteArray &syllable : QByteArray(spelled).split(' '))
+                reading.syllables.push_back(syllableOf({ syllable }));
+            made.push_back(std::move(reading));
+        }
+        return made;
+    }();
+    return readings;
 }
 
 class ReadingTable
@@ -90,24 +125,28 @@ public:
         return table;
     }
 
-    // One entry per character of hans, empty where no reading is known.
-    QByteArrayList read(const HanCharacters &hans)
+    void read(const HanCharacters &hans, Syllables &read)
     {
-        QByteArrayList spelled;
-        spelled.reserve(hans.size());
         QMutexLocker lock(&m_mutex);
         for (const char32_t han : hans)
-            spelled << spellingsOf(han);
-        return spelled;
+            read.append(&syllableOf(han));
     }
 
 private:
-    QByteArray spellingsOf(char32_t han)
+    // The unified ideographs and their first extension, where almost every name's characters
+    // lie, are found by position; the rest by hashing.
+    static constexpr char32_t firstCommon = 0x3400;
+    static constexpr char32_t lastCommon = 0x9fff;
+
+    const Syllable &syllableOf(char32_t han)
     {
-        const auto known = m_known.constFind(han);
-        if (known != m_known.constEnd())
-            return *known;
-        return *m_known.insert(han, joinSpellings(transliterate(han), han));
+        const Syllable *&known
+            = han >= firstCommon && han <= lastCommon ? m_common[han - firstCommon] : m_rare[han];
+        if (!known) {
+            m_made.push_back(::syllableOf(allReadings(transliterate(han), han)));
+            known = &m_made.back();
+        }
+        return *known;
     }
 
     QByteArray transliterate(char32_t han)
@@ -131,7 +170,11 @@ private:
     QMutex m_mutex;
     std::unique_ptr<icu::Transliterator> m_toLatin;
     bool m_failed = false;
-    QHash<char32_t, QByteArray> m_known;
+    // A deque keeps every reading where it was made, so pointers to it stay valid.
+    std::deque<Syllable> m_made;
+    std::vector<const Syllable *> m_common
+        = std::vector<const Syllable *>(lastCommon - firstCommon + 1, nullptr);
+    QHash<char32_t, const Syllable *> m_rare;
 };
 
 // The character at i, moving i onto the second half of a surrogate pair.
@@ -154,31 +197,33 @@ HanCharacters hanCharacters(QStringView text)
     return hans;
 }
 
-bool beginsWith(const HanCharacters &hans, const char16_t *surname)
+bool beginsWith(const HanCharacters &hans, QStringView surname)
 {
-    const QStringView name(surname);
-    if (name.size() > hans.size())
+    if (surname.size() > hans.size())
         return false;
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        if (hans.at(i) != name.at(i).unicode())
+    for (qsizetype i = 0; i < surname.size(); ++i) {
+        if (hans.at(i) != surname.at(i).unicode())
             return false;
     }
     return true;
 }
 
-// Spellings of each Han character, the leading ones of a name read as its family name.
-QByteArrayList readEach(const HanCharacters &hans, PinyinReading::Start start)
+// The reading of each Han character, the leading ones of a name read as its family name.
+Syllables readEach(QStringView text, PinyinReading::Start start)
 {
-    QByteArrayList spelled = ReadingTable::instance().read(hans);
+    const HanCharacters hans = hanCharacters(text);
+    Syllables read;
+    ReadingTable::instance().read(hans, read);
     if (start != PinyinReading::Start::Name)
-        return spelled;
-    for (const SurnameReading &surname : surnameReadings) {
+        return read;
+    for (const SurnameReading &surname : surnameReadings()) {
         if (beginsWith(hans, surname.surname)) {
-            std::copy(surname.readings.begin(), surname.readings.end(), spelled.begin());
+            for (size_t i = 0; i < surname.syllables.size(); ++i)
+                read[qsizetype(i)] = &surname.syllables[i];
             break;
         }
     }
-    return spelled;
+    return read;
 }
 
 } // namespace
@@ -187,31 +232,34 @@ namespace PinyinReading {
 
 bool isHan(char32_t character)
 {
-    return QChar::script(character) == QChar::Script_Han;
+    // No Han character lies below the CJK radicals: most text is ruled out at once.
+    return character >= 0x2e80 && QChar::script(character) == QChar::Script_Han;
 }
 
-QByteArrayList spellings(QStringView text, Start start)
+Syllables syllables(QStringView text, Start start)
 {
-    QByteArrayList spelled = readEach(hanCharacters(text), start);
-    spelled.removeAll(QByteArray());
-    return spelled;
+    Syllables read = readEach(text, start);
+    read.removeIf([](const Syllable *syllable) { return syllable->spellings.isEmpty(); });
+    return read;
 }
 
 QString orderText(QStringView text, Start start)
 {
-    const QByteArrayList spelled = readEach(hanCharacters(text), start);
+    const Syllables read = readEach(text, start);
     QString ordered;
     ordered.reserve(text.size() * 4);
     qsizetype han = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype from = i;
         const char32_t character = characterAt(text, i);
-        const QByteArray usual
-            = isHan(character) ? spelled.at(han++).split('|').first() : QByteArray();
-        if (usual.isEmpty())
+        const QByteArray &spellings = isHan(character) ? read.at(han++)->spellings : QByteArray();
+        if (spellings.isEmpty()) {
             ordered += text.mid(from, i - from + 1);
-        else
-            ordered += QLatin1String(usual) + QLatin1Char(' ');
+        } else {
+            const qsizetype usual = spellings.indexOf('|');
+            ordered += QLatin1String(spellings.constData(), usual < 0 ? spellings.size() : usual);
+            ordered += QLatin1Char(' ');
+        }
     }
     return ordered;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QByteArrayList>
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
+#include <QVarLengthArray>
 
 // How the Han characters of a text are read in pinyin: lower-case letters, tone marks dropped.
 // Each character is transliterated once per process; later readings come from a table.
@@ -16,12 +17,23 @@ enum class Start {
     Name,
 };
 
+// One character's reading. Never changes once made, and lives as long as the program.
+struct Syllable
+{
+    // Every spelling the character is matched under, joined by '|', its usual reading first;
+    // ü is written both as v and as u ("lv|lu"). Empty when no reading is known.
+    QByteArray spellings;
+    // Bit n stands for the letter 'a' + n: the letters of all spellings, and their first letters.
+    quint32 letters = 0;
+    quint32 initials = 0;
+};
+
+using Syllables = QVarLengthArray<const Syllable *, 16>;
+
 bool isHan(char32_t character);
 
-// The spellings of each Han character of text, in order; characters of other scripts, and Han
-// characters without a known reading, are left out. A character's spellings are joined by '|',
-// its usual reading first; ü is written both as v and as u ("lv|lu").
-QByteArrayList spellings(QStringView text, Start start);
+// The reading of each Han character of text, in order; characters of other scripts are left out.
+Syllables syllables(QStringView text, Start start);
 
 // The text with each Han character replaced by its usual reading and a blank, other characters
 // kept: what pinyin order compares.
