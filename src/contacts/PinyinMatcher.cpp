@@ -9,10 +9,11 @@ namespace {
 // Positions reached are bits of a 64-bit word: longer keywords are never pinyin.
 constexpr qsizetype longestKeyword = 63;
 
+// ASCII only: a few other letters (the Kelvin sign) would lower-case into it.
 bool isLatinLetter(QChar character)
 {
-    const char16_t code = character.toLower().unicode();
-    return code >= u'a' && code <= u'z';
+    const char16_t code = character.unicode();
+    return (code >= u'a' && code <= u'z') || (code >= u'A' && code <= u'Z');
 }
 
 } // namespace

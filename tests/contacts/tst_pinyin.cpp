@@ -20,7 +20,7 @@ private slots:
                             const char *keyword, bool matches) {
             QTest::addRow("%s%s %s: %s", first, last, company, keyword)
                 << QString::fromUtf8(first) << QString::fromUtf8(last) << QString::fromUtf8(company)
-                << QString::fromLatin1(keyword) << matches;
+                << QString::fromUtf8(keyword) << matches;
         };
         for (const char *keyword :
              { "zsf", "zhangsanfeng", "zhangs", "zsanf", "sanfeng", "sf", "ZSF", "ZhangSan" })
@@ -53,6 +53,8 @@ private slots:
         for (const char *keyword : { "z1", "z-s", "z s", "" })
             row("张", "三丰", "", keyword, false);
         row("张", "三丰", "", "\xe5\xbc\xa0s", false);
+        // The Kelvin sign lower-cases to k.
+        row("孔", "明", "", "\xe2\x84\xaam", false);
     }
 
     void keywordsMatchThePinyinOfNameAndCompany()
