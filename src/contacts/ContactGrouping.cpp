@@ -1,6 +1,7 @@
 #include "ContactGrouping.h"
 
 #include "ContactNames.h"
+#include "TextOrder.h"
 #include "data/Database.h"
 
 #include <QHash>
@@ -98,19 +99,27 @@ Result<QList<Contact>> contacts(Database &database, const Group &group)
         return found;
     QStringList marks;
     marks.fill(QStringLiteral("?"), group.types.size());
+    QStringList firstNames;
     Status status = database.select(
         QStringLiteral(
             "SELECT ID, FirstName, LastName FROM Contacts WHERE Type IN (%1) ORDER BY FirstName")
             .arg(marks.join(QStringLiteral(", "))),
         group.types, [&](const QSqlQuery &row) {
-            const QString name
-                = ContactNames::displayName(row.value(1).toString(), row.value(2).toString());
-            if (!ContactNames::isReserved(name))
-                found.append({ row.value(0).toLongLong(), name });
+            const QString first = row.value(1).toString();
+            const QString name = ContactNames::displayName(first, row.value(2).toString());
+            if (ContactNames::isReserved(name))
+                return;
+            found.append({ row.value(0).toLongLong(), name });
+            firstNames.append(first);
         });
     if (!status)
         return status;
-    return found;
+    // The file's own order is by code point; family names stand in pinyin order.
+    QList<Contact> ordered;
+    ordered.reserve(found.size());
+    for (const int position : TextOrder::ascending(firstNames, TextOrder::Start::Name))
+        ordered.append(std::move(found[position]));
+    return ordered;
 }
 
 } // namespace ContactGrouping

@@ -9,7 +9,8 @@
 class Database;
 
 // The contact list's two levels: every relationship category in the user's order, then the
-// groups contacts use that are no category; under each group its contacts in family-name order.
+// groups contacts use that are no category; under each group its contacts in the pinyin order of
+// their family names.
 // Groups are read with their sizes first and their contacts one group at a time, so a large file
 // shows its list without reading every contact.
 namespace ContactGrouping {

@@ -4,52 +4,48 @@
 #include <QLocale>
 #include <algorithm>
 #include <numeric>
-#include <optional>
 #include <vector>
 
 namespace {
 
-bool beginsWithChinese(const QString &text)
+// Orders the readings, and texts read alike (张 and 章) in the Chinese collation's own order.
+QCollator pinyinCollator()
 {
-    if (text.isEmpty())
-        return false;
-    char32_t first = text.at(0).unicode();
-    if (QChar::isHighSurrogate(first) && text.size() > 1)
-        first = QChar::surrogateToUcs4(text.at(0), text.at(1));
-    return QChar::script(first) == QChar::Script_Han;
+    return QCollator(QLocale(QLocale::Chinese, QLocale::China));
 }
-
-struct SortEntry
-{
-    bool chinese;
-    // Keys are built once per text: comparing them is far cheaper than collating each pair.
-    std::optional<QCollatorSortKey> key;
-};
 
 } // namespace
 
 namespace TextOrder {
 
-QList<int> ascending(const QStringList &texts)
+QList<int> ascending(const QStringList &texts, Start start)
 {
-    QCollator pinyin(QLocale(QLocale::Chinese, QLocale::China));
-    QCollator local(QLocale::system());
-    std::vector<SortEntry> entries;
-    entries.reserve(texts.size());
-    for (const QString &text : texts) {
-        const bool chinese = beginsWithChinese(text);
-        entries.push_back({ chinese, (chinese ? pinyin : local).sortKey(text) });
-    }
+    const QCollator collator = pinyinCollator();
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(size_t(texts.size()));
+    // Keys are built once per text: comparing them is far cheaper than collating each pair.
+    for (const QString &text : texts)
+        keys.push_back(collator.sortKey(PinyinReading::orderText(text, start)));
     QList<int> order(texts.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&entries](int left, int right) {
-        const SortEntry &a = entries[size_t(left)];
-        const SortEntry &b = entries[size_t(right)];
-        if (a.chinese != b.chinese)
-            return b.chinese;
-        return a.key->compare(*b.key) < 0;
+    std::stable_sort(order.begin(), order.end(), [&](int left, int right) {
+        int compared = keys[size_t(left)].compare(keys[size_t(right)]);
+        if (compared == 0)
+            compared = collator.compare(texts.at(left), texts.at(right));
+        return compared < 0;
     });
     return order;
+}
+
+bool lessThan(const QString &left, const QString &right, Start start)
+{
+    // A collator is not shared between threads.
+    thread_local const QCollator collator = pinyinCollator();
+    int compared = collator.compare(PinyinReading::orderText(left, start),
+                                    PinyinReading::orderText(right, start));
+    if (compared == 0)
+        compared = collator.compare(left, right);
+    return compared < 0;
 }
 
 } // namespace TextOrder

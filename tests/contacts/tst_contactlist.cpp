@@ -141,7 +141,7 @@ private slots:
             QTest::addRow("renamed, %s", state)
                 << QStringLiteral("朋友") << QStringLiteral("王 六") << true << opened
                 << QStringList(
-                       { QStringLiteral("朋友: 张 三, 王 六"), QStringLiteral("VIP: 李 四") })
+                       { QStringLiteral("朋友: 王 六, 张 三"), QStringLiteral("VIP: 李 四") })
                 << QStringLiteral("2个分组,3个联系人,双击查看详细信息.");
             QTest::addRow("moved to existing group, %s", state)
                 << QStringLiteral("vip") << QStringLiteral("王 五") << true << opened
@@ -156,18 +156,18 @@ private slots:
             // An open group takes a new contact at its end; one read afterwards, in name order.
             QTest::addRow("new in existing group, %s", state)
                 << QStringLiteral("vip") << QStringLiteral("新 人") << false << opened
-                << QStringList({ QStringLiteral("朋友: 张 三, 王 五"),
-                                 opened ? QStringLiteral("VIP: 李 四, 新 人")
-                                        : QStringLiteral("VIP: 新 人, 李 四") })
+                << QStringList({ QStringLiteral("朋友: 王 五, 张 三"),
+                                 QStringLiteral("VIP: 李 四, 新 人") })
                 << QStringLiteral("2个分组,4个联系人,双击查看详细信息.");
             QTest::addRow("new in first group, %s", state)
                 << QStringLiteral("朋友") << QStringLiteral("新 人") << false << opened
-                << QStringList({ QStringLiteral("朋友: 张 三, 王 五, 新 人"),
+                << QStringList({ opened ? QStringLiteral("朋友: 王 五, 张 三, 新 人")
+                                        : QStringLiteral("朋友: 王 五, 新 人, 张 三"),
                                  QStringLiteral("VIP: 李 四") })
                 << QStringLiteral("2个分组,4个联系人,双击查看详细信息.");
             QTest::addRow("new in new group, %s", state)
                 << QStringLiteral("邻居") << QStringLiteral("新 人") << false << opened
-                << QStringList({ QStringLiteral("朋友: 张 三, 王 五"), QStringLiteral("VIP: 李 四"),
+                << QStringList({ QStringLiteral("朋友: 王 五, 张 三"), QStringLiteral("VIP: 李 四"),
                                  QStringLiteral("邻居: 新 人") })
                 << QStringLiteral("3个分组,4个联系人,双击查看详细信息.");
         }

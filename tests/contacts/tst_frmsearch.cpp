@@ -171,7 +171,7 @@ private slots:
                            QStringLiteral("阿 明"), QStringLiteral("王 五"),
                            QStringLiteral("李 四") });
         openWindow(QStringLiteral("*"));
-        const QStringList pinyin { QStringLiteral("Bob Lee"), QStringLiteral("阿 明"),
+        const QStringList pinyin { QStringLiteral("阿 明"), QStringLiteral("Bob Lee"),
                                    QStringLiteral("李 四"), QStringLiteral("王 五"),
                                    QStringLiteral("张 三") };
         clickHeading(0);

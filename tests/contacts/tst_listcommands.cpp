@@ -304,7 +304,7 @@ private slots:
         QCOMPARE(list.tree()->currentItem()->text(0), QStringLiteral("王 五"));
         QCOMPARE(list.statusText(), status);
         QCOMPARE(children(list, QStringLiteral("同事")),
-                 QStringList({ QStringLiteral("张 三"), QStringLiteral("王 五") }));
+                 QStringList({ QStringLiteral("王 五"), QStringLiteral("张 三") }));
         QCOMPARE(children(list, QStringLiteral("朋友")), QStringList({ QStringLiteral("李 四") }));
     }
 
