@@ -2,6 +2,7 @@
 
 #include "data/DataFileFactory.h"
 #include "data/Database.h"
+#include "data/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -129,6 +130,10 @@ QList<Recipe> recipes(const QString &valid)
                 { { QStringLiteral("ALTER TABLE Contacts DROP COLUMN Notes"), {} } }),
         altered(QStringLiteral("extra-table.cot"), false,
                 { { QStringLiteral("CREATE TABLE Extra (x)"), {} } }),
+        altered(QStringLiteral("merge-undo.cot"), true,
+                { { Schema::findFeatureTable(QStringLiteral("MergeUndo"))->createStatement, {} } }),
+        altered(QStringLiteral("merge-undo-wrong-fields.cot"), false,
+                { { QStringLiteral("CREATE TABLE MergeUndo (MergeID, Role)"), {} } }),
         altered(QStringLiteral("trigger.cot"), false,
                 { { QStringLiteral("CREATE TRIGGER wipe AFTER INSERT ON Contacts "
                                    "BEGIN DELETE FROM Users; END"),
