@@ -12,6 +12,7 @@
 #include "contacts/widgets/DetailsOpener.h"
 #include "contacts/widgets/FrmSearch.h"
 #include "contacts/widgets/frmContacts.h"
+#include "duplicates/widgets/FrmDuplicates.h"
 #include "frmAbout.h"
 #include "reminders/widgets/frmReminders.h"
 #include "shared/AppEnvironment.h"
@@ -118,6 +119,9 @@ void frmMain::buildMenus()
     connect(addItem(file, QStringLiteral("mnuExit"), QStringLiteral("退出"),
                     QKeySequence(QStringLiteral("Ctrl+X"))),
             &QAction::triggered, this, [] { AppLifetime::endProgram(); });
+    addSeparator(file, QStringLiteral("lineDuplicates"));
+    connect(addItem(file, QStringLiteral("FindDuplicates"), QStringLiteral("查找重复联系人...")),
+            &QAction::triggered, this, &frmMain::FindDuplicates_Click);
 
     QMenu *users = addMenu(QStringLiteral("UserAdmin"), QStringLiteral("用户"));
     addItem(users, QStringLiteral("UAdmin"), QStringLiteral("用户管理"));
@@ -372,6 +376,28 @@ void frmMain::aboutme_Click()
 {
     frmAbout about(this);
     about.exec();
+}
+
+void frmMain::FindDuplicates_Click()
+{
+    QMdiSubWindow *window = childWindow(QStringLiteral("FrmDuplicates"));
+    if (!window) {
+        auto *finder = new FrmDuplicates(*m_database, this);
+        connect(finder, &FrmDuplicates::contactsChanged, this, &frmMain::showMergedContacts);
+        window = showChild(finder);
+    }
+    m_mdi->setActiveSubWindow(window);
+    qobject_cast<FrmDuplicates *>(window->widget())->findDuplicates();
+}
+
+void frmMain::showMergedContacts()
+{
+    QMdiSubWindow *finder = m_mdi->activeSubWindow();
+    ReloadContactList();
+    if (QMdiSubWindow *search = childWindow(QStringLiteral("FrmSearch")))
+        qobject_cast<FrmSearch *>(search->widget())->refreshRows();
+    if (finder)
+        m_mdi->setActiveSubWindow(finder);
 }
 
 void frmMain::help_Click()
