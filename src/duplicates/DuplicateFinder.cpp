@@ -54,10 +54,26 @@ void DuplicateFinder::index(QHash<QString, int> &keys, const QString &key, Dupli
         m_links.append({ found.value(), current, level, reasonFor(found.value()) });
 }
 
+QString DuplicateFinder::nameOf(int contact) const
+{
+    return ContactNames::displayName(m_names.at(contact).first, m_names.at(contact).second);
+}
+
+void DuplicateFinder::reserve(int contacts)
+{
+    m_ids.reserve(contacts);
+    m_names.reserve(contacts);
+    // Most contacts carry two or three numbers.
+    m_numbers.reserve(contacts * 3);
+    for (QHash<QString, int> *keys :
+         { &m_emails, &m_nameAndCompany, &m_nameAndAddress, &m_sameName })
+        keys->reserve(contacts);
+}
+
 void DuplicateFinder::add(const ContactRecord &contact)
 {
     m_ids.append(contact.id);
-    m_names.append(contact.displayName());
+    m_names.append({ contact.firstName, contact.lastName });
     for (int i = 0; i < 4; ++i) {
         const QString number = DuplicateKeys::number(contact.numbers[i]);
         if (number.isEmpty() || isFaxLabel(contact.labels[i]))
@@ -78,13 +94,13 @@ void DuplicateFinder::add(const ContactRecord &contact)
     if (const QString company = DuplicateKeys::text(contact.companyName); !company.isEmpty())
         index(m_nameAndCompany, joined(name, company), DuplicateLevel::Likely, [&](int earlier) {
             return QStringLiteral("姓名和公司相同: %1, %2")
-                .arg(m_names.at(earlier), contact.companyName.trimmed());
+                .arg(nameOf(earlier), contact.companyName.trimmed());
         });
     const QString address = DuplicateKeys::text(contact.address1 + contact.address2);
     if (!address.isEmpty())
         index(m_nameAndAddress, joined(name, address), DuplicateLevel::Likely, [&](int earlier) {
             return QStringLiteral("姓名和地址相同: %1, %2")
-                .arg(m_names.at(earlier),
+                .arg(nameOf(earlier),
                      (contact.address1.trimmed() + u' ' + contact.address2.trimmed()).trimmed());
         });
     index(m_sameName, name, DuplicateLevel::SameNameOnly,
@@ -99,7 +115,7 @@ DuplicateSet DuplicateFinder::makeSet(DuplicateLevel level, QList<int> members) 
     set.level = level;
     for (int member : std::as_const(members)) {
         set.ids.append(m_ids.at(member));
-        set.names.append(m_names.at(member));
+        set.names.append(nameOf(member));
     }
     return set;
 }
@@ -206,6 +222,7 @@ Result<DuplicateFinder::Outcome> DuplicateFinder::find(Database &database, const
               "LIMIT %1")
               .arg(batchSize);
     DuplicateFinder finder;
+    finder.reserve(int(count));
     qint64 lastId = std::numeric_limits<qint64>::min();
     qint64 read = 0;
     for (;;) {

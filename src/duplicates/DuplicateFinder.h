@@ -23,6 +23,8 @@ public:
     // Told the share read so far in percent; answers false to stop.
     using Progress = std::function<bool(int percent)>;
 
+    // Room for that many contacts, so the maps do not grow step by step.
+    void reserve(int contacts);
     void add(const ContactRecord &contact);
     // Very likely sets first, then likely ones, then same-name-only ones; within a level by the
     // oldest contact.
@@ -51,8 +53,11 @@ private:
     QList<DuplicateSet> sameNameSets(const QHash<int, int> &strongGroupOf) const;
     DuplicateSet makeSet(DuplicateLevel level, QList<int> members) const;
 
+    QString nameOf(int contact) const;
+
     QList<qint64> m_ids;
-    QStringList m_names;
+    // Family and given names as read; the display name is only made for contacts in a set.
+    QList<std::pair<QString, QString>> m_names;
     QHash<QString, int> m_numbers;
     QHash<QString, int> m_emails;
     QHash<QString, int> m_nameAndCompany;
