@@ -392,11 +392,11 @@ void frmMain::FindDuplicates_Click()
 
 void frmMain::showMergedContacts()
 {
-    QMdiSubWindow *finder = m_mdi->activeSubWindow();
     ReloadContactList();
     if (QMdiSubWindow *search = childWindow(QStringLiteral("FrmSearch")))
         qobject_cast<FrmSearch *>(search->widget())->refreshRows();
-    if (finder)
+    // The reloaded list came to the front; the user goes on in the finder.
+    if (QMdiSubWindow *finder = childWindow(QStringLiteral("FrmDuplicates")))
         m_mdi->setActiveSubWindow(finder);
 }
 
