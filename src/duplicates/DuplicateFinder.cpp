@@ -46,12 +46,13 @@ template<typename ReasonFor>
 void DuplicateFinder::index(QHash<QString, int> &keys, const QString &key, DuplicateLevel level,
                             const ReasonFor &reasonFor)
 {
+    // One look-up: a new key's slot is filled in place with the position + 1.
+    int &slot = keys[key];
     const int current = int(m_ids.size()) - 1;
-    const auto found = keys.constFind(key);
-    if (found == keys.constEnd())
-        keys.insert(key, current);
-    else if (found.value() != current)
-        m_links.append({ found.value(), current, level, reasonFor(found.value()) });
+    if (slot == 0)
+        slot = current + 1;
+    else if (slot - 1 != current)
+        m_links.append({ slot - 1, current, level, reasonFor(slot - 1) });
 }
 
 QString DuplicateFinder::nameOf(int contact) const
@@ -75,8 +76,10 @@ void DuplicateFinder::add(const ContactRecord &contact)
     m_ids.append(contact.id);
     m_names.append({ contact.firstName, contact.lastName });
     for (int i = 0; i < 4; ++i) {
+        if (contact.numbers[i].isEmpty() || isFaxLabel(contact.labels[i]))
+            continue;
         const QString number = DuplicateKeys::number(contact.numbers[i]);
-        if (number.isEmpty() || isFaxLabel(contact.labels[i]))
+        if (number.isEmpty())
             continue;
         index(m_numbers, number, DuplicateLevel::VeryLikely, [&number](int) {
             return (DuplicateKeys::isMobile(number) ? QStringLiteral("手机号码相同: ")
@@ -96,7 +99,7 @@ void DuplicateFinder::add(const ContactRecord &contact)
             return QStringLiteral("姓名和公司相同: %1, %2")
                 .arg(nameOf(earlier), contact.companyName.trimmed());
         });
-    const QString address = DuplicateKeys::text(contact.address1 + contact.address2);
+    const QString address = DuplicateKeys::text(contact.address1, contact.address2);
     if (!address.isEmpty())
         index(m_nameAndAddress, joined(name, address), DuplicateLevel::Likely, [&](int earlier) {
             return QStringLiteral("姓名和地址相同: %1, %2")

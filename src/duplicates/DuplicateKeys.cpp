@@ -71,15 +71,17 @@ QString name(QStringView firstName, QStringView lastName)
     return first + QChar(u'\x1f') + last;
 }
 
-QString text(QStringView value)
+QString text(QStringView value, QStringView more)
 {
     QString key;
-    key.reserve(value.size());
-    for (QChar c : value) {
-        if (!c.isSpace())
-            key += c;
+    key.reserve(value.size() + more.size());
+    for (QStringView part : { value, more }) {
+        for (QChar c : part) {
+            if (!c.isSpace())
+                key += c;
+        }
     }
-    return key.toCaseFolded();
+    return std::move(key).toCaseFolded();
 }
 
 } // namespace DuplicateKeys

@@ -17,7 +17,7 @@ QString email(QStringView text);
 // Family and given name, trimmed and case-folded. A Latin name gives its parts in sorted order,
 // so "Smith John" and "John Smith" share a key; a Chinese name keeps its order.
 QString name(QStringView firstName, QStringView lastName);
-// Blanks removed and case-folded, for company names and address lines.
-QString text(QStringView value);
+// Blanks removed and case-folded, for company names and address lines; the parts are joined.
+QString text(QStringView value, QStringView more = {});
 
 } // namespace DuplicateKeys
