@@ -2,6 +2,7 @@
 #include "BenchEnvironment.h"
 #include "BenchReport.h"
 #include "ContactListBench.h"
+#include "DuplicatesBench.h"
 #include "ImportBench.h"
 #include "PinyinBench.h"
 #include "SearchBench.h"
@@ -99,6 +100,8 @@ int main(int argc, char *argv[])
         searched
             = SearchBench::run(*opened.value(), baseline.readAllMs, environment.programFolder());
     const bool imported = ImportBench::run(file, environment.programFolder());
+    const bool deduplicated = DuplicatesBench::run(file, environment.programFolder());
     BenchReport::figure(QStringLiteral("peak_memory_mb"), BenchReport::peakMemoryMb());
-    return baseline.rows == options.contacts && keyed && searched && imported ? 0 : 1;
+    return baseline.rows == options.contacts && keyed && searched && imported && deduplicated ? 0
+                                                                                              : 1;
 }

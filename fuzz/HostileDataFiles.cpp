@@ -165,6 +165,10 @@ QList<Recipe> recipes(const QString &valid)
                 { { QStringLiteral("ALTER TABLE Contacts DROP COLUMN Notes"), {} } }),
         altered(QStringLiteral("extra-table.cot"), false,
                 { { QStringLiteral("CREATE TABLE Extra (x)"), {} } }),
+        altered(QStringLiteral("merge-undo.cot"), true,
+                { { Schema::findFeatureTable(QStringLiteral("MergeUndo"))->createStatement, {} } }),
+        altered(QStringLiteral("merge-undo-wrong-fields.cot"), false,
+                { { QStringLiteral("CREATE TABLE MergeUndo (MergeID, Role)"), {} } }),
         altered(QStringLiteral("trigger.cot"), false,
                 { { QStringLiteral("CREATE TRIGGER wipe AFTER INSERT ON Contacts "
                                    "BEGIN DELETE FROM Users; END"),

@@ -37,7 +37,8 @@ Status checkIntegrity(Database &database)
 bool isAllowedObject(const QString &type, const QString &name)
 {
     if (type == QLatin1String("table"))
-        return Schema::findTable(name) || name == QLatin1String("sqlite_sequence");
+        return Schema::findTable(name) || Schema::findFeatureTable(name)
+            || name == QLatin1String("sqlite_sequence");
     if (type == QLatin1String("index")) {
         return name.startsWith(QLatin1String("sqlite_autoindex_"))
             || Schema::indexNames().contains(name, Qt::CaseInsensitive);
@@ -54,8 +55,12 @@ Status checkObjects(Database &database, QSet<QString> &tablesFound)
             const QString name = row.value(1).toString();
             if (!isAllowedObject(type, name) && stranger.isEmpty())
                 stranger = name;
-            if (type == QLatin1String("table") && Schema::findTable(name))
-                tablesFound.insert(Schema::findTable(name)->name);
+            if (type != QLatin1String("table"))
+                return;
+            if (const Schema::Table *known = Schema::findTable(name))
+                tablesFound.insert(known->name);
+            else if (const Schema::Table *feature = Schema::findFeatureTable(name))
+                tablesFound.insert(feature->name);
         });
     if (!listed)
         return Status::failure(notADataFile(database.path(), listed.message()));
@@ -121,6 +126,12 @@ Status checkContents(Database &database)
                 notADataFile(database.path(), QStringLiteral("缺少数据表“%1”").arg(table.name)));
         if (Status defined = checkDefinition(database, table); !defined)
             return defined;
+    }
+    for (const Schema::Table &table : Schema::featureTables()) {
+        if (!tablesFound.contains(table.name))
+            continue;
+        if (Status columns = checkColumns(database, table); !columns)
+            return columns;
     }
     return Status::success();
 }

@@ -77,6 +77,30 @@ QList<Schema::Table> buildTables()
     };
 }
 
+QList<Schema::Table> buildFeatureTables()
+{
+    // The undo record of a contact merge: each merged row in full (before and after for the kept
+    // contact, the deleted ones as they were), copied value for value from Contacts.
+    QList<QPair<QString, QString>> undoFields {
+        { QStringLiteral("MergeID"), QStringLiteral("INTEGER NOT NULL") },
+        { QStringLiteral("Role"), QStringLiteral("INTEGER NOT NULL") },
+        { QStringLiteral("ContactID"), QStringLiteral("INTEGER NOT NULL") }
+    };
+    const QStringList contactFields = buildTables().first().columns.mid(1);
+    for (const QString &field : contactFields)
+        undoFields.append({ field, QStringLiteral("TEXT") });
+    return { makeTable(QStringLiteral("MergeUndo"), undoFields) };
+}
+
+const Schema::Table *findIn(const QList<Schema::Table> &list, const QString &name)
+{
+    for (const Schema::Table &table : list) {
+        if (table.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &table;
+    }
+    return nullptr;
+}
+
 struct Index
 {
     QString name;
@@ -139,11 +163,34 @@ const QList<Table> &tables()
 
 const Table *findTable(const QString &name)
 {
-    for (const Table &table : tables()) {
-        if (table.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &table;
-    }
-    return nullptr;
+    return findIn(tables(), name);
+}
+
+const QList<Table> &featureTables()
+{
+    static const QList<Table> all = buildFeatureTables();
+    return all;
+}
+
+const Table *findFeatureTable(const QString &name)
+{
+    return findIn(featureTables(), name);
+}
+
+Status ensureFeatureTable(Database &database, const QString &name)
+{
+    const Table *table = findFeatureTable(name);
+    if (!table)
+        return Status::failure(QStringLiteral("未知的数据表“%1”").arg(name));
+    const auto present = database.scalar(
+        QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = ?"),
+        { table->name });
+    if (!present)
+        return present.status();
+    if (present.value().toInt() > 0)
+        return Status::success();
+    const auto made = database.execute(table->createStatement);
+    return made ? Status::success() : made.status();
 }
 
 QStringList indexNames()

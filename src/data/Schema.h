@@ -26,6 +26,12 @@ struct Table
 const QList<Table> &tables();
 // Case-insensitive lookup; nullptr for a table the program does not know.
 const Table *findTable(const QString &name);
+// Tables a feature creates on first use: a file may lack them, and a file made before the
+// feature existed opens as before.
+const QList<Table> &featureTables();
+const Table *findFeatureTable(const QString &name);
+// Creates a feature table when the file lacks it; call inside the feature's write transaction.
+Status ensureFeatureTable(Database &database, const QString &name);
 // Indexes the program creates; a file may hold them or not.
 QStringList indexNames();
 

@@ -84,6 +84,8 @@ private slots:
             QStringLiteral("  line1=- "),
             QStringLiteral("  CloseAll=关闭所有窗体 Ctrl+Q"),
             QStringLiteral("  mnuExit=退出 Ctrl+X"),
+            QStringLiteral("  lineDuplicates=- "),
+            QStringLiteral("  FindDuplicates=查找重复联系人... "),
             QStringLiteral("UserAdmin=用户"),
             QStringLiteral("  UAdmin=用户管理 "),
             QStringLiteral("  AccessAdmin=权限管理 "),

@@ -14,6 +14,7 @@
 #include "contacts/widgets/frmContacts.h"
 #include "contacts/widgets/frmDetails.h"
 #include "data/DataFileCommands.h"
+#include "duplicates/widgets/FrmDuplicates.h"
 #include "frmAbout.h"
 #include "reminders/widgets/frmReminders.h"
 #include "shared/AppEnvironment.h"
@@ -144,6 +145,9 @@ void frmMain::buildMenus()
     connect(addItem(file, QStringLiteral("mnuExit"), QStringLiteral("退出"),
                     QKeySequence(QStringLiteral("Ctrl+X"))),
             &QAction::triggered, this, &frmMain::mnuExit_Click);
+    addSeparator(file, QStringLiteral("lineDuplicates"));
+    connect(addItem(file, QStringLiteral("FindDuplicates"), QStringLiteral("查找重复联系人...")),
+            &QAction::triggered, this, &frmMain::FindDuplicates_Click);
 
     QMenu *users = addMenu(QStringLiteral("UserAdmin"), QStringLiteral("用户"));
     addItem(users, QStringLiteral("UAdmin"), QStringLiteral("用户管理"));
@@ -452,6 +456,28 @@ void frmMain::aboutme_Click()
 {
     frmAbout about(this);
     about.exec();
+}
+
+void frmMain::FindDuplicates_Click()
+{
+    QMdiSubWindow *window = childWindow(QStringLiteral("FrmDuplicates"));
+    if (!window) {
+        auto *finder = new FrmDuplicates(*m_database, this);
+        connect(finder, &FrmDuplicates::contactsChanged, this, &frmMain::showMergedContacts);
+        window = showChild(finder);
+    }
+    m_mdi->setActiveSubWindow(window);
+    qobject_cast<FrmDuplicates *>(window->widget())->findDuplicates();
+}
+
+void frmMain::showMergedContacts()
+{
+    ReloadContactList();
+    if (QMdiSubWindow *search = childWindow(QStringLiteral("FrmSearch")))
+        qobject_cast<FrmSearch *>(search->widget())->refreshRows();
+    // The reloaded list came to the front; the user goes on in the finder.
+    if (QMdiSubWindow *finder = childWindow(QStringLiteral("FrmDuplicates")))
+        m_mdi->setActiveSubWindow(finder);
 }
 
 void frmMain::help_Click()

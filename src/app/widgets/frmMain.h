@@ -60,6 +60,8 @@ public:
     void Default_Data_Click();
     void ImportOther_Click();
     void aboutme_Click();
+    // Opens the duplicate finder (once) and lists the sets afresh.
+    void FindDuplicates_Click();
     void help_Click();
     // Shows the category manager of one kind modally over opener.
     void openCategoryManager(int kind, QWidget *opener);
@@ -80,6 +82,8 @@ private:
     void layoutChildren();
     QMdiSubWindow *openContactList();
     QMdiSubWindow *openReminderList();
+    // After a merge or its undo: the contact list and an open search list show the file anew.
+    void showMergedContacts();
 
     std::unique_ptr<Database> m_database;
     QMdiArea *m_mdi;

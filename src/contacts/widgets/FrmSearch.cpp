@@ -110,6 +110,15 @@ void FrmSearch::OpenSearch(const QString &strKey)
     bringToFront();
 }
 
+void FrmSearch::refreshRows()
+{
+    auto found = ContactSearch::run(m_database, m_lastKeyText);
+    if (!found)
+        return;
+    m_result = found.takeValue();
+    showRows();
+}
+
 void FrmSearch::Open_SearList()
 {
     // The search already left the template and the placeholder out of the listing.

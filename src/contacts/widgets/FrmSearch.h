@@ -23,6 +23,9 @@ public:
     void OpenSearch(const QString &strKey);
     // Shows every contact of the last listing but the template and the placeholder.
     void Open_SearList();
+    // Runs the last search again in place, after contacts changed elsewhere; on a failure the
+    // list keeps what it showed.
+    void refreshRows();
     // The designed client area, which the main frame's child window starts with.
     QSize sizeHint() const override;
 

@@ -1,0 +1,130 @@
+#include "../contacts/ContactFixture.h"
+#include "AppDriver.h"
+#include "ContactTreeNodes.h"
+#include "RawSql.h"
+#include "ScriptedPrompts.h"
+#include "SqlWarnings.h"
+#include "TestSandbox.h"
+#include "app/widgets/frmMain.h"
+#include "contacts/widgets/frmContacts.h"
+#include "duplicates/widgets/FrmDuplicates.h"
+#include "duplicates/widgets/FrmMerge.h"
+
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+class TestFrmDuplicates : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestSandbox> sandbox;
+    std::unique_ptr<ScriptedPrompts> prompts;
+    std::unique_ptr<AppDriver> app;
+    QString file;
+    QList<qint64> ids;
+
+    int contactRows() const
+    {
+        return RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Contacts")).toInt();
+    }
+
+    static FrmDuplicates *openFinderOnFirstSet(frmMain *main)
+    {
+        main->findChild<QAction *>(QStringLiteral("FindDuplicates"))->trigger();
+        QMdiSubWindow *window = main->childWindow(QStringLiteral("FrmDuplicates"));
+        auto *finder = window ? qobject_cast<FrmDuplicates *>(window->widget()) : nullptr;
+        auto *sets = finder ? finder->findChild<QTreeWidget *>(QStringLiteral("tvSets")) : nullptr;
+        if (!sets || sets->topLevelItemCount() == 0)
+            return nullptr;
+        sets->setCurrentItem(sets->topLevelItem(0)->child(0));
+        return finder;
+    }
+
+    static void clickMerge(QWidget *window)
+    {
+        window->findChild<QPushButton *>(QStringLiteral("cmdMerge"))->click();
+    }
+
+private slots:
+    void init()
+    {
+        failOnSqlWarnings();
+        sandbox = std::make_unique<TestSandbox>();
+        prompts = std::make_unique<ScriptedPrompts>();
+        app = std::make_unique<AppDriver>();
+        file = sandbox->writeDefaultDataFile();
+        auto database = Database::open(file).takeValue();
+        const QVariantMap friends { { QStringLiteral("Type"), QStringLiteral("朋友") },
+                                    { QStringLiteral("Combo2"), QStringLiteral("手机") } };
+        QVariantMap older = friends;
+        older.insert(QStringLiteral("Data2"), QStringLiteral("138-0013-8000"));
+        QVariantMap newer = friends;
+        newer.insert(QStringLiteral("Data2"), QStringLiteral("+86 13800138000"));
+        ids = { addContact(*database, QStringLiteral("王"), QStringLiteral("伟"), older),
+                addContact(*database, QStringLiteral("王"), QStringLiteral("伟"), newer) };
+    }
+
+    void cleanup()
+    {
+        app.reset();
+        QCOMPARE(prompts->pending(), 0);
+        prompts.reset();
+        sandbox.reset();
+    }
+
+    void mergeStoresTheOpenEditorAndShowsTheResultInTheListAndSearch()
+    {
+        frmMain *main = app->logIn(QStringLiteral("管理员"));
+        QVERIFY(main);
+        main->OpenSearch(QStringLiteral("*"));
+        auto *found = main->findChild<QTreeWidget *>(QStringLiteral("ListView1"));
+        QCOMPARE(found->topLevelItemCount(), 2);
+        main->OpenDetails(QStringLiteral("王 伟"), QString::number(ids.last()));
+        QMdiSubWindow *editor = main->mdiArea()->activeSubWindow();
+        editor->findChild<QLineEdit *>(QStringLiteral("txtCity"))
+            ->setText(QStringLiteral("丙公司"));
+
+        FrmDuplicates *finder = openFinderOnFirstSet(main);
+        QVERIFY(finder);
+        clickMerge(finder);
+        auto *view = finder->findChild<FrmMerge *>(QStringLiteral("FrmMerge"));
+        QVERIFY(view);
+        QTRY_VERIFY(view->isVisible());
+        QVERIFY(!main->openChildren().contains(editor));
+        // The editor's typed company reached the file before the merge view read it.
+        QCOMPARE(view->findChild<QRadioButton *>(QStringLiteral("optValue(4,1)"))->text(),
+                 QStringLiteral("丙公司"));
+        clickMerge(view);
+
+        QTRY_COMPARE(contactRows(), 1);
+        QCOMPARE(RawSql::value(file, QStringLiteral("SELECT CompanyName FROM Contacts")).toString(),
+                 QStringLiteral("丙公司"));
+        QTRY_COMPARE(found->topLevelItemCount(), 1);
+        QTRY_VERIFY(main->contactList());
+        QCOMPARE(
+            ContactTreeNodes::findAll(main->contactList()->tree(), QStringLiteral("王 伟")).size(),
+            1);
+    }
+
+    void normalUserGetsTheRightsMessageAndNothingChanges()
+    {
+        frmMain *main = app->logIn(QStringLiteral("普通用户"));
+        QVERIFY(main);
+        FrmDuplicates *finder = openFinderOnFirstSet(main);
+        QVERIFY(finder);
+        prompts->expectMessage();
+        clickMerge(finder);
+        QCOMPARE(prompts->last().caption, QStringLiteral("权限不够"));
+        QVERIFY(!finder->findChild<FrmMerge *>());
+        QCOMPARE(contactRows(), 2);
+    }
+};
+
+QTEST_MAIN(TestFrmDuplicates)
+#include "tst_frmduplicates.moc"
