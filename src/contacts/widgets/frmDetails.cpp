@@ -8,6 +8,7 @@
 #include "contacts/ContactKeys.h"
 #include "contacts/ContactLinks.h"
 #include "contacts/widgets/frmContacts.h"
+#include "shared/widgets/ClickableLabel.h"
 #include "shared/widgets/Desktop.h"
 #include "shared/widgets/Prompts.h"
 
@@ -17,7 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QTabWidget>
@@ -42,12 +42,6 @@ void fillList(QComboBox *box, const QStringList &names, const QString &text)
     box->addItem(settingsEntry());
     box->addItems(names);
     box->setEditText(text);
-}
-
-bool isLeftRelease(QEvent *event)
-{
-    return event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
 }
 
 } // namespace
@@ -87,6 +81,15 @@ void frmDetails::connectControls()
     for (QLabel *caption :
          { c.titleCaption, c.labelCaption, c.groupCaption, c.mailLink, c.webLink, c.closeCaption })
         caption->installEventFilter(this);
+    connect(c.titleCaption, &ClickableLabel::clicked, this,
+            [this] { openCategoryManager(CategoryKind::JobTitle); });
+    connect(c.labelCaption, &ClickableLabel::clicked, this,
+            [this] { openCategoryManager(CategoryKind::ContactMethod); });
+    connect(c.groupCaption, &ClickableLabel::clicked, this,
+            [this] { openCategoryManager(CategoryKind::RelationshipGroup); });
+    connect(c.mailLink, &ClickableLabel::clicked, this, &frmDetails::openMail);
+    connect(c.webLink, &ClickableLabel::clicked, this, &frmDetails::openWebsite);
+    connect(c.closeCaption, &ClickableLabel::clicked, this, &frmDetails::closeWindow);
     for (QLineEdit *box : { c.address1, c.address2, c.companyName })
         box->setMouseTracking(true);
     for (QLineEdit *box : { c.firstName, c.lastName })
@@ -297,10 +300,6 @@ bool frmDetails::eventFilter(QObject *watched, QEvent *event)
             box->setToolTip(box->text());
         }
         break;
-    case QEvent::MouseButtonRelease:
-        if (isLeftRelease(event) && handleCaptionClick(watched))
-            return true;
-        break;
     case QEvent::Enter:
         if (watched == c.closeCaption)
             setCloseCaptionColour(hoverColour);
@@ -348,26 +347,6 @@ bool frmDetails::handleFocus(QObject *watched, QEvent *event)
         }
     }
     return false;
-}
-
-bool frmDetails::handleCaptionClick(QObject *watched)
-{
-    const DetailsControls &c = m_controls;
-    if (watched == c.titleCaption)
-        openCategoryManager(CategoryKind::JobTitle);
-    else if (watched == c.labelCaption)
-        openCategoryManager(CategoryKind::ContactMethod);
-    else if (watched == c.groupCaption)
-        openCategoryManager(CategoryKind::RelationshipGroup);
-    else if (watched == c.mailLink)
-        openMail();
-    else if (watched == c.webLink)
-        openWebsite();
-    else if (watched == c.closeCaption)
-        closeWindow();
-    else
-        return false;
-    return true;
 }
 
 void frmDetails::keyPressEvent(QKeyEvent *event)

@@ -55,7 +55,6 @@ private:
     void commitFocusedBox();
     void openCategoryManager(int kind);
     bool handleFocus(QObject *watched, QEvent *event);
-    bool handleCaptionClick(QObject *watched);
     void keepNameTrimmed(QLineEdit *box);
     void openMail();
     void openWebsite();
