@@ -4,12 +4,12 @@
 #include "ScriptedPrompts.h"
 #include "SqlWarnings.h"
 #include "TestSandbox.h"
-#include "app/Greeting.h"
 #include "app/widgets/frmMain.h"
 #include "contacts/widgets/frmContacts.h"
 #include "data/DataFileFactory.h"
 #include "shared/AppSettings.h"
 #include "shared/AppState.h"
+#include "shared/GeneralDate.h"
 #include "shared/Twips.h"
 #include "shared/widgets/CheckAccess.h"
 
@@ -128,15 +128,15 @@ private slots:
         frmMain *main = app->logIn(QStringLiteral("普通用户"));
         QVERIFY(main);
         const QString prefix = QStringLiteral("普通用户,您好！欢迎使用[Zorvane]，现在时间是：");
-        QCOMPARE(greeting(main), prefix + Greeting::generalDateTime(clock->time));
+        QCOMPARE(greeting(main), prefix + GeneralDate::text(clock->time));
         clock->time = clock->time.addSecs(3600);
-        QTRY_COMPARE(greeting(main), prefix + Greeting::generalDateTime(clock->time));
+        QTRY_COMPARE(greeting(main), prefix + GeneralDate::text(clock->time));
 
         QMdiSubWindow *window = openPasswordWindow(main);
         prompts->expectMessage();
         typePasswords(window, { QString(), QStringLiteral("neu"), QStringLiteral("neu") });
         clock->time = clock->time.addSecs(60);
-        QTRY_COMPARE(greeting(main), prefix + Greeting::generalDateTime(clock->time));
+        QTRY_COMPARE(greeting(main), prefix + GeneralDate::text(clock->time));
     }
 
     void reloginRebuildsOnTheFileTheSettingsName()

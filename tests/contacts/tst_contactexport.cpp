@@ -1,6 +1,7 @@
 #include "ContactFixture.h"
 #include "TestSandbox.h"
 #include "contacts/ContactExport.h"
+#include "shared/GeneralDate.h"
 
 #include <QStringDecoder>
 #include <QtTest>
@@ -55,8 +56,7 @@ const QString emptyRowText = QStringLiteral("姓名：李 四\r\n"
 
 QString closing(const QDateTime &time)
 {
-    return QStringLiteral("此列表由[Zorvane]自动生成\r\n生成时间：")
-        + ContactExport::generalDateTime(time);
+    return QStringLiteral("此列表由[Zorvane]自动生成\r\n生成时间：") + GeneralDate::text(time);
 }
 
 QList<const ContactRow *> pointers(const QList<ContactRow> &rows)
@@ -99,26 +99,6 @@ private slots:
         const QList<ContactRow> rows { nameOnly(3, QStringLiteral("模板 模板")), fullRow(),
                                        nameOnly(4, QStringLiteral("姓 名字")) };
         QCOMPARE(ContactExport::text(rows, generated), heading + fullRowText + closing(generated));
-    }
-
-    void generalDateTimeFollowsTheLocale_data()
-    {
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("C") << QLocale::c() << QStringLiteral("6 May 2024 14:03:05");
-        QTest::newRow("zh_CN") << QLocale(QLocale::Chinese, QLocale::China)
-                               << QStringLiteral("2024/5/6 14:03:05");
-        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
-                               << QStringLiteral("5/6/24 2:03:05 PM");
-        QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany)
-                               << QStringLiteral("06.05.24 14:03:05");
-    }
-
-    void generalDateTimeFollowsTheLocale()
-    {
-        QFETCH(QLocale, locale);
-        QFETCH(QString, expected);
-        QCOMPARE(ContactExport::generalDateTime(generated, locale), expected);
     }
 
     void writtenBytesDecodeToTheText()
