@@ -67,7 +67,7 @@ namespace ContactExport {
 
 QString filePath()
 {
-    return AppEnvironment::current().programFile(QStringLiteral("Mylist.txt"));
+    return AppEnvironment::current().dataFile(QStringLiteral("Mylist.txt"));
 }
 
 QString text(const QList<const ContactRow *> &rows, const QDateTime &generated)

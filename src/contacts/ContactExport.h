@@ -10,7 +10,7 @@
 // The contact list text file: built from the listed rows, written beside the program.
 namespace ContactExport {
 
-// "Mylist.txt" in the program folder.
+// "Mylist.txt" in the data folder, beside the default data file.
 QString filePath();
 // The whole file text, rows in the given order, CR LF line ends, no line end after the time.
 QString text(const QList<const ContactRow *> &rows, const QDateTime &generated);
