@@ -82,23 +82,27 @@ frmAbout::frmAbout(QWidget *parent)
 
 QLabel *frmAbout::makeBanner()
 {
-    QPixmap banner(400, 72);
+    // Drawn with the screen's pixel density, so it stays sharp on a high-DPI screen.
+    const QRect area(0, 0, 400, 72);
+    const qreal density = devicePixelRatioF();
+    QPixmap banner(area.size() * density);
+    banner.setDevicePixelRatio(density);
     QPainter painter(&banner);
-    QLinearGradient sky(0, 0, banner.width(), banner.height());
+    QLinearGradient sky(area.topLeft(), area.bottomRight());
     sky.setColorAt(0, QColor(28, 64, 128));
     sky.setColorAt(1, QColor(90, 150, 210));
-    painter.fillRect(banner.rect(), sky);
+    painter.fillRect(area, sky);
     QFont title = font();
     title.setPointSize(22);
     title.setBold(true);
     painter.setFont(title);
     painter.setPen(Qt::white);
-    painter.drawText(banner.rect().adjusted(16, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+    painter.drawText(area.adjusted(16, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
                      AppVersion::productName());
     QFont subtitle = font();
     subtitle.setPointSize(11);
     painter.setFont(subtitle);
-    painter.drawText(banner.rect().adjusted(0, 0, -16, 0), Qt::AlignRight | Qt::AlignVCenter,
+    painter.drawText(area.adjusted(0, 0, -16, 0), Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("名片管理"));
     painter.end();
 
