@@ -1,22 +1,14 @@
 #include "Greeting.h"
 
 #include "shared/AppVersion.h"
-
-#include <QLocale>
+#include "shared/GeneralDate.h"
 
 namespace Greeting {
-
-QString generalDateTime(const QDateTime &when)
-{
-    const QLocale locale = QLocale::system();
-    return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-        + locale.toString(when.time(), QLocale::LongFormat);
-}
 
 QString text(const QString &userName, const QDateTime &now)
 {
     return userName + QStringLiteral(",您好！欢迎使用[") + AppVersion::productName()
-        + QStringLiteral("]，现在时间是：") + generalDateTime(now);
+        + QStringLiteral("]，现在时间是：") + GeneralDate::text(now);
 }
 
 } // namespace Greeting

@@ -7,7 +7,5 @@ namespace Greeting {
 
 // The status bar's greeting, with the date and time in the system's general format.
 QString text(const QString &userName, const QDateTime &now);
-// Short date, a blank, long time: the system's general date format.
-QString generalDateTime(const QDateTime &when);
 
 } // namespace Greeting

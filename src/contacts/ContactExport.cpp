@@ -2,6 +2,7 @@
 
 #include "ContactNames.h"
 #include "shared/AppEnvironment.h"
+#include "shared/GeneralDate.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -14,21 +15,6 @@ const QString rule = QString(30, QLatin1Char('-'));
 // Text is handed on in pieces of about this many characters, so a long list never needs the
 // whole text and its encoded copy in memory at once.
 constexpr qsizetype pieceSize = 64 * 1024;
-
-// The system's general date shows no time zone, which the locale's long time format may hold.
-QString withoutTimeZone(const QString &format)
-{
-    QString kept;
-    bool quoted = false;
-    for (const QChar c : format) {
-        if (c == QLatin1Char('\''))
-            quoted = !quoted;
-        if (!quoted && c == QLatin1Char('t'))
-            continue;
-        kept += c;
-    }
-    return kept.simplified();
-}
 
 void appendLine(QString &text, std::initializer_list<QStringView> pieces)
 {
@@ -71,7 +57,7 @@ bool produce(const QList<const ContactRow *> &rows, const QDateTime &generated, 
         }
     }
     appendLine(piece, { u"此列表由[Zorvane]自动生成" });
-    piece.append(QStringView(u"生成时间：")).append(ContactExport::generalDateTime(generated));
+    piece.append(QStringView(u"生成时间：")).append(GeneralDate::text(generated));
     return deliver(piece);
 }
 
@@ -81,13 +67,7 @@ namespace ContactExport {
 
 QString filePath()
 {
-    return AppEnvironment::current().programFile(QStringLiteral("Mylist.txt"));
-}
-
-QString generalDateTime(const QDateTime &time, const QLocale &locale)
-{
-    return locale.toString(time.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-        + locale.toString(time.time(), withoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
+    return AppEnvironment::current().dataFile(QStringLiteral("Mylist.txt"));
 }
 
 QString text(const QList<const ContactRow *> &rows, const QDateTime &generated)

@@ -5,16 +5,13 @@
 
 #include <QDateTime>
 #include <QList>
-#include <QLocale>
 #include <QString>
 
 // The contact list text file: built from the listed rows, written beside the program.
 namespace ContactExport {
 
-// "Mylist.txt" in the program folder.
+// "Mylist.txt" in the data folder, beside the default data file.
 QString filePath();
-// Short date and long time of the locale, the way the system writes a general date.
-QString generalDateTime(const QDateTime &time, const QLocale &locale = QLocale::system());
 // The whole file text, rows in the given order, CR LF line ends, no line end after the time.
 QString text(const QList<const ContactRow *> &rows, const QDateTime &generated);
 QString text(const QList<ContactRow> &rows, const QDateTime &generated);

@@ -1,5 +1,6 @@
 #include "DataFileChooser.h"
 
+#include "DataFileCommands.h"
 #include "DataFileFactory.h"
 #include "shared/AppEnvironment.h"
 #include "shared/AppSettings.h"
@@ -16,19 +17,34 @@ bool samePath(const QString &a, const QString &b)
         == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
 }
 
+// The default file starts as a copy of the shipped template, or is written afresh without one;
+// an installed program makes its data folder first.
+Status createDefault(const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return Status::failure(
+            QStringLiteral("无法创建数据文件夹“%1”。").arg(QDir::toNativeSeparators(folder)));
+    const QString templatePath
+        = AppEnvironment::current().shippedFile(DataFileFactory::templateFileName());
+    if (QFileInfo::exists(templatePath))
+        return DataFileCommands::createFromTemplate(path, QString());
+    return DataFileFactory::createDataFile(path);
+}
+
 } // namespace
 
 namespace DataFileChooser {
 
 QString defaultPath()
 {
-    return AppEnvironment::current().programFile(DataFileFactory::defaultDataFileName());
+    return AppEnvironment::current().dataFile(DataFileFactory::defaultDataFileName());
 }
 
 Result<std::unique_ptr<Database>> openOrCreateDefault(const QString &path)
 {
     if (samePath(path, defaultPath()) && !QFileInfo::exists(path)) {
-        if (Status created = DataFileFactory::createDataFile(path); !created)
+        if (Status created = createDefault(path); !created)
             return created;
     }
     return Database::open(path);

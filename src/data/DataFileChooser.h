@@ -14,9 +14,9 @@ struct OpenedDataFile
     QString fallbackReason;
 };
 
-// Reads "DatabasePath", opens that file, and falls back to the program folder's default file
+// Reads "DatabasePath", opens that file, and falls back to the data folder's default file
 // (recording the fallback in the settings) when it cannot be opened. A missing default file is
-// created afresh; a damaged one is never overwritten.
+// created from the template; a damaged one is never overwritten.
 namespace DataFileChooser {
 
 QString defaultPath();

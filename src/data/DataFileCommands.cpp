@@ -80,7 +80,7 @@ bool isSameFile(const QString &a, const QString &b)
 Status createFromTemplate(const QString &target, const QString &currentFile)
 {
     const QString templatePath
-        = AppEnvironment::current().programFile(DataFileFactory::templateFileName());
+        = AppEnvironment::current().shippedFile(DataFileFactory::templateFileName());
     if (!FileUtil::fileExists(templatePath))
         return Status::failure(QStringLiteral("找不到数据库模板文件“%1”，无法创建新的数据库。")
                                    .arg(QDir::toNativeSeparators(templatePath)));

@@ -14,7 +14,7 @@ namespace DataFileCommands {
 // The file type every data file dialog offers.
 QString fileFilter();
 
-// Replaces target with a copy of the program folder's empty template. The file in use is never
+// Replaces target with a copy of the program's empty template. The file in use is never
 // a target: replacing it would pull the data from under the open windows.
 Status createFromTemplate(const QString &target, const QString &currentFile);
 

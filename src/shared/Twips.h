@@ -1,6 +1,7 @@
 #pragma once
 
-// Window sizes and positions of the program are given in twips; the screen has 15 to a pixel.
+// Window sizes and positions of the program are given in twips, 15 to a device-independent
+// pixel, so windows keep their proportions at any display scaling.
 namespace Twips {
 
 constexpr int perPixel = 15;

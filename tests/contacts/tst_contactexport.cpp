@@ -94,26 +94,6 @@ private slots:
         QTEST(ContactExport::text(rows, generated), "text");
     }
 
-    void generalDateTimeFollowsTheLocale_data()
-    {
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("C") << QLocale::c() << QStringLiteral("6 May 2024 14:03:05");
-        QTest::newRow("zh_CN") << QLocale(QLocale::Chinese, QLocale::China)
-                               << QStringLiteral("2024/5/6 14:03:05");
-        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
-                               << QStringLiteral("5/6/24 2:03:05 PM");
-        QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany)
-                               << QStringLiteral("06.05.24 14:03:05");
-    }
-
-    void generalDateTimeFollowsTheLocale()
-    {
-        QFETCH(QLocale, locale);
-        QFETCH(QString, expected);
-        QCOMPARE(ContactExport::generalDateTime(generated, locale), expected);
-    }
-
     // The file holds the text in the system code page, replacing any old file, however long.
     void writtenBytesDecodeToTheText_data()
     {

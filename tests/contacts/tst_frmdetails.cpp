@@ -726,6 +726,56 @@ private slots:
         QCOMPARE(closeCaption->palette().color(QPalette::WindowText), QColor(Qt::black));
     }
 
+    void captionsAreReachedByTabAndPressedBySpace_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("Label3") << QStringLiteral("cmbData1(3)") << QStringLiteral("Label3")
+                                << QStringLiteral("manager 1");
+        QTest::newRow("Label10") << QStringLiteral("Label3") << QStringLiteral("Label10")
+                                 << QStringLiteral("manager 3");
+        QTest::newRow("Label8") << QStringLiteral("Label10") << QStringLiteral("Label8")
+                                << QStringLiteral("manager 2");
+        QTest::newRow("Label11") << QStringLiteral("Label8") << QStringLiteral("Label11")
+                                 << QStringLiteral("mailto:a@b.cn");
+        QTest::newRow("Label14") << QStringLiteral("Label11") << QStringLiteral("Label14")
+                                 << QStringLiteral("http://www.example.com");
+        QTest::newRow("Label7") << QStringLiteral("Label14") << QStringLiteral("Label7")
+                                << QStringLiteral("姓名为必填信息，请不要省略哦！");
+    }
+
+    void captionsAreReachedByTabAndPressedBySpace()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, caption);
+        QFETCH(QString, effect);
+        const qint64 id
+            = addRow(QStringLiteral("王"), QStringLiteral("五"),
+                     { { QStringLiteral("Email"), QStringLiteral("a@b.cn") },
+                       { QStringLiteral("Website"), QStringLiteral("www.example.com") } });
+        frmDetails *editor = openAlone(id);
+        QString seen;
+        if (effect.startsWith(QLatin1String("manager"))) {
+            whenManagerOpens([&seen](FrmType *manager) {
+                seen = QStringLiteral("manager %1").arg(manager->Int_Type);
+                manager->close();
+            });
+        } else if (caption == QLatin1String("Label7")) {
+            control(editor, QStringLiteral("txtFirstName"))->clear();
+            prompts->expectMessage();
+        }
+        focus(control<QWidget>(editor, before));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(), control<QWidget>(editor, caption));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        if (caption == QLatin1String("Label7"))
+            seen = prompts->last().text;
+        else if (!desktop->opened.isEmpty())
+            seen = desktop->opened.first().toString();
+        QCOMPARE(seen, effect);
+    }
+
     void boxesSelectTheirTextAndShowItAsTip()
     {
         const qint64 id
@@ -760,6 +810,9 @@ private slots:
             QStringLiteral("txtWebsite"),   QStringLiteral("txtNotes"),
             QStringLiteral("cmbCat(1)"),    QStringLiteral("cmbData1(1)"),
             QStringLiteral("cmbData1(2)"),  QStringLiteral("cmbData1(3)"),
+            QStringLiteral("Label3"),       QStringLiteral("Label10"),
+            QStringLiteral("Label8"),       QStringLiteral("Label11"),
+            QStringLiteral("Label14"),      QStringLiteral("Label7"),
         };
         QWidget *start = control(editor, expected.first());
         QStringList chain { start->objectName() };

@@ -8,6 +8,7 @@
 #include "contacts/ContactExport.h"
 #include "contacts/widgets/FrmSearch.h"
 #include "data/Transaction.h"
+#include "shared/GeneralDate.h"
 #include "shared/Twips.h"
 
 #include <QAction>
@@ -73,7 +74,7 @@ private:
     QString closing() const
     {
         return QStringLiteral("此列表由[Zorvane]自动生成\r\n生成时间：")
-            + ContactExport::generalDateTime(clock->time);
+            + GeneralDate::text(clock->time);
     }
 
     void addNamedContacts(const QStringList &names)

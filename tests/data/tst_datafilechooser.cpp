@@ -107,6 +107,28 @@ private slots:
                  2);
     }
 
+    void unwritableProgramFolderKeepsTheDataInTheUserFolder()
+    {
+        // An installed program: the default file goes to the user's (not yet made) data folder,
+        // as a copy of the template the program came with.
+        struct InstalledSandbox : TestSandbox
+        {
+            QString dataFolder() const override { return path(QStringLiteral("user/Zorvane")); }
+        } sandbox;
+        const QString shipped = goodFile(sandbox, DataFileFactory::templateFileName());
+        RawSql::run(shipped,
+                    { QStringLiteral("INSERT INTO Reminders (item) VALUES ('模板里的')") });
+
+        auto opened = DataFileChooser::chooseAndOpen();
+        QVERIFY2(opened, qPrintable(opened.message()));
+        const QString created = sandbox.path(QStringLiteral("user/Zorvane/MyData.cot"));
+        QCOMPARE(opened.value().path, created);
+        QCOMPARE(RawSql::value(created, QStringLiteral("SELECT item FROM Reminders")).toString(),
+                 QStringLiteral("模板里的"));
+        QVERIFY(!QFileInfo::exists(sandbox.path(DataFileFactory::defaultDataFileName())));
+        QVERIFY(AppSettings::databasePath().isEmpty());
+    }
+
     void damagedDefaultFileIsReportedAndLeftAsItWas_data()
     {
         QTest::addColumn<bool>("chosenElsewhere");

@@ -2,13 +2,12 @@
 
 #include "app/UpdateCheck.h"
 #include "shared/Twips.h"
+#include "shared/widgets/ClickableLabel.h"
 #include "shared/widgets/Desktop.h"
 
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -20,24 +19,6 @@ const QString collapseGlyph = QStringLiteral("▲");
 constexpr int widthTwips = 6000;
 constexpr int collapsedTwips = 1830;
 constexpr int expandedTwips = 3750;
-
-bool isActivation(QEvent *event)
-{
-    if (event->type() == QEvent::MouseButtonRelease)
-        return static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<QKeyEvent *>(event)->key();
-    return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
-QLabel *makeClickable(QLabel *label, QObject *filter)
-{
-    label->setCursor(Qt::PointingHandCursor);
-    label->setFocusPolicy(Qt::TabFocus);
-    label->installEventFilter(filter);
-    return label;
-}
 
 } // namespace
 
@@ -68,13 +49,15 @@ void FrmUpdate::buildControls()
     m_text->setMinimumHeight(fontMetrics().lineSpacing() * 2);
     m_text->setAccessibleName(QStringLiteral("更新信息"));
 
-    m_download = makeClickable(new QLabel(QStringLiteral("下载最新版"), this), this);
+    m_download = new ClickableLabel(QStringLiteral("下载最新版"), this);
+    connect(m_download, &ClickableLabel::clicked, this, &FrmUpdate::openDownload);
     m_download->setObjectName(QStringLiteral("Label2"));
     QPalette grey = m_download->palette();
     grey.setColor(QPalette::WindowText, Qt::gray);
     m_download->setPalette(grey);
 
-    m_details = makeClickable(new QLabel(expandGlyph, this), this);
+    m_details = new ClickableLabel(expandGlyph, this);
+    connect(m_details, &ClickableLabel::clicked, this, &FrmUpdate::toggleDetails);
     m_details->setObjectName(QStringLiteral("Label3"));
     m_details->setToolTip(QStringLiteral("查看详细的更新信息"));
     m_details->setAccessibleName(m_details->toolTip());
@@ -94,18 +77,6 @@ void FrmUpdate::buildControls()
     grid->addWidget(m_ok, 1, 3);
     grid->setRowStretch(0, 1);
     m_text->raise();
-}
-
-bool FrmUpdate::eventFilter(QObject *watched, QEvent *event)
-{
-    if ((watched == m_download || watched == m_details) && isActivation(event)) {
-        if (watched == m_download)
-            openDownload();
-        else
-            toggleDetails();
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void FrmUpdate::showEvent(QShowEvent *event)

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class QLabel;
+class ClickableLabel;
 class QPlainTextEdit;
 class QPushButton;
 class UpdateCheck;
@@ -17,7 +17,6 @@ public:
     explicit FrmUpdate(QWidget *parent = nullptr);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
@@ -29,8 +28,8 @@ private:
 
     UpdateCheck *m_check;
     QPlainTextEdit *m_text = nullptr;
-    QLabel *m_download = nullptr;
-    QLabel *m_details = nullptr;
+    ClickableLabel *m_download = nullptr;
+    ClickableLabel *m_details = nullptr;
     QPushButton *m_ok = nullptr;
     bool m_sized = false;
 };

@@ -5,9 +5,19 @@
 #include "frmSplash.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QPointer>
 
 namespace StartUp {
+
+void setDesktopIdentity()
+{
+    QIcon icon;
+    for (const int size : { 16, 24, 32, 48, 64, 128, 256 })
+        icon.addFile(QStringLiteral(":/icons/%1x%1/zorvane.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.zorvane.Zorvane"));
+}
 
 void begin()
 {

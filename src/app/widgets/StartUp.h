@@ -3,6 +3,8 @@
 // How the program starts and how a re-login comes back to the login dialog.
 namespace StartUp {
 
+// Gives every window the application icon and names the desktop entry the program belongs to.
+void setDesktopIdentity();
 // Shows the splash, which then opens the login.
 void begin();
 // Opens the data file the settings name and shows the login dialog; ends the program when no

@@ -2,11 +2,11 @@
 
 #include "app/UpdateSite.h"
 #include "shared/AppVersion.h"
+#include "shared/widgets/ClickableLabel.h"
 #include "shared/widgets/Desktop.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -82,23 +82,27 @@ frmAbout::frmAbout(QWidget *parent)
 
 QLabel *frmAbout::makeBanner()
 {
-    QPixmap banner(400, 72);
+    // Drawn with the screen's pixel density, so it stays sharp on a high-DPI screen.
+    const QRect area(0, 0, 400, 72);
+    const qreal density = devicePixelRatioF();
+    QPixmap banner(area.size() * density);
+    banner.setDevicePixelRatio(density);
     QPainter painter(&banner);
-    QLinearGradient sky(0, 0, banner.width(), banner.height());
+    QLinearGradient sky(area.topLeft(), area.bottomRight());
     sky.setColorAt(0, QColor(28, 64, 128));
     sky.setColorAt(1, QColor(90, 150, 210));
-    painter.fillRect(banner.rect(), sky);
+    painter.fillRect(area, sky);
     QFont title = font();
     title.setPointSize(22);
     title.setBold(true);
     painter.setFont(title);
     painter.setPen(Qt::white);
-    painter.drawText(banner.rect().adjusted(16, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+    painter.drawText(area.adjusted(16, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
                      AppVersion::productName());
     QFont subtitle = font();
     subtitle.setPointSize(11);
     painter.setFont(subtitle);
-    painter.drawText(banner.rect().adjusted(0, 0, -16, 0), Qt::AlignRight | Qt::AlignVCenter,
+    painter.drawText(area.adjusted(0, 0, -16, 0), Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("名片管理"));
     painter.end();
 
@@ -111,36 +115,13 @@ QLabel *frmAbout::makeBanner()
 
 QLabel *frmAbout::makeLink()
 {
-    m_link = new QLabel(QStringLiteral("欢迎光临Zorvane主页：") + UpdateSite::makerHost(), this);
-    m_link->setObjectName(QStringLiteral("Label4"));
-    m_link->setStyleSheet(
+    auto *link = new ClickableLabel(
+        QStringLiteral("欢迎光临Zorvane主页：") + UpdateSite::makerHost(), this);
+    link->setObjectName(QStringLiteral("Label4"));
+    link->setStyleSheet(
         QStringLiteral("color: #707070; background-color: #e4e4e4; padding: 2px 4px;"));
-    m_link->setCursor(Qt::PointingHandCursor);
-    m_link->setFocusPolicy(Qt::StrongFocus);
-    m_link->setToolTip(UpdateSite::makerSite().toString());
-    m_link->installEventFilter(this);
-    return m_link;
-}
-
-void frmAbout::openMakerSite()
-{
-    Desktop::current().openUrl(UpdateSite::makerSite());
-}
-
-bool frmAbout::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched != m_link)
-        return QDialog::eventFilter(watched, event);
-    if (event->type() == QEvent::MouseButtonRelease) {
-        openMakerSite();
-        return true;
-    }
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
-            openMakerSite();
-            return true;
-        }
-    }
-    return false;
+    link->setToolTip(UpdateSite::makerSite().toString());
+    connect(link, &ClickableLabel::clicked, this,
+            [] { Desktop::current().openUrl(UpdateSite::makerSite()); });
+    return link;
 }

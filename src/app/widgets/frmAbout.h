@@ -12,13 +12,7 @@ class frmAbout : public QDialog
 public:
     explicit frmAbout(QWidget *parent = nullptr);
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     QLabel *makeBanner();
     QLabel *makeLink();
-    void openMakerSite();
-
-    QLabel *m_link = nullptr;
 };

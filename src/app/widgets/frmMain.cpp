@@ -483,7 +483,7 @@ void frmMain::showMergedContacts()
 void frmMain::help_Click()
 {
     Desktop::current().openUrl(
-        QUrl::fromLocalFile(AppEnvironment::current().programFile(QStringLiteral("readme.txt"))));
+        QUrl::fromLocalFile(AppEnvironment::current().shippedFile(QStringLiteral("readme.txt"))));
 }
 
 void frmMain::openCategoryManager(int kind, QWidget *opener)

@@ -1,5 +1,7 @@
 #include "DetailsControls.h"
 
+#include "shared/widgets/ClickableLabel.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -62,12 +64,12 @@ void paint(QLabel *label, const QColor &colour)
 }
 
 // A caption the user clicks.
-QLabel *clickable(QWidget *parent, const QString &name, const QString &text, const QString &tip,
-                  const QColor &colour)
+ClickableLabel *clickable(QWidget *parent, const QString &name, const QString &text,
+                          const QString &tip, const QColor &colour)
 {
-    auto *label = caption(parent, name, text, nullptr);
+    auto *label = new ClickableLabel(text, parent);
+    label->setObjectName(name);
     label->setToolTip(tip);
-    label->setCursor(Qt::PointingHandCursor);
     paint(label, colour);
     return label;
 }
@@ -202,8 +204,12 @@ DetailsControls DetailsControls::build(QWidget *form)
         c.numbers[1],  c.numbers[2],    c.numbers[3],    c.email,     c.website,
         c.notes,       c.categories[1], c.labels[1],     c.labels[2], c.labels[3],
     };
-    for (int i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    // The clickable captions come after the boxes, in reading order.
+    const QList<QWidget *> captions { c.titleCaption, c.groupCaption, c.labelCaption,
+                                      c.mailLink,     c.webLink,      c.closeCaption };
+    const QList<QWidget *> chain = order + captions;
+    for (int i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
     return c;
 }
 

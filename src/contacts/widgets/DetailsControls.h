@@ -3,6 +3,7 @@
 #include <QList>
 #include <array>
 
+class ClickableLabel;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -33,12 +34,12 @@ struct DetailsControls
     QLineEdit *website = nullptr;
     QPlainTextEdit *notes = nullptr;
     // Captions that open the category manager: titles, contact methods, groups.
-    QLabel *titleCaption = nullptr;
-    QLabel *labelCaption = nullptr;
-    QLabel *groupCaption = nullptr;
-    QLabel *mailLink = nullptr;
-    QLabel *webLink = nullptr;
-    QLabel *closeCaption = nullptr;
+    ClickableLabel *titleCaption = nullptr;
+    ClickableLabel *labelCaption = nullptr;
+    ClickableLabel *groupCaption = nullptr;
+    ClickableLabel *mailLink = nullptr;
+    ClickableLabel *webLink = nullptr;
+    ClickableLabel *closeCaption = nullptr;
 
     // Makes the controls on form, in the tab order the user moves through them.
     static DetailsControls build(QWidget *form);

@@ -9,6 +9,7 @@
 #include "shared/AppState.h"
 #include "shared/Twips.h"
 #include "shared/widgets/CheckAccess.h"
+#include "shared/widgets/ClickableLabel.h"
 #include "shared/widgets/DragForm.h"
 #include "shared/widgets/PlainText.h"
 
@@ -47,7 +48,7 @@ frmContacts::frmContacts(Database &database, QWidget *parent)
     , m_database(database)
     , m_toolBar(new QToolBar(this))
     , m_search(new QLineEdit(this))
-    , m_searchIcon(new QLabel(this))
+    , m_searchIcon(new ClickableLabel(QString(), this))
     , m_tree(new ContactTreeWidget(this))
     , m_statusBar(new QStatusBar(this))
     , m_status(new QLabel(m_statusBar))
@@ -113,10 +114,10 @@ void frmContacts::buildControls()
         style()->standardIcon(QStyle::SP_FileDialogContentsView).pixmap(16, 16));
     m_searchIcon->setToolTip(QStringLiteral("快速搜索"));
     m_searchIcon->setAccessibleName(QStringLiteral("快速搜索"));
-    m_searchIcon->setCursor(Qt::PointingHandCursor);
     m_searchIcon->setGeometry(Twips::toPixels(3020), Twips::toPixels(390), Twips::toPixels(240),
                               Twips::toPixels(240));
-    m_searchIcon->installEventFilter(this);
+    connect(m_searchIcon, &ClickableLabel::clicked, this,
+            [this] { emit searchRequested(m_search->text()); });
 
     m_tree->setObjectName(QStringLiteral("TreeView1"));
     m_tree->setHeaderHidden(true);
@@ -478,10 +479,6 @@ bool frmContacts::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_search)
         return handleSearchBoxEvent(event);
-    if (watched == m_searchIcon && event->type() == QEvent::MouseButtonRelease) {
-        emit searchRequested(m_search->text());
-        return true;
-    }
     if (watched == m_tree->viewport())
         return handleTreeEvent(event);
     return QWidget::eventFilter(watched, event);

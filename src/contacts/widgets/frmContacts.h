@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QWidget>
 
+class ClickableLabel;
 class Database;
 class QLabel;
 class QLineEdit;
@@ -80,7 +81,7 @@ private:
     Database &m_database;
     QToolBar *m_toolBar;
     QLineEdit *m_search;
-    QLabel *m_searchIcon;
+    ClickableLabel *m_searchIcon;
     ContactTreeWidget *m_tree;
     QStatusBar *m_statusBar;
     QLabel *m_status;

@@ -8,6 +8,7 @@
 #include "contacts/ContactLinks.h"
 #include "contacts/widgets/frmContacts.h"
 #include "shared/widgets/ChildWindowHost.h"
+#include "shared/widgets/ClickableLabel.h"
 #include "shared/widgets/Desktop.h"
 #include "shared/widgets/PlainText.h"
 #include "shared/widgets/Prompts.h"
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QTabWidget>
@@ -43,12 +43,6 @@ void fillList(QComboBox *box, const QStringList &names, const QString &text)
     box->addItem(settingsEntry());
     box->addItems(names);
     box->setEditText(text);
-}
-
-bool isLeftRelease(QEvent *event)
-{
-    return event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
 }
 
 } // namespace
@@ -89,6 +83,15 @@ void frmDetails::connectControls()
     for (QLabel *caption :
          { c.titleCaption, c.labelCaption, c.groupCaption, c.mailLink, c.webLink, c.closeCaption })
         caption->installEventFilter(this);
+    connect(c.titleCaption, &ClickableLabel::clicked, this,
+            [this] { openCategoryManager(CategoryKind::JobTitle); });
+    connect(c.labelCaption, &ClickableLabel::clicked, this,
+            [this] { openCategoryManager(CategoryKind::ContactMethod); });
+    connect(c.groupCaption, &ClickableLabel::clicked, this,
+            [this] { openCategoryManager(CategoryKind::RelationshipGroup); });
+    connect(c.mailLink, &ClickableLabel::clicked, this, &frmDetails::openMail);
+    connect(c.webLink, &ClickableLabel::clicked, this, &frmDetails::openWebsite);
+    connect(c.closeCaption, &ClickableLabel::clicked, this, &frmDetails::closeWindow);
     for (QLineEdit *box : { c.address1, c.address2, c.companyName })
         box->setMouseTracking(true);
     for (QLineEdit *box : { c.firstName, c.lastName })
@@ -313,10 +316,6 @@ bool frmDetails::eventFilter(QObject *watched, QEvent *event)
             box->setToolTip(PlainText::toolTip(box->text()));
         }
         break;
-    case QEvent::MouseButtonRelease:
-        if (isLeftRelease(event) && handleCaptionClick(watched))
-            return true;
-        break;
     case QEvent::Enter:
         if (watched == c.closeCaption)
             setCloseCaptionColour(hoverColour);
@@ -364,26 +363,6 @@ bool frmDetails::handleFocus(QObject *watched, QEvent *event)
         }
     }
     return false;
-}
-
-bool frmDetails::handleCaptionClick(QObject *watched)
-{
-    const DetailsControls &c = m_controls;
-    if (watched == c.titleCaption)
-        openCategoryManager(CategoryKind::JobTitle);
-    else if (watched == c.labelCaption)
-        openCategoryManager(CategoryKind::ContactMethod);
-    else if (watched == c.groupCaption)
-        openCategoryManager(CategoryKind::RelationshipGroup);
-    else if (watched == c.mailLink)
-        openMail();
-    else if (watched == c.webLink)
-        openWebsite();
-    else if (watched == c.closeCaption)
-        closeWindow();
-    else
-        return false;
-    return true;
 }
 
 void frmDetails::keyPressEvent(QKeyEvent *event)

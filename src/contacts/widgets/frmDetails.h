@@ -60,7 +60,6 @@ private:
     // user has not touched shows the new name.
     void followRenamedGroup();
     bool handleFocus(QObject *watched, QEvent *event);
-    bool handleCaptionClick(QObject *watched);
     void keepNameTrimmed(QLineEdit *box);
     void openMail();
     void openWebsite();

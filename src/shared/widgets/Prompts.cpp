@@ -1,5 +1,6 @@
 #include "Prompts.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -22,12 +23,28 @@ QMessageBox::Icon boxIcon(MessageIcon icon)
     return QMessageBox::NoIcon;
 }
 
+// The boxes speak Chinese like the rest of the program, whether or not Qt's translation is there.
+void setChineseCaptions(QMessageBox &box)
+{
+    const std::pair<QMessageBox::StandardButton, const char16_t *> captions[] = {
+        { QMessageBox::Ok, u"确定" },
+        { QMessageBox::Cancel, u"取消" },
+        { QMessageBox::Yes, u"是" },
+        { QMessageBox::No, u"否" },
+    };
+    for (const auto &[button, caption] : captions) {
+        if (QAbstractButton *shown = box.button(button))
+            shown->setText(QString::fromUtf16(caption));
+    }
+}
+
 Answer ask(QWidget *parent, MessageIcon icon, const QString &caption, const QString &text,
            QMessageBox::StandardButtons buttons)
 {
     QMessageBox box(boxIcon(icon), caption, text, buttons, parent);
     // Texts carry names from the data file: markup in them is shown, never followed.
     box.setTextFormat(Qt::PlainText);
+    setChineseCaptions(box);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;
