@@ -59,14 +59,6 @@ QString closing(const QDateTime &time)
         + ContactExport::generalDateTime(time);
 }
 
-QList<const ContactRow *> pointers(const QList<ContactRow> &rows)
-{
-    QList<const ContactRow *> all;
-    for (const ContactRow &row : rows)
-        all << &row;
-    return all;
-}
-
 QByteArray readFile(const QString &path)
 {
     QFile file(path);
@@ -85,20 +77,21 @@ private slots:
     void textHasTheFixedLayout()
     {
         const QList<ContactRow> rows { fullRow(), nameOnly(2, QStringLiteral("李 四")) };
-        QCOMPARE(ContactExport::text(rows, generated),
+        QCOMPARE(ContactExport::text(ContactExport::rowsOf(rows), generated),
                  heading + fullRowText + emptyRowText + closing(generated));
     }
 
     void textOfNoRowsHasHeadingAndClosingOnly()
     {
-        QCOMPARE(ContactExport::text(QList<ContactRow>(), generated), heading + closing(generated));
+        QCOMPARE(ContactExport::text({}, generated), heading + closing(generated));
     }
 
     void reservedRowsAreNeverWritten()
     {
         const QList<ContactRow> rows { nameOnly(3, QStringLiteral("模板 模板")), fullRow(),
                                        nameOnly(4, QStringLiteral("姓 名字")) };
-        QCOMPARE(ContactExport::text(rows, generated), heading + fullRowText + closing(generated));
+        QCOMPARE(ContactExport::text(ContactExport::rowsOf(rows), generated),
+                 heading + fullRowText + closing(generated));
     }
 
     void generalDateTimeFollowsTheLocale_data()
@@ -125,7 +118,7 @@ private slots:
     {
         TestSandbox sandbox;
         const QList<ContactRow> rows { nameOnly(2, QStringLiteral("李 四")), fullRow() };
-        const Status written = ContactExport::write(pointers(rows), generated);
+        const Status written = ContactExport::write(ContactExport::rowsOf(rows), generated);
         QVERIFY2(written, qPrintable(written.message()));
         QCOMPARE(ContactExport::filePath(), sandbox.path(QStringLiteral("Mylist.txt")));
         const QByteArray bytes = readFile(sandbox.path(QStringLiteral("Mylist.txt")));
@@ -147,11 +140,12 @@ private slots:
             row.displayName = QStringLiteral("联系人 %1").arg(i);
             rows << row;
         }
-        QVERIFY(ContactExport::write(pointers(rows), generated));
+        QVERIFY(ContactExport::write(ContactExport::rowsOf(rows), generated));
         QStringDecoder decode(QStringConverter::System);
         const QString decoded = decode(readFile(ContactExport::filePath()));
-        QCOMPARE(decoded.size(), ContactExport::text(rows, generated).size());
-        QCOMPARE(decoded, ContactExport::text(rows, generated));
+        QCOMPARE(decoded.size(),
+                 ContactExport::text(ContactExport::rowsOf(rows), generated).size());
+        QCOMPARE(decoded, ContactExport::text(ContactExport::rowsOf(rows), generated));
     }
 
     void writeReplacesTheOldFile()
@@ -162,9 +156,10 @@ private slots:
         old.write(QByteArray(100000, 'x'));
         old.close();
         const QList<ContactRow> rows { fullRow() };
-        QVERIFY(ContactExport::write(pointers(rows), generated));
+        QVERIFY(ContactExport::write(ContactExport::rowsOf(rows), generated));
         QStringDecoder decode(QStringConverter::System);
-        QCOMPARE(QString(decode(readFile(old.fileName()))), ContactExport::text(rows, generated));
+        QCOMPARE(QString(decode(readFile(old.fileName()))),
+                 ContactExport::text(ContactExport::rowsOf(rows), generated));
     }
 
     void failureToWriteIsReported_data()
@@ -180,7 +175,7 @@ private slots:
         TestSandbox sandbox;
         ProgramFolderOverride folder(blockExport(sandbox.programFolder(), how));
         const QList<ContactRow> rows { fullRow() };
-        const Status written = ContactExport::write(pointers(rows), generated);
+        const Status written = ContactExport::write(ContactExport::rowsOf(rows), generated);
         QVERIFY(!written);
         QVERIFY2(written.message().contains(QStringLiteral("Mylist.txt")),
                  qPrintable(written.message()));
