@@ -106,7 +106,8 @@ Status ContactSearchIndex::readAll()
     m_runStarts.clear();
     m_runOwners.clear();
     m_wasted = 0;
-    // The text takes less room than the file; pages reserved but never written cost nothing.
+    // The text needs about the room the file gives it; pages reserved but never written cost
+    // nothing.
     m_text.reserve(qMax<qint64>(QFileInfo(m_database.path()).size(), 4096));
     m_fieldsFound = false;
     Status status = m_database.selectText(QStringLiteral("SELECT * FROM Contacts ORDER BY ID"), {},
