@@ -1,7 +1,7 @@
 #include "SearchBench.h"
 
 #include "BenchReport.h"
-#include "contacts/ContactSearch.h"
+#include "contacts/ContactSearchIndex.h"
 #include "contacts/widgets/FrmSearch.h"
 #include "shared/AppEnvironment.h"
 #include "shared/widgets/Desktop.h"
@@ -9,7 +9,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QTreeWidget>
+#include <QTreeView>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -80,19 +81,53 @@ double elapsedMs(const QElapsedTimer &timer)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-// Sample contacts carry mail addresses "user<number>@…"; this prefix fits about 1% of 100,000.
-bool timeSearch(Database &database, const QString &name, const QString &keyText, double targetMs)
+constexpr int repeats = 5;
+
+double median(std::vector<double> values)
 {
-    QElapsedTimer timer;
-    timer.start();
-    const auto found = ContactSearch::run(database, keyText);
-    const double ms = elapsedMs(timer);
-    if (!found) {
-        std::fprintf(stderr, "%s\n", qUtf8Printable(found.message()));
-        return false;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Reading every contact into a fresh index, the first search's share of the work.
+bool timeIndexBuild(Database &database, double readAllMs)
+{
+    std::vector<double> times;
+    for (int i = 0; i < 3; ++i) {
+        ContactSearchIndex index(database);
+        QElapsedTimer timer;
+        timer.start();
+        const auto found = index.search(QStringLiteral("查无此人"));
+        times.push_back(elapsedMs(timer));
+        if (!found) {
+            std::fprintf(stderr, "%s\n", qUtf8Printable(found.message()));
+            return false;
+        }
     }
-    BenchReport::figure(name + QStringLiteral("_ms"), ms);
-    BenchReport::figure(name + QStringLiteral("_rows"), double(found.value().rows.size()));
+    BenchReport::figure(QStringLiteral("search_index_build_ms"), median(times));
+    BenchReport::figure(QStringLiteral("search_index_build_target_ms"), readAllMs * 1.5);
+    return true;
+}
+
+// Sample contacts carry mail addresses "user<number>@…"; this prefix fits about 1% of 100,000.
+bool timeSearch(ContactSearchIndex &index, const QString &name, const QString &keyText,
+                double targetMs)
+{
+    std::vector<double> times;
+    qsizetype rows = 0;
+    for (int i = 0; i < repeats; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        const auto found = index.search(keyText);
+        times.push_back(elapsedMs(timer));
+        if (!found) {
+            std::fprintf(stderr, "%s\n", qUtf8Printable(found.message()));
+            return false;
+        }
+        rows = qsizetype(found.value().contacts.size());
+    }
+    BenchReport::figure(name + QStringLiteral("_ms"), median(times));
+    BenchReport::figure(name + QStringLiteral("_rows"), double(rows));
     BenchReport::figure(name + QStringLiteral("_target_ms"), targetMs);
     return true;
 }
@@ -107,28 +142,36 @@ bool run(Database &database, double readAllMs, const QString &folder)
     SilentDesktop desktop;
     FailingPrompts prompts;
 
-    bool ok = timeSearch(database, QStringLiteral("search_1pct"), QStringLiteral("user12"),
-                         readAllMs * 1.5);
-    ok = ok
-        && timeSearch(database, QStringLiteral("search_none"), QStringLiteral("查无此人 nobody"),
+    if (!timeIndexBuild(database, readAllMs))
+        return false;
+    // Searches are timed on a built index, as every search after the first one runs.
+    ContactSearchIndex index(database);
+    const bool ok = timeSearch(index, QStringLiteral("search_1pct"), QStringLiteral("user12"),
+                               readAllMs * 1.5)
+        && timeSearch(index, QStringLiteral("search_none"), QStringLiteral("查无此人 nobody"),
                       readAllMs * 1.5);
     if (!ok)
         return false;
 
-    FrmSearch window(database);
-    QElapsedTimer timer;
-    timer.start();
-    window.OpenSearch(QStringLiteral("*"));
-    QApplication::processEvents();
-    BenchReport::milliseconds(QStringLiteral("list_all_filled_ms"), timer);
+    FrmSearch window(index);
+    std::vector<double> times;
+    for (int i = 0; i < repeats; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        window.OpenSearch(QStringLiteral("*"));
+        QApplication::processEvents();
+        times.push_back(elapsedMs(timer));
+    }
+    BenchReport::figure(QStringLiteral("list_all_filled_ms"), median(times));
     BenchReport::figure(QStringLiteral("list_all_filled_target_ms"), readAllMs * 3);
-    const auto *list = window.findChild<QTreeWidget *>(QStringLiteral("ListView1"));
-    BenchReport::figure(QStringLiteral("list_all_rows"), list ? list->topLevelItemCount() : 0);
+    const auto *list = window.findChild<QTreeView *>(QStringLiteral("ListView1"));
+    BenchReport::figure(QStringLiteral("list_all_rows"), list ? list->model()->rowCount() : 0);
 
     QAction *exportButton = window.findChild<QAction *>(QStringLiteral("btnExport"));
     if (!exportButton)
         return false;
-    timer.restart();
+    QElapsedTimer timer;
+    timer.start();
     exportButton->trigger();
     BenchReport::milliseconds(QStringLiteral("export_all_ms"), timer);
     BenchReport::figure(QStringLiteral("export_all_target_ms"), 1000);

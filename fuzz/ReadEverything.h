@@ -4,7 +4,7 @@
 #include "categories/CategoryModel.h"
 #include "contacts/ContactGrouping.h"
 #include "contacts/ContactRows.h"
-#include "contacts/ContactSearch.h"
+#include "contacts/ContactSearchIndex.h"
 #include "data/Database.h"
 #include "reminders/ReminderStore.h"
 
@@ -29,8 +29,14 @@ inline void readEverything(Database &database)
     ReminderStore reminders(database);
     reminders.list();
     reminders.add(QStringLiteral("检查"));
-    ContactSearch::run(database, QStringLiteral("*"));
-    ContactSearch::run(database, QStringLiteral("王 a"));
+    {
+        ContactSearchIndex index(database);
+        index.search(QStringLiteral("王 a"));
+        if (const auto all = index.search(QStringLiteral("*"))) {
+            for (const quint32 contact : all.value().contacts)
+                index.row(contact);
+        }
+    }
     ContactRows::placeholder(database);
     ContactRows::templateRow(database);
 }

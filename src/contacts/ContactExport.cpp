@@ -41,15 +41,16 @@ void appendContact(QString &text, const ContactRow &row)
 
 // Produces the file text in order, in pieces; deliver returns false to stop.
 template<typename Deliver>
-bool produce(const QList<const ContactRow *> &rows, const QDateTime &generated, Deliver deliver)
+bool produce(const ContactExport::Rows &rows, const QDateTime &generated, Deliver deliver)
 {
     QString piece;
     piece.reserve(pieceSize + 1024);
     appendLine(piece, { u"-=联系人信息列表=-" });
     appendLine(piece, { rule });
-    for (const ContactRow *row : rows) {
-        if (!ContactNames::isReserved(row->displayName))
-            appendContact(piece, *row);
+    for (qsizetype i = 0; i < rows.count; ++i) {
+        const ContactRow row = rows.at(i);
+        if (!ContactNames::isReserved(row.displayName))
+            appendContact(piece, row);
         if (piece.size() >= pieceSize) {
             if (!deliver(piece))
                 return false;
@@ -70,7 +71,12 @@ QString filePath()
     return AppEnvironment::current().dataFile(QStringLiteral("Mylist.txt"));
 }
 
-QString text(const QList<const ContactRow *> &rows, const QDateTime &generated)
+Rows rowsOf(const QList<ContactRow> &rows)
+{
+    return { rows.size(), [rows](qsizetype i) { return rows.at(i); } };
+}
+
+QString text(const Rows &rows, const QDateTime &generated)
 {
     QString text;
     produce(rows, generated, [&text](const QString &piece) {
@@ -80,16 +86,7 @@ QString text(const QList<const ContactRow *> &rows, const QDateTime &generated)
     return text;
 }
 
-QString text(const QList<ContactRow> &rows, const QDateTime &generated)
-{
-    QList<const ContactRow *> order;
-    order.reserve(rows.size());
-    for (const ContactRow &row : rows)
-        order.append(&row);
-    return text(order, generated);
-}
-
-Status write(const QList<const ContactRow *> &rows, const QDateTime &generated)
+Status write(const Rows &rows, const QDateTime &generated)
 {
     const QString path = filePath();
     const auto failed = [&path](const QString &reason) {

@@ -1,14 +1,9 @@
 #pragma once
 
-#include "SearchResult.h"
-#include "shared/Status.h"
-
 #include <QString>
 #include <QStringList>
 
-class Database;
-
-// The keyword search over all contacts, made in memory over every field but the ID.
+// How the search box's text is read; ContactSearchIndex does the search.
 namespace ContactSearch {
 
 // What the search box shows before the user types.
@@ -17,8 +12,5 @@ QString promptText();
 bool listsAll(const QString &keyText);
 // The keywords in use: the text split at each ordinary blank, up to the first empty piece.
 QStringList keywords(const QString &keyText);
-// Contacts holding any keyword inside one field (or all contacts), highest ID first, the
-// template and the placeholder left out.
-Result<SearchResult> run(Database &database, const QString &keyText);
 
 } // namespace ContactSearch

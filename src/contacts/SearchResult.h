@@ -1,13 +1,14 @@
 #pragma once
 
-#include "ContactRow.h"
+#include <QtGlobal>
+#include <vector>
 
-#include <QList>
-
-// The rows one search listed, and how many contacts it looked at.
+// The contacts one search listed, as numbers the search index gives them, and how many contacts
+// it looked at. The numbers stay good until the index's next search.
 struct SearchResult
 {
-    QList<ContactRow> rows;
+    // Highest ID first.
+    std::vector<quint32> contacts;
     // Every contact the file held, the template and the placeholder included.
     int contactsRead = 0;
 };

@@ -199,6 +199,80 @@ Status Database::select(const QString &sql, const QVariantList &values, const Ro
     return Status::success();
 }
 
+int TextRow::columnCount() const
+{
+    return sqlite3_column_count(m_statement);
+}
+
+QString TextRow::columnName(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_statement, column));
+}
+
+qint64 TextRow::integer(int column) const
+{
+    return sqlite3_column_int64(m_statement, column);
+}
+
+QByteArrayView TextRow::text(int column) const
+{
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_TEXT: {
+        const auto *bytes
+            = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+        const QByteArrayView text(bytes, sqlite3_column_bytes(m_statement, column));
+        if (text.isValidUtf8())
+            return text;
+        // Bytes that are no UTF-8 read as Qt SQL reads them: through SQLite's UTF-16 form.
+        const auto *units
+            = static_cast<const char16_t *>(sqlite3_column_text16(m_statement, column));
+        m_converted = QStringView(units, sqlite3_column_bytes16(m_statement, column) / 2).toUtf8();
+        return m_converted;
+    }
+    case SQLITE_INTEGER:
+        m_converted = QByteArray::number(sqlite3_column_int64(m_statement, column));
+        return m_converted;
+    case SQLITE_FLOAT:
+        m_converted = QVariant(sqlite3_column_double(m_statement, column)).toString().toUtf8();
+        return m_converted;
+    case SQLITE_BLOB: {
+        const auto *bytes = static_cast<const char *>(sqlite3_column_blob(m_statement, column));
+        m_converted = QString::fromUtf8(bytes, sqlite3_column_bytes(m_statement, column)).toUtf8();
+        return m_converted;
+    }
+    default:
+        return {};
+    }
+}
+
+Status Database::selectText(const QString &sql, const QList<qint64> &values,
+                            const std::function<void(const TextRow &)> &onRow)
+{
+    sqlite3 *handle = sqliteHandle();
+    if (!handle)
+        return Status::failure(QStringLiteral("无法访问SQLite连接。"));
+    const auto failed = [handle] {
+        return Status::failure(SqlErrorText::describe(
+            QSqlError(QString::fromUtf8(sqlite3_errmsg(handle)), {}, QSqlError::StatementError,
+                      QString::number(sqlite3_extended_errcode(handle)))));
+    };
+    sqlite3_stmt *statement = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &statement, nullptr)
+        != SQLITE_OK)
+        return failed();
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> guard(statement, sqlite3_finalize);
+    for (int i = 0; i < values.size(); ++i)
+        sqlite3_bind_int64(statement, i + 1, values.at(i));
+    const TextRow row(statement);
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW)
+        onRow(row);
+    if (step != SQLITE_DONE)
+        return failed();
+    return Status::success();
+}
+
 Result<QList<QSqlRecord>> Database::records(const QString &sql, const QVariantList &values)
 {
     QList<QSqlRecord> rows;

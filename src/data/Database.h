@@ -2,6 +2,7 @@
 
 #include "shared/Status.h"
 
+#include <QByteArrayView>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -11,6 +12,26 @@
 #include <memory>
 
 struct sqlite3;
+struct sqlite3_stmt;
+
+// One row of a bulk read, straight from SQLite: every value as the UTF-8 form of the text Qt SQL
+// would give for it, without a QVariant per value. Valid only during the call that hands it out.
+class TextRow
+{
+public:
+    explicit TextRow(sqlite3_stmt *statement)
+        : m_statement(statement)
+    { }
+    int columnCount() const;
+    QString columnName(int column) const;
+    qint64 integer(int column) const;
+    // Always valid UTF-8; NULL is empty. The view lasts until the next call.
+    QByteArrayView text(int column) const;
+
+private:
+    sqlite3_stmt *m_statement;
+    mutable QByteArray m_converted;
+};
 
 // One connection to a data file. It never trusts a file it has not checked, binds every value,
 // reads every query to its end and releases its Qt SQL connection when destroyed.
@@ -44,6 +65,10 @@ public:
     Status executeEach(const QString &sql, const QList<QVariantList> &rows);
     // Hands every row of a SELECT to onRow, in order, and reads the query to its end.
     Status select(const QString &sql, const QVariantList &values, const RowHandler &onRow);
+    // The same for reads of many rows: values are read through SQLite's own interface.
+    // Binds integers only.
+    Status selectText(const QString &sql, const QList<qint64> &values,
+                      const std::function<void(const TextRow &)> &onRow);
     Result<QList<QSqlRecord>> records(const QString &sql, const QVariantList &values = {});
     // The first column of the first row; a null value when there is no row.
     Result<QVariant> scalar(const QString &sql, const QVariantList &values = {});

@@ -201,6 +201,15 @@ QStringList indexNames()
     return names;
 }
 
+QString indexColumns(const QString &name)
+{
+    for (const Index &index : indexes()) {
+        if (index.name.compare(name, Qt::CaseInsensitive) == 0)
+            return index.columns;
+    }
+    return {};
+}
+
 Status create(Database &database)
 {
     Status marks = database.pragma(QStringLiteral("PRAGMA application_id = %1").arg(applicationId));

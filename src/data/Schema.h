@@ -34,6 +34,8 @@ const Table *findFeatureTable(const QString &name);
 Status ensureFeatureTable(Database &database, const QString &name);
 // Indexes the program creates; a file may hold them or not.
 QStringList indexNames();
+// The indexed columns of one of them, as "A, B"; empty for an index the program does not make.
+QString indexColumns(const QString &name);
 
 // Creates the tables and indexes and writes the marks, inside one transaction.
 Status create(Database &database);

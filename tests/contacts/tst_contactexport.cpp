@@ -59,14 +59,6 @@ const QString emptyRowText = QStringLiteral("姓名：李 四\r\n"
 const QString closing
     = QStringLiteral("此列表由[Zorvane]自动生成\r\n生成时间：6 May 2024 14:03:05");
 
-QList<const ContactRow *> pointers(const QList<ContactRow> &rows)
-{
-    QList<const ContactRow *> all;
-    for (const ContactRow &row : rows)
-        all << &row;
-    return all;
-}
-
 } // namespace
 
 class TestContactExport : public QObject
@@ -91,7 +83,7 @@ private slots:
     void textHasTheFixedLayout()
     {
         QFETCH(QList<ContactRow>, rows);
-        QTEST(ContactExport::text(rows, generated), "text");
+        QTEST(ContactExport::text(ContactExport::rowsOf(rows), generated), "text");
     }
 
     // The file holds the text in the system code page, replacing any old file, however long.
@@ -118,7 +110,7 @@ private slots:
             rows.last().id = i + 1;
             rows.last().displayName = QStringLiteral("联系人 %1").arg(i);
         }
-        const Status written = ContactExport::write(pointers(rows), generated);
+        const Status written = ContactExport::write(ContactExport::rowsOf(rows), generated);
         QVERIFY2(written, qPrintable(written.message()));
         QCOMPARE(ContactExport::filePath(), path);
         const QByteArray bytes = FileBytes::read(path);
@@ -127,7 +119,7 @@ private slots:
         QStringDecoder decode(QStringConverter::System);
         const QString decoded = decode(bytes);
         QVERIFY(!decode.hasError());
-        QCOMPARE(decoded, ContactExport::text(rows, generated));
+        QCOMPARE(decoded, ContactExport::text(ContactExport::rowsOf(rows), generated));
     }
 
     void failureToWriteIsReported_data()
@@ -143,7 +135,7 @@ private slots:
         TestSandbox sandbox;
         ProgramFolderOverride folder(blockExport(sandbox.programFolder(), how));
         const QList<ContactRow> rows { fullRow() };
-        const Status written = ContactExport::write(pointers(rows), generated);
+        const Status written = ContactExport::write(ContactExport::rowsOf(rows), generated);
         QVERIFY(!written);
         QVERIFY2(written.message().contains(QStringLiteral("Mylist.txt")),
                  qPrintable(written.message()));

@@ -6,6 +6,7 @@
 #include "ScriptedPrompts.h"
 #include "SqlWarnings.h"
 #include "contacts/ContactExport.h"
+#include "contacts/ContactSearchIndex.h"
 #include "contacts/widgets/FrmSearch.h"
 #include "data/Transaction.h"
 #include "shared/GeneralDate.h"
@@ -18,7 +19,7 @@
 #include <QSignalSpy>
 #include <QStringDecoder>
 #include <QToolBar>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(BlockedExport)
@@ -31,12 +32,14 @@ private:
     std::unique_ptr<ScriptedPrompts> prompts;
     std::unique_ptr<RecordingDesktop> desktop;
     std::unique_ptr<FixedClock> clock;
+    std::unique_ptr<ContactSearchIndex> index;
     std::unique_ptr<FrmSearch> window;
 
-    QTreeWidget *list() const
-    {
-        return window->findChild<QTreeWidget *>(QStringLiteral("ListView1"));
-    }
+    QTreeView *list() const { return window->findChild<QTreeView *>(QStringLiteral("ListView1")); }
+
+    int rowCount() const { return list()->model()->rowCount(); }
+
+    QModelIndex cell(int row, int column = 0) const { return list()->model()->index(row, column); }
 
     void trigger(const char *button)
     {
@@ -48,8 +51,8 @@ private:
     QStringList column(int index) const
     {
         QStringList texts;
-        for (int row = 0; row < list()->topLevelItemCount(); ++row)
-            texts << list()->topLevelItem(row)->text(index);
+        for (int row = 0; row < rowCount(); ++row)
+            texts << cell(row, index).data().toString();
         return texts;
     }
 
@@ -87,7 +90,8 @@ private:
 
     void openWindow(const QString &keyText)
     {
-        window = std::make_unique<FrmSearch>(*database);
+        index = std::make_unique<ContactSearchIndex>(*database);
+        window = std::make_unique<FrmSearch>(*index);
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->OpenSearch(keyText);
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -105,6 +109,7 @@ private slots:
     void cleanup()
     {
         window.reset();
+        index.reset();
         clock.reset();
         desktop.reset();
         QCOMPARE(prompts->pending(), 0);
@@ -129,10 +134,9 @@ private slots:
         QCOMPARE(column(0),
                  QStringList({ QStringLiteral("张 飞"), QStringLiteral("李 四"),
                                QStringLiteral("张 三") }));
-        const QTreeWidgetItem *first = list()->topLevelItem(2);
         QStringList texts;
-        for (int i = 0; i < list()->columnCount(); ++i)
-            texts << first->text(i);
+        for (int i = 0; i < list()->model()->columnCount(); ++i)
+            texts << cell(2, i).data().toString();
         QCOMPARE(
             texts,
             QStringList({ QStringLiteral("张 三"), QStringLiteral("经理"), QStringLiteral("华信"),
@@ -145,7 +149,7 @@ private slots:
 
         window->OpenSearch(QStringLiteral(" 张"));
         QCOMPARE(window->windowTitle(), QStringLiteral("搜索结果（共找到：0条记录）"));
-        QCOMPARE(list()->topLevelItemCount(), 0);
+        QCOMPARE(rowCount(), 0);
     }
 
     void refreshRepeatsTheLastSearch()
@@ -157,7 +161,7 @@ private slots:
         QCOMPARE(column(0), QStringList({ QStringLiteral("张 飞"), QStringLiteral("张 三") }));
 
         trigger("btnShowAll");
-        QCOMPARE(list()->topLevelItemCount(), 3);
+        QCOMPARE(rowCount(), 3);
         addContact(*database, QStringLiteral("王"), QStringLiteral("五"));
         trigger("btnRefresh");
         QCOMPARE(column(0),
@@ -203,11 +207,13 @@ private slots:
         addNamedContacts(
             { QStringLiteral("张 三"), QStringLiteral("李 四"), QStringLiteral("王 五") });
         openWindow(QStringLiteral("*"));
-        list()->setCurrentItem(list()->topLevelItem(0));
-        QCOMPARE(list()->currentItem()->text(0), QStringLiteral("王 五"));
+        list()->setCurrentIndex(cell(0));
+        QCOMPARE(list()->currentIndex().data().toString(), QStringLiteral("王 五"));
         clickHeading(0);
-        QCOMPARE(list()->selectedItems().size(), 1);
-        QCOMPARE(list()->selectedItems().first()->text(0), QStringLiteral("王 五"));
+        const QModelIndexList selected = list()->selectionModel()->selectedRows();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected.first().data().toString(), QStringLiteral("王 五"));
+        QCOMPARE(selected.first().row(), 1);
     }
 
     void exportOfAnEmptyResult_data()
@@ -269,14 +275,13 @@ private slots:
         trigger("btnView");
         QCOMPARE(opened.size(), 0);
 
-        QTreeWidgetItem *item = list()->topLevelItem(1);
-        const QPoint centre = list()->visualItemRect(item).center();
+        const QPoint centre = list()->visualRect(cell(1)).center();
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, centre);
         QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, centre);
         QTRY_COMPARE(opened.size(), 1);
         QCOMPARE(opened.at(0), QVariantList({ QStringLiteral("李 四"), QString::number(li) }));
 
-        list()->setCurrentItem(list()->topLevelItem(0));
+        list()->setCurrentIndex(cell(0));
         trigger("btnView");
         QCOMPARE(opened.size(), 2);
         QCOMPARE(opened.at(1).at(0).toString(), QStringLiteral("张 三"));
@@ -304,7 +309,7 @@ private slots:
             QVERIFY(transaction.commit());
         }
         openWindow(QStringLiteral("*"));
-        QCOMPARE(list()->topLevelItemCount(), 3001);
+        QCOMPARE(rowCount(), 3001);
         const QFontMetrics metrics(list()->font());
         QVERIFY(list()->columnWidth(4) > metrics.horizontalAdvance(longMail));
         QCOMPARE(list()->columnWidth(2), Twips::toPixels(6000));
@@ -332,16 +337,17 @@ private slots:
 
     void escapeClosesTheWindow()
     {
+        ContactSearchIndex searchIndex(*database);
         QMdiArea area;
         area.resize(900, 700);
         area.show();
         QVERIFY(QTest::qWaitForWindowExposed(&area));
-        QPointer<FrmSearch> search = new FrmSearch(*database);
+        QPointer<FrmSearch> search = new FrmSearch(searchIndex);
         QMdiSubWindow *frame = area.addSubWindow(search);
         search->OpenSearch(QStringLiteral("*"));
         QCOMPARE(area.activeSubWindow(), frame);
         QCOMPARE(frame->width(), Twips::toPixels(9180));
-        QTest::keyClick(search->findChild<QTreeWidget *>(QStringLiteral("ListView1")),
+        QTest::keyClick(search->findChild<QTreeView *>(QStringLiteral("ListView1")),
                         Qt::Key_Escape);
         QTRY_VERIFY(search.isNull());
         QVERIFY(area.subWindowList().isEmpty());
@@ -378,8 +384,8 @@ private slots:
                           QStringLiteral("显示所有联系人的信息"),
                           QStringLiteral("将信息导出文本文件，可以用来排版、打印、查看等") }));
         QStringList headings;
-        for (int i = 0; i < list()->columnCount(); ++i)
-            headings << list()->headerItem()->text(i);
+        for (int i = 0; i < list()->model()->columnCount(); ++i)
+            headings << list()->model()->headerData(i, Qt::Horizontal).toString();
         QCOMPARE(headings,
                  QStringList({ QStringLiteral("姓名"), QStringLiteral("职务"),
                                QStringLiteral("公司名称"), QStringLiteral("联系方式一"),

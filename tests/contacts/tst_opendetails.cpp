@@ -188,9 +188,9 @@ private slots:
         main->OpenSearch(QStringLiteral("李"));
         QMdiSubWindow *search = main->childWindow(QStringLiteral("FrmSearch"));
         QVERIFY(search);
-        auto *results = search->findChild<QTreeWidget *>(QStringLiteral("ListView1"));
-        QCOMPARE(results->topLevelItemCount(), 1);
-        results->setCurrentItem(results->topLevelItem(0));
+        auto *results = search->findChild<QTreeView *>(QStringLiteral("ListView1"));
+        QCOMPARE(results->model()->rowCount(), 1);
+        results->setCurrentIndex(results->model()->index(0, 0));
         search->findChild<QAction *>(QStringLiteral("btnView"))->trigger();
         QCOMPARE(editors().size(), 1);
         QCOMPARE(editors().first()->windowTitle(), QStringLiteral("联系人 - 李 四"));

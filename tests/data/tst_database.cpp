@@ -106,6 +106,36 @@ private slots:
         QCOMPARE(contactCount(), 1);
     }
 
+    // A file too large to read whole at every opening is still refused when it was cut short.
+    void largeFileOpensUnlessCutShort_data()
+    {
+        QTest::addColumn<qint64>("cut");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("whole") << qint64(0) << true;
+        QTest::newRow("last page cut off") << qint64(4096) << false;
+    }
+
+    void largeFileOpensUnlessCutShort()
+    {
+        QFETCH(qint64, cut);
+        QFETCH(bool, opens);
+        QList<QVariantList> rows;
+        for (int i = 0; i < 40; ++i)
+            rows << QVariantList { QStringLiteral("姓"), QStringLiteral("名"),
+                                   QString(250000, u'x') };
+        QVERIFY(database->executeEach(
+            QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Notes) VALUES (?, ?, ?)"),
+            rows));
+        database.reset();
+        QFile data(file);
+        QVERIFY(data.size() > 10'000'000);
+        QVERIFY(data.resize(data.size() - cut));
+        auto opened = Database::open(file);
+        QCOMPARE(bool(opened), opens);
+        if (opened)
+            database = opened.takeValue();
+    }
+
     void changesAreSeenByAnotherConnection()
     {
         auto other = Database::open(file);

@@ -2,7 +2,7 @@
 #include "SandboxedDataFile.h"
 #include "app/AccountStore.h"
 #include "categories/CategoryModel.h"
-#include "contacts/ContactSearch.h"
+#include "contacts/ContactSearchIndex.h"
 #include "contacts/ContactStore.h"
 #include "data/DataFileFactory.h"
 #include "data/DataFileImport.h"
@@ -265,8 +265,11 @@ private slots:
                 wrong << it.key() + QStringLiteral(": ") + it.value().left(20);
         }
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral(", "))));
-        const auto found = ContactSearch::run(*database, text);
+        ContactSearchIndex index(*database);
+        const auto found = index.search(text);
         QVERIFY2(found, qPrintable(found.message()));
+        for (const quint32 contact : found.value().contacts)
+            QVERIFY(index.columnText(contact, 0) != QStringLiteral("模板 模板"));
         ++tried;
     }
 };

@@ -9,6 +9,7 @@
 #include "app/Greeting.h"
 #include "categories/CategoryKind.h"
 #include "categories/widgets/FrmType.h"
+#include "contacts/ContactSearchIndex.h"
 #include "contacts/widgets/DetailsOpener.h"
 #include "contacts/widgets/FrmSearch.h"
 #include "contacts/widgets/frmContacts.h"
@@ -60,6 +61,7 @@ bool isTextBox(const QObject *object)
 frmMain::frmMain(std::unique_ptr<Database> database, QWidget *parent)
     : QMainWindow(parent)
     , m_database(std::move(database))
+    , m_searchIndex(std::make_unique<ContactSearchIndex>(*m_database))
     , m_mdi(new QMdiArea(this))
     , m_greeting(new QLabel(this))
     , m_timer(new QTimer(this))
@@ -392,7 +394,7 @@ void frmMain::OpenSearch(const QString &keywords)
 {
     QMdiSubWindow *window = childWindow(QStringLiteral("FrmSearch"));
     if (!window) {
-        auto *search = new FrmSearch(*m_database, this);
+        auto *search = new FrmSearch(*m_searchIndex, this);
         connect(search, &FrmSearch::openDetailsRequested, this, &frmMain::OpenDetails);
         window = showChild(search);
     }

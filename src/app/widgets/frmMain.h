@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <memory>
 
+class ContactSearchIndex;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -86,6 +87,8 @@ private:
     void showMergedContacts();
 
     std::unique_ptr<Database> m_database;
+    // Made with the connection and read when first searched; kept for as long as the frame.
+    std::unique_ptr<ContactSearchIndex> m_searchIndex;
     QMdiArea *m_mdi;
     QLabel *m_greeting;
     QTimer *m_timer;

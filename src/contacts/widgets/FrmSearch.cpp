@@ -1,8 +1,10 @@
 #include "FrmSearch.h"
 
 #include "SearchResultList.h"
+#include "SearchResultModel.h"
 #include "contacts/ContactExport.h"
 #include "contacts/ContactSearch.h"
+#include "contacts/ContactSearchIndex.h"
 #include "shared/Clock.h"
 #include "shared/Twips.h"
 #include "shared/widgets/Desktop.h"
@@ -31,9 +33,9 @@ struct ToolButton
 
 } // namespace
 
-FrmSearch::FrmSearch(Database &database, QWidget *parent)
+FrmSearch::FrmSearch(ContactSearchIndex &index, QWidget *parent)
     : QWidget(parent)
-    , m_database(database)
+    , m_index(index)
 {
     setObjectName(QStringLiteral("FrmSearch"));
     setWindowTitle(QStringLiteral("搜索结果"));
@@ -77,32 +79,35 @@ void FrmSearch::buildToolbar()
 
 void FrmSearch::buildList()
 {
-    m_list = new SearchResultList(this);
+    m_model = new SearchResultModel(m_index,
+                                    { QStringLiteral("姓名"), QStringLiteral("职务"),
+                                      QStringLiteral("公司名称"), QStringLiteral("联系方式一"),
+                                      QStringLiteral("电子邮件"), QStringLiteral("公司地址"),
+                                      QStringLiteral("关系类别") },
+                                    this);
+    m_list = new SearchResultList(m_model, this);
     m_list->setObjectName(QStringLiteral("ListView1"));
     const QString tip = QStringLiteral("您可以点击标题进行排序，例如“姓名”");
     m_list->setToolTip(tip);
     m_list->setAccessibleName(tip);
-    m_list->setHeaderLabels({ QStringLiteral("姓名"), QStringLiteral("职务"),
-                              QStringLiteral("公司名称"), QStringLiteral("联系方式一"),
-                              QStringLiteral("电子邮件"), QStringLiteral("公司地址"),
-                              QStringLiteral("关系类别") });
     const int designWidths[] = { 800, 1200, 1440, 1440, 1840, 2440, 1340 };
-    for (int column = 0; column < m_list->columnCount(); ++column)
+    for (int column = 0; column < m_model->columnCount(); ++column)
         m_list->setColumnWidth(column, Twips::toPixels(designWidths[column]));
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem *item) { openItem(item); });
+    connect(m_list, &QTreeView::doubleClicked, this, &FrmSearch::openRow);
 }
 
 void FrmSearch::OpenSearch(const QString &strKey)
 {
     m_lastKeyText = strKey;
-    auto found = ContactSearch::run(m_database, strKey);
+    auto found = m_index.search(strKey);
     if (!found) {
+        // The rows listed before may name contacts the index no longer holds.
+        m_model->setResult({});
         Prompts::current().message(this, MessageIcon::Exclamation, errorCaption, found.message());
         bringToFront();
         return;
     }
-    m_result = found.takeValue();
+    m_model->setResult(found.takeValue());
     if (ContactSearch::listsAll(strKey))
         Open_SearList();
     else
@@ -127,9 +132,8 @@ void FrmSearch::Open_SearList()
 
 void FrmSearch::showRows()
 {
-    m_list->fill(m_result.rows);
     m_list->fitColumns(maxColumnWidth);
-    setWindowTitle(QStringLiteral("搜索结果（共找到：%1条记录）").arg(m_list->topLevelItemCount()));
+    setWindowTitle(QStringLiteral("搜索结果（共找到：%1条记录）").arg(m_model->rowCount()));
 }
 
 void FrmSearch::bringToFront()
@@ -159,32 +163,29 @@ void FrmSearch::closeWindow()
 
 void FrmSearch::openSelected()
 {
-    const QList<QTreeWidgetItem *> selected = m_list->selectedItems();
+    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
     if (!selected.isEmpty())
-        openItem(selected.constFirst());
+        openRow(selected.constFirst());
 }
 
-void FrmSearch::openItem(QTreeWidgetItem *item)
+void FrmSearch::openRow(const QModelIndex &row)
 {
-    if (item)
-        emit openDetailsRequested(item->text(0), QString::number(SearchResultList::idOf(item)));
-}
-
-QList<const ContactRow *> FrmSearch::rowsAsShown() const
-{
-    QList<const ContactRow *> rows;
-    rows.reserve(m_list->topLevelItemCount());
-    for (int i = 0; i < m_list->topLevelItemCount(); ++i)
-        rows.append(&m_result.rows.at(SearchResultList::positionOf(m_list->topLevelItem(i))));
-    return rows;
+    if (!row.isValid())
+        return;
+    const QModelIndex name = row.siblingAtColumn(0);
+    emit openDetailsRequested(name.data().toString(),
+                              QString::number(name.data(SearchResultModel::idRole).toLongLong()));
 }
 
 void FrmSearch::exportList()
 {
     // A data file without any contact gives nothing to export, not even the headings.
-    if (m_result.contactsRead == 0)
+    if (m_model->result().contactsRead == 0)
         return;
-    if (Status written = ContactExport::write(rowsAsShown(), Clock::current().now()); !written) {
+    const ContactExport::Rows rows { m_model->rowCount(), [this](qsizetype row) {
+                                        return m_index.row(m_model->contactAt(int(row)));
+                                    } };
+    if (Status written = ContactExport::write(rows, Clock::current().now()); !written) {
         Prompts::current().message(this, MessageIcon::Exclamation, errorCaption, written.message());
         return;
     }

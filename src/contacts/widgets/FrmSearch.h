@@ -1,14 +1,12 @@
 #pragma once
 
-#include "contacts/SearchResult.h"
-
 #include <QWidget>
 
-class Database;
-class QAction;
+class ContactSearchIndex;
+class QModelIndex;
 class QToolBar;
-class QTreeWidgetItem;
 class SearchResultList;
+class SearchResultModel;
 
 // The search result list, a child window of the main frame: lists the contacts found by the
 // contact list's search box (or all contacts), opens them, sorts them and exports them as text.
@@ -17,7 +15,7 @@ class FrmSearch : public QWidget
     Q_OBJECT
 
 public:
-    explicit FrmSearch(Database &database, QWidget *parent = nullptr);
+    explicit FrmSearch(ContactSearchIndex &index, QWidget *parent = nullptr);
 
     // Searches (or lists every contact) and brings the window to the front.
     void OpenSearch(const QString &strKey);
@@ -44,15 +42,14 @@ private:
     void bringToFront();
     void closeWindow();
     void openSelected();
-    void openItem(QTreeWidgetItem *item);
+    void openRow(const QModelIndex &row);
     void exportList();
-    QList<const ContactRow *> rowsAsShown() const;
     QWidget *outerWindow();
     void applyResizeRule();
 
-    Database &m_database;
+    ContactSearchIndex &m_index;
     QString m_lastKeyText;
-    SearchResult m_result;
+    SearchResultModel *m_model = nullptr;
     bool m_widthSet = false;
     QToolBar *m_toolbar = nullptr;
     SearchResultList *m_list = nullptr;

@@ -1,6 +1,6 @@
 #include "SearchResultList.h"
 
-#include "contacts/TextOrder.h"
+#include "SearchResultModel.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -8,9 +8,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int tagRole = Qt::UserRole;
-constexpr int positionRole = Qt::UserRole + 1;
 
 // Rows whose estimated text width comes closest to the widest; only these are measured exactly,
 // so kerning and fallback fonts cannot hide the true widest text.
@@ -25,32 +22,45 @@ public:
         , m_advances(0x10000, -1)
     { }
 
-    int of(const QString &text)
+    // The text is UTF-8, as the search index keeps it.
+    int of(QByteArrayView text)
     {
         int width = 0;
-        for (const QChar c : text) {
-            if (c.isSurrogate()) {
-                width += m_metrics.averageCharWidth();
-                continue;
-            }
-            int &advance = m_advances[c.unicode()];
-            if (advance < 0)
-                advance = m_metrics.horizontalAdvance(c);
-            width += advance;
+        const auto *at = reinterpret_cast<const uchar *>(text.data());
+        const uchar *end = at + text.size();
+        while (at < end) {
+            char32_t c = *at;
+            int more = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+            c &= more == 0 ? 0x7F : 0x3F >> more;
+            for (++at; more > 0 && at < end; --more, ++at)
+                c = (c << 6) | (*at & 0x3F);
+            width += advance(c);
         }
         return width;
     }
 
 private:
+    int advance(char32_t c)
+    {
+        if (c >= m_advances.size())
+            return m_metrics.averageCharWidth();
+        int &known = m_advances[c];
+        if (known < 0)
+            known = m_metrics.horizontalAdvance(QChar(c));
+        return known;
+    }
+
     QFontMetrics m_metrics;
     std::vector<int> m_advances;
 };
 
 } // namespace
 
-SearchResultList::SearchResultList(QWidget *parent)
-    : QTreeWidget(parent)
+SearchResultList::SearchResultList(SearchResultModel *model, QWidget *parent)
+    : QTreeView(parent)
+    , m_model(model)
 {
+    setModel(model);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -62,92 +72,62 @@ SearchResultList::SearchResultList(QWidget *parent)
     connect(header(), &QHeaderView::sectionClicked, this, &SearchResultList::orderByColumn);
 }
 
-void SearchResultList::fill(const QList<ContactRow> &rows)
-{
-    clear();
-    QList<QTreeWidgetItem *> items;
-    items.reserve(rows.size());
-    for (qsizetype position = 0; position < rows.size(); ++position) {
-        const ContactRow &row = rows.at(position);
-        auto *item = new QTreeWidgetItem(QStringList { row.displayName } + row.columnTexts());
-        item->setData(0, tagRole, row.id);
-        item->setData(0, positionRole, position);
-        items.append(item);
-    }
-    addTopLevelItems(items);
-    if (m_sortColumn >= 0)
-        orderByColumn(m_sortColumn);
-}
-
 void SearchResultList::orderByColumn(int column)
 {
-    m_sortColumn = column;
     header()->setSortIndicatorShown(true);
     header()->setSortIndicator(column, Qt::AscendingOrder);
-    QTreeWidgetItem *current = currentItem();
-    const bool selected = current && current->isSelected();
-    QList<QTreeWidgetItem *> items = invisibleRootItem()->takeChildren();
-    QStringList texts;
-    texts.reserve(items.size());
-    for (const QTreeWidgetItem *item : std::as_const(items))
-        texts << item->text(column);
-    QList<QTreeWidgetItem *> sorted;
-    sorted.reserve(items.size());
-    for (const int position : TextOrder::ascending(texts))
-        sorted.append(items.at(position));
-    addTopLevelItems(sorted);
-    if (current) {
-        setCurrentItem(current);
-        current->setSelected(selected);
-        scrollToItem(current);
-    }
+    m_model->sortByColumn(column);
+    if (currentIndex().isValid())
+        scrollTo(currentIndex());
 }
 
 void SearchResultList::fitColumns(int maxWidth)
 {
-    for (int column = 0; column < columnCount(); ++column) {
+    m_widest = widestRows(measuredCandidates);
+    for (int column = 0; column < m_model->columnCount(); ++column) {
         resizeColumnToContents(column);
         if (columnWidth(column) > maxWidth)
             setColumnWidth(column, maxWidth);
     }
-}
-
-qint64 SearchResultList::idOf(const QTreeWidgetItem *item)
-{
-    return item->data(0, tagRole).toLongLong();
-}
-
-qsizetype SearchResultList::positionOf(const QTreeWidgetItem *item)
-{
-    return item->data(0, positionRole).value<qsizetype>();
+    m_widest.clear();
 }
 
 int SearchResultList::sizeHintForColumn(int column) const
 {
-    if (topLevelItemCount() == 0)
-        return QTreeWidget::sizeHintForColumn(column);
+    if (size_t(column) >= m_widest.size())
+        return QTreeView::sizeHintForColumn(column);
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     int widest = 0;
-    for (const int row : widestRows(column, measuredCandidates)) {
-        const QModelIndex index = indexFromItem(topLevelItem(row), column);
+    for (const int row : m_widest[size_t(column)]) {
+        const QModelIndex index = m_model->index(row, column);
         widest = std::max(widest, itemDelegateForIndex(index)->sizeHint(option, index).width());
     }
     return widest;
 }
 
-QList<int> SearchResultList::widestRows(int column, int candidates) const
+std::vector<std::vector<int>> SearchResultList::widestRows(int candidates) const
 {
     WidthEstimate estimate(font());
-    std::vector<std::pair<int, int>> widths;
-    widths.reserve(size_t(topLevelItemCount()));
-    for (int row = 0; row < topLevelItemCount(); ++row)
-        widths.emplace_back(estimate.of(topLevelItem(row)->text(column)), row);
-    const auto end
-        = widths.begin() + std::min<std::ptrdiff_t>(candidates, std::ptrdiff_t(widths.size()));
-    std::partial_sort(widths.begin(), end, widths.end(), std::greater<>());
-    QList<int> rows;
-    for (auto it = widths.begin(); it != end; ++it)
-        rows.append(it->second);
-    return rows;
+    const int rows = m_model->rowCount();
+    std::array<std::vector<std::pair<int, int>>, ContactSearchIndex::columnCount> widths;
+    for (auto &column : widths)
+        column.reserve(size_t(rows));
+    ContactSearchIndex::ColumnsUtf8 texts;
+    for (int row = 0; row < rows; ++row) {
+        m_model->textsUtf8(row, texts);
+        for (size_t column = 0; column < texts.size(); ++column)
+            widths[column].emplace_back(estimate.of(texts[column]), row);
+    }
+    std::vector<std::vector<int>> found;
+    for (auto &column : widths) {
+        const auto end
+            = column.begin() + std::min<std::ptrdiff_t>(candidates, std::ptrdiff_t(column.size()));
+        std::partial_sort(column.begin(), end, column.end(), std::greater<>());
+        std::vector<int> rowsFound;
+        for (auto it = column.begin(); it != end; ++it)
+            rowsFound.push_back(it->second);
+        found.push_back(std::move(rowsFound));
+    }
+    return found;
 }
