@@ -51,6 +51,8 @@ public:
     void OpenMydata_Click();
     void Default_Data_Click();
     void ImportOther_Click();
+    // Imports a vCard or CSV file; the frame stays while it writes.
+    void ImportCards_Click();
     void aboutme_Click();
     void help_Click();
     // Shows the category manager of one kind modally over opener.
