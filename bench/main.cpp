@@ -4,6 +4,7 @@
 #include "ContactListBench.h"
 #include "DuplicatesBench.h"
 #include "ImportBench.h"
+#include "InterchangeBench.h"
 #include "PinyinBench.h"
 #include "SearchBench.h"
 #include "StartupBench.h"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <algorithm>
 
 namespace {
 
@@ -101,7 +103,13 @@ int main(int argc, char *argv[])
             = SearchBench::run(*opened.value(), baseline.readAllMs, environment.programFolder());
     const bool imported = ImportBench::run(file, environment.programFolder());
     const bool deduplicated = DuplicatesBench::run(file, environment.programFolder());
-    BenchReport::figure(QStringLiteral("peak_memory_mb"), BenchReport::peakMemoryMb());
-    return baseline.rows == options.contacts && keyed && searched && imported && deduplicated ? 0
-                                                                                              : 1;
+    // The interchange figures reset the kernel's high-water mark; the peak so far is kept.
+    const double peakBefore = BenchReport::peakMemoryMb();
+    const bool interchanged = InterchangeBench::run(file, environment.programFolder());
+    BenchReport::figure(QStringLiteral("peak_memory_mb"),
+                        std::max(peakBefore, BenchReport::peakMemoryMb()));
+    return baseline.rows == options.contacts && keyed && searched && imported && deduplicated
+            && interchanged
+        ? 0
+        : 1;
 }

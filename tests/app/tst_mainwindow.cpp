@@ -79,6 +79,8 @@ private slots:
             QStringLiteral("  OpenMydata=选择数据库文件 "),
             QStringLiteral("  Default_Data=打开默认数据库 "),
             QStringLiteral("  ImportOther=导入数据文件 "),
+            QStringLiteral("  ImportCards=导入名片文件(vCard/CSV)... "),
+            QStringLiteral("  ExportCards=导出名片文件(vCard/CSV)... "),
             QStringLiteral("  line4=- "),
             QStringLiteral("  Login=重新登陆 Ctrl+L"),
             QStringLiteral("  UpdatePwd=更改密码 Ctrl+D"),

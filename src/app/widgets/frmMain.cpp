@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "CardMenu.h"
 #include "DataFileMenu.h"
 #include "FrmPwd.h"
 #include "FrmUpdate.h"
@@ -133,6 +134,12 @@ void frmMain::buildMenus()
             &QAction::triggered, this, &frmMain::Default_Data_Click);
     connect(addItem(file, QStringLiteral("ImportOther"), QStringLiteral("导入数据文件")),
             &QAction::triggered, this, &frmMain::ImportOther_Click);
+    connect(
+        addItem(file, QStringLiteral("ImportCards"), QStringLiteral("导入名片文件(vCard/CSV)...")),
+        &QAction::triggered, this, &frmMain::ImportCards_Click);
+    connect(
+        addItem(file, QStringLiteral("ExportCards"), QStringLiteral("导出名片文件(vCard/CSV)...")),
+        &QAction::triggered, this, [this] { CardMenu::exportCards(*this); });
     addSeparator(file, QStringLiteral("line4"));
     connect(addItem(file, QStringLiteral("Login"), QStringLiteral("重新登陆"),
                     QKeySequence(QStringLiteral("Ctrl+L"))),
@@ -451,6 +458,13 @@ void frmMain::ImportOther_Click()
         return;
     m_importing = true;
     ImportCommand::run(*this);
+    m_importing = false;
+}
+
+void frmMain::ImportCards_Click()
+{
+    m_importing = true;
+    CardMenu::importCards(*this);
     m_importing = false;
 }
 

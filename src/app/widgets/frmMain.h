@@ -60,6 +60,8 @@ public:
     void OpenMydata_Click();
     void Default_Data_Click();
     void ImportOther_Click();
+    // Imports a vCard or CSV file; the frame stays while it writes.
+    void ImportCards_Click();
     void aboutme_Click();
     // Opens the duplicate finder (once) and lists the sets afresh.
     void FindDuplicates_Click();

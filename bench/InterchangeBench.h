@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// vCard import and export on the large data file: 10,000 cards imported into it, and all of its
+// contacts exported as vCard 3.0, each with its own peak memory.
+namespace InterchangeBench {
+
+// Works on a copy of dataFile in folder. False when a step failed.
+bool run(const QString &dataFile, const QString &folder);
+
+} // namespace InterchangeBench

@@ -1,0 +1,11 @@
+#pragma once
+
+class frmMain;
+
+// The card-file commands of the "系统" menu, given what the main window shows.
+namespace CardMenu {
+
+void importCards(frmMain &main);
+void exportCards(frmMain &main);
+
+} // namespace CardMenu

@@ -1,0 +1,129 @@
+#include "CardImport.h"
+
+#include "ContactColumns.h"
+#include "data/Database.h"
+#include "data/SqlErrorText.h"
+#include "data/Transaction.h"
+
+#include <QSet>
+#include <QSqlError>
+
+namespace {
+
+// The file compares names without regard to letter case.
+QString nameKey(const QString &firstName, const QString &lastName)
+{
+    return firstName.toLower() + QChar(0x1F) + lastName.toLower();
+}
+
+constexpr int progressStep = 500;
+
+} // namespace
+
+QString CardImport::Plan::summary() const
+{
+    QString text = QStringLiteral("新联系人：%1个\n与已有联系人同名：%2个\n无法读取：%3处")
+                       .arg(fresh.size())
+                       .arg(sameName.size())
+                       .arg(unreadable.size());
+    if (unreadable.isEmpty())
+        return text;
+    QStringList lines;
+    for (const ReadProblem &problem : unreadable) {
+        if (lines.size() == 20) {
+            lines << QStringLiteral("……");
+            break;
+        }
+        lines << QStringLiteral("第%1行：%2").arg(problem.line).arg(problem.reason);
+    }
+    return text + u'\n' + lines.join(u'\n');
+}
+
+QList<ContactRecord> CardImport::Plan::chosen(Choice choice) const
+{
+    return choice == Choice::All ? fresh + sameName : fresh;
+}
+
+CardImport::CardImport(Database &database)
+    : m_database(database)
+{ }
+
+Result<CardImport::Plan> CardImport::plan(const CardFileReader::Contents &contents)
+{
+    QSet<QString> names;
+    const Status read = m_database.select(
+        QStringLiteral("SELECT FirstName, LastName FROM Contacts"), {},
+        [&names](const QSqlQuery &row) {
+            names.insert(nameKey(row.value(0).toString(), row.value(1).toString()));
+        });
+    if (!read)
+        return read;
+    Plan plan;
+    plan.unreadable = contents.problems;
+    for (const ContactRecord &contact : contents.contacts) {
+        if (names.contains(nameKey(contact.firstName, contact.lastName)))
+            plan.sameName << contact;
+        else
+            plan.fresh << contact;
+    }
+    return plan;
+}
+
+Status CardImport::addMissingGroups(const QList<ContactRecord> &contacts)
+{
+    QSet<QString> known;
+    const Status read = m_database.select(
+        QStringLiteral("SELECT Name FROM ContactType WHERE Type = 3"), {},
+        [&known](const QSqlQuery &row) { known.insert(row.value(0).toString().toLower()); });
+    if (!read)
+        return read;
+    auto last
+        = m_database.scalar(QStringLiteral("SELECT MAX(Number) FROM ContactType WHERE Type = 3"));
+    if (!last)
+        return last.status();
+    qint64 number = last.value().toLongLong();
+    for (const ContactRecord &contact : contacts) {
+        if (known.contains(contact.type.toLower()))
+            continue;
+        known.insert(contact.type.toLower());
+        const auto added = m_database.insert(
+            QStringLiteral("INSERT INTO ContactType (Name, Type, Number, Description) "
+                           "VALUES (?, 3, ?, '')"),
+            { contact.type, ++number });
+        if (!added)
+            return added.status();
+    }
+    return Status::success();
+}
+
+Result<int> CardImport::write(const QList<ContactRecord> &contacts)
+{
+    Transaction transaction(m_database);
+    if (Status begun = transaction.begin(); !begun)
+        return begun;
+    if (Status groups = addMissingGroups(contacts); !groups)
+        return groups;
+    QSqlQuery insert(m_database.connection());
+    const QStringList marks(20, QStringLiteral("?"));
+    if (!insert.prepare(QStringLiteral("INSERT INTO Contacts (%1) VALUES (%2)")
+                            .arg(ContactColumns::list(), marks.join(QStringLiteral(", ")))))
+        return Status::failure(SqlErrorText::describe(insert.lastError()));
+    const int total = int(contacts.size());
+    for (int i = 0; i < total; ++i) {
+        if (i % progressStep == 0 && onProgress && !onProgress(i, total))
+            return Status::failure(QStringLiteral("导入已取消，数据库没有任何改变。"));
+        const QVariantList values = ContactColumns::values(contacts.at(i));
+        for (int v = 0; v < values.size(); ++v)
+            insert.bindValue(v, values.at(v));
+        if (!insert.exec())
+            return Status::failure(
+                QStringLiteral("无法写入联系人“%1”，数据库没有任何改变。\n%2")
+                    .arg(contacts.at(i).displayName(), SqlErrorText::describe(insert.lastError())));
+    }
+    insert.finish();
+    if (Status committed = transaction.commit(); !committed)
+        return committed;
+    if (onProgress)
+        onProgress(total, total);
+    return total;
+}

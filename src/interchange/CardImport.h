@@ -1,0 +1,44 @@
+#pragma once
+
+#include "CardFileReader.h"
+#include "shared/Status.h"
+
+#include <functional>
+
+class Database;
+
+// The import of a card file as the user sees it: a plan first (which contacts are new, which
+// share a name with a contact in the file, what could not be read), then the chosen contacts
+// written in one transaction, so a cancel, an error or a killed program leaves the file as it was.
+class CardImport
+{
+public:
+    enum class Choice { NewOnly, All };
+
+    struct Plan
+    {
+        QList<ContactRecord> fresh;
+        QList<ContactRecord> sameName;
+        QList<ReadProblem> unreadable;
+
+        // "新联系人：N个" and so on, one line each, the unreadable lines numbered.
+        QString summary() const;
+        QList<ContactRecord> chosen(Choice choice) const;
+    };
+
+    // Handed the share done; returning false cancels the import.
+    std::function<bool(int done, int total)> onProgress;
+
+    explicit CardImport(Database &database);
+
+    // The contacts the reserved rows' names would hide are left out.
+    Result<Plan> plan(const CardFileReader::Contents &contents);
+    // Writes the contacts, adding each group the category list lacks as a relationship group.
+    // The result is the number written; a cancel is a failure with nothing written.
+    Result<int> write(const QList<ContactRecord> &contacts);
+
+private:
+    Status addMissingGroups(const QList<ContactRecord> &contacts);
+
+    Database &m_database;
+};

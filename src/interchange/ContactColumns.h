@@ -1,0 +1,17 @@
+#pragma once
+
+#include "contacts/ContactRecord.h"
+
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariantList>
+
+// The Contacts columns a card carries, in one order for reading and writing rows.
+namespace ContactColumns {
+
+QString list();
+QVariantList values(const ContactRecord &contact);
+// Reads the columns of list() from position first on.
+ContactRecord fromQuery(const QSqlQuery &query, int first = 0);
+
+} // namespace ContactColumns

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "CardFormat.h"
+#include "contacts/ContactRecord.h"
+
+#include <QByteArray>
+
+// Writes one contact as a card, strictly: UTF-8, CR LF, every text escaped. 3.0 and 4.0 fold
+// lines at 75 octets, never inside a character; 2.1 writes non-ASCII text as quoted-printable
+// UTF-8, which phones expect.
+namespace VCardWriter {
+
+QByteArray write(const ContactRecord &contact, CardFormat version);
+
+} // namespace VCardWriter

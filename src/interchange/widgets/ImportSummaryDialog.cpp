@@ -1,0 +1,42 @@
+#include "ImportSummaryDialog.h"
+
+#include "shared/AppVersion.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+ImportSummaryDialog::ImportSummaryDialog(const CardImport::Plan &plan, QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FrmCardImport"));
+    setWindowTitle(AppVersion::productName());
+    auto *summary = new QLabel(plan.summary(), this);
+    summary->setObjectName(QStringLiteral("lblSummary"));
+    summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *newOnly
+        = buttons->addButton(QStringLiteral("只导入新联系人"), QDialogButtonBox::AcceptRole);
+    newOnly->setObjectName(QStringLiteral("cmdNewOnly"));
+    newOnly->setEnabled(!plan.fresh.isEmpty());
+    QPushButton *all = buttons->addButton(QStringLiteral("全部导入"), QDialogButtonBox::AcceptRole);
+    all->setObjectName(QStringLiteral("cmdAll"));
+    QPushButton *cancel = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    (plan.fresh.isEmpty() ? all : newOnly)->setDefault(true);
+    connect(newOnly, &QPushButton::clicked, this, [this] {
+        m_choice = CardImport::Choice::NewOnly;
+        accept();
+    });
+    connect(all, &QPushButton::clicked, this, [this] {
+        m_choice = CardImport::Choice::All;
+        accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(summary);
+    layout->addWidget(buttons);
+}
