@@ -76,7 +76,11 @@ private slots:
         frmContacts list(*database);
         QCOMPARE(shown(list), QStringList({ QStringLiteral("同事: "), QStringLiteral("朋友: ") }));
         QCOMPARE(list.statusText(), QStringLiteral("2个分组,0个联系人,双击查看详细信息."));
-        QCOMPARE(list.windowTitle(), QString());
+        QVERIFY(list.tree()
+                    ->topLevelItem(0)
+                    ->data(0, Qt::UserRole)
+                    .toString()
+                    .startsWith(QLatin1String("_+ ")));
     }
 
     void contactsAreGroupedInCategoryOrderThenOtherGroups()
@@ -109,21 +113,6 @@ private slots:
                      QStringLiteral("同: 李 四"),
                  }));
         QCOMPARE(list.statusText(), QStringLiteral("6个分组,9个联系人,双击查看详细信息."));
-    }
-
-    void contactKeysCarryTheirIds()
-    {
-        const qint64 id
-            = addContact(QStringLiteral("王"), QStringLiteral("五"), QStringLiteral("朋友"));
-        frmContacts list(*database);
-        const auto found = ContactTreeNodes::findAll(list.tree(), QStringLiteral("王 五"));
-        QCOMPARE(found.size(), 1);
-        QCOMPARE(found.first()->data(0, Qt::UserRole).toString(), QStringLiteral(" %1C").arg(id));
-        QVERIFY(list.tree()
-                    ->topLevelItem(0)
-                    ->data(0, Qt::UserRole)
-                    .toString()
-                    .startsWith(QLatin1String("_+ ")));
     }
 
     void editedContactsAreShownWhereTheyNowBelong_data()

@@ -176,8 +176,6 @@ private slots:
         QTest::addColumn<QString>("storedLast");
         QTest::addColumn<QString>("storedGroup");
         const QString other = QStringLiteral("其他方面");
-        QTest::newRow("empty group") << QStringLiteral("王") << QStringLiteral("五") << QString()
-                                     << QStringLiteral("王") << QStringLiteral("五") << other;
         QTest::newRow("blank group")
             << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("   ")
             << QStringLiteral("王") << QStringLiteral("五") << other;

@@ -1,10 +1,11 @@
 #include "AppDriver.h"
 #include "ContactFixture.h"
 #include "ContactTreeNodes.h"
-#include "RawSql.h"
+#include "FindControl.h"
 #include "RecordingDesktop.h"
 #include "ScriptedPrompts.h"
 #include "SqlWarnings.h"
+#include "StoredContacts.h"
 #include "TestSandbox.h"
 #include "app/widgets/frmMain.h"
 #include "categories/widgets/FrmType.h"
@@ -52,15 +53,7 @@ private:
 
     QVariant stored(qint64 id, const QString &field) const
     {
-        return RawSql::value(
-            file, QStringLiteral("SELECT %1 FROM Contacts WHERE ID = %2").arg(field).arg(id));
-    }
-
-    QVariantList storedRow(qint64 id) const
-    {
-        const auto rows
-            = RawSql::rows(file, QStringLiteral("SELECT * FROM Contacts WHERE ID = %1").arg(id));
-        return rows.isEmpty() ? QVariantList() : rows.first();
+        return StoredContacts::field(file, id, field);
     }
 
     frmMain *logIn()
@@ -93,14 +86,6 @@ private:
         if (!QTest::qWaitForWindowActive(lone.get()))
             QTest::qFail("the editor did not become active", __FILE__, __LINE__);
         return lone.get();
-    }
-
-    template<typename T = QLineEdit> static T *control(QWidget *editor, const QString &name)
-    {
-        T *found = editor->findChild<T *>(name);
-        if (!found)
-            QTest::qFail(qPrintable(QStringLiteral("no control ") + name), __FILE__, __LINE__);
-        return found;
     }
 
     static QComboBox *box(QWidget *editor, const QString &name)
@@ -206,48 +191,31 @@ private slots:
         sandbox.reset();
     }
 
-    void blankGroupShowsTheDefaultGroupAndStoresIt_data()
+    // The group rules themselves are the store's; the box shows them as soon as it is left.
+    void groupBoxShowsAndStoresTheGroupByItsRules_data()
     {
-        QTest::addColumn<QVariant>("group");
-        QTest::newRow("null") << QVariant();
-        QTest::newRow("empty") << QVariant(QStringLiteral(""));
-        QTest::newRow("blanks") << QVariant(QStringLiteral("   "));
-    }
-
-    void blankGroupShowsTheDefaultGroupAndStoresIt()
-    {
-        QFETCH(QVariant, group);
-        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
-                                 { { QStringLiteral("Type"), group } });
-        frmDetails *editor = openAlone(id);
-        QCOMPARE(box(editor, QStringLiteral("cmbCat(1)"))->currentText(),
-                 QStringLiteral("其他方面"));
-        QCOMPARE(control(editor, QStringLiteral("Text1(1)"))->text(), QStringLiteral("其他方面"));
-        QVERIFY(editor->close());
-        QCOMPARE(stored(id, QStringLiteral("Type")).toString(), QStringLiteral("其他方面"));
-    }
-
-    void groupBoxRuleAppliesWhenItIsLeft_data()
-    {
+        QTest::addColumn<QString>("storedGroup");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("group");
-        QTest::newRow("separator") << QStringLiteral("甲 | 乙") << QStringLiteral("甲 - 乙");
-        QTest::newRow("blank") << QStringLiteral("  ") << QStringLiteral("其他方面");
-        QTest::newRow("new group") << QStringLiteral("新组") << QStringLiteral("新组");
+        QTest::newRow("blank group opened")
+            << QStringLiteral("   ") << QString() << QStringLiteral("其他方面");
+        QTest::newRow("separator typed")
+            << QStringLiteral("朋友") << QStringLiteral("甲 | 乙") << QStringLiteral("甲 - 乙");
     }
 
-    void groupBoxRuleAppliesWhenItIsLeft()
+    void groupBoxShowsAndStoresTheGroupByItsRules()
     {
+        QFETCH(QString, storedGroup);
         QFETCH(QString, typed);
         QFETCH(QString, group);
         const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
-                                 { { QStringLiteral("Type"), QStringLiteral("朋友") } });
+                                 { { QStringLiteral("Type"), storedGroup } });
         frmDetails *editor = openAlone(id);
         QComboBox *groupBox = box(editor, QStringLiteral("cmbCat(1)"));
-        typeAndLeave(editor, groupBox, typed);
+        if (!typed.isEmpty())
+            typeAndLeave(editor, groupBox, typed);
         QCOMPARE(groupBox->currentText(), group);
         QCOMPARE(control(editor, QStringLiteral("Text1(1)"))->text(), group);
-        QCOMPARE(stored(id, QStringLiteral("Type")).toString(), QStringLiteral("朋友"));
         QVERIFY(editor->close());
         QCOMPARE(stored(id, QStringLiteral("Type")).toString(), group);
     }
@@ -300,19 +268,12 @@ private slots:
                                    { QStringLiteral("Combo4"), labels.at(3) } });
         frmMain *main = logIn();
         frmDetails *editor = openIn(main, id);
-        QString caption;
-        int kind = 0;
-        whenManagerOpens([&](FrmType *manager) {
-            caption = manager->windowTitle();
-            kind = manager->Int_Type;
-            manager->findChild<QLineEdit *>(QStringLiteral("Datafiled(0)"))
-                ->setText(QStringLiteral("微信"));
-            manager->findChild<QPushButton *>(QStringLiteral("cmdUpdate"))->click();
-            manager->findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click();
+        whenManagerOpens([](FrmType *manager) {
+            control(manager, QStringLiteral("Datafiled(0)"))->setText(QStringLiteral("微信"));
+            control<QPushButton>(manager, QStringLiteral("cmdUpdate"))->click();
+            control<QPushButton>(manager, QStringLiteral("cmdCancel"))->click();
         });
         pick(box(editor, QStringLiteral("cmbData1(1)")), QStringLiteral("-=类别设置=-"));
-        QCOMPARE(caption, QStringLiteral("设置[联系方式]类别"));
-        QCOMPARE(kind, 2);
 
         const QStringList offered { QStringLiteral("-=类别设置=-"), QStringLiteral("电话"),
                                     QStringLiteral("手机"),         QStringLiteral("传真"),
@@ -333,18 +294,15 @@ private slots:
         QTest::addColumn<QString>("from");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("Label3") << QStringLiteral("Label3") << 1
-                                << QStringLiteral("设置[职务]类别");
-        QTest::newRow("Label8") << QStringLiteral("Label8") << 2
-                                << QStringLiteral("设置[联系方式]类别");
-        QTest::newRow("Label10") << QStringLiteral("Label10") << 3
-                                 << QStringLiteral("设置[关系]类别");
-        QTest::newRow("cmbCat(0)")
-            << QStringLiteral("cmbCat(0)") << 1 << QStringLiteral("设置[职务]类别");
-        QTest::newRow("cmbCat(1)")
-            << QStringLiteral("cmbCat(1)") << 3 << QStringLiteral("设置[关系]类别");
-        QTest::newRow("cmbData1(3)")
-            << QStringLiteral("cmbData1(3)") << 2 << QStringLiteral("设置[联系方式]类别");
+        const QString titles = QStringLiteral("设置[职务]类别");
+        const QString labels = QStringLiteral("设置[联系方式]类别");
+        const QString groups = QStringLiteral("设置[关系]类别");
+        QTest::newRow("Label3") << QStringLiteral("Label3") << 1 << titles;
+        QTest::newRow("Label8") << QStringLiteral("Label8") << 2 << labels;
+        QTest::newRow("Label10") << QStringLiteral("Label10") << 3 << groups;
+        QTest::newRow("cmbCat(0)") << QStringLiteral("cmbCat(0)") << 1 << titles;
+        QTest::newRow("cmbCat(1)") << QStringLiteral("cmbCat(1)") << 3 << groups;
+        QTest::newRow("cmbData1(3)") << QStringLiteral("cmbData1(3)") << 2 << labels;
     }
 
     void managerOpensForTheKindOfItsCaptionOrBox()
@@ -376,6 +334,7 @@ private slots:
                  QStringLiteral("寻呼机"));
     }
 
+    // The store refuses blank names; every way of closing the editor must ask it first.
     void blankNameRefusesToCloseAndChangesNothing_data()
     {
         QTest::addColumn<QString>("blanked");
@@ -395,12 +354,9 @@ private slots:
     {
         QFETCH(QString, blanked);
         QFETCH(QString, how);
-        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
-                                 { { QStringLiteral("Type"), QStringLiteral("朋友") } });
+        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"));
         frmMain *main = logIn();
-        frmContacts *list = main->contactList();
-        const QString status = list->statusText();
-        const QVariantList before = storedRow(id);
+        const QVariantList before = StoredContacts::row(file, id);
         frmDetails *editor = openIn(main, id);
         QPointer<QMdiSubWindow> frame = qobject_cast<QMdiSubWindow *>(editor->parentWidget());
         control(editor, QStringLiteral("txtCity"))->setText(QStringLiteral("新公司"));
@@ -418,39 +374,27 @@ private slots:
         else if (how == QLatin1String("close all"))
             main->CloseAll_Click();
         else
-            main->findChild<QAction *>(QStringLiteral("mnuExit"))->trigger();
+            control<QAction>(main, QStringLiteral("mnuExit"))->trigger();
 
-        QCOMPARE(prompts->shown().size(), 1);
+        QCOMPARE(prompts->texts(),
+                 QStringList { QStringLiteral("姓名为必填信息，请不要省略哦！") });
         QCOMPARE(prompts->last().caption, QStringLiteral("出错啦！"));
-        QCOMPARE(prompts->last().text, QStringLiteral("姓名为必填信息，请不要省略哦！"));
         QCOMPARE(prompts->last().icon, MessageIcon::Exclamation);
         QVERIFY(frame && frame->isVisible());
         QVERIFY(app->endRequests.isEmpty());
         QCOMPARE(editor->focusWidget(), control(editor, QStringLiteral("txtFirstName")));
         QCOMPARE(control(editor, QStringLiteral("txtCity"))->text(), QStringLiteral("新公司"));
-        QCOMPARE(storedRow(id), before);
-        QCOMPARE(node(list, id)->text(0), QStringLiteral("王 五"));
-        QCOMPARE(list->statusText(), status);
+        QCOMPARE(StoredContacts::row(file, id), before);
     }
 
-    void placeholderAndTemplateAreStoredButNotListed_data()
+    // Which names are never listed is the names' rule; closing must not list one either.
+    void aPlaceholderIsStoredButNotListed()
     {
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("last");
-        QTest::newRow("placeholder") << QStringLiteral("姓") << QStringLiteral("名字");
-        QTest::newRow("template") << QStringLiteral("模板") << QStringLiteral("模板");
-    }
-
-    void placeholderAndTemplateAreStoredButNotListed()
-    {
-        QFETCH(QString, first);
-        QFETCH(QString, last);
-        const qint64 id
-            = addRow(first, last, { { QStringLiteral("Type"), QStringLiteral("朋友") } });
+        const qint64 id = addRow(QStringLiteral("姓"), QStringLiteral("名字"),
+                                 { { QStringLiteral("Type"), QStringLiteral("朋友") } });
         frmMain *main = logIn();
         frmContacts *list = main->contactList();
         const QString status = list->statusText();
-        const int groups = list->tree()->topLevelItemCount();
         frmDetails *editor = openIn(main, id);
         QPointer<QMdiSubWindow> frame = qobject_cast<QMdiSubWindow *>(editor->parentWidget());
         control(editor, QStringLiteral("txtCity"))->setText(QStringLiteral("某公司"));
@@ -458,9 +402,7 @@ private slots:
         QTRY_VERIFY(!frame);
         QCOMPARE(stored(id, QStringLiteral("CompanyName")).toString(), QStringLiteral("某公司"));
         QVERIFY(!node(list, id));
-        QCOMPARE(list->tree()->topLevelItemCount(), groups);
         QCOMPARE(list->statusText(), status);
-        QVERIFY(prompts->shown().isEmpty());
     }
 
     void namesLoseOuterBlanksAsTheyAreTyped()
@@ -475,9 +417,6 @@ private slots:
         QCOMPARE(first->text(), QStringLiteral("欧阳"));
         last->setText(QStringLiteral("  小 明  "));
         QCOMPARE(last->text(), QStringLiteral("小 明"));
-        QVERIFY(editor->close());
-        QCOMPARE(stored(id, QStringLiteral("FirstName")).toString(), QStringLiteral("欧阳"));
-        QCOMPARE(stored(id, QStringLiteral("LastName")).toString(), QStringLiteral("小 明"));
     }
 
     void templateNamesAreGreyAndReadOnly_data()
@@ -510,43 +449,26 @@ private slots:
                  grey);
     }
 
-    void editedContactIsShownWhereItNowBelongs_data()
-    {
-        QTest::addColumn<QString>("surname");
-        QTest::addColumn<QString>("group");
-        QTest::addColumn<bool>("newGroup");
-        QTest::newRow("renamed") << QStringLiteral("汪") << QStringLiteral("朋友") << false;
-        QTest::newRow("other group") << QStringLiteral("王") << QStringLiteral("同事") << false;
-        QTest::newRow("new group") << QStringLiteral("汪") << QStringLiteral("新组") << true;
-    }
-
+    // Where each edit lands in the tree is the list's; this shows the editor tells it.
     void editedContactIsShownWhereItNowBelongs()
     {
-        QFETCH(QString, surname);
-        QFETCH(QString, group);
-        QFETCH(bool, newGroup);
         const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
                                  { { QStringLiteral("Type"), QStringLiteral("朋友") } });
         frmMain *main = logIn();
         frmContacts *list = main->contactList();
-        const int groups = list->tree()->topLevelItemCount();
         frmDetails *editor = openIn(main, id);
-        QLineEdit *first = control(editor, QStringLiteral("txtFirstName"));
-        first->setText(surname);
-        typeAndLeave(editor, box(editor, QStringLiteral("cmbCat(1)")), group);
+        control(editor, QStringLiteral("txtFirstName"))->setText(QStringLiteral("汪"));
+        typeAndLeave(editor, box(editor, QStringLiteral("cmbCat(1)")), QStringLiteral("新组"));
         click(editor, QStringLiteral("Label7"));
 
         QTreeWidgetItem *shown = node(list, id);
         QVERIFY(shown);
-        QCOMPARE(shown->text(0), surname + QStringLiteral(" 五"));
-        QCOMPARE(shown->parent()->text(0), group);
-        QCOMPARE(list->tree()->topLevelItemCount(), groups + (newGroup ? 1 : 0));
+        QCOMPARE(shown->text(0), QStringLiteral("汪 五"));
+        QCOMPARE(shown->parent()->text(0), QStringLiteral("新组"));
         QCOMPARE(list->tree()->currentItem(), shown);
         QVERIFY(list->toolBar()->actions().at(1)->isEnabled());
         QVERIFY(list->toolBar()->actions().at(2)->isEnabled());
-        QCOMPARE(ContactTreeNodes::findAll(list->tree(), QStringLiteral("王 五")).size(),
-                 surname == QStringLiteral("王") ? 1 : 0);
-        QCOMPARE(stored(id, QStringLiteral("Type")).toString(), group);
+        QVERIFY(ContactTreeNodes::findAll(list->tree(), QStringLiteral("王 五")).isEmpty());
     }
 
     // The manager opened from this editor renames the group; closing keeps the new name.
@@ -558,16 +480,14 @@ private slots:
         frmDetails *editor = openIn(main, id);
         control(editor, QStringLiteral("txtEmail"))->setText(QStringLiteral("w@x.cn"));
         whenManagerOpens([](FrmType *manager) {
-            auto *lines = manager->findChild<QListWidget *>(QStringLiteral("ListBox1"));
+            auto *lines = control<QListWidget>(manager, QStringLiteral("ListBox1"));
             lines->setCurrentItem(
                 lines->findItems(QStringLiteral("朋友"), Qt::MatchExactly).first());
-            manager->findChild<QLineEdit *>(QStringLiteral("Datafiled(0)"))
-                ->setText(QStringLiteral("好友"));
-            manager->findChild<QPushButton *>(QStringLiteral("cmdUpdate"))->click();
+            control(manager, QStringLiteral("Datafiled(0)"))->setText(QStringLiteral("好友"));
+            control<QPushButton>(manager, QStringLiteral("cmdUpdate"))->click();
             manager->close();
         });
         click(editor, QStringLiteral("Label10"));
-        QCOMPARE(stored(id, QStringLiteral("Type")).toString(), QStringLiteral("好友"));
         QCOMPARE(box(editor, QStringLiteral("cmbCat(1)"))->currentText(), QStringLiteral("好友"));
         editor->closeWindow();
         QCOMPARE(stored(id, QStringLiteral("Type")).toString(), QStringLiteral("好友"));
@@ -583,18 +503,18 @@ private slots:
         frmDetails *editor = openIn(main, id);
         control(editor, QStringLiteral("txtCity"))->setText(QStringLiteral("新公司"));
         QLineEdit *name = control(editor, QStringLiteral("txtFirstName"));
-        QVERIFY(name->isReadOnly());
         focus(name);
         QTest::keyClick(name, Qt::Key_X, Qt::ControlModifier);
         QVERIFY(app->endRequests.isEmpty());
         QVERIFY(stored(id, QStringLiteral("CompanyName")).isNull());
 
-        main->findChild<QAction *>(QStringLiteral("mnuExit"))->trigger();
+        control<QAction>(main, QStringLiteral("mnuExit"))->trigger();
         QCOMPARE(app->endRequests.size(), 1);
         QCOMPARE(stored(id, QStringLiteral("CompanyName")).toString(), QStringLiteral("新公司"));
         QVERIFY(AppSettings::lastExpland().isEmpty());
     }
 
+    // The store reports the failure; the editor keeps what was typed and stores it on retry.
     void failedWriteKeepsTheWindowAndTheText()
     {
         const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
@@ -603,10 +523,7 @@ private slots:
         frmContacts *list = main->contactList();
         frmDetails *editor = openIn(main, id);
         QPointer<QMdiSubWindow> frame = qobject_cast<QMdiSubWindow *>(editor->parentWidget());
-        const QVariantList before = storedRow(id);
         control(editor, QStringLiteral("txtFirstName"))->setText(QStringLiteral("汪"));
-        control<QPlainTextEdit>(editor, QStringLiteral("txtNotes"))
-            ->setPlainText(QStringLiteral("很长的备注"));
         QVERIFY(main->DB().pragma(QStringLiteral("PRAGMA query_only = ON")));
 
         prompts->expectMessage();
@@ -616,16 +533,12 @@ private slots:
                  qPrintable(prompts->last().text));
         QVERIFY(frame && frame->isVisible());
         QCOMPARE(control(editor, QStringLiteral("txtFirstName"))->text(), QStringLiteral("汪"));
-        QCOMPARE(control<QPlainTextEdit>(editor, QStringLiteral("txtNotes"))->toPlainText(),
-                 QStringLiteral("很长的备注"));
-        QCOMPARE(storedRow(id), before);
         QCOMPARE(node(list, id)->text(0), QStringLiteral("王 五"));
 
         QVERIFY(main->DB().pragma(QStringLiteral("PRAGMA query_only = OFF")));
         editor->closeWindow();
         QTRY_VERIFY(!frame);
         QCOMPARE(stored(id, QStringLiteral("FirstName")).toString(), QStringLiteral("汪"));
-        QCOMPARE(stored(id, QStringLiteral("Notes")).toString(), QStringLiteral("很长的备注"));
         QCOMPARE(node(list, id)->text(0), QStringLiteral("汪 五"));
     }
 
@@ -634,89 +547,57 @@ private slots:
         const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
                                  { { QStringLiteral("Type"), QStringLiteral("朋友") } });
         frmMain *main = logIn();
-        frmDetails *editor = openIn(main, id);
-        QPointer<frmDetails> alive(editor);
+        QPointer<frmDetails> editor = openIn(main, id);
         control(editor, QStringLiteral("txtPostcode"))->setText(QStringLiteral("100000"));
         whenManagerOpens([](FrmType *manager) {
-            manager->findChild<QPushButton *>(QStringLiteral("Command3"))->click();
+            control<QPushButton>(manager, QStringLiteral("Command3"))->click();
         });
         click(editor, QStringLiteral("Label10"));
-        QTRY_VERIFY(!alive);
+        QTRY_VERIFY(!editor);
         QCOMPARE(stored(id, QStringLiteral("Postcode")).toString(), QStringLiteral("100000"));
         QCOMPARE(main->openChildren().size(), 1);
         QVERIFY(node(main->contactList(), id));
     }
 
-    void mailLinkUsesTheTypedAddressAsAPath_data()
+    // Which addresses may open is the link rules'; the captions hand them what is typed.
+    void linkCaptionsOpenTheTypedAddress_data()
     {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("boxName");
         QTest::addColumn<QString>("typed");
-        QTest::newRow("changed, not stored") << QStringLiteral("neu@example.cn");
-        QTest::newRow("attachment") << QStringLiteral("a@b.cn?attach=/etc/passwd");
-        QTest::newRow("empty") << QString();
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("mail, typed but not stored")
+            << QStringLiteral("Label11") << QStringLiteral("txtEmail")
+            << QStringLiteral("neu@example.cn") << QStringLiteral("mailto:neu@example.cn");
+        QTest::newRow("web without scheme")
+            << QStringLiteral("Label14") << QStringLiteral("txtWebsite")
+            << QStringLiteral("www.example.com") << QStringLiteral("http://www.example.com");
+        QTest::newRow("local file") << QStringLiteral("Label14") << QStringLiteral("txtWebsite")
+                                    << QStringLiteral("file:///etc/passwd") << QString();
     }
 
-    void mailLinkUsesTheTypedAddressAsAPath()
+    void linkCaptionsOpenTheTypedAddress()
     {
+        QFETCH(QString, caption);
+        QFETCH(QString, boxName);
         QFETCH(QString, typed);
+        QFETCH(QString, opened);
         const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
                                  { { QStringLiteral("Email"), QStringLiteral("alt@example.cn") } });
         frmDetails *editor = openAlone(id);
-        control(editor, QStringLiteral("txtEmail"))->setText(typed);
-        click(editor, QStringLiteral("Label11"));
-        QCOMPARE(desktop->opened.size(), 1);
-        const QUrl &url = desktop->opened.first();
-        QCOMPARE(url.scheme(), QStringLiteral("mailto"));
-        QCOMPARE(url.path(QUrl::FullyDecoded), typed);
-        QVERIFY(!url.hasQuery());
-        QCOMPARE(QUrl::fromEncoded(url.toEncoded()).query(), QString());
+        control(editor, boxName)->setText(typed);
+        click(editor, caption);
+        QCOMPARE(desktop->opened, opened.isEmpty() ? QList<QUrl>() : QList<QUrl> { QUrl(opened) });
         QCOMPARE(stored(id, QStringLiteral("Email")).toString(), QStringLiteral("alt@example.cn"));
         QVERIFY(editor->isVisible());
-    }
-
-    void webLinkOpensOnlyWebAddresses_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("opened");
-        QTest::newRow("no scheme")
-            << QStringLiteral("www.example.com") << QStringLiteral("http://www.example.com");
-        QTest::newRow("https") << QStringLiteral("https://x.org")
-                               << QStringLiteral("https://x.org");
-        QTest::newRow("file") << QStringLiteral("file:///etc/passwd") << QString();
-        QTest::newRow("program") << QStringLiteral("/usr/bin/xterm") << QString();
-        QTest::newRow("share") << QStringLiteral("\\\\host\\share") << QString();
-        QTest::newRow("script") << QStringLiteral("javascript:alert(1)") << QString();
-        QTest::newRow("empty") << QString() << QString();
-    }
-
-    void webLinkOpensOnlyWebAddresses()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QString, opened);
-        frmDetails *editor = openAlone(addRow(QStringLiteral("王"), QStringLiteral("五")));
-        control(editor, QStringLiteral("txtWebsite"))->setText(typed);
-        click(editor, QStringLiteral("Label14"));
-        QCOMPARE(desktop->opened.size(), opened.isEmpty() ? 0 : 1);
-        if (!opened.isEmpty())
-            QCOMPARE(desktop->opened.first(), QUrl(opened));
-        QVERIFY(prompts->shown().isEmpty());
     }
 
     void captionsLookAndBehaveAsLinks()
     {
         frmDetails *editor = openAlone(addRow(QStringLiteral("王"), QStringLiteral("五")));
-        const QList<QPair<QString, QColor>> colours {
-            { QStringLiteral("Label3"), QColor(64, 64, 64) },
-            { QStringLiteral("Label8"), QColor(64, 64, 64) },
-            { QStringLiteral("Label10"), QColor(64, 64, 64) },
-            { QStringLiteral("Label11"), QColor(128, 128, 128) },
-            { QStringLiteral("Label14"), QColor(128, 128, 128) },
-            { QStringLiteral("Label7"), QColor(Qt::black) },
-        };
-        for (const auto &[name, colour] : colours) {
-            QLabel *label = control<QLabel>(editor, name);
-            QCOMPARE(label->palette().color(QPalette::WindowText), colour);
-            QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
-        }
+        for (const char *name : { "Label3", "Label8", "Label10", "Label11", "Label14", "Label7" })
+            QCOMPARE(control<QLabel>(editor, QLatin1String(name))->cursor().shape(),
+                     Qt::PointingHandCursor);
         QLabel *closeCaption = control<QLabel>(editor, QStringLiteral("Label7"));
         QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), closeCaption->mapToGlobal(QPointF(1, 1)));
         QCoreApplication::sendEvent(closeCaption, &enter);
@@ -814,7 +695,7 @@ private slots:
             QStringLiteral("Label8"),       QStringLiteral("Label11"),
             QStringLiteral("Label14"),      QStringLiteral("Label7"),
         };
-        QWidget *start = control(editor, expected.first());
+        QWidget *start = control<QWidget>(editor, expected.first());
         QStringList chain { start->objectName() };
         for (QWidget *next = start->nextInFocusChain(); next != start;
              next = next->nextInFocusChain()) {
