@@ -5,7 +5,6 @@
 #include "interchange/VCardWriter.h"
 
 #include <QCoreApplication>
-
 #include <cstdint>
 
 // Reads arbitrary bytes as a vCard file and as a CSV file, and writes back whatever contacts
