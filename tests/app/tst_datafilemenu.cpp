@@ -1,9 +1,7 @@
-#include "AppDriver.h"
 #include "ContactTreeNodes.h"
+#include "FileBytes.h"
+#include "GuiFixture.h"
 #include "RawSql.h"
-#include "ScriptedPrompts.h"
-#include "SqlWarnings.h"
-#include "TestSandbox.h"
 #include "app/widgets/Frm_ExitSplash.h"
 #include "app/widgets/frmMain.h"
 #include "contacts/widgets/frmContacts.h"
@@ -21,22 +19,6 @@
 
 namespace {
 
-QList<QVariantList> everything(const QString &path)
-{
-    QList<QVariantList> all;
-    for (const char *table : { "Contacts", "ContactType", "Users", "Reminders" })
-        all << RawSql::rows(
-            path, QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(QLatin1String(table)));
-    return all;
-}
-
-QString dialogKind(ShownBox::Kind kind)
-{
-    return kind == ShownBox::Kind::OpenFile ? QStringLiteral("open")
-        : kind == ShownBox::Kind::SaveFile  ? QStringLiteral("save")
-                                            : QStringLiteral("box");
-}
-
 void sendMouse(QWidget *target, QEvent::Type type, const QPoint &offset, Qt::MouseButtons held)
 {
     const QPoint global = target->mapToGlobal(QPoint(2, 2) + offset);
@@ -45,10 +27,32 @@ void sendMouse(QWidget *target, QEvent::Type type, const QPoint &offset, Qt::Mou
     QApplication::sendEvent(target, &event);
 }
 
-// Notes what the notice window shows whenever a duplicate question comes up.
-class NoticeWatchingPrompts : public ScriptedPrompts
+// Notes what the notice window shows whenever a duplicate question comes up, and leaves every
+// answer to the scripted prompts, which it puts back when it ends.
+class NoticeWatcher : public Prompts
 {
 public:
+    explicit NoticeWatcher(ScriptedPrompts &scripted)
+        : m_scripted(scripted)
+    {
+        Prompts::install(this);
+    }
+    ~NoticeWatcher() override
+    {
+        if (&Prompts::current() == this)
+            Prompts::install(&m_scripted);
+    }
+
+    void message(QWidget *parent, MessageIcon icon, const QString &caption,
+                 const QString &text) override
+    {
+        m_scripted.message(parent, icon, caption, text);
+    }
+    Answer askYesNo(QWidget *parent, MessageIcon icon, const QString &caption,
+                    const QString &text) override
+    {
+        return m_scripted.askYesNo(parent, icon, caption, text);
+    }
     Answer askYesNoCancel(QWidget *parent, MessageIcon icon, const QString &caption,
                           const QString &text) override
     {
@@ -57,27 +61,37 @@ public:
                            : QStringLiteral("no notice"));
         if (duringQuestion)
             duringQuestion();
-        return ScriptedPrompts::askYesNoCancel(parent, icon, caption, text);
+        return m_scripted.askYesNoCancel(parent, icon, caption, text);
+    }
+    QString openFileName(QWidget *parent, const FileDialogSetup &setup) override
+    {
+        return m_scripted.openFileName(parent, setup);
+    }
+    QString saveFileName(QWidget *parent, const FileDialogSetup &setup) override
+    {
+        return m_scripted.saveFileName(parent, setup);
     }
 
     QStringList notices;
     std::function<void()> duringQuestion;
+
+private:
+    ScriptedPrompts &m_scripted;
 };
 
 } // namespace
 
+// The commands' rules (what a new file or a back-up holds, what an import copies and asks) are
+// tested with the core classes; these tests show the menu's wiring.
 class TestDataFileMenu : public QObject
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestSandbox> sandbox;
-    std::unique_ptr<NoticeWatchingPrompts> prompts;
-    std::unique_ptr<AppDriver> app;
-    QString defaultFile;
+    std::optional<GuiFixture> fx;
     QString templateFile;
 
-    void trigger(frmMain *main, const QString &item)
+    static void trigger(frmMain *main, const QString &item)
     {
         main->findChild<QAction *>(item)->trigger();
     }
@@ -89,12 +103,7 @@ private:
             || !QTest::qWaitFor([] { return AppDriver::topLevel(QStringLiteral("frmLogin")); }))
             return nullptr;
         AppDriver::closeAll();
-        return app->logIn();
-    }
-
-    void addContacts(const QString &path, const QStringList &statements)
-    {
-        QVERIFY(RawSql::run(path, statements));
+        return fx->app.logIn();
     }
 
     static int contactNodes(frmMain *main, const QString &name)
@@ -102,180 +111,160 @@ private:
         return int(ContactTreeNodes::findAll(main->contactList()->tree(), name).size());
     }
 
+    // Opens the editor on 王 伟 and answers its surname box.
+    static QLineEdit *editWangWei(frmMain *main)
+    {
+        frmContacts *list = main->contactList();
+        list->tree()->setCurrentItem(ContactTreeNodes::find(list->tree(), QStringLiteral("王 伟")));
+        list->editSelected();
+        return main->findChild<QLineEdit *>(QStringLiteral("txtFirstName"));
+    }
+
+    // The menu is where it was, on the file it had, and no re-login is on its way.
+    static void stillOn(frmMain *main, const QString &file)
+    {
+        QCoreApplication::processEvents();
+        QCOMPARE(AppDriver::topLevel<frmMain>(QStringLiteral("frmMain")), main);
+        QVERIFY(!AppDriver::topLevel(QStringLiteral("frmLogin")));
+        QCOMPARE(main->DB().path(), file);
+    }
+
 private slots:
     void init()
     {
-        failOnSqlWarnings();
-        sandbox = std::make_unique<TestSandbox>();
-        prompts = std::make_unique<NoticeWatchingPrompts>();
-        app = std::make_unique<AppDriver>();
-        defaultFile = sandbox->writeDefaultDataFile();
-        templateFile = sandbox->path(DataFileFactory::templateFileName());
+        fx.emplace();
+        templateFile = fx->sandbox.path(DataFileFactory::templateFileName());
         QVERIFY(DataFileFactory::createDataFile(templateFile));
-        addContacts(defaultFile,
-                    { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) VALUES "
-                                     "('王', '伟', '朋友'), ('O''Brien', 'Anna', '客户'), "
-                                     "('李', '娜', '朋友')") });
+        QVERIFY(
+            RawSql::run(fx->file,
+                        { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) VALUES "
+                                         "('王', '伟', '朋友'), ('O''Brien', 'Anna', '客户'), "
+                                         "('李', '娜', '朋友')") }));
     }
 
-    void cleanup()
-    {
-        app.reset();
-        QCOMPARE(prompts->pending(), 0);
-        prompts.reset();
-        sandbox.reset();
-    }
+    void cleanup() { fx.reset(); }
 
     void dialogsAreSetUpAndCancelChangesNothing_data()
     {
         QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("preset");
-        QTest::newRow("create") << QStringLiteral("Create_New") << QStringLiteral("save")
-                                << QStringLiteral("新名片");
-        QTest::newRow("back up") << QStringLiteral("SaveMydata") << QStringLiteral("save")
-                                 << QStringLiteral("备份名片");
-        QTest::newRow("choose") << QStringLiteral("OpenMydata") << QStringLiteral("open")
-                                << QString();
-        QTest::newRow("import") << QStringLiteral("ImportOther") << QStringLiteral("open")
-                                << QString();
+        const int save = int(ShownBox::Kind::SaveFile);
+        const int open = int(ShownBox::Kind::OpenFile);
+        QTest::newRow("create") << "Create_New" << save << QStringLiteral("新名片");
+        QTest::newRow("back up") << "SaveMydata" << save << QStringLiteral("备份名片");
+        QTest::newRow("choose") << "OpenMydata" << open << QString();
+        QTest::newRow("import") << "ImportOther" << open << QString();
     }
 
     void dialogsAreSetUpAndCancelChangesNothing()
     {
         QFETCH(QString, item);
-        QFETCH(QString, kind);
+        QFETCH(int, kind);
         QFETCH(QString, preset);
-        frmMain *main = app->logIn();
+        frmMain *main = fx->app.logIn();
         QVERIFY(main);
-        const auto before = everything(defaultFile);
+        const auto before = RawSql::everything(fx->file);
         for (const QString &cancel : { QString(), QStringLiteral("   ") }) {
-            prompts->chooseFile(cancel);
+            fx->prompts.chooseFile(cancel);
             trigger(main, item);
-            const ShownBox &dialog = prompts->last();
-            QCOMPARE(dialogKind(dialog.kind), kind);
+            const ShownBox &dialog = fx->prompts.last();
+            QCOMPARE(int(dialog.kind), kind);
             QCOMPARE(dialog.setup.filter, QStringLiteral("Zorvane数据文件(*.cot)"));
             QCOMPARE(dialog.setup.presetName, preset);
-            QCOMPARE(dialog.setup.confirmOverwrite, kind == QLatin1String("save"));
+            QCOMPARE(dialog.setup.confirmOverwrite, kind == int(ShownBox::Kind::SaveFile));
         }
-        QCoreApplication::processEvents();
-        QCOMPARE(AppDriver::topLevel<frmMain>(QStringLiteral("frmMain")), main);
-        QVERIFY(!AppDriver::topLevel(QStringLiteral("frmLogin")));
+        stillOn(main, fx->file);
         QCOMPARE(AppSettings::databasePath(), QString());
         QVERIFY(main->contactList());
-        QCOMPARE(everything(defaultFile), before);
+        QCOMPARE(RawSql::everything(fx->file), before);
     }
 
-    void failedNewDataFileIsReportedAndChangesNothing_data()
+    void refusalIsReportedAndChangesNothing_data()
     {
-        QTest::addColumn<QString>("problem");
-        QTest::newRow("template missing") << QStringLiteral("template missing");
-        QTest::newRow("folder missing") << QStringLiteral("folder missing");
-        QTest::newRow("current file") << QStringLiteral("current file");
+        QTest::addColumn<QString>("item");
+        QTest::newRow("create") << "Create_New";
+        QTest::newRow("back up") << "SaveMydata";
     }
 
-    void failedNewDataFileIsReportedAndChangesNothing()
+    void refusalIsReportedAndChangesNothing()
     {
-        QFETCH(QString, problem);
-        QString target = sandbox->path(QStringLiteral("新名片.cot"));
-        if (problem == QLatin1String("template missing"))
-            QVERIFY(QFile::remove(templateFile));
-        else if (problem == QLatin1String("folder missing"))
-            target = sandbox->path(QStringLiteral("没有这个文件夹/新名片.cot"));
-        else
-            target = defaultFile;
-        frmMain *main = app->logIn();
-        const auto before = everything(defaultFile);
-        prompts->chooseFile(target);
-        prompts->expectMessage();
-        trigger(main, QStringLiteral("Create_New"));
-        QCOMPARE(prompts->last().caption, QStringLiteral("出错啦"));
-        QCOMPARE(prompts->last().icon, MessageIcon::Exclamation);
-        QCoreApplication::processEvents();
-        QCOMPARE(AppDriver::topLevel<frmMain>(QStringLiteral("frmMain")), main);
-        QVERIFY(!AppDriver::topLevel(QStringLiteral("frmLogin")));
+        QFETCH(QString, item);
+        QVERIFY(QFile::remove(templateFile));
+        frmMain *main = fx->app.logIn();
+        QVERIFY(main);
+        const auto before = RawSql::everything(fx->file);
+        fx->prompts.chooseFile(item == QLatin1String("Create_New")
+                                   ? fx->sandbox.path(QStringLiteral("新名片.cot"))
+                                   : fx->file);
+        fx->prompts.expectMessage();
+        trigger(main, item);
+        QCOMPARE(fx->prompts.last().caption, QStringLiteral("出错啦"));
+        QCOMPARE(fx->prompts.last().icon, MessageIcon::Exclamation);
+        stillOn(main, fx->file);
         QCOMPARE(AppSettings::databasePath(), QString());
-        QCOMPARE(AppState::instance().dbPath, defaultFile);
-        QCOMPARE(everything(defaultFile), before);
-        QVERIFY(!QFileInfo::exists(sandbox->path(QStringLiteral("新名片.cot"))));
+        QCOMPARE(RawSql::everything(fx->file), before);
+        QVERIFY(!QFileInfo::exists(fx->sandbox.path(QStringLiteral("新名片.cot"))));
     }
 
     void backUpLeavesSettingsAndWindowsAsTheyWere()
     {
-        AppSettings::setDatabasePath(defaultFile);
-        frmMain *main = app->logIn();
+        AppSettings::setDatabasePath(fx->file);
+        frmMain *main = fx->app.logIn();
+        QVERIFY(main);
         trigger(main, QStringLiteral("UpdatePwd"));
-        // An editor holding a change it has not stored yet.
-        main->contactList()->tree()->setCurrentItem(
-            ContactTreeNodes::find(main->contactList()->tree(), QStringLiteral("王 伟")));
-        main->contactList()->editSelected();
+        editWangWei(main);
         auto *notes = main->findChild<QPlainTextEdit *>(QStringLiteral("txtNotes"));
         QVERIFY(notes);
         notes->setPlainText(QStringLiteral("尚未保存"));
         const auto windows = main->openChildren();
-        const QString target = sandbox->path(QStringLiteral("备份名片.cot"));
-        prompts->chooseFile(target);
+        const QString target = fx->sandbox.path(QStringLiteral("备份名片.cot"));
+        fx->prompts.chooseFile(target);
         trigger(main, QStringLiteral("SaveMydata"));
-        QCoreApplication::processEvents();
-        QCOMPARE(AppDriver::topLevel<frmMain>(QStringLiteral("frmMain")), main);
+        stillOn(main, fx->file);
         QCOMPARE(main->openChildren().size(), windows.size());
-        QCOMPARE(AppSettings::databasePath(), defaultFile);
-        QCOMPARE(main->DB().path(), defaultFile);
-        QCOMPARE(everything(target), everything(defaultFile));
+        QCOMPARE(AppSettings::databasePath(), fx->file);
+        QCOMPARE(RawSql::everything(target), RawSql::everything(fx->file));
         QCOMPARE(notes->toPlainText(), QStringLiteral("尚未保存"));
-
-        prompts->chooseFile(defaultFile);
-        prompts->expectMessage();
-        trigger(main, QStringLiteral("SaveMydata"));
-        QVERIFY(prompts->last().text.contains(QStringLiteral("当前正在使用的数据库文件")));
-        QCOMPARE(everything(target), everything(defaultFile));
     }
 
-    void defaultDataFileLogsInAgainEvenWhenAlreadyOpen()
-    {
-        frmMain *main = app->logIn();
-        QCOMPARE(main->DB().path(), defaultFile);
-        trigger(main, QStringLiteral("Default_Data"));
-        QCOMPARE(AppSettings::databasePath(), defaultFile);
-        frmMain *again = loginAfterSwitch(main);
-        QVERIFY(again);
-        QCOMPARE(again->DB().path(), defaultFile);
-        QVERIFY(app->endRequests.isEmpty());
-    }
-
+    // A switch re-logs in even onto the file already open, but only once every window closed.
     void switchWaitsUntilEveryWindowHasClosed_data()
     {
         QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("next");
-        QTest::newRow("choose") << QStringLiteral("OpenMydata") << QStringLiteral("其他.cot");
-        QTest::newRow("default") << QStringLiteral("Default_Data") << QString();
-        QTest::newRow("create") << QStringLiteral("Create_New") << QStringLiteral("新名片.cot");
+        QTest::newRow("choose") << "OpenMydata" << QStringLiteral("旧.cot")
+                                << QStringLiteral("其他.cot");
+        QTest::newRow("default") << "Default_Data" << QStringLiteral("旧.cot") << QString();
+        QTest::newRow("default again") << "Default_Data" << QString() << QString();
+        QTest::newRow("create") << "Create_New" << QStringLiteral("旧.cot")
+                                << QStringLiteral("新名片.cot");
     }
 
     void switchWaitsUntilEveryWindowHasClosed()
     {
         QFETCH(QString, item);
+        QFETCH(QString, from);
         QFETCH(QString, next);
-        const QString old = sandbox->path(QStringLiteral("旧.cot"));
-        QVERIFY(QFile::copy(defaultFile, old));
+        const QString old = from.isEmpty() ? fx->file : fx->sandbox.path(from);
+        if (old != fx->file)
+            QVERIFY(QFile::copy(fx->file, old));
         AppSettings::setDatabasePath(old);
-        next = next.isEmpty() ? defaultFile : sandbox->path(next);
-        QVERIFY(DataFileFactory::createDataFile(sandbox->path(QStringLiteral("其他.cot"))));
-        frmMain *main = app->logIn();
-        frmContacts *list = main->contactList();
-        list->tree()->setCurrentItem(ContactTreeNodes::find(list->tree(), QStringLiteral("王 伟")));
-        list->editSelected();
-        auto *surname = main->findChild<QLineEdit *>(QStringLiteral("txtFirstName"));
+        next = next.isEmpty() ? fx->file : fx->sandbox.path(next);
+        QVERIFY(DataFileFactory::createDataFile(fx->sandbox.path(QStringLiteral("其他.cot"))));
+        frmMain *main = fx->app.logIn();
+        QVERIFY(main);
+        QLineEdit *surname = editWangWei(main);
         surname->clear();
         const bool asksForFile = item != QLatin1String("Default_Data");
         if (asksForFile)
-            prompts->chooseFile(next);
-        prompts->expectMessage(); // the editor's own
-        prompts->expectMessage();
+            fx->prompts.chooseFile(next);
+        fx->prompts.expectMessage(); // the editor's own
+        fx->prompts.expectMessage();
         trigger(main, item);
-        QVERIFY(prompts->last().text.startsWith(QStringLiteral("有窗口不能关闭")));
-        QCoreApplication::processEvents();
-        QVERIFY(!AppDriver::topLevel(QStringLiteral("frmLogin")));
+        QVERIFY(fx->prompts.last().text.startsWith(QStringLiteral("有窗口不能关闭")));
+        stillOn(main, old);
         QCOMPARE(AppSettings::databasePath(), old);
         // Still on the old file: the editor stores there once it has a name.
         surname->setText(QStringLiteral("钱"));
@@ -286,55 +275,31 @@ private slots:
                  1);
 
         if (asksForFile)
-            prompts->chooseFile(next);
+            fx->prompts.chooseFile(next);
         trigger(main, item);
         frmMain *again = loginAfterSwitch(main);
         QVERIFY(again);
         QCOMPARE(again->DB().path(), next);
+        QVERIFY(fx->app.endRequests.isEmpty());
     }
 
-    void importIntoItselfAsksWithTheNoticeShowingAndCancelKeepsEarlierRows()
+    // While the import asks, the notice alone takes input: a re-login is refused, the notice
+    // can be dragged and closed. Other windows stay open; the contact list is loaded again and
+    // put back in its place.
+    void importAsksWithTheNoticeShowingAndCancelKeepsEarlierRows()
     {
-        frmMain *main = app->logIn();
+        frmMain *main = fx->app.logIn();
         QVERIFY(main);
+        trigger(main, QStringLiteral("UpdatePwd"));
         main->childWindow(QStringLiteral("frmContacts"))->move(300, 200);
-        prompts->chooseFile(defaultFile);
-        prompts->answer(Answer::Yes);
-        prompts->answer(Answer::Cancel);
-        trigger(main, QStringLiteral("ImportOther"));
-
-        QCOMPARE(prompts->shown().size(), 3);
-        const ShownBox &question = prompts->shown().at(1);
-        QCOMPARE(question.kind, ShownBox::Kind::YesNoCancel);
-        QCOMPARE(question.caption, QStringLiteral("Zorvane"));
-        QCOMPARE(question.text,
-                 QStringLiteral("[ 王 伟 ] 已经存在于该数据库中，您确实要在导入一个吗？"));
-        QCOMPARE(prompts->last().text,
-                 QStringLiteral("[ O'Brien Anna ] 已经存在于该数据库中，您确实要在导入一个吗？"));
-        QCOMPARE(prompts->notices,
-                 QStringList({ QStringLiteral("开始导入联系人信息...请稍候...|"),
-                               QStringLiteral("开始导入联系人信息...请稍候...|33 %") }));
-        QTRY_VERIFY(!AppDriver::topLevel(QStringLiteral("Frm_ExitSplash")));
-        QVERIFY(AppSettings::formSplashLeft().isValid());
-
-        QCOMPARE(
-            RawSql::value(defaultFile, QStringLiteral("SELECT COUNT(*) FROM Contacts")).toInt(), 4);
-        QMdiSubWindow *list = main->childWindow(QStringLiteral("frmContacts"));
-        QVERIFY(list);
-        QCOMPARE(list->pos(), QPoint(Twips::toPixels(60), Twips::toPixels(60)));
-        QCOMPARE(contactNodes(main, QStringLiteral("王 伟")), 2);
-    }
-
-    void noticeAloneTakesInputWhileTheImportRuns()
-    {
-        frmMain *main = app->logIn();
-        prompts->chooseFile(defaultFile);
-        prompts->expectMessage();
-        for (int i = 0; i < 3; ++i)
-            prompts->answer(Answer::No);
+        NoticeWatcher watcher(fx->prompts);
+        fx->prompts.chooseFile(fx->file);
+        fx->prompts.expectMessage();
+        for (Answer answer : { Answer::Yes, Answer::No, Answer::Cancel })
+            fx->prompts.answer(answer);
         int question = 0;
         QPoint start;
-        prompts->duringQuestion = [&] {
+        watcher.duringQuestion = [&] {
             auto *notice = AppDriver::topLevel<Frm_ExitSplash>(QStringLiteral("Frm_ExitSplash"));
             if (++question == 1) {
                 // "重新登陆" by its shortcut does nothing; asked for directly it is refused.
@@ -350,60 +315,41 @@ private slots:
             }
         };
         trigger(main, QStringLiteral("ImportOther"));
-        QCOMPARE(prompts->texts().at(1), QStringLiteral("正在导入数据，导入结束后才能重新登陆。"));
-        QCOMPARE(prompts->notices.last(), QStringLiteral("no notice"));
-        QCoreApplication::processEvents();
-        QVERIFY(!AppDriver::topLevel(QStringLiteral("frmLogin")));
-        QCOMPARE(AppDriver::topLevel<frmMain>(QStringLiteral("frmMain")), main);
-    }
 
-    void importCopiesNewContactsWithoutAsking()
-    {
-        const QString source = sandbox->path(QStringLiteral("来源.cot"));
-        QVERIFY(DataFileFactory::createDataFile(source));
-        addContacts(source,
-                    { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) VALUES "
-                                     "('模板', '模板', ''), ('姓', '名字', ''), "
-                                     "('赵', '敏', '同学'), ('赵', '敏', '同学')"),
-                      QStringLiteral("INSERT INTO ContactType (Name, Type, Number) "
-                                     "VALUES ('球友', 3, 99)") });
-        frmMain *main = app->logIn();
-        trigger(main, QStringLiteral("UpdatePwd"));
-        prompts->chooseFile(source);
-        prompts->answer(Answer::No);
-        trigger(main, QStringLiteral("ImportOther"));
-        QCOMPARE(prompts->last().text,
-                 QStringLiteral("[ 赵 敏 ] 已经存在于该数据库中，您确实要在导入一个吗？"));
-        QCOMPARE(contactNodes(main, QStringLiteral("赵 敏")), 1);
-        QCOMPARE(RawSql::value(defaultFile,
-                               QStringLiteral("SELECT COUNT(*) FROM Contacts WHERE FirstName IN "
-                                              "('模板', '姓')"))
-                     .toInt(),
-                 0);
-        QCOMPARE(
-            RawSql::value(defaultFile,
-                          QStringLiteral("SELECT COUNT(*) FROM ContactType WHERE Name = '球友'"))
-                .toInt(),
-            1);
-        // Only the contact list is loaded again; other windows stay open.
+        QCOMPARE(fx->prompts.texts().at(1),
+                 QStringLiteral("正在导入数据，导入结束后才能重新登陆。"));
+        const ShownBox &first = fx->prompts.shown().at(2);
+        QCOMPARE(first.kind, ShownBox::Kind::YesNoCancel);
+        QCOMPARE(first.caption, QStringLiteral("Zorvane"));
+        QCOMPARE(first.text,
+                 QStringLiteral("[ 王 伟 ] 已经存在于该数据库中，您确实要在导入一个吗？"));
+        QCOMPARE(fx->prompts.shown().at(3).text,
+                 QStringLiteral("[ O'Brien Anna ] 已经存在于该数据库中，您确实要在导入一个吗？"));
+        QCOMPARE(watcher.notices,
+                 QStringList({ QStringLiteral("开始导入联系人信息...请稍候...|"),
+                               QStringLiteral("开始导入联系人信息...请稍候...|33 %"),
+                               QStringLiteral("no notice") }));
+        QVERIFY(AppSettings::formSplashLeft().isValid());
+        stillOn(main, fx->file);
+        QMdiSubWindow *list = main->childWindow(QStringLiteral("frmContacts"));
+        QVERIFY(list);
+        QCOMPARE(list->pos(), QPoint(Twips::toPixels(60), Twips::toPixels(60)));
+        QCOMPARE(contactNodes(main, QStringLiteral("王 伟")), 2);
+        QCOMPARE(contactNodes(main, QStringLiteral("O'Brien Anna")), 1);
         QVERIFY(main->childWindow(QStringLiteral("FrmPwd")));
     }
 
-    void unopenableSourceIsReportedAndChangesNothing()
+    void unopenableSourceIsReported()
     {
-        const QString bad = sandbox->path(QStringLiteral("名单.cot"));
-        QFile file(bad);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("王 伟, 李 娜\n");
-        file.close();
-        frmMain *main = app->logIn();
-        const auto before = everything(defaultFile);
-        prompts->chooseFile(bad);
-        prompts->expectMessage();
+        const QString bad = fx->sandbox.path(QStringLiteral("名单.cot"));
+        QVERIFY(FileBytes::write(bad, "王 伟, 李 娜\n"));
+        frmMain *main = fx->app.logIn();
+        QVERIFY(main);
+        fx->prompts.chooseFile(bad);
+        fx->prompts.expectMessage();
         trigger(main, QStringLiteral("ImportOther"));
-        QVERIFY(prompts->last().text.startsWith(QStringLiteral("无法导入该数据文件")));
-        QVERIFY(prompts->last().text.contains(bad));
-        QCOMPARE(everything(defaultFile), before);
+        QVERIFY(fx->prompts.last().text.startsWith(QStringLiteral("无法导入该数据文件")));
+        QVERIFY(fx->prompts.last().text.contains(bad));
         QVERIFY(main->contactList());
         QTRY_VERIFY(!AppDriver::topLevel(QStringLiteral("Frm_ExitSplash")));
     }

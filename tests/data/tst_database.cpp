@@ -1,12 +1,11 @@
+#include "JoiningThread.h"
 #include "RawSql.h"
 #include "SandboxedDataFile.h"
-#include "SqlWarnings.h"
 #include "data/Database.h"
 #include "data/Transaction.h"
 
 #include <QtTest>
 #include <atomic>
-#include <thread>
 
 class TestDatabase : public QObject, protected SandboxedDataFile
 {
@@ -21,6 +20,7 @@ private:
         return id ? id.value() : -1;
     }
 
+    // Read on a connection of its own: what another program would see.
     qint64 contactCount()
     {
         return RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Contacts")).toLongLong();
@@ -31,17 +31,14 @@ private slots:
 
     void cleanup() { closeDataFile(); }
 
+    // Names of tables and fields, and text in criteria, compare without regard to case; the
+    // text itself comes back as stored.
     void namesRoundTripAndLookupsIgnoreCase_data()
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("lookedUp");
         QTest::newRow("latin case") << QStringLiteral("Smith") << QStringLiteral("sMITH");
         QTest::newRow("apostrophe") << QStringLiteral("O'Brien") << QStringLiteral("o'brien");
-        QTest::newRow("double quote")
-            << QStringLiteral("say \"hi\"") << QStringLiteral("SAY \"HI\"");
-        QTest::newRow("semicolon") << QStringLiteral("a;b") << QStringLiteral("A;B");
-        QTest::newRow("comment") << QStringLiteral("x--y") << QStringLiteral("X--Y");
-        QTest::newRow("percent") << QStringLiteral("100%") << QStringLiteral("100%");
         QTest::newRow("chinese") << QStringLiteral("欧阳") << QStringLiteral("欧阳");
         QTest::newRow("injection")
             << QStringLiteral("'; DROP TABLE Users;--") << QStringLiteral("'; drop table users;--");
@@ -56,22 +53,12 @@ private slots:
         addContact(QStringLiteral("其他人"));
 
         const auto found = database->records(
-            QStringLiteral("SELECT ID, FirstName FROM Contacts WHERE FirstName = ?"), { lookedUp });
+            QStringLiteral("select id, firstname from CONTACTS where FIRSTNAME = ?"), { lookedUp });
         QVERIFY2(found, qPrintable(found.message()));
         QCOMPARE(found.value().size(), 1);
         QCOMPARE(found.value().first().value(0).toLongLong(), id);
         QCOMPARE(found.value().first().value(1).toString(), stored);
         QCOMPARE(contactCount(), 2);
-    }
-
-    void tableAndFieldNamesIgnoreCase()
-    {
-        addContact(QStringLiteral("Lee"));
-        const auto name
-            = database->scalar(QStringLiteral("select firstname from CONTACTS where FIRSTNAME = ?"),
-                               { QStringLiteral("lee") });
-        QVERIFY2(name, qPrintable(name.message()));
-        QCOMPARE(name.value().toString(), QStringLiteral("Lee"));
     }
 
     void idsGrowPastDeletedRows()
@@ -136,18 +123,6 @@ private slots:
             database = opened.takeValue();
     }
 
-    void changesAreSeenByAnotherConnection()
-    {
-        auto other = Database::open(file);
-        QVERIFY(other);
-        addContact(QStringLiteral("新"));
-        const auto seen = other.value()->scalar(
-            QStringLiteral("SELECT COUNT(*) FROM Contacts WHERE FirstName = ?"),
-            { QStringLiteral("新") });
-        QVERIFY(seen);
-        QCOMPARE(seen.value().toInt(), 1);
-    }
-
     void transactionRollsBackUnlessCommitted()
     {
         {
@@ -170,7 +145,7 @@ private slots:
         // Another connection holds the write lock for a moment; our write waits instead of failing.
         std::atomic<bool> locked { false };
         std::atomic<bool> committed { false };
-        std::thread holder([&] {
+        JoiningThread holder([&] {
             auto other = Database::open(file);
             if (!other || !other.value()->beginImmediate())
                 return;

@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "RawSql.h"
 #include "SqlWarnings.h"
 #include "TestSandbox.h"
@@ -12,19 +13,6 @@
 
 namespace {
 
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 int modeOf(const QString &path)
 {
     struct stat status;
@@ -32,13 +20,9 @@ int modeOf(const QString &path)
                                                                      : -1;
 }
 
-QList<QVariantList> everything(const QString &path)
+QStringList filesIn(const QString &folder)
 {
-    QList<QVariantList> all;
-    for (const char *table : { "Contacts", "ContactType", "Users", "Reminders" })
-        all << RawSql::rows(
-            path, QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(QLatin1String(table)));
-    return all;
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 } // namespace
@@ -97,60 +81,11 @@ private slots:
                     && ::chmod(QFile::encodeName(target).constData(), mode_t(mode)) == 0);
         const Status made = DataFileCommands::createFromTemplate(target, current);
         QVERIFY2(made, qPrintable(made.message()));
-        QCOMPARE(bytesOf(target), bytesOf(templateFile));
+        QCOMPARE(FileBytes::read(target), FileBytes::read(templateFile));
         QCOMPARE(modeOf(target), mode);
         QCOMPARE(modeOf(templateFile), 0644);
         QVERIFY(!QFileInfo::exists(target + QStringLiteral(".cot")));
         QVERIFY(Database::open(target));
-    }
-
-    void failedNewDataFileChangesNothing_data()
-    {
-        QTest::addColumn<QString>("problem");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("template missing")
-            << QStringLiteral("template missing") << QStringLiteral("找不到数据库模板文件");
-        QTest::newRow("template damaged")
-            << QStringLiteral("template damaged") << QStringLiteral("数据库模板文件不能使用");
-        QTest::newRow("folder missing")
-            << QStringLiteral("folder missing") << QStringLiteral("无法写入");
-        QTest::newRow("target is a folder")
-            << QStringLiteral("target is a folder") << QStringLiteral("无法写入");
-        QTest::newRow("current file")
-            << QStringLiteral("current file") << QStringLiteral("当前正在使用的数据库文件");
-    }
-
-    void failedNewDataFileChangesNothing()
-    {
-        QFETCH(QString, problem);
-        QFETCH(QString, message);
-        QString target = sandbox->path(QStringLiteral("旧名片.cot"));
-        QVERIFY(QFile::copy(current, target));
-        if (problem == QLatin1String("template missing"))
-            QVERIFY(QFile::remove(templateFile));
-        else if (problem == QLatin1String("template damaged"))
-            writeBytes(templateFile, QByteArrayLiteral("not a data file"));
-        else if (problem == QLatin1String("folder missing"))
-            target = sandbox->path(QStringLiteral("没有/新名片.cot"));
-        else if (problem == QLatin1String("target is a folder"))
-            QVERIFY(QDir(sandbox->path(QString()))
-                        .mkdir(target = sandbox->path(QStringLiteral("文件夹.cot"))));
-        else if (problem == QLatin1String("current file"))
-            target = QDir(sandbox->path(QString()))
-                         .filePath(QStringLiteral("./") + QFileInfo(current).fileName());
-        const QStringList filesBefore
-            = QDir(sandbox->path(QString()))
-                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-        const QByteArray currentBefore = bytesOf(current);
-
-        const Status made = DataFileCommands::createFromTemplate(target, current);
-        QVERIFY(!made);
-        QVERIFY2(made.message().contains(message), qPrintable(made.message()));
-        QCOMPARE(bytesOf(current), currentBefore);
-        QCOMPARE(QDir(sandbox->path(QString()))
-                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 filesBefore);
-        QCOMPARE(bytesOf(sandbox->path(QStringLiteral("旧名片.cot"))), currentBefore);
     }
 
     void backUpOpensWithEveryRow_data()
@@ -169,10 +104,10 @@ private slots:
         const QString target = sandbox->path(QStringLiteral("备份名片.cot"));
         const int mode = existing ? 0600 : 0644;
         if (existing) {
-            writeBytes(target, QByteArrayLiteral("an older back-up"));
+            QVERIFY(FileBytes::write(target, QByteArrayLiteral("an older back-up")));
             QVERIFY(::chmod(QFile::encodeName(target).constData(), mode_t(mode)) == 0);
         }
-        const auto committed = everything(current);
+        const auto committed = RawSql::everything(current);
         auto open = Database::open(current);
         QVERIFY(open);
         auto other = Database::open(current);
@@ -187,7 +122,7 @@ private slots:
         const Status saved = DataFileCommands::backUp(*open.value(), target);
         QVERIFY2(saved, qPrintable(saved.message()));
         QVERIFY(Database::open(target));
-        QCOMPARE(everything(target), committed);
+        QCOMPARE(RawSql::everything(target), committed);
         QCOMPARE(modeOf(target), mode);
         const QStringList leftovers
             = QDir(sandbox->path(QString()))
@@ -195,43 +130,64 @@ private slots:
         QCOMPARE(leftovers, QStringList());
     }
 
-    void failedBackUpChangesNothing_data()
+    // Both commands refuse a target they cannot write or the file in use, and leave every file
+    // as it was.
+    void refusedTargetChangesNothing_data()
     {
+        QTest::addColumn<bool>("backUp");
         QTest::addColumn<QString>("problem");
         QTest::addColumn<QString>("message");
-        QTest::newRow("folder missing")
-            << QStringLiteral("folder missing") << QStringLiteral("无法写入");
-        QTest::newRow("target is a folder")
-            << QStringLiteral("target is a folder") << QStringLiteral("无法写入");
-        QTest::newRow("current file")
-            << QStringLiteral("current file") << QStringLiteral("当前正在使用的数据库文件");
+        const QString unwritable = QStringLiteral("无法写入");
+        const QString inUse = QStringLiteral("当前正在使用的数据库文件");
+        for (bool backUp : { false, true }) {
+            const char *command = backUp ? "back up: " : "new file: ";
+            QTest::addRow("%sfolder missing", command) << backUp << "folder missing" << unwritable;
+            QTest::addRow("%starget is a folder", command) << backUp << "folder" << unwritable;
+            QTest::addRow("%scurrent file", command) << backUp << "current file" << inUse;
+        }
+        QTest::newRow("new file: template missing")
+            << false << "template missing" << QStringLiteral("找不到数据库模板文件");
+        QTest::newRow("new file: template damaged")
+            << false << "template damaged" << QStringLiteral("数据库模板文件不能使用");
     }
 
-    void failedBackUpChangesNothing()
+    void refusedTargetChangesNothing()
     {
+        QFETCH(bool, backUp);
         QFETCH(QString, problem);
         QFETCH(QString, message);
-        QString target = current;
-        if (problem == QLatin1String("folder missing"))
-            target = sandbox->path(QStringLiteral("没有/备份名片.cot"));
-        else if (problem == QLatin1String("target is a folder"))
-            QVERIFY(QDir(sandbox->path(QString()))
-                        .mkdir(target = sandbox->path(QStringLiteral("文件夹.cot"))));
-        const QStringList filesBefore
-            = QDir(sandbox->path(QString()))
-                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-        const QByteArray currentBefore = bytesOf(current);
-        {
+        const QString folder = sandbox->path(QString());
+        const QString older = sandbox->path(QStringLiteral("旧名片.cot"));
+        QVERIFY(QFile::copy(current, older));
+        QString target = older;
+        if (problem == QLatin1String("template missing"))
+            QVERIFY(QFile::remove(templateFile));
+        else if (problem == QLatin1String("template damaged"))
+            QVERIFY(FileBytes::write(templateFile, QByteArrayLiteral("not a data file")));
+        else if (problem == QLatin1String("folder missing"))
+            target = sandbox->path(QStringLiteral("没有/新名片.cot"));
+        else if (problem == QLatin1String("folder"))
+            QVERIFY(QDir(folder).mkdir(target = sandbox->path(QStringLiteral("文件夹.cot"))));
+        else
+            target = QDir(folder).filePath(QStringLiteral("./") + QFileInfo(current).fileName());
+        const QStringList filesBefore = filesIn(folder);
+        const QByteArray currentBefore = FileBytes::read(current);
+        const QByteArray templateBefore = FileBytes::read(templateFile);
+
+        // The back-up's connection is closed before the files are compared.
+        const Status made = [&] {
+            if (!backUp)
+                return DataFileCommands::createFromTemplate(target, current);
             auto open = Database::open(current);
-            QVERIFY(open);
-            const Status saved = DataFileCommands::backUp(*open.value(), target);
-            QVERIFY(!saved);
-            QVERIFY2(saved.message().contains(message), qPrintable(saved.message()));
-        }
-        QCOMPARE(bytesOf(current), currentBefore);
-        QCOMPARE(QDir(sandbox->path(QString()))
-                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 filesBefore);
+            return open ? DataFileCommands::backUp(*open.value(), target)
+                        : Status::failure(open.message());
+        }();
+        QVERIFY(!made);
+        QVERIFY2(made.message().contains(message), qPrintable(made.message()));
+        QCOMPARE(FileBytes::read(current), currentBefore);
+        QCOMPARE(FileBytes::read(older), currentBefore);
+        QCOMPARE(FileBytes::read(templateFile), templateBefore);
+        QCOMPARE(filesIn(folder), filesBefore);
     }
 };
 

@@ -1,21 +1,12 @@
 #include "../../fuzz/HostileDataFiles.h"
 #include "../../fuzz/ReadEverything.h"
+#include "FileBytes.h"
 #include "SqlWarnings.h"
 #include "TestSandbox.h"
 #include "data/DataFileImport.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-QByteArray bytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 // The crafted files the data-file fuzzer starts from: each is refused at open and at import and
 // left as it was, or survives everything the program does with a data file, an import into itself
@@ -67,7 +58,7 @@ private slots:
             QVERIFY(target);
             const auto imported = DataFileImport(*target.value()).importFile(copy);
             QCOMPARE(imported.message(), opened.message());
-            QCOMPARE(bytes(copy), bytes(source));
+            QCOMPARE(FileBytes::read(copy), FileBytes::read(source));
             return;
         }
         readEverything(*opened.value());
