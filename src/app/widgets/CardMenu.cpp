@@ -1,6 +1,7 @@
 #include "CardMenu.h"
 
 #include "contacts/widgets/SearchResultList.h"
+#include "contacts/widgets/SearchResultModel.h"
 #include "contacts/widgets/frmContacts.h"
 #include "frmMain.h"
 #include "interchange/widgets/CardCommands.h"
@@ -17,8 +18,9 @@ QList<qint64> shownRows(const frmMain &main)
     const auto *list = search ? search->widget()->findChild<SearchResultList *>() : nullptr;
     if (!list)
         return ids;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        ids << SearchResultList::idOf(list->topLevelItem(i));
+    const QAbstractItemModel *rows = list->model();
+    for (int row = 0; row < rows->rowCount(); ++row)
+        ids << rows->index(row, 0).data(SearchResultModel::idRole).toLongLong();
     return ids;
 }
 
