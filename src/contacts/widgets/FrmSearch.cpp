@@ -117,10 +117,9 @@ void FrmSearch::OpenSearch(const QString &strKey)
 
 void FrmSearch::refreshRows()
 {
-    auto found = ContactSearch::run(m_database, m_lastKeyText);
-    if (!found)
-        return;
-    m_result = found.takeValue();
+    // Quietly: a search that fails now leaves an empty list rather than rows that may be gone.
+    auto found = m_index.search(m_lastKeyText);
+    m_model->setResult(found ? found.takeValue() : SearchResult());
     showRows();
 }
 
