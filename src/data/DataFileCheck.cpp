@@ -130,7 +130,7 @@ Status checkContents(Database &database)
     for (const Schema::Table &table : Schema::featureTables()) {
         if (!tablesFound.contains(table.name))
             continue;
-        if (Status columns = checkColumns(database, table); !columns)
+        if (Status columns = checkDefinition(database, table); !columns)
             return columns;
     }
     return Status::success();
