@@ -9,9 +9,9 @@
 
 class Database;
 
-// Finds contacts that are probably one person. Each contact's normalized keys go into hash
-// maps as it is added, so two contacts are only ever compared when a key matches; the work
-// grows with the number of contacts, not with the number of pairs.
+// Finds contacts that are probably one person. Each contact's normalized keys are collected as
+// it is added and sorted once, so two contacts are only ever compared when a key matches; the
+// work grows with the number of contacts, not with the number of pairs.
 class DuplicateFinder
 {
 public:
