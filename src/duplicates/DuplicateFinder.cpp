@@ -7,10 +7,25 @@
 #include <QSqlQuery>
 #include <algorithm>
 #include <limits>
+#include <tuple>
 
 namespace {
 
 constexpr int batchSize = 5000;
+// Any fixed seed: a text must hash alike for every contact of one search.
+constexpr size_t textHashSeed = 0x9e3779b97f4a7c15;
+
+// The longest normalized number that fits a 64-bit key with its leading "1" marker.
+constexpr int longestNumberKey = 18;
+
+// A marker digit before the digits keeps leading zeros apart: "0101234567" is not "101234567".
+quint64 numberKey(const QString &digits)
+{
+    quint64 key = 1;
+    for (QChar c : digits)
+        key = key * 10 + (c.unicode() - u'0');
+    return key;
+}
 
 // A fax number is shared by a whole office, so it says nothing about the person.
 bool isFaxLabel(const QString &label)
@@ -40,74 +55,157 @@ ContactRecord recordFrom(const QSqlQuery &row)
     return record;
 }
 
+DuplicateLevel levelOf(quint8 kind)
+{
+    return kind < 3 ? DuplicateLevel::VeryLikely
+        : kind < 5  ? DuplicateLevel::Likely
+                    : DuplicateLevel::SameNameOnly;
+}
+
+QString joinedAddress(const ContactRecord &contact)
+{
+    return (contact.address1.trimmed() + u' ' + contact.address2.trimmed()).trimmed();
+}
+
 } // namespace
 
-template<typename ReasonFor>
-void DuplicateFinder::index(QHash<QString, int> &keys, const QString &key, DuplicateLevel level,
-                            const ReasonFor &reasonFor)
+QString DuplicateFinder::textKey(KeyKind kind, int slot, int contact) const
 {
-    // One look-up: a new key's slot is filled in place with the position + 1.
-    int &slot = keys[key];
-    const int current = int(m_ids.size()) - 1;
-    if (slot == 0)
-        slot = current + 1;
-    else if (slot - 1 != current)
-        m_links.append({ slot - 1, current, level, reasonFor(slot - 1) });
+    const ContactRecord &record = m_contacts.at(contact);
+    const QString name = DuplicateKeys::name(record.firstName, record.lastName);
+    switch (kind) {
+    case KeyKind::Number:
+    case KeyKind::LongNumber:
+        return DuplicateKeys::number(record.numbers[slot]);
+    case KeyKind::Email:
+        return DuplicateKeys::email(record.email);
+    case KeyKind::NameAndCompany:
+        return joined(name, DuplicateKeys::text(record.companyName));
+    case KeyKind::NameAndAddress:
+        return joined(name, DuplicateKeys::text(record.address1, record.address2));
+    case KeyKind::SameName:
+        break;
+    }
+    return name;
+}
+
+void DuplicateFinder::addText(KeyKind kind, int slot, const QString &text)
+{
+    m_keys.append(
+        { kind, quint8(slot), int(m_ids.size()) - 1, quint64(qHash(text, textHashSeed)) });
+}
+
+QString DuplicateFinder::reason(const Key &key, int earlier) const
+{
+    const ContactRecord &current = m_contacts.at(key.contact);
+    switch (key.kind) {
+    case KeyKind::Number:
+    case KeyKind::LongNumber: {
+        const QString number = textKey(key.kind, key.slot, key.contact);
+        return (DuplicateKeys::isMobile(number) ? QStringLiteral("手机号码相同: ")
+                                                : QStringLiteral("电话号码相同: "))
+            + number;
+    }
+    case KeyKind::Email:
+        return QStringLiteral("电子邮件相同: ") + DuplicateKeys::email(current.email);
+    case KeyKind::NameAndCompany:
+        return QStringLiteral("姓名和公司相同: %1, %2")
+            .arg(nameOf(earlier), current.companyName.trimmed());
+    case KeyKind::NameAndAddress:
+        return QStringLiteral("姓名和地址相同: %1, %2")
+            .arg(nameOf(earlier), joinedAddress(current));
+    case KeyKind::SameName:
+        break;
+    }
+    return QStringLiteral("同名，可能是不同的人");
+}
+
+QList<DuplicateFinder::Link> DuplicateFinder::links() const
+{
+    QList<Key> keys = m_keys;
+    const auto byKey = [](const Key &a, const Key &b) {
+        return std::tie(a.kind, a.value, a.contact) < std::tie(b.kind, b.value, b.contact);
+    };
+    std::sort(keys.begin(), keys.end(), byKey);
+    // Each match with the earliest contact holding its key.
+    QList<std::pair<Key, int>> matches;
+    for (qsizetype first = 0, next = 1; first < keys.size(); first = next) {
+        const Key &earliest = keys.at(first);
+        for (next = first + 1; next < keys.size() && keys.at(next).kind == earliest.kind
+             && keys.at(next).value == earliest.value;
+             ++next) { }
+        if (next - first == 1)
+            continue;
+        // Numbers of up to 18 digits are exact; a text hash is confirmed by the texts.
+        const bool exact = earliest.kind == KeyKind::Number;
+        const QString text
+            = exact ? QString() : textKey(earliest.kind, earliest.slot, earliest.contact);
+        for (qsizetype i = first + 1; i < next; ++i) {
+            const Key &key = keys.at(i);
+            // A contact that lists one number twice is no duplicate of itself.
+            if (key.contact == earliest.contact)
+                continue;
+            if (!exact && textKey(key.kind, key.slot, key.contact) != text)
+                continue;
+            matches.append({ key, earliest.contact });
+        }
+    }
+    // In the order the contacts were read, and a contact's reasons in the order of its fields.
+    const auto rank = [](const Key &key) {
+        return std::tuple(key.contact, key.kind == KeyKind::LongNumber ? KeyKind::Number : key.kind,
+                          key.slot);
+    };
+    std::sort(matches.begin(), matches.end(),
+              [&rank](const auto &a, const auto &b) { return rank(a.first) < rank(b.first); });
+    QList<Link> links;
+    links.reserve(matches.size());
+    for (const auto &[key, earlier] : std::as_const(matches))
+        links.append({ earlier, key.contact, levelOf(quint8(key.kind)), reason(key, earlier) });
+    return links;
 }
 
 QString DuplicateFinder::nameOf(int contact) const
 {
-    return ContactNames::displayName(m_names.at(contact).first, m_names.at(contact).second);
+    return ContactNames::displayName(m_contacts.at(contact).firstName,
+                                     m_contacts.at(contact).lastName);
 }
 
 void DuplicateFinder::reserve(int contacts)
 {
     m_ids.reserve(contacts);
-    m_names.reserve(contacts);
-    // Most contacts carry two or three numbers.
-    m_numbers.reserve(contacts * 3);
-    for (QHash<QString, int> *keys :
-         { &m_emails, &m_nameAndCompany, &m_nameAndAddress, &m_sameName })
-        keys->reserve(contacts);
+    m_contacts.reserve(contacts);
+    // Most contacts carry two or three numbers, an e-mail address and a name or two.
+    m_keys.reserve(qsizetype(contacts) * 6);
 }
 
 void DuplicateFinder::add(const ContactRecord &contact)
 {
     m_ids.append(contact.id);
-    m_names.append({ contact.firstName, contact.lastName });
+    m_contacts.append(contact);
+    const int current = int(m_ids.size()) - 1;
     for (int i = 0; i < 4; ++i) {
         if (contact.numbers[i].isEmpty() || isFaxLabel(contact.labels[i]))
             continue;
         const QString number = DuplicateKeys::number(contact.numbers[i]);
         if (number.isEmpty())
             continue;
-        index(m_numbers, number, DuplicateLevel::VeryLikely, [&number](int) {
-            return (DuplicateKeys::isMobile(number) ? QStringLiteral("手机号码相同: ")
-                                                    : QStringLiteral("电话号码相同: "))
-                + number;
-        });
+        if (number.size() <= longestNumberKey)
+            m_keys.append({ KeyKind::Number, quint8(i), current, numberKey(number) });
+        else
+            addText(KeyKind::LongNumber, i, number);
     }
     if (const QString email = DuplicateKeys::email(contact.email); !email.isEmpty())
-        index(m_emails, email, DuplicateLevel::VeryLikely,
-              [&email](int) { return QStringLiteral("电子邮件相同: ") + email; });
+        addText(KeyKind::Email, 0, email);
 
     const QString name = DuplicateKeys::name(contact.firstName, contact.lastName);
     if (name.isEmpty())
         return;
     if (const QString company = DuplicateKeys::text(contact.companyName); !company.isEmpty())
-        index(m_nameAndCompany, joined(name, company), DuplicateLevel::Likely, [&](int earlier) {
-            return QStringLiteral("姓名和公司相同: %1, %2")
-                .arg(nameOf(earlier), contact.companyName.trimmed());
-        });
-    const QString address = DuplicateKeys::text(contact.address1, contact.address2);
-    if (!address.isEmpty())
-        index(m_nameAndAddress, joined(name, address), DuplicateLevel::Likely, [&](int earlier) {
-            return QStringLiteral("姓名和地址相同: %1, %2")
-                .arg(nameOf(earlier),
-                     (contact.address1.trimmed() + u' ' + contact.address2.trimmed()).trimmed());
-        });
-    index(m_sameName, name, DuplicateLevel::SameNameOnly,
-          [](int) { return QStringLiteral("同名，可能是不同的人"); });
+        addText(KeyKind::NameAndCompany, 0, joined(name, company));
+    if (const QString address = DuplicateKeys::text(contact.address1, contact.address2);
+        !address.isEmpty())
+        addText(KeyKind::NameAndAddress, 0, joined(name, address));
+    addText(KeyKind::SameName, 0, name);
 }
 
 DuplicateSet DuplicateFinder::makeSet(DuplicateLevel level, QList<int> members) const
@@ -123,7 +221,7 @@ DuplicateSet DuplicateFinder::makeSet(DuplicateLevel level, QList<int> members) 
     return set;
 }
 
-QHash<int, QList<int>> DuplicateFinder::group(bool strong) const
+QHash<int, QList<int>> DuplicateFinder::group(const QList<Link> &links, bool strong)
 {
     // Only contacts that share a key take part, so the work follows the matches found.
     QHash<int, int> parent;
@@ -137,7 +235,7 @@ QHash<int, QList<int>> DuplicateFinder::group(bool strong) const
         }
         return i;
     };
-    for (const Link &link : m_links) {
+    for (const Link &link : links) {
         if ((link.level != DuplicateLevel::SameNameOnly) != strong)
             continue;
         const int from = root(link.from);
@@ -146,7 +244,7 @@ QHash<int, QList<int>> DuplicateFinder::group(bool strong) const
             parent.insert(to, from);
     }
     QHash<int, QList<int>> groups;
-    for (const Link &link : m_links) {
+    for (const Link &link : links) {
         if ((link.level != DuplicateLevel::SameNameOnly) != strong)
             continue;
         for (int member : { link.from, link.to }) {
@@ -158,16 +256,17 @@ QHash<int, QList<int>> DuplicateFinder::group(bool strong) const
     return groups;
 }
 
-QList<DuplicateSet> DuplicateFinder::strongSets(QHash<int, int> &strongGroupOf) const
+QList<DuplicateSet> DuplicateFinder::strongSets(const QList<Link> &links,
+                                                QHash<int, int> &strongGroupOf) const
 {
-    const QHash<int, QList<int>> groups = group(true);
+    const QHash<int, QList<int>> groups = group(links, true);
     QHash<int, DuplicateSet> byGroup;
     for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
         for (int member : it.value())
             strongGroupOf.insert(member, it.key());
         byGroup.insert(it.key(), makeSet(DuplicateLevel::SameNameOnly, it.value()));
     }
-    for (const Link &link : m_links) {
+    for (const Link &link : links) {
         if (link.level == DuplicateLevel::SameNameOnly)
             continue;
         DuplicateSet &set = byGroup[strongGroupOf.value(link.from)];
@@ -179,10 +278,11 @@ QList<DuplicateSet> DuplicateFinder::strongSets(QHash<int, int> &strongGroupOf) 
     return byGroup.values();
 }
 
-QList<DuplicateSet> DuplicateFinder::sameNameSets(const QHash<int, int> &strongGroupOf) const
+QList<DuplicateSet> DuplicateFinder::sameNameSets(const QList<Link> &links,
+                                                  const QHash<int, int> &strongGroupOf) const
 {
     QList<DuplicateSet> sets;
-    const QHash<int, QList<int>> groups = group(false);
+    const QHash<int, QList<int>> groups = group(links, false);
     for (const QList<int> &members : groups) {
         // Contacts already proposed together for a stronger reason need no second proposal.
         const int first = strongGroupOf.value(members.first(), -1);
@@ -201,8 +301,9 @@ QList<DuplicateSet> DuplicateFinder::sameNameSets(const QHash<int, int> &strongG
 QList<DuplicateSet> DuplicateFinder::sets() const
 {
     QHash<int, int> strongGroupOf;
-    QList<DuplicateSet> all = strongSets(strongGroupOf);
-    all += sameNameSets(strongGroupOf);
+    const QList<Link> found = links();
+    QList<DuplicateSet> all = strongSets(found, strongGroupOf);
+    all += sameNameSets(found, strongGroupOf);
     std::sort(all.begin(), all.end(), [](const DuplicateSet &a, const DuplicateSet &b) {
         if (a.level != b.level)
             return a.level < b.level;

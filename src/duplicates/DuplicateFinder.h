@@ -9,9 +9,9 @@
 
 class Database;
 
-// Finds contacts that are probably one person. Each contact's normalized keys go into hash
-// maps as it is added, so two contacts are only ever compared when a key matches; the work
-// grows with the number of contacts, not with the number of pairs.
+// Finds contacts that are probably one person. Each contact's normalized keys are collected as
+// it is added and sorted once, so two contacts are only ever compared when a key matches; the
+// work grows with the number of contacts, not with the number of pairs.
 class DuplicateFinder
 {
 public:
@@ -42,26 +42,44 @@ private:
         QString reason;
     };
 
-    // reasonFor(earlier) says why the contact just added matches an earlier one; it runs only
-    // for a match, so a file without duplicates builds no texts.
-    template<typename ReasonFor>
-    void index(QHash<QString, int> &keys, const QString &key, DuplicateLevel level,
-               const ReasonFor &reasonFor);
+    // What a key is made of, in the order a contact's reasons are listed.
+    enum class KeyKind : quint8 {
+        Number,
+        LongNumber,
+        Email,
+        NameAndCompany,
+        NameAndAddress,
+        SameName
+    };
+    // One key of one contact. Sorting the keys brings equal ones together, which is much
+    // cheaper than a hash map of texts: no text is copied, and the memory is read in order.
+    struct Key
+    {
+        KeyKind kind;
+        // The number slot, for a number key.
+        quint8 slot;
+        int contact;
+        // A number of up to 18 digits exactly; anything else as a 64-bit hash, confirmed
+        // against the texts themselves before two contacts are linked.
+        quint64 value;
+    };
+
+    void addText(KeyKind kind, int slot, const QString &text);
+    QString textKey(KeyKind kind, int slot, int contact) const;
+    QString reason(const Key &key, int earlier) const;
+    QList<Link> links() const;
     // Contacts joined by links of one strength, keyed by a representative.
-    QHash<int, QList<int>> group(bool strong) const;
-    QList<DuplicateSet> strongSets(QHash<int, int> &strongGroupOf) const;
-    QList<DuplicateSet> sameNameSets(const QHash<int, int> &strongGroupOf) const;
+    static QHash<int, QList<int>> group(const QList<Link> &links, bool strong);
+    QList<DuplicateSet> strongSets(const QList<Link> &links, QHash<int, int> &strongGroupOf) const;
+    QList<DuplicateSet> sameNameSets(const QList<Link> &links,
+                                     const QHash<int, int> &strongGroupOf) const;
     DuplicateSet makeSet(DuplicateLevel level, QList<int> members) const;
 
     QString nameOf(int contact) const;
 
     QList<qint64> m_ids;
-    // Family and given names as read; the display name is only made for contacts in a set.
-    QList<std::pair<QString, QString>> m_names;
-    QHash<QString, int> m_numbers;
-    QHash<QString, int> m_emails;
-    QHash<QString, int> m_nameAndCompany;
-    QHash<QString, int> m_nameAndAddress;
-    QHash<QString, int> m_sameName;
-    QList<Link> m_links;
+    // The fields as read, sharing the query's texts; the display name and the keys of an
+    // earlier contact are only made again for a match.
+    QList<ContactRecord> m_contacts;
+    QList<Key> m_keys;
 };
