@@ -160,18 +160,21 @@ private:
         case Change::EditorStore: {
             auto record = ContactStore(*database).load(1);
             QVERIFY(record);
-            record.value().companyName = QStringLiteral("新公司");
-            record.value().firstName = QStringLiteral("赵");
-            QVERIFY(ContactStore(*database).save(record.value()).ok());
+            ContactRecord edited = record.value();
+            edited.companyName = QStringLiteral("新公司");
+            edited.firstName = QStringLiteral("赵");
+            QVERIFY(ContactStore(*database).save({ record.value(), edited }).ok());
             return;
         }
         case Change::NewContact: {
             auto placeholder = ContactRows::placeholder(*database);
             QVERIFY(placeholder);
             auto record = ContactStore(*database).load(placeholder.value());
-            record.value().firstName = QStringLiteral("新");
-            record.value().lastName = QStringLiteral("朋友");
-            QVERIFY(ContactStore(*database).save(record.value()).ok());
+            QVERIFY(record);
+            ContactRecord edited = record.value();
+            edited.firstName = QStringLiteral("新");
+            edited.lastName = QStringLiteral("朋友");
+            QVERIFY(ContactStore(*database).save({ record.value(), edited }).ok());
             return;
         }
         case Change::Delete:
