@@ -149,7 +149,8 @@ Status writeMerge(Database &database, const QList<ContactRecord> &contacts,
         status = snapshot(database, mergeId, Removed, contacts.at(i).id);
     if (!status)
         return status;
-    const auto saved = ContactStore(database).save(kept);
+    // The kept contact as read is the edit's starting point: only the merged fields are written.
+    const auto saved = ContactStore(database).save({ contacts.first(), kept });
     if (!saved.ok())
         return Status::failure(saved.message);
     for (int i = 1; status && i < contacts.size(); ++i) {

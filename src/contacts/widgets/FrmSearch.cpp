@@ -117,10 +117,10 @@ void FrmSearch::OpenSearch(const QString &strKey)
 
 void FrmSearch::refreshRows()
 {
-    auto found = ContactSearch::run(m_database, m_lastKeyText);
+    auto found = m_index.search(m_lastKeyText);
     if (!found)
         return;
-    m_result = found.takeValue();
+    m_model->setResult(found.takeValue());
     showRows();
 }
 
