@@ -154,7 +154,7 @@ private slots:
 
     void childWindowsCanBeScrolledToAndTheFrameKeepsItsSize()
     {
-        frmMain *main = app->logIn();
+        frmMain *main = fx->app.logIn();
         QVERIFY(main);
         // The editor stands beside the list, past the edge of the frame's designed size.
         main->OpenDetails(QStringLiteral("模板 模板"), QString());
@@ -166,7 +166,7 @@ private slots:
         main->resize(720, 530);
         main->close();
         AppDriver::closeAll();
-        frmMain *again = app->logIn();
+        frmMain *again = fx->app.logIn();
         QVERIFY(again);
         QCOMPARE(again->size(), QSize(720, 530));
     }

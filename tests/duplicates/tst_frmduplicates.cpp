@@ -83,8 +83,9 @@ private slots:
         frmMain *main = app->logIn(QStringLiteral("管理员"));
         QVERIFY(main);
         main->OpenSearch(QStringLiteral("*"));
-        auto *found = main->findChild<QTreeWidget *>(QStringLiteral("ListView1"));
-        QCOMPARE(found->topLevelItemCount(), 2);
+        auto *found = main->findChild<QTreeView *>(QStringLiteral("ListView1"));
+        QVERIFY(found);
+        QCOMPARE(found->model()->rowCount(), 2);
         main->OpenDetails(QStringLiteral("王 伟"), QString::number(ids.last()));
         QMdiSubWindow *editor = main->mdiArea()->activeSubWindow();
         editor->findChild<QLineEdit *>(QStringLiteral("txtCity"))
@@ -105,7 +106,7 @@ private slots:
         QTRY_COMPARE(contactRows(), 1);
         QCOMPARE(RawSql::value(file, QStringLiteral("SELECT CompanyName FROM Contacts")).toString(),
                  QStringLiteral("丙公司"));
-        QTRY_COMPARE(found->topLevelItemCount(), 1);
+        QTRY_COMPARE(found->model()->rowCount(), 1);
         QTRY_VERIFY(main->contactList());
         QCOMPARE(
             ContactTreeNodes::findAll(main->contactList()->tree(), QStringLiteral("王 伟")).size(),
