@@ -2,6 +2,7 @@
 
 #include "ContactNames.h"
 #include "ContactSearch.h"
+#include "PinyinMatcher.h"
 #include "data/Database.h"
 #include "data/TableWatch.h"
 
@@ -48,8 +49,10 @@ Result<SearchResult> ContactSearchIndex::search(const QString &keyText)
     std::vector<char> matched;
     if (!all) {
         matched.assign(m_contacts.size(), 0);
-        for (const QString &keyword : ContactSearch::keywords(keyText))
+        for (const QString &keyword : ContactSearch::keywords(keyText)) {
             markMatches(keyword.toUtf8(), matched);
+            markPinyinMatches(keyword, matched);
+        }
     }
     SearchResult result;
     result.contactsRead = int(m_byId.size());
@@ -81,6 +84,17 @@ void ContactSearchIndex::markMatches(const QByteArray &keyword, std::vector<char
     }
 }
 
+void ContactSearchIndex::markPinyinMatches(const QString &keyword, std::vector<char> &matched) const
+{
+    const PinyinMatcher matcher(keyword);
+    if (!matcher.isUsable())
+        return;
+    for (const quint32 number : m_byId) {
+        if (!matched[number] && matcher.matches(m_pinyin[number]))
+            matched[number] = 1;
+    }
+}
+
 Status ContactSearchIndex::catchUp()
 {
     const TableWatch::Changes changes = m_watch->take();
@@ -102,6 +116,7 @@ Status ContactSearchIndex::readAll()
     m_read = false;
     m_text.clear();
     m_contacts.clear();
+    m_pinyin.clear();
     m_byId.clear();
     m_runStarts.clear();
     m_runOwners.clear();
@@ -181,6 +196,7 @@ void ContactSearchIndex::store(const TextRow &row)
     } else {
         number = quint32(m_contacts.size());
         m_contacts.push_back({ id, 0, 0, false, true });
+        m_pinyin.emplace_back();
         m_byId.insert(at, number);
     }
     Contact &contact = m_contacts[number];
@@ -192,6 +208,8 @@ void ContactSearchIndex::store(const TextRow &row)
     };
     const QByteArrayView first = name(FirstName);
     const QByteArrayView last = name(LastName);
+    m_pinyin[number] = PinyinKeys::forContact(QString::fromUtf8(first), QString::fromUtf8(last),
+                                              QString::fromUtf8(name(CompanyName)));
     contact.listed = true;
     for (size_t i = 0; i + 1 < m_reservedParts.size(); i += 2) {
         if (first == m_reservedParts[i] && last == m_reservedParts[i + 1])
@@ -205,6 +223,7 @@ void ContactSearchIndex::remove(qint64 id)
     if (at == m_byId.end() || m_contacts[*at].id != id)
         return;
     m_contacts[*at].present = false;
+    m_pinyin[*at] = {};
     m_wasted += m_contacts[*at].length;
     m_byId.erase(at);
 }

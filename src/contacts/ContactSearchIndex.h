@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContactRow.h"
+#include "PinyinKeys.h"
 #include "SearchResult.h"
 #include "shared/Status.h"
 
@@ -21,8 +22,9 @@ class TextRow;
 //
 // Each contact is one run of UTF-8 text in a single buffer: its fields after the ID in table
 // order, each ended by the byte 0xFF, which UTF-8 never holds. A keyword found in the buffer
-// therefore lies inside one field of one contact. More searchable keys of a contact (a pinyin
-// spelling of its names, say) go into the same run after its fields, so one scan covers them.
+// therefore lies inside one field of one contact. Beside each contact lie the pinyin keys of its
+// names, built when its row is read, so that a keyword of Latin letters also finds it by the
+// pinyin or the initials of its Han characters.
 class ContactSearchIndex
 {
 public:
@@ -35,8 +37,9 @@ public:
     ContactSearchIndex(const ContactSearchIndex &) = delete;
     ContactSearchIndex &operator=(const ContactSearchIndex &) = delete;
 
-    // Contacts holding any keyword inside one field but the ID (or all contacts), highest ID
-    // first, the template and the placeholder left out.
+    // Contacts holding any keyword inside one field but the ID, or whose name or company name a
+    // keyword of Latin letters spells in pinyin (or all contacts); highest ID first, the template
+    // and the placeholder left out.
     Result<SearchResult> search(const QString &keyText);
 
     // Reading a contact a result names; every text without outer blanks.
@@ -87,6 +90,7 @@ private:
     // All fields the list shows, without outer blanks, found in one pass over the run.
     std::array<QByteArrayView, FieldCount> shownFields(quint32 contact) const;
     void markMatches(const QByteArray &keyword, std::vector<char> &matched) const;
+    void markPinyinMatches(const QString &keyword, std::vector<char> &matched) const;
 
     Database &m_database;
     std::unique_ptr<TableWatch> m_watch;
@@ -96,6 +100,8 @@ private:
     // Bytes of m_text no contact uses any more (runs replaced by an edit or left by a delete).
     qint64 m_wasted = 0;
     std::vector<Contact> m_contacts;
+    // The pinyin keys of each contact, by the same number; empty for a name without Han text.
+    std::vector<PinyinKeys> m_pinyin;
     // Contacts present, in ascending order of ID.
     std::vector<quint32> m_byId;
     // Where each run in m_text starts and whose it is, in buffer order.

@@ -1,5 +1,6 @@
 #include "../../fuzz/HostileDataFiles.h"
 #include "FileBytes.h"
+#include "RawSql.h"
 #include "SqlWarnings.h"
 #include "TestSandbox.h"
 #include "data/DataFileChooser.h"
@@ -115,7 +116,8 @@ private slots:
         {
             QString dataFolder() const override { return path(QStringLiteral("user/Zorvane")); }
         } sandbox;
-        const QString shipped = goodFile(sandbox, DataFileFactory::templateFileName());
+        const QString shipped = sandbox.path(DataFileFactory::templateFileName());
+        QVERIFY(DataFileFactory::createDataFile(shipped));
         RawSql::run(shipped,
                     { QStringLiteral("INSERT INTO Reminders (item) VALUES ('模板里的')") });
 

@@ -36,7 +36,9 @@ QList<int> SearchResultModel::sortedOrder(int column) const
     texts.reserve(rowCount());
     for (const quint32 contact : m_result.contacts)
         texts << m_index.columnText(contact, column);
-    return TextOrder::ascending(texts);
+    // The name column begins with the family name, whose characters keep their surname reading.
+    return TextOrder::ascending(texts,
+                                column == 0 ? TextOrder::Start::Name : TextOrder::Start::Text);
 }
 
 void SearchResultModel::applyOrder(const QList<int> &order)
