@@ -22,7 +22,9 @@ QString oneLine(const QString &text)
     return line.trimmed();
 }
 
-QString joined(const QStringList &parts)
+} // namespace
+
+QString ContactBuilder::joined(const QStringList &parts)
 {
     QStringList kept;
     for (const QString &part : parts) {
@@ -31,8 +33,6 @@ QString joined(const QStringList &parts)
     }
     return kept.join(QLatin1Char(' '));
 }
-
-} // namespace
 
 void ContactBuilder::fit(QString &field, const QString &value, int limit, const QString &label)
 {

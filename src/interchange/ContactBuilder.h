@@ -30,6 +30,9 @@ public:
     // The row, with the overflow lines after the notes.
     ContactRecord take();
 
+    // The non-blank parts, trimmed and joined by one blank (name and address pieces of a card).
+    static QString joined(const QStringList &parts);
+
 private:
     void fit(QString &field, const QString &value, int limit, const QString &label);
     void overflow(const QString &label, const QString &value);

@@ -36,16 +36,6 @@ QString component(const QStringList &parts, int index)
     return index < parts.size() ? parts.at(index).trimmed() : QString();
 }
 
-QString joined(const QStringList &parts)
-{
-    QStringList kept;
-    for (const QString &part : parts) {
-        if (!part.trimmed().isEmpty())
-            kept << part.trimmed();
-    }
-    return kept.join(QLatin1Char(' '));
-}
-
 PersonName::Parts nameOf(const VCard &card)
 {
     const QString fullName = text(card.first(QStringLiteral("FN")));
@@ -53,7 +43,7 @@ PersonName::Parts nameOf(const VCard &card)
     if (const VCardProperty *n = card.first(QStringLiteral("N"))) {
         const QStringList parts = VCardReader::splitUnescaped(n->value, u';');
         name.family = component(parts, 0);
-        name.given = joined({ component(parts, 1), component(parts, 2) });
+        name.given = ContactBuilder::joined({ component(parts, 1), component(parts, 2) });
     }
     // Some Chinese phones write the whole name as the family name (N:张三;;;;).
     const bool wholeNameAsFamily = name.given.isEmpty() && name.family == fullName
@@ -65,7 +55,7 @@ PersonName::Parts nameOf(const VCard &card)
             card.first(QStringLiteral("ORG")) ? card.first(QStringLiteral("ORG"))->value
                                               : QString(),
             u';');
-        name.family = joined(org);
+        name.family = ContactBuilder::joined(org);
     }
     return name;
 }
@@ -118,15 +108,17 @@ bool toContact(const VCard &card, ContactRecord &contact, QString &reason)
     for (const VCardProperty &property : card.properties) {
         const QString &key = property.name;
         if (key == u"ORG") {
-            builder.setCompany(joined(VCardReader::splitUnescaped(property.value, u';')));
+            builder.setCompany(
+                ContactBuilder::joined(VCardReader::splitUnescaped(property.value, u';')));
         } else if (key == u"TITLE") {
             builder.setTitle(text(&property));
         } else if (key == u"ADR") {
             const QStringList parts = VCardReader::splitUnescaped(property.value, u';');
-            builder.addAddress(
-                joined({ component(parts, 0), component(parts, 1), component(parts, 2) }),
-                joined({ component(parts, 3), component(parts, 4), component(parts, 6) }),
-                component(parts, 5));
+            builder.addAddress(ContactBuilder::joined({ component(parts, 0), component(parts, 1),
+                                                        component(parts, 2) }),
+                               ContactBuilder::joined({ component(parts, 3), component(parts, 4),
+                                                        component(parts, 6) }),
+                               component(parts, 5));
         } else if (key == u"TEL") {
             builder.addNumber(property.label.isEmpty() ? labelForTypes(property.types)
                                                        : property.label,

@@ -1,10 +1,7 @@
 #include "../contacts/ContactFixture.h"
-#include "AppDriver.h"
 #include "ContactTreeNodes.h"
+#include "GuiFixture.h"
 #include "RawSql.h"
-#include "ScriptedPrompts.h"
-#include "SqlWarnings.h"
-#include "TestSandbox.h"
 #include "app/widgets/frmMain.h"
 #include "contacts/widgets/frmContacts.h"
 #include "duplicates/widgets/FrmDuplicates.h"
@@ -24,15 +21,12 @@ class TestFrmDuplicates : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestSandbox> sandbox;
-    std::unique_ptr<ScriptedPrompts> prompts;
-    std::unique_ptr<AppDriver> app;
-    QString file;
+    std::optional<GuiFixture> fx;
     QList<qint64> ids;
 
     int contactRows() const
     {
-        return RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Contacts")).toInt();
+        return RawSql::value(fx->file, QStringLiteral("SELECT COUNT(*) FROM Contacts")).toInt();
     }
 
     static FrmDuplicates *openFinderOnFirstSet(frmMain *main)
@@ -55,12 +49,9 @@ private:
 private slots:
     void init()
     {
-        failOnSqlWarnings();
-        sandbox = std::make_unique<TestSandbox>();
-        prompts = std::make_unique<ScriptedPrompts>();
-        app = std::make_unique<AppDriver>();
-        file = sandbox->writeDefaultDataFile();
-        auto database = Database::open(file).takeValue();
+        fx.emplace();
+        Database *database = fx->database();
+        QVERIFY(database);
         const QVariantMap friends { { QStringLiteral("Type"), QStringLiteral("朋友") },
                                     { QStringLiteral("Combo2"), QStringLiteral("手机") } };
         QVariantMap older = friends;
@@ -69,19 +60,14 @@ private slots:
         newer.insert(QStringLiteral("Data2"), QStringLiteral("+86 13800138000"));
         ids = { addContact(*database, QStringLiteral("王"), QStringLiteral("伟"), older),
                 addContact(*database, QStringLiteral("王"), QStringLiteral("伟"), newer) };
+        fx->closeDatabase();
     }
 
-    void cleanup()
-    {
-        app.reset();
-        QCOMPARE(prompts->pending(), 0);
-        prompts.reset();
-        sandbox.reset();
-    }
+    void cleanup() { fx.reset(); }
 
     void mergeStoresTheOpenEditorAndShowsTheResultInTheListAndSearch()
     {
-        frmMain *main = app->logIn(QStringLiteral("管理员"));
+        frmMain *main = fx->app.logIn(QStringLiteral("管理员"));
         QVERIFY(main);
         main->OpenSearch(QStringLiteral("*"));
         auto *found = main->findChild<QTreeView *>(QStringLiteral("ListView1"));
@@ -104,8 +90,9 @@ private slots:
         clickMerge(view);
 
         QTRY_COMPARE(contactRows(), 1);
-        QCOMPARE(RawSql::value(file, QStringLiteral("SELECT CompanyName FROM Contacts")).toString(),
-                 QStringLiteral("丙公司"));
+        QCOMPARE(
+            RawSql::value(fx->file, QStringLiteral("SELECT CompanyName FROM Contacts")).toString(),
+            QStringLiteral("丙公司"));
         QTRY_COMPARE(found->model()->rowCount(), 1);
         QTRY_VERIFY(main->contactList());
         QCOMPARE(
@@ -115,13 +102,13 @@ private slots:
 
     void normalUserGetsTheRightsMessageAndNothingChanges()
     {
-        frmMain *main = app->logIn(QStringLiteral("普通用户"));
+        frmMain *main = fx->app.logIn(QStringLiteral("普通用户"));
         QVERIFY(main);
         FrmDuplicates *finder = openFinderOnFirstSet(main);
         QVERIFY(finder);
-        prompts->expectMessage();
+        fx->prompts.expectMessage();
         clickMerge(finder);
-        QCOMPARE(prompts->last().caption, QStringLiteral("权限不够"));
+        QCOMPARE(fx->prompts.last().caption, QStringLiteral("权限不够"));
         QVERIFY(!finder->findChild<FrmMerge *>());
         QCOMPARE(contactRows(), 2);
     }
