@@ -42,6 +42,31 @@ Status checkStorable(const QVariantList &values)
     return Status::success();
 }
 
+// Binds one value of a bulk read the way Qt SQL would bind it.
+Status bindText(sqlite3_stmt *statement, int position, const QVariant &value)
+{
+    int bound = SQLITE_OK;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        bound = sqlite3_bind_int64(statement, position, value.toLongLong());
+        break;
+    default:
+        if (value.isNull()) {
+            bound = sqlite3_bind_null(statement, position);
+        } else {
+            const QByteArray text = value.toString().toUtf8();
+            bound = sqlite3_bind_text(statement, position, text.constData(), int(text.size()),
+                                      SQLITE_TRANSIENT);
+        }
+    }
+    if (bound == SQLITE_OK)
+        return Status::success();
+    return Status::failure(QString::fromUtf8(sqlite3_errstr(bound)));
+}
+
 } // namespace
 
 Database::Database(QString path, QString name)
@@ -245,7 +270,7 @@ QByteArrayView TextRow::text(int column) const
     }
 }
 
-Status Database::selectText(const QString &sql, const QList<qint64> &values,
+Status Database::selectText(const QString &sql, const QVariantList &values,
                             const std::function<void(const TextRow &)> &onRow)
 {
     sqlite3 *handle = sqliteHandle();
@@ -262,8 +287,10 @@ Status Database::selectText(const QString &sql, const QList<qint64> &values,
         != SQLITE_OK)
         return failed();
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> guard(statement, sqlite3_finalize);
-    for (int i = 0; i < values.size(); ++i)
-        sqlite3_bind_int64(statement, i + 1, values.at(i));
+    for (int i = 0; i < values.size(); ++i) {
+        if (Status bound = bindText(statement, i + 1, values.at(i)); !bound)
+            return bound;
+    }
     const TextRow row(statement);
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(statement)) == SQLITE_ROW)

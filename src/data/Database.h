@@ -66,8 +66,8 @@ public:
     // Hands every row of a SELECT to onRow, in order, and reads the query to its end.
     Status select(const QString &sql, const QVariantList &values, const RowHandler &onRow);
     // The same for reads of many rows: values are read through SQLite's own interface.
-    // Binds integers only.
-    Status selectText(const QString &sql, const QList<qint64> &values,
+    // Binds integers, text and NULL.
+    Status selectText(const QString &sql, const QVariantList &values,
                       const std::function<void(const TextRow &)> &onRow);
     Result<QList<QSqlRecord>> records(const QString &sql, const QVariantList &values = {});
     // The first column of the first row; a null value when there is no row.

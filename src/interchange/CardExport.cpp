@@ -40,7 +40,7 @@ public:
         if (CardFormats::isCsv(m_format))
             addText(CsvWriter::line(CsvColumns::fieldsOf(contact)));
         else
-            m_buffer += VCardWriter::write(contact, m_format);
+            VCardWriter::append(m_buffer, contact, m_format);
         return m_buffer.size() < pieceSize || flush();
     }
 
@@ -102,7 +102,7 @@ Result<int> CardExport::writeTo(QIODevice &device)
     int done = 0;
     bool going = true;
     bool cancelled = false;
-    const auto take = [&](const QSqlQuery &row) {
+    const auto take = [&](const TextRow &row) {
         if (!going)
             return;
         if (done % progressStep == 0 && onProgress && !onProgress(done, total.value())) {
@@ -110,7 +110,7 @@ Result<int> CardExport::writeTo(QIODevice &device)
             cancelled = true;
             return;
         }
-        going = encoder.add(ContactColumns::fromQuery(row));
+        going = encoder.add(ContactColumns::fromText(row));
         ++done;
     };
     const QString select
@@ -119,15 +119,15 @@ Result<int> CardExport::writeTo(QIODevice &device)
     Status read = Status::success();
     switch (m_scope.kind) {
     case Scope::Kind::All:
-        read = m_database.select(select + QStringLiteral(" ORDER BY ID"), {}, take);
+        read = m_database.selectText(select + QStringLiteral(" ORDER BY ID"), {}, take);
         break;
     case Scope::Kind::Group:
-        read = m_database.select(select + QStringLiteral(" AND Type = ? ORDER BY ID"),
-                                 { m_scope.group }, take);
+        read = m_database.selectText(select + QStringLiteral(" AND Type = ? ORDER BY ID"),
+                                     { m_scope.group }, take);
         break;
     case Scope::Kind::Rows:
         for (const qint64 id : std::as_const(m_scope.ids)) {
-            read = m_database.select(select + QStringLiteral(" AND ID = ?"), { id }, take);
+            read = m_database.selectText(select + QStringLiteral(" AND ID = ?"), { id }, take);
             if (!read || !going)
                 break;
         }

@@ -1,5 +1,7 @@
 #include "ContactColumns.h"
 
+#include "data/Database.h"
+
 namespace ContactColumns {
 
 QString list()
@@ -17,11 +19,11 @@ QVariantList values(const ContactRecord &c)
              c.labels[2],  c.labels[3],  c.email,      c.website,   c.notes };
 }
 
-ContactRecord fromQuery(const QSqlQuery &query, int first)
+namespace {
+
+template<typename Next> ContactRecord readColumns(Next next)
 {
     ContactRecord c;
-    int at = first;
-    const auto next = [&query, &at] { return query.value(at++).toString(); };
     c.firstName = next();
     c.lastName = next();
     c.title = next();
@@ -39,6 +41,20 @@ ContactRecord fromQuery(const QSqlQuery &query, int first)
     c.website = next();
     c.notes = next();
     return c;
+}
+
+} // namespace
+
+ContactRecord fromQuery(const QSqlQuery &query, int first)
+{
+    int at = first;
+    return readColumns([&query, &at] { return query.value(at++).toString(); });
+}
+
+ContactRecord fromText(const TextRow &row, int first)
+{
+    int at = first;
+    return readColumns([&row, &at] { return QString::fromUtf8(row.text(at++)); });
 }
 
 } // namespace ContactColumns

@@ -2,6 +2,8 @@
 
 #include "contacts/ContactRecord.h"
 
+class TextRow;
+
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariantList>
@@ -13,5 +15,7 @@ QString list();
 QVariantList values(const ContactRecord &contact);
 // Reads the columns of list() from position first on.
 ContactRecord fromQuery(const QSqlQuery &query, int first = 0);
+// The same from a bulk read (Database::selectText).
+ContactRecord fromText(const TextRow &row, int first = 0);
 
 } // namespace ContactColumns

@@ -34,7 +34,10 @@ namespace PersonName {
 bool isHan(QStringView text)
 {
     bool any = false;
-    for (const char32_t c : text.toUcs4()) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            c = QChar::surrogateToUcs4(char16_t(c), text.at(++i).unicode());
         if (c == U' ' || c == U'·' || c == 0x3000)
             continue;
         if (!isHanCharacter(c))

@@ -6,6 +6,7 @@
 namespace {
 
 constexpr qsizetype foldOctets = 75;
+constexpr qsizetype quotedPrintableOctets = 76;
 
 bool isContinuationByte(char c)
 {
@@ -13,45 +14,50 @@ bool isContinuationByte(char c)
 }
 
 // Lines longer than 75 octets continue on lines that start with a blank.
-QByteArray folded(const QByteArray &line)
+void appendFolded(QByteArray &out, QByteArrayView line)
 {
-    QByteArray out;
     qsizetype start = 0;
     qsizetype room = foldOctets;
     while (line.size() - start > room) {
         qsizetype end = start + room;
         while (end > start && isContinuationByte(line.at(end)))
             --end;
-        out += line.mid(start, end - start) + "\r\n ";
+        out += line.sliced(start, end - start);
+        out += "\r\n ";
         start = end;
         room = foldOctets - 1;
     }
-    return out + line.mid(start) + "\r\n";
+    out += line.sliced(start);
+    out += "\r\n";
 }
 
 // 2.1 knows no escaped line breaks: its line breaks travel quoted-printable. Its commas are
 // escaped all the same, because common readers (python-vobject) take a text up to its first
-// unescaped comma.
-QString escaped(const QString &text, CardFormat version)
+// unescaped comma. Works on UTF-8, whose multi-byte characters never hold these ASCII bytes.
+void appendEscaped(QByteArray &out, const QString &text, CardFormat version)
 {
-    const bool v21 = version == CardFormat::VCard21;
-    QString plain = text;
-    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    plain.replace(u'\r', u'\n');
-    QString out;
-    out.reserve(plain.size());
-    for (const QChar c : plain) {
-        if (c == u'\\' || c == u';' || c == u',')
-            out += u'\\';
-        if (c == u'\n')
-            out += v21 ? QStringLiteral("\r\n") : QStringLiteral("\\n");
-        else
+    const QByteArray bytes = text.toUtf8();
+    const qsizetype size = bytes.size();
+    qsizetype plainFrom = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = bytes.at(i);
+        if (c != '\\' && c != ';' && c != ',' && c != '\r' && c != '\n')
+            continue;
+        out += QByteArrayView(bytes).sliced(plainFrom, i - plainFrom);
+        plainFrom = i + 1;
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < size && bytes.at(i + 1) == '\n')
+                plainFrom = ++i + 1;
+            out += version == CardFormat::VCard21 ? "\r\n" : "\\n";
+        } else {
+            out += '\\';
             out += c;
+        }
     }
-    return out;
+    out += QByteArrayView(bytes).sliced(plainFrom);
 }
 
-bool needsQuotedPrintable(const QByteArray &value)
+bool needsQuotedPrintable(QByteArrayView value)
 {
     for (const char c : value) {
         const auto byte = static_cast<unsigned char>(c);
@@ -62,86 +68,130 @@ bool needsQuotedPrintable(const QByteArray &value)
 }
 
 // Quoted-printable with soft line breaks, each line at most 76 octets.
-QByteArray quotedPrintable(const QByteArray &line, qsizetype firstRoom)
+void appendQuotedPrintable(QByteArray &out, QByteArrayView value, qsizetype firstRoom)
 {
-    QByteArray out;
+    static constexpr char hex[] = "0123456789ABCDEF";
     qsizetype room = firstRoom;
     qsizetype used = 0;
-    for (const char c : line) {
+    for (const char c : value) {
         const auto byte = static_cast<unsigned char>(c);
-        QByteArray piece;
-        if (byte >= 0x80 || byte < 0x20 || byte == '=')
-            piece = '=' + QByteArray::number(byte, 16).toUpper().rightJustified(2, '0');
-        else
-            piece = QByteArray(1, c);
-        if (used + piece.size() > room - 1) {
+        const bool encoded = byte >= 0x80 || byte < 0x20 || byte == '=';
+        const qsizetype width = encoded ? 3 : 1;
+        if (used + width > room - 1) {
             out += "=\r\n";
             used = 0;
-            room = 76;
+            room = quotedPrintableOctets;
         }
-        out += piece;
-        used += piece.size();
+        if (encoded) {
+            out += '=';
+            out += hex[byte >> 4];
+            out += hex[byte & 0xF];
+        } else {
+            out += c;
+        }
+        used += width;
     }
-    return out;
 }
 
+// Builds one card into the output; each property's value is gathered first, because 2.1 decides
+// from the whole value whether it travels quoted-printable.
 class CardBuilder
 {
 public:
-    explicit CardBuilder(CardFormat version)
+    CardBuilder(CardFormat version, QByteArray &out)
         : m_version(version)
+        , m_out(out)
     { }
 
-    QString escape(const QString &text) const { return escaped(text, m_version); }
-
-    QString structured(const QStringList &parts) const
+    void addText(QByteArrayView name, const QString &value, QByteArrayView parameters = {})
     {
-        QStringList out;
-        for (const QString &part : parts)
-            out << escape(part);
-        return out.join(u';');
+        m_value.clear();
+        appendEscaped(m_value, value, m_version);
+        add(name, parameters);
     }
 
-    // value is already escaped.
-    void add(const QByteArray &name, const QString &value, const QByteArray &parameters = {})
-    {
-        const QByteArray head = name + parameters;
-        const QByteArray bytes = value.toUtf8();
-        if (m_version != CardFormat::VCard21) {
-            m_out += folded(head + ':' + bytes);
-            return;
-        }
-        if (!needsQuotedPrintable(bytes)) {
-            m_out += head + ':' + bytes + "\r\n";
-            return;
-        }
-        const QByteArray qpHead = head + ";CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:";
-        m_out += qpHead + quotedPrintable(bytes, 76 - qpHead.size()) + "\r\n";
-    }
-
-    void addIfAny(const QByteArray &name, const QString &value, const QByteArray &parameters = {})
+    void addIfAny(QByteArrayView name, const QString &value, QByteArrayView parameters = {})
     {
         if (!value.isEmpty())
-            add(name, escape(value), parameters);
+            addText(name, value, parameters);
+    }
+
+    void addStructured(QByteArrayView name, std::initializer_list<const QString *> parts,
+                       QByteArrayView parameters = {})
+    {
+        m_value.clear();
+        bool first = true;
+        for (const QString *part : parts) {
+            if (!first)
+                m_value += ';';
+            first = false;
+            if (part)
+                appendEscaped(m_value, *part, m_version);
+        }
+        add(name, parameters);
     }
 
     QByteArray types(const QStringList &types) const
     {
-        if (types.isEmpty())
-            return {};
-        if (m_version == CardFormat::VCard21)
-            return ';' + types.join(u';').toLatin1();
-        return ";TYPE=" + types.join(u',').toLatin1().toLower();
+        QByteArray out;
+        for (const QString &type : types) {
+            if (m_version == CardFormat::VCard21) {
+                out += ';';
+                out += type.toLatin1();
+            } else {
+                out += out.isEmpty() ? ";TYPE=" : ",";
+                out += type.toLatin1().toLower();
+            }
+        }
+        return out;
     }
 
-    QByteArray take() { return std::move(m_out); }
-
 private:
+    void add(QByteArrayView name, QByteArrayView parameters)
+    {
+        if (m_version != CardFormat::VCard21) {
+            if (name.size() + parameters.size() + 1 + m_value.size() <= foldOctets) {
+                appendLine(name, parameters, m_value);
+                return;
+            }
+            m_line.clear();
+            m_line += name;
+            m_line += parameters;
+            m_line += ':';
+            m_line += m_value;
+            appendFolded(m_out, m_line);
+            return;
+        }
+        if (!needsQuotedPrintable(m_value)) {
+            appendLine(name, parameters, m_value);
+            return;
+        }
+        const QByteArrayView encoding = ";CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:";
+        m_out += name;
+        m_out += parameters;
+        m_out += encoding;
+        appendQuotedPrintable(m_out, m_value,
+                              quotedPrintableOctets - name.size() - parameters.size()
+                                  - encoding.size());
+        m_out += "\r\n";
+    }
+
+    void appendLine(QByteArrayView name, QByteArrayView parameters, QByteArrayView value)
+    {
+        m_out += name;
+        m_out += parameters;
+        m_out += ':';
+        m_out += value;
+        m_out += "\r\n";
+    }
+
     CardFormat m_version;
-    QByteArray m_out;
+    QByteArray &m_out;
+    QByteArray m_value;
+    QByteArray m_line;
 };
 
-QByteArray versionText(CardFormat version)
+QByteArrayView versionText(CardFormat version)
 {
     switch (version) {
     case CardFormat::VCard40:
@@ -164,21 +214,22 @@ QByteArray labelParameter(const QString &label)
 
 namespace VCardWriter {
 
-QByteArray write(const ContactRecord &contact, CardFormat version)
+void append(QByteArray &out, const ContactRecord &contact, CardFormat version)
 {
-    CardBuilder card(version);
-    QByteArray out = "BEGIN:VCARD\r\nVERSION:" + versionText(version) + "\r\n";
-    card.add(
-        "N",
-        card.structured({ contact.firstName, contact.lastName, QString(), QString(), QString() }));
-    card.add("FN", card.escape(PersonName::join(contact.firstName, contact.lastName)));
+    CardBuilder card(version, out);
+    out += "BEGIN:VCARD\r\nVERSION:";
+    out += versionText(version);
+    out += "\r\n";
+    const QString none;
+    card.addStructured("N", { &contact.firstName, &contact.lastName, &none, &none, &none });
+    card.addText("FN", PersonName::join(contact.firstName, contact.lastName));
     card.addIfAny("ORG", contact.companyName);
     card.addIfAny("TITLE", contact.title);
-    if (!(contact.address1 + contact.address2 + contact.postcode).isEmpty()) {
-        card.add("ADR",
-                 card.structured({ QString(), QString(), contact.address1, contact.address2,
-                                   QString(), contact.postcode, QString() }),
-                 card.types({ QStringLiteral("WORK") }));
+    if (!contact.address1.isEmpty() || !contact.address2.isEmpty() || !contact.postcode.isEmpty()) {
+        card.addStructured(
+            "ADR",
+            { &none, &none, &contact.address1, &contact.address2, &none, &contact.postcode, &none },
+            version == CardFormat::VCard21 ? ";WORK" : ";TYPE=work");
     }
     for (int i = 0; i < 4; ++i) {
         if (contact.numbers[i].isEmpty())
@@ -189,15 +240,24 @@ QByteArray write(const ContactRecord &contact, CardFormat version)
         // A label no type names travels in a parameter of our own, so it comes back unchanged.
         if (VCardMapping::labelForTypes(types) != label)
             parameters += labelParameter(label);
-        card.add("TEL", card.escape(contact.numbers[i]), parameters);
+        card.addText("TEL", contact.numbers[i], parameters);
     }
-    card.addIfAny("EMAIL", contact.email,
-                  version == CardFormat::VCard40 ? QByteArray()
-                                                 : card.types({ QStringLiteral("INTERNET") }));
+    const QByteArrayView emailTypes = version == CardFormat::VCard40 ? ""
+        : version == CardFormat::VCard21                             ? ";INTERNET"
+                                                                     : ";TYPE=internet";
+    card.addIfAny("EMAIL", contact.email, emailTypes);
     card.addIfAny("URL", contact.website);
     card.addIfAny("NOTE", contact.notes);
     card.addIfAny("CATEGORIES", contact.type);
-    return out + card.take() + "END:VCARD\r\n";
+    out += "END:VCARD\r\n";
+}
+
+QByteArray write(const ContactRecord &contact, CardFormat version)
+{
+    QByteArray out;
+    out.reserve(512);
+    append(out, contact, version);
+    return out;
 }
 
 } // namespace VCardWriter

@@ -11,5 +11,7 @@
 namespace VCardWriter {
 
 QByteArray write(const ContactRecord &contact, CardFormat version);
+// The same card added to the end of out.
+void append(QByteArray &out, const ContactRecord &contact, CardFormat version);
 
 } // namespace VCardWriter
