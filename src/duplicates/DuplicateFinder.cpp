@@ -4,7 +4,7 @@
 #include "contacts/ContactNames.h"
 #include "data/Database.h"
 
-#include <QSqlQuery>
+#include <QStringDecoder>
 #include <algorithm>
 #include <limits>
 #include <tuple>
@@ -27,32 +27,22 @@ quint64 numberKey(const QString &digits)
     return key;
 }
 
-// A fax number is shared by a whole office, so it says nothing about the person.
-bool isFaxLabel(const QString &label)
+// A fax number is shared by a whole office, so it says nothing about the person. Read from the
+// label's UTF-8, in which the ASCII letters of "fax" stand for themselves.
+bool isFaxLabel(QByteArrayView label)
 {
-    return label.contains(QStringLiteral("传真")) || label.contains(u"fax", Qt::CaseInsensitive);
+    if (label.contains(QByteArrayView("传真")))
+        return true;
+    for (qsizetype i = 0; i + 3 <= label.size(); ++i) {
+        if (qstrnicmp(label.data() + i, 3, "fax", 3) == 0)
+            return true;
+    }
+    return false;
 }
 
 QString joined(const QString &a, const QString &b)
 {
     return a + QChar(u'\x1f') + b;
-}
-
-ContactRecord recordFrom(const QSqlQuery &row)
-{
-    ContactRecord record;
-    record.id = row.value(0).toLongLong();
-    record.firstName = row.value(1).toString();
-    record.lastName = row.value(2).toString();
-    record.companyName = row.value(3).toString();
-    record.address1 = row.value(4).toString();
-    record.address2 = row.value(5).toString();
-    for (int i = 0; i < 4; ++i) {
-        record.numbers[i] = row.value(6 + i).toString();
-        record.labels[i] = row.value(10 + i).toString();
-    }
-    record.email = row.value(14).toString();
-    return record;
 }
 
 DuplicateLevel levelOf(quint8 kind)
@@ -62,27 +52,70 @@ DuplicateLevel levelOf(quint8 kind)
                     : DuplicateLevel::SameNameOnly;
 }
 
-QString joinedAddress(const ContactRecord &contact)
+QString joinedAddress(QStringView address1, QStringView address2)
 {
-    return (contact.address1.trimmed() + u' ' + contact.address2.trimmed()).trimmed();
+    QString address = address1.trimmed().toString();
+    address += u' ';
+    address += address2.trimmed();
+    return address.trimmed();
 }
 
 } // namespace
 
+DuplicateFinder::Stored DuplicateFinder::Stored::from(const ContactRecord &contact)
+{
+    Stored stored;
+    stored.id = contact.id;
+    const std::array<const QString *, fieldCount> fields {
+        &contact.firstName,  &contact.lastName,   &contact.companyName, &contact.address1,
+        &contact.address2,   &contact.numbers[0], &contact.numbers[1],  &contact.numbers[2],
+        &contact.numbers[3], &contact.email
+    };
+    for (int i = 0; i < fieldCount; ++i) {
+        stored.start[i] = quint32(stored.text.size());
+        stored.text += *fields[i];
+    }
+    stored.start[fieldCount] = quint32(stored.text.size());
+    return stored;
+}
+
+DuplicateFinder::Stored DuplicateFinder::Stored::from(const TextRow &row)
+{
+    Stored stored;
+    stored.id = row.integer(0);
+    qsizetype bytes = 0;
+    for (int i = 0; i < fieldCount; ++i)
+        bytes += row.text(1 + i).size();
+    // UTF-8 never takes fewer code units than UTF-16, so the text fits without growing.
+    stored.text.resize(bytes);
+    QChar *end = stored.text.data();
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    for (int i = 0; i < fieldCount; ++i) {
+        stored.start[i] = quint32(end - stored.text.constData());
+        end = decoder.appendToBuffer(end, row.text(1 + i));
+    }
+    stored.start[fieldCount] = quint32(end - stored.text.constData());
+    stored.text.truncate(stored.start[fieldCount]);
+    return stored;
+}
+
 QString DuplicateFinder::textKey(KeyKind kind, int slot, int contact) const
 {
-    const ContactRecord &record = m_contacts.at(contact);
-    const QString name = DuplicateKeys::name(record.firstName, record.lastName);
+    const Stored &record = m_contacts.at(contact);
+    const QString name
+        = DuplicateKeys::name(record.field(Stored::FirstName), record.field(Stored::LastName));
     switch (kind) {
     case KeyKind::Number:
     case KeyKind::LongNumber:
-        return DuplicateKeys::number(record.numbers[slot]);
+        return DuplicateKeys::number(record.number(slot));
     case KeyKind::Email:
-        return DuplicateKeys::email(record.email);
+        return DuplicateKeys::email(record.field(Stored::Email));
     case KeyKind::NameAndCompany:
-        return joined(name, DuplicateKeys::text(record.companyName));
+        return joined(name, DuplicateKeys::text(record.field(Stored::CompanyName)));
     case KeyKind::NameAndAddress:
-        return joined(name, DuplicateKeys::text(record.address1, record.address2));
+        return joined(
+            name,
+            DuplicateKeys::text(record.field(Stored::Address1), record.field(Stored::Address2)));
     case KeyKind::SameName:
         break;
     }
@@ -92,12 +125,12 @@ QString DuplicateFinder::textKey(KeyKind kind, int slot, int contact) const
 void DuplicateFinder::addText(KeyKind kind, int slot, const QString &text)
 {
     m_keys.append(
-        { kind, quint8(slot), int(m_ids.size()) - 1, quint64(qHash(text, textHashSeed)) });
+        { kind, quint8(slot), int(m_contacts.size()) - 1, quint64(qHash(text, textHashSeed)) });
 }
 
 QString DuplicateFinder::reason(const Key &key, int earlier) const
 {
-    const ContactRecord &current = m_contacts.at(key.contact);
+    const Stored &current = m_contacts.at(key.contact);
     switch (key.kind) {
     case KeyKind::Number:
     case KeyKind::LongNumber: {
@@ -107,13 +140,15 @@ QString DuplicateFinder::reason(const Key &key, int earlier) const
             + number;
     }
     case KeyKind::Email:
-        return QStringLiteral("电子邮件相同: ") + DuplicateKeys::email(current.email);
+        return QStringLiteral("电子邮件相同: ")
+            + DuplicateKeys::email(current.field(Stored::Email));
     case KeyKind::NameAndCompany:
         return QStringLiteral("姓名和公司相同: %1, %2")
-            .arg(nameOf(earlier), current.companyName.trimmed());
+            .arg(nameOf(earlier), current.field(Stored::CompanyName).trimmed());
     case KeyKind::NameAndAddress:
         return QStringLiteral("姓名和地址相同: %1, %2")
-            .arg(nameOf(earlier), joinedAddress(current));
+            .arg(nameOf(earlier),
+                 joinedAddress(current.field(Stored::Address1), current.field(Stored::Address2)));
     case KeyKind::SameName:
         break;
     }
@@ -166,13 +201,13 @@ QList<DuplicateFinder::Link> DuplicateFinder::links() const
 
 QString DuplicateFinder::nameOf(int contact) const
 {
-    return ContactNames::displayName(m_contacts.at(contact).firstName,
-                                     m_contacts.at(contact).lastName);
+    const Stored &stored = m_contacts.at(contact);
+    return ContactNames::displayName(stored.field(Stored::FirstName),
+                                     stored.field(Stored::LastName));
 }
 
 void DuplicateFinder::reserve(int contacts)
 {
-    m_ids.reserve(contacts);
     m_contacts.reserve(contacts);
     // Most contacts carry two or three numbers, an e-mail address and a name or two.
     m_keys.reserve(qsizetype(contacts) * 6);
@@ -180,13 +215,21 @@ void DuplicateFinder::reserve(int contacts)
 
 void DuplicateFinder::add(const ContactRecord &contact)
 {
-    m_ids.append(contact.id);
-    m_contacts.append(contact);
-    const int current = int(m_ids.size()) - 1;
+    std::array<bool, 4> fax {};
+    for (int i = 0; i < 4; ++i)
+        fax[i] = isFaxLabel(contact.labels[i].toUtf8());
+    add(Stored::from(contact), fax);
+}
+
+void DuplicateFinder::add(Stored contact, const std::array<bool, 4> &fax)
+{
+    m_contacts.append(std::move(contact));
+    const Stored &stored = m_contacts.constLast();
+    const int current = int(m_contacts.size()) - 1;
     for (int i = 0; i < 4; ++i) {
-        if (contact.numbers[i].isEmpty() || isFaxLabel(contact.labels[i]))
+        if (stored.number(i).isEmpty() || fax[i])
             continue;
-        const QString number = DuplicateKeys::number(contact.numbers[i]);
+        const QString number = DuplicateKeys::number(stored.number(i));
         if (number.isEmpty())
             continue;
         if (number.size() <= longestNumberKey)
@@ -194,15 +237,18 @@ void DuplicateFinder::add(const ContactRecord &contact)
         else
             addText(KeyKind::LongNumber, i, number);
     }
-    if (const QString email = DuplicateKeys::email(contact.email); !email.isEmpty())
+    if (const QString email = DuplicateKeys::email(stored.field(Stored::Email)); !email.isEmpty())
         addText(KeyKind::Email, 0, email);
 
-    const QString name = DuplicateKeys::name(contact.firstName, contact.lastName);
+    const QString name
+        = DuplicateKeys::name(stored.field(Stored::FirstName), stored.field(Stored::LastName));
     if (name.isEmpty())
         return;
-    if (const QString company = DuplicateKeys::text(contact.companyName); !company.isEmpty())
+    if (const QString company = DuplicateKeys::text(stored.field(Stored::CompanyName));
+        !company.isEmpty())
         addText(KeyKind::NameAndCompany, 0, joined(name, company));
-    if (const QString address = DuplicateKeys::text(contact.address1, contact.address2);
+    if (const QString address
+        = DuplicateKeys::text(stored.field(Stored::Address1), stored.field(Stored::Address2));
         !address.isEmpty())
         addText(KeyKind::NameAndAddress, 0, joined(name, address));
     addText(KeyKind::SameName, 0, name);
@@ -211,11 +257,11 @@ void DuplicateFinder::add(const ContactRecord &contact)
 DuplicateSet DuplicateFinder::makeSet(DuplicateLevel level, QList<int> members) const
 {
     std::sort(members.begin(), members.end(),
-              [this](int a, int b) { return m_ids.at(a) < m_ids.at(b); });
+              [this](int a, int b) { return m_contacts.at(a).id < m_contacts.at(b).id; });
     DuplicateSet set;
     set.level = level;
     for (int member : std::as_const(members)) {
-        set.ids.append(m_ids.at(member));
+        set.ids.append(m_contacts.at(member).id);
         set.names.append(nameOf(member));
     }
     return set;
@@ -319,11 +365,9 @@ Result<DuplicateFinder::Outcome> DuplicateFinder::find(Database &database, const
         return total.status();
     const qint64 count = qMax<qint64>(1, total.value().toLongLong());
     const QString sql
-        = QStringLiteral(
-              "SELECT ID, FirstName, LastName, CompanyName, Address1, Address2, Data1, Data2, "
-              "Data3, "
-              "Data4, Combo1, Combo2, Combo3, Combo4, Email FROM Contacts WHERE ID > ? ORDER BY ID "
-              "LIMIT %1")
+        = QStringLiteral("SELECT ID, FirstName, LastName, CompanyName, Address1, Address2, Data1, "
+                         "Data2, Data3, Data4, Email, Combo1, Combo2, Combo3, Combo4 "
+                         "FROM Contacts WHERE ID > ? ORDER BY ID LIMIT %1")
               .arg(batchSize);
     DuplicateFinder finder;
     finder.reserve(int(count));
@@ -331,12 +375,17 @@ Result<DuplicateFinder::Outcome> DuplicateFinder::find(Database &database, const
     qint64 read = 0;
     for (;;) {
         int inBatch = 0;
-        const Status status = database.select(sql, { lastId }, [&](const QSqlQuery &row) {
-            const ContactRecord record = recordFrom(row);
-            lastId = record.id;
+        const Status status = database.selectText(sql, { lastId }, [&](const TextRow &row) {
+            Stored stored = Stored::from(row);
+            lastId = stored.id;
             ++inBatch;
-            if (!ContactNames::isReserved(record.firstName, record.lastName))
-                finder.add(record);
+            if (ContactNames::isReserved(stored.field(Stored::FirstName),
+                                         stored.field(Stored::LastName)))
+                return;
+            std::array<bool, 4> fax {};
+            for (int i = 0; i < 4; ++i)
+                fax[i] = isFaxLabel(row.text(1 + Stored::fieldCount + i));
+            finder.add(std::move(stored), fax);
         });
         if (!status)
             return status;
