@@ -173,6 +173,12 @@ QList<Recipe> recipes(const QString &valid)
                 { { QStringLiteral("CREATE TRIGGER wipe AFTER INSERT ON Contacts "
                                    "BEGIN DELETE FROM Users; END"),
                     {} } }),
+        // The program's own trigger name over a body of someone else's.
+        altered(QStringLiteral("group-counts-trigger.cot"), false,
+                { { QStringLiteral("DROP TRIGGER ContactGroupCountsInsert"), {} },
+                  { QStringLiteral("CREATE TRIGGER ContactGroupCountsInsert AFTER INSERT ON "
+                                   "Contacts BEGIN DELETE FROM Users; END"),
+                    {} } }),
         altered(QStringLiteral("view.cot"), false,
                 { { QStringLiteral("CREATE VIEW v AS SELECT * FROM Contacts"), {} } }),
         damaged(QStringLiteral("truncated.cot"),

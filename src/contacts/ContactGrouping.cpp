@@ -3,6 +3,7 @@
 #include "ContactNames.h"
 #include "TextOrder.h"
 #include "data/Database.h"
+#include "data/GroupCounts.h"
 
 #include <QHash>
 #include <functional>
@@ -14,6 +15,10 @@ namespace {
 Status countByType(Database &database,
                    const std::function<void(const QVariant &type, int listed)> &visit)
 {
+    const auto kept = GroupCounts::read(database, visit);
+    if (!kept || kept.value())
+        return kept.status();
+    // A file that cannot be written holds no counts: they are counted here instead.
     QStringList reservedTests;
     QVariantList values;
     const auto reserved = ContactNames::reservedNameParts();
@@ -100,16 +105,16 @@ Result<QList<Contact>> contacts(Database &database, const Group &group)
     QStringList marks;
     marks.fill(QStringLiteral("?"), group.types.size());
     QStringList firstNames;
-    Status status = database.select(
+    Status status = database.selectText(
         QStringLiteral(
             "SELECT ID, FirstName, LastName FROM Contacts WHERE Type IN (%1) ORDER BY FirstName")
             .arg(marks.join(QStringLiteral(", "))),
-        group.types, [&](const QSqlQuery &row) {
-            const QString first = row.value(1).toString();
-            const QString name = ContactNames::displayName(first, row.value(2).toString());
+        group.types, [&](const TextRow &row) {
+            const QString first = QString::fromUtf8(row.text(1));
+            const QString name = ContactNames::displayName(first, QString::fromUtf8(row.text(2)));
             if (ContactNames::isReserved(name))
                 return;
-            found.append({ row.value(0).toLongLong(), name });
+            found.append({ row.integer(0), name });
             firstNames.append(first);
         });
     if (!status)

@@ -1,14 +1,13 @@
 #include "ContactNames.h"
 
+#include "data/ReservedRows.h"
+
 #include <algorithm>
 
 namespace {
 
 const char16_t placeholder[] = u"姓 名字";
 const char16_t templateRow[] = u"模板 模板";
-
-// Each reserved name holds exactly one blank, so these parts are the names above split there.
-constexpr ContactNames::NameParts reservedParts[] = { { u"姓", u"名字" }, { u"模板", u"模板" } };
 
 } // namespace
 
@@ -55,15 +54,18 @@ bool isReserved(QStringView firstName, QStringView lastName)
     // Cheaper than building the display name, and equal to it.
     const QStringView first = trimBlanks(firstName);
     const QStringView last = trimBlanks(lastName);
-    return std::any_of(std::cbegin(reservedParts), std::cend(reservedParts),
-                       [&](const NameParts &reserved) {
+    return std::any_of(std::cbegin(ReservedRows::names), std::cend(ReservedRows::names),
+                       [&](const ReservedRows::Name &reserved) {
                            return first == reserved.firstName && last == reserved.lastName;
                        });
 }
 
 QList<NameParts> reservedNameParts()
 {
-    return { std::cbegin(reservedParts), std::cend(reservedParts) };
+    QList<NameParts> parts;
+    for (const ReservedRows::Name &name : ReservedRows::names)
+        parts.append({ name.firstName, name.lastName });
+    return parts;
 }
 
 } // namespace ContactNames

@@ -1,6 +1,7 @@
 #include "DataFileCheck.h"
 
 #include "Database.h"
+#include "GroupCounts.h"
 #include "Schema.h"
 
 #include <QFile>
@@ -96,8 +97,19 @@ Status checkIntegrity(Database &database)
     return Status::success();
 }
 
+const GroupCounts::Definition *groupCountsObject(const QString &type, const QString &name)
+{
+    for (const GroupCounts::Definition &definition : GroupCounts::definitions()) {
+        if (definition.type == type && definition.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &definition;
+    }
+    return nullptr;
+}
+
 bool isAllowedObject(const QString &type, const QString &name)
 {
+    if (groupCountsObject(type, name))
+        return true;
     if (type == QLatin1String("table"))
         return Schema::findTable(name) || Schema::findFeatureTable(name)
             || name == QLatin1String("sqlite_sequence");
@@ -145,6 +157,26 @@ Status checkDefinition(Database &database, const Schema::Table &table)
     if (stored.value().toString() != table.createStatement)
         return Status::failure(
             notADataFile(database.path(), QStringLiteral("数据表“%1”的字段不符").arg(table.name)));
+    return Status::success();
+}
+
+// Triggers run with every write to Contacts, so a stored one must be exactly the program's own.
+Status checkGroupCounts(Database &database)
+{
+    QString changed;
+    const Status listed = database.select(
+        QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE type IN ('table', "
+                       "'trigger')"),
+        {}, [&](const QSqlQuery &row) {
+            const auto *known = groupCountsObject(row.value(0).toString(), row.value(1).toString());
+            if (known && row.value(2).toString() != known->createStatement && changed.isEmpty())
+                changed = known->name;
+        });
+    if (!listed)
+        return Status::failure(notADataFile(database.path(), listed.message()));
+    if (!changed.isEmpty())
+        return Status::failure(
+            notADataFile(database.path(), QStringLiteral("对象“%1”的定义不符").arg(changed)));
     return Status::success();
 }
 
@@ -199,6 +231,8 @@ Status checkContents(Database &database)
         if (Status defined = checkDefinition(database, table); !defined)
             return defined;
     }
+    if (Status counts = checkGroupCounts(database); !counts)
+        return counts;
     return checksEveryPage(database) ? Status::success() : checkEnds(database);
 }
 

@@ -53,6 +53,15 @@ Status bindText(sqlite3_stmt *statement, int position, const QVariant &value)
     case QMetaType::ULongLong:
         bound = sqlite3_bind_int64(statement, position, value.toLongLong());
         break;
+    case QMetaType::Double:
+        bound = sqlite3_bind_double(statement, position, value.toDouble());
+        break;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        bound = sqlite3_bind_blob(statement, position, bytes.constData(), int(bytes.size()),
+                                  SQLITE_TRANSIENT);
+        break;
+    }
     default:
         if (value.isNull()) {
             bound = sqlite3_bind_null(statement, position);

@@ -1,6 +1,7 @@
 #include "Schema.h"
 
 #include "Database.h"
+#include "GroupCounts.h"
 #include "Transaction.h"
 
 namespace {
@@ -227,7 +228,9 @@ Status create(Database &database)
     }
     if (Status indexed = createIndexes(database); !indexed)
         return indexed;
-    return transaction.commit();
+    if (Status committed = transaction.commit(); !committed)
+        return committed;
+    return GroupCounts::ensure(database);
 }
 
 Status addMissingIndexes(Database &database)

@@ -37,7 +37,7 @@ QStringList indexNames();
 // The indexed columns of one of them, as "A, B"; empty for an index the program does not make.
 QString indexColumns(const QString &name);
 
-// Creates the tables and indexes and writes the marks, inside one transaction.
+// Creates the tables, indexes and group counts and writes the marks.
 Status create(Database &database);
 // Adds the indexes a file made by an earlier build lacks; they only make reading faster.
 Status addMissingIndexes(Database &database);

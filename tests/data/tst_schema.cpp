@@ -3,6 +3,7 @@
 #include "TestSandbox.h"
 #include "data/DataFileFactory.h"
 #include "data/Database.h"
+#include "data/GroupCounts.h"
 #include "data/Schema.h"
 
 #include <QtTest>
@@ -56,6 +57,77 @@ private slots:
                 > 0);
         QCOMPARE(value(QStringLiteral("PRAGMA application_id")).toInt(), Schema::applicationId);
         QCOMPARE(value(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("delete"));
+    }
+
+    // The counts the contact list reads must equal counting the rows, after any write by any
+    // program; a file made before the counts gets them filled at its next opening.
+    void groupCountsFollowEveryWrite_data()
+    {
+        QTest::addColumn<QStringList>("writes");
+        QTest::addColumn<bool>("fromOlderFile");
+        const QString add = QStringLiteral(
+            "INSERT INTO Contacts (FirstName, LastName, Type) VALUES ('%1', '%2', %3)");
+        const QStringList people {
+            add.arg(QStringLiteral("王"), QStringLiteral("五"), QStringLiteral("'客户'")),
+            add.arg(QStringLiteral("Lee"), QStringLiteral("Ann"), QStringLiteral("'vip'")),
+            add.arg(QStringLiteral("Kim"), QStringLiteral("Bo"), QStringLiteral("'VIP'")),
+            add.arg(QStringLiteral(" 姓 "), QStringLiteral("名字"), QStringLiteral("'客户'")),
+            add.arg(QStringLiteral("模板"), QStringLiteral("模板"), QStringLiteral("'模板组'")),
+            add.arg(QStringLiteral("无"), QStringLiteral("组"), QStringLiteral("NULL")),
+        };
+        QTest::newRow("added") << people << false;
+        QTest::newRow("moved, renamed, made reserved") << people
+                + QStringList {
+                      QStringLiteral("UPDATE Contacts SET Type = 'vip' WHERE Type IS NULL"),
+                      QStringLiteral("UPDATE Contacts SET FirstName = '姓', LastName = "
+                                     "'名字' WHERE FirstName = '王'"),
+                      QStringLiteral("UPDATE Contacts SET FirstName = '张' WHERE "
+                                     "trim(FirstName) = '姓' AND Type = '客户' AND "
+                                     "FirstName <> '姓'")
+                  } << false;
+        QTest::newRow("deleted to the last of a group") << people
+                + QStringList { QStringLiteral("DELETE FROM Contacts WHERE Type = 'VIP'"),
+                                QStringLiteral("DELETE FROM Contacts WHERE FirstName = '模板'") }
+                                                        << false;
+        QTest::newRow("older file") << people << true;
+    }
+
+    void groupCountsFollowEveryWrite()
+    {
+        QFETCH(QStringList, writes);
+        QFETCH(bool, fromOlderFile);
+        TestSandbox sandbox;
+        const QString file = sandbox.path(QStringLiteral("counts.cot"));
+        QVERIFY(DataFileFactory::createDataFile(file));
+        if (fromOlderFile) {
+            for (const GroupCounts::Definition &made : GroupCounts::definitions())
+                writes.prepend(QStringLiteral("DROP %1 %2").arg(made.type, made.name));
+        }
+        QVERIFY(RawSql::run(file, writes));
+        auto opened = Database::open(file);
+        QVERIFY(opened);
+        QVERIFY(GroupCounts::ensure(*opened.value()));
+
+        QList<QVariantList> kept;
+        const auto read = GroupCounts::read(*opened.value(), [&](const QVariant &type, int listed) {
+            kept.append({ type, listed });
+        });
+        QVERIFY(read && read.value());
+        QList<QVariantList> counted;
+        opened.value()->select(
+            QStringLiteral("SELECT Type, SUM(CASE WHEN (trim(FirstName, ' ') = '姓' AND "
+                           "trim(LastName, ' ') = '名字') OR (trim(FirstName, ' ') = '模板' AND "
+                           "trim(LastName, ' ') = '模板') THEN 0 ELSE 1 END) FROM Contacts "
+                           "WHERE Type IS NOT NULL GROUP BY Type"),
+            {}, [&](const QSqlQuery &row) {
+                counted.append({ row.value(0), row.value(1).toInt() });
+            });
+        QCOMPARE(kept.size(), counted.size());
+        for (qsizetype i = 0; i < kept.size(); ++i) {
+            QCOMPARE(kept.at(i).at(0).toString().toCaseFolded(),
+                     counted.at(i).at(0).toString().toCaseFolded());
+            QCOMPARE(kept.at(i).at(1), counted.at(i).at(1));
+        }
     }
 };
 

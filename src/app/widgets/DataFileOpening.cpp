@@ -2,6 +2,7 @@
 
 #include "app/AccountStore.h"
 #include "data/DataFileChooser.h"
+#include "data/GroupCounts.h"
 #include "data/Schema.h"
 #include "shared/AppVersion.h"
 #include "shared/widgets/Prompts.h"
@@ -43,8 +44,10 @@ std::unique_ptr<Database> openForLogin(QWidget *parent)
     // A file from an older program may still hold plain-text passwords; a read-only file keeps
     // them, and its logins still work.
     AccountStore(*opened.value().database).upgradePlainTextPasswords();
-    // Best effort as well: without the indexes the contact list is only slower.
+    // Best effort as well: without the indexes and the group counts the contact list is only
+    // slower.
     Schema::addMissingIndexes(*opened.value().database);
+    GroupCounts::ensure(*opened.value().database);
     return std::move(opened.value().database);
 }
 
