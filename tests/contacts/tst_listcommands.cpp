@@ -1,13 +1,9 @@
 #include "ContactTreeNodes.h"
+#include "GuiFixture.h"
 #include "RawSql.h"
-#include "ScriptedPrompts.h"
-#include "SqlWarnings.h"
 #include "StoredContacts.h"
-#include "TestSandbox.h"
-#include "contacts/ContactRows.h"
 #include "contacts/widgets/ContactTreeWidget.h"
 #include "contacts/widgets/frmContacts.h"
-#include "data/Database.h"
 #include "shared/AppSettings.h"
 #include "shared/AppState.h"
 
@@ -22,15 +18,12 @@ class TestListCommands : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestSandbox> sandbox;
-    std::unique_ptr<ScriptedPrompts> prompts;
-    std::unique_ptr<Database> database;
-    QString file;
+    std::optional<GuiFixture> fx;
 
     qint64 addContact(const QString &first, const QString &last,
                       const QString &group = QStringLiteral("朋友"))
     {
-        return database
+        return fx->database()
             ->insert(
                 QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) VALUES (?, ?, ?)"),
                 { first, last, group })
@@ -39,7 +32,7 @@ private:
 
     int rows(const QString &where = QStringLiteral("1 = 1"))
     {
-        return StoredContacts::count(file, where);
+        return StoredContacts::count(fx->file, where);
     }
 
     static QTreeWidgetItem *node(const frmContacts &list, const QString &text)
@@ -64,85 +57,21 @@ private:
 private slots:
     void init()
     {
-        failOnSqlWarnings();
-        sandbox = std::make_unique<TestSandbox>();
-        prompts = std::make_unique<ScriptedPrompts>();
-        file = sandbox->writeDefaultDataFile();
-        database = Database::open(file).takeValue();
+        fx.emplace();
         AppState::instance().userAccess = 0;
     }
 
-    void cleanup()
-    {
-        database.reset();
-        QCOMPARE(prompts->pending(), 0);
-        prompts.reset();
-        sandbox.reset();
-    }
-
-    void placeholderIsReusedUntilNamed()
-    {
-        const qint64 first = ContactRows::placeholder(*database).value();
-        QCOMPARE(ContactRows::placeholder(*database).value(), first);
-        QVERIFY(RawSql::run(
-            file, { QStringLiteral("UPDATE Contacts SET FirstName = '王', LastName = '五'") }));
-        QVERIFY(ContactRows::placeholder(*database).value() > first);
-        QCOMPARE(rows(), 2);
-    }
-
-    void placeholderTakesTheTemplatesTrimmedValues()
-    {
-        QVERIFY(RawSql::run(
-            file,
-            { QStringLiteral(
-                "INSERT INTO Contacts (FirstName, LastName, Title, Type, CompanyName, "
-                "Address1, Postcode, Data1, Combo1, Combo2, Email, Notes) VALUES "
-                "('模板', '模板', ' 经理 ', '客户', ' 华信 ', '\u3000北京\u3000', '100000', "
-                "'010-1', 'QQ', NULL, 'a@b.cn', ' 注意\n第二行 ')") }));
-        const qint64 id = ContactRows::placeholder(*database).value();
-        const QList<QVariantList> made = RawSql::rows(
-            file,
-            QStringLiteral(
-                "SELECT FirstName, LastName, Title, Type, CompanyName, Address1, Postcode, Data1, "
-                "Combo1, Combo2, Email, Notes, Address3 FROM Contacts WHERE ID = %1")
-                .arg(id));
-        QCOMPARE(
-            made.first(),
-            QVariantList({ QStringLiteral("姓"), QStringLiteral("名字"), QStringLiteral("经理"),
-                           QStringLiteral("客户"), QStringLiteral("华信"),
-                           QStringLiteral("\u3000北京\u3000"), QStringLiteral("100000"),
-                           QStringLiteral("010-1"), QStringLiteral("QQ"), QString(),
-                           QStringLiteral("a@b.cn"), QStringLiteral("注意\n第二行"), QString() }));
-    }
-
-    void withoutTemplateTheDefaultLabelsAreUsed()
-    {
-        const qint64 id = ContactRows::placeholder(*database).value();
-        QCOMPARE(RawSql::value(
-                     file,
-                     QStringLiteral(
-                         "SELECT Combo1 || Combo2 || Combo3 || Combo4 FROM Contacts WHERE ID = %1")
-                         .arg(id))
-                     .toString(),
-                 QStringLiteral("电话手机传真寻呼机"));
-    }
-
-    void templateIsCreatedOnce()
-    {
-        const qint64 id = ContactRows::templateRow(*database).value();
-        QCOMPARE(ContactRows::templateRow(*database).value(), id);
-        QCOMPARE(rows(QStringLiteral("FirstName = '模板' AND LastName = '模板'")), 1);
-    }
+    void cleanup() { fx.reset(); }
 
     void normalUserGetsOnlyTheRightsMessage()
     {
         addContact(QStringLiteral("王"), QStringLiteral("五"));
-        frmContacts list(*database);
+        frmContacts list(*fx->database());
         list.tree()->setCurrentItem(node(list, QStringLiteral("王 五")));
         AppState::instance().userAccess = 1;
-        prompts->expectMessage();
+        fx->prompts.expectMessage();
         list.deleteSelected();
-        QCOMPARE(prompts->last().caption, QStringLiteral("权限不够"));
+        QCOMPARE(fx->prompts.last().caption, QStringLiteral("权限不够"));
         QCOMPARE(rows(), 1);
         QVERIFY(node(list, QStringLiteral("王 五")));
     }
@@ -176,14 +105,14 @@ private slots:
         addContact(QStringLiteral("李"), QStringLiteral("四"));
         addContact(QStringLiteral("王"), QStringLiteral("五"));
         addContact(QStringLiteral("张"), QStringLiteral("三"), QStringLiteral("同事"));
-        frmContacts list(*database);
+        frmContacts list(*fx->database());
         list.tree()->setCurrentItem(node(list, deleted));
         list.TreeView1_NodeClick(nullptr);
-        prompts->answer(answer);
+        fx->prompts.answer(answer);
         list.toolBar()->actions().at(2)->trigger();
-        QCOMPARE(prompts->last().text,
+        QCOMPARE(fx->prompts.last().text,
                  QStringLiteral("您确实要删除:[") + deleted + QStringLiteral("] 吗?"));
-        QCOMPARE(prompts->last().caption, QStringLiteral("删除联系人"));
+        QCOMPARE(fx->prompts.last().caption, QStringLiteral("删除联系人"));
         const bool gone = answer == Answer::Yes;
         const QStringList name = deleted.split(QLatin1Char(' '));
         QCOMPARE(rows(QStringLiteral("FirstName = '%1'").arg(name.first())), gone ? 0 : 1);
@@ -197,7 +126,7 @@ private slots:
     void deletingAGroupOrNothingDoesNothing()
     {
         addContact(QStringLiteral("王"), QStringLiteral("五"));
-        frmContacts list(*database);
+        frmContacts list(*fx->database());
         list.tree()->setCurrentItem(node(list, QStringLiteral("朋友")));
         list.deleteSelected();
         list.tree()->setCurrentItem(nullptr);
@@ -208,15 +137,15 @@ private slots:
     void contactMissingFromTheFileIsReported()
     {
         const qint64 id = addContact(QStringLiteral("王"), QStringLiteral("五"));
-        frmContacts list(*database);
+        frmContacts list(*fx->database());
         QTreeWidgetItem *shown = node(list, QStringLiteral("王 五"));
-        QVERIFY(
-            RawSql::run(file, { QStringLiteral("DELETE FROM Contacts WHERE ID = %1").arg(id) }));
+        QVERIFY(RawSql::run(fx->file,
+                            { QStringLiteral("DELETE FROM Contacts WHERE ID = %1").arg(id) }));
         list.tree()->setCurrentItem(shown);
-        prompts->answer(Answer::Yes);
-        prompts->expectMessage();
+        fx->prompts.answer(Answer::Yes);
+        fx->prompts.expectMessage();
         list.deleteSelected();
-        QCOMPARE(prompts->last().text,
+        QCOMPARE(fx->prompts.last().text,
                  QStringLiteral("没有找到该联系人哦，请确认数据库是否被损坏！"));
         QVERIFY(node(list, QStringLiteral("王 五")));
     }
@@ -254,7 +183,7 @@ private slots:
         addContact(QStringLiteral("李"), QStringLiteral("四"));
         const qint64 wang = addContact(QStringLiteral("王"), QStringLiteral("五"));
         addContact(QStringLiteral("张"), QStringLiteral("三"), QStringLiteral("同事"));
-        frmContacts list(*database);
+        frmContacts list(*fx->database());
         list.resize(300, 900);
         list.show();
         for (int i = 0; i < list.tree()->topLevelItemCount(); ++i)
@@ -269,7 +198,8 @@ private slots:
         const QPoint at = list.tree()->visualItemRect(node(list, target)).center();
         drop(list, key, at);
 
-        QCOMPARE(StoredContacts::field(file, wang, QStringLiteral("Type")).toString(), storedGroup);
+        QCOMPARE(StoredContacts::field(fx->file, wang, QStringLiteral("Type")).toString(),
+                 storedGroup);
         QCOMPARE(children(list, QStringLiteral("朋友")), friends);
         QCOMPARE(children(list, QStringLiteral("同事")), colleagues);
         if (storedGroup == QStringLiteral("同事"))
@@ -282,7 +212,7 @@ private slots:
         const qint64 wang = addContact(QStringLiteral("王"), QStringLiteral("五"));
         addContact(QStringLiteral("张"), QStringLiteral("三"), QStringLiteral("同事"));
         AppSettings::setLastExpland(QStringLiteral("朋友"));
-        frmContacts list(*database);
+        frmContacts list(*fx->database());
         list.resize(300, 900);
         list.show();
         QTreeWidgetItem *colleagues = list.tree()->topLevelItem(0);
@@ -303,14 +233,14 @@ private slots:
     void groupsCannotBeDraggedAndEmptySpaceTakesNothing()
     {
         const qint64 wang = addContact(QStringLiteral("王"), QStringLiteral("五"));
-        frmContacts list(*database);
+        frmContacts list(*fx->database());
         list.resize(300, 900);
         list.show();
         QTreeWidgetItem *group = node(list, QStringLiteral("朋友"));
         QVERIFY(!list.tree()->model()->mimeData({ list.tree()->indexFromItem(group) }));
         drop(list, QStringLiteral(" %1C").arg(wang),
              QPoint(5, list.tree()->viewport()->height() - 2));
-        QCOMPARE(StoredContacts::groups(file), QStringList { QStringLiteral("朋友") });
+        QCOMPARE(StoredContacts::groups(fx->file), QStringList { QStringLiteral("朋友") });
         QCOMPARE(children(list, QStringLiteral("朋友")), QStringList({ QStringLiteral("王 五") }));
     }
 };
