@@ -1,44 +1,40 @@
 #include "ContactTreeNodes.h"
+#include "GuiFixture.h"
 #include "RawSql.h"
-#include "SandboxedDataFile.h"
-#include "SqlWarnings.h"
 #include "contacts/widgets/frmContacts.h"
-#include "data/Database.h"
 #include "shared/AppSettings.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTextDocument>
-#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QtTest>
 
-class TestContactList : public QObject, protected SandboxedDataFile
+class TestContactList : public QObject
 {
     Q_OBJECT
 
 private:
+    std::optional<GuiFixture> fx;
+
     void setGroups(const QStringList &groups)
     {
         QStringList statements { QStringLiteral("DELETE FROM ContactType WHERE Type = 3") };
         for (int i = 0; i < groups.size(); ++i)
-            statements
-                << QStringLiteral(
-                       "INSERT INTO ContactType (Name, Type, Number) VALUES ('%1', 3, %2)")
-                       .arg(QString(groups.at(i)).replace(QLatin1Char('\''), QStringLiteral("''")))
-                       .arg(i + 1);
-        QVERIFY(RawSql::run(file, statements));
+            statements << QStringLiteral(
+                              "INSERT INTO ContactType (Name, Type, Number) VALUES (%1, 3, %2)")
+                              .arg(RawSql::quoted(groups.at(i)))
+                              .arg(i + 1);
+        QVERIFY(RawSql::run(fx->file, statements));
     }
 
     qint64 addContact(const QString &first, const QString &last, const QString &group)
     {
-        auto id = database->insert(
+        auto id = fx->database()->insert(
             QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) VALUES (?, ?, ?)"),
             { first, last, group });
         return id.value();
@@ -66,14 +62,13 @@ private:
     }
 
 private slots:
-    void init() { QVERIFY(openDataFile()); }
-
-    void cleanup() { closeDataFile(); }
+    void init() { fx.emplace(); }
+    void cleanup() { fx.reset(); }
 
     void emptyTableShowsEveryCategoryWithoutChildren()
     {
         setGroups({ QStringLiteral("同事"), QStringLiteral("   "), QStringLiteral("朋友") });
-        frmContacts list(*database);
+        frmContacts list(*fx->database());
         QCOMPARE(shown(list), QStringList({ QStringLiteral("同事: "), QStringLiteral("朋友: ") }));
         QCOMPARE(list.statusText(), QStringLiteral("2个分组,0个联系人,双击查看详细信息."));
         QVERIFY(list.tree()
@@ -100,7 +95,7 @@ private slots:
         addContact(QStringLiteral(" 姓  "), QStringLiteral("名字 "), QStringLiteral("Club"));
         addContact(QString(), QStringLiteral("无名"), QStringLiteral("朋友"));
 
-        frmContacts list(*database);
+        frmContacts list(*fx->database());
         // Counted before any group is read, and equal to what reading them shows.
         QCOMPARE(list.statusText(), QStringLiteral("6个分组,9个联系人,双击查看详细信息."));
         QCOMPARE(shown(list),
@@ -174,12 +169,12 @@ private slots:
         addContact(QStringLiteral("李"), QStringLiteral("四"), QStringLiteral("VIP"));
         qint64 id = addContact(QStringLiteral("王"), QStringLiteral("五"), QStringLiteral("朋友"));
         addContact(QStringLiteral("张"), QStringLiteral("三"), QStringLiteral("朋友"));
-        frmContacts list(*database);
+        frmContacts list(*fx->database());
         if (opened)
             ContactTreeNodes::openAllGroups(list.tree());
         const QStringList parts = name.split(QLatin1Char(' '));
         if (known)
-            QVERIFY(database->execute(
+            QVERIFY(fx->database()->execute(
                 QStringLiteral("UPDATE Contacts SET FirstName = ?, LastName = ?, Type = ? "
                                "WHERE ID = ?"),
                 { parts.at(0), parts.at(1), group, id }));
@@ -207,7 +202,7 @@ private slots:
         QFETCH(QString, name);
         setGroups({ QStringLiteral("朋友") });
         addContact(name, QStringLiteral("五"), QStringLiteral("朋友"));
-        frmContacts list(*database);
+        frmContacts list(*fx->database());
         list.show();
         QTreeWidgetItem *node = ContactTreeNodes::find(list.tree(), name + QStringLiteral(" 五"));
         QVERIFY(node);
@@ -226,21 +221,10 @@ private slots:
             tipShown.setPlainText(tip);
         QVERIFY2(tipShown.toPlainText().contains(node->text(0)), qPrintable(tip));
 
-        // The real delete question, answered No.
-        QLabel *question = nullptr;
-        bool plain = false;
-        QString text;
-        QTimer::singleShot(0, this, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            question = box ? box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label")) : nullptr;
-            plain = question && question->textFormat() == Qt::PlainText;
-            text = question ? question->text() : QString();
-            if (box)
-                box->button(QMessageBox::No)->click();
-        });
+        // The real boxes show any text as plain text; the question names the contact.
+        fx->prompts.answer(Answer::No);
         list.deleteSelected();
-        QVERIFY(plain);
-        QVERIFY(text.contains(node->text(0)));
+        QVERIFY(fx->prompts.last().text.contains(node->text(0)));
         QCOMPARE(list.tree()->currentItem(), node);
     }
 
@@ -259,7 +243,7 @@ private slots:
         QFETCH(QString, selected);
         setGroups({ QStringLiteral("同事"), QStringLiteral("朋友"), QStringLiteral("家人") });
         AppSettings::setLastExpland(remembered);
-        frmContacts list(*database);
+        frmContacts list(*fx->database());
         QCOMPARE(selectedText(list), selected);
         QVERIFY(list.tree()->currentItem()->isExpanded());
     }
@@ -269,7 +253,7 @@ private slots:
         setGroups({ QStringLiteral("同事"), QStringLiteral("朋友") });
         addContact(QStringLiteral("王"), QStringLiteral("五"), QStringLiteral("朋友"));
         {
-            frmContacts list(*database);
+            frmContacts list(*fx->database());
             list.show();
             list.tree()->setCurrentItem(
                 ContactTreeNodes::find(list.tree(), QStringLiteral("王 五")));
@@ -277,7 +261,7 @@ private slots:
             QVERIFY(!list.HasSHowMe);
         }
         QCOMPARE(AppSettings::lastExpland(), QStringLiteral("朋友"));
-        frmContacts reopened(*database);
+        frmContacts reopened(*fx->database());
         QCOMPARE(selectedText(reopened), QStringLiteral("朋友"));
     }
 
@@ -285,7 +269,7 @@ private slots:
     {
         setGroups({ QStringLiteral("朋友") });
         addContact(QStringLiteral("王"), QStringLiteral("五"), QStringLiteral("朋友"));
-        frmContacts list(*database);
+        frmContacts list(*fx->database());
         const auto buttons = list.toolBar()->actions();
         QTreeWidgetItem *group = list.tree()->topLevelItem(0);
         list.tree()->setCurrentItem(group->child(0));
@@ -308,7 +292,7 @@ private slots:
     void searchBoxSendsItsTextUnchanged()
     {
         QFETCH(QString, typed);
-        frmContacts list(*database);
+        frmContacts list(*fx->database());
         auto *box = list.findChild<QLineEdit *>(QStringLiteral("txtSearch"));
         if (!typed.isNull())
             box->setText(typed);
@@ -321,7 +305,7 @@ private slots:
 
     void aWindowTooSmallKeepsTheTreesLastHeight()
     {
-        frmContacts list(*database);
+        frmContacts list(*fx->database());
         list.show();
         list.resize(300, 400);
         QTRY_VERIFY(list.tree()->height() > 0);
