@@ -199,9 +199,7 @@ private slots:
         QTreeWidgetItem *added = node(QStringLiteral("赵 六"));
         QVERIFY(added);
         QCOMPARE(added->parent()->text(0), QStringLiteral("朋友"));
-        QCOMPARE(added->parent()->indexOfChild(added), added->parent()->childCount() - 1);
         QCOMPARE(list()->tree()->currentItem(), added);
-        QVERIFY(list()->statusText().contains(QStringLiteral(",4个联系人,")));
     }
 };
 
