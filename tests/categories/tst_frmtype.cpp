@@ -271,19 +271,28 @@ private slots:
         QTest::addColumn<bool>("readOnly");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("boxAfter");
+        // Save and add new starts a new entry after a refusal, but keeps what a failed write
+        // could not store.
+        QTest::addColumn<QString>("descriptionAfter");
         QTest::newRow("missing name")
             << QString() << QStringLiteral("    ") << QStringLiteral("cmdUpdate") << false
-            << QStringLiteral("请输入该类别的名称！") << CategoryName::designText();
+            << QStringLiteral("请输入该类别的名称！") << CategoryName::designText()
+            << QStringLiteral("说明");
+        QTest::newRow("missing name, save and add new")
+            << QString() << QStringLiteral(" ") << QStringLiteral("XY_XPButton1") << false
+            << QStringLiteral("请输入该类别的名称！") << CategoryName::designText() << QString();
         QTest::newRow("new name taken")
             << QString() << QStringLiteral(" 朋友  ") << QStringLiteral("cmdUpdate") << false
-            << QStringLiteral("该类别已经存在，请重新输入！") << QStringLiteral(" 朋友  ");
+            << QStringLiteral("该类别已经存在，请重新输入！") << QStringLiteral(" 朋友  ")
+            << QStringLiteral("说明");
         QTest::newRow("renamed to a taken name")
             << QStringLiteral("同事") << QStringLiteral("家人") << QStringLiteral("cmdUpdate")
-            << false << QStringLiteral("该类别名称已经存在，请重新输入！")
-            << QStringLiteral("家人");
+            << false << QStringLiteral("该类别名称已经存在，请重新输入！") << QStringLiteral("家人")
+            << QStringLiteral("说明");
         QTest::newRow("read-only file, save and add new")
             << QStringLiteral("朋友") << QStringLiteral("好友") << QStringLiteral("XY_XPButton1")
-            << true << QStringLiteral("数据文件是只读的") << QStringLiteral("好友");
+            << true << QStringLiteral("数据文件是只读的") << QStringLiteral("好友")
+            << QStringLiteral("说明");
     }
 
     void aRefusedSaveIsToldAndNothingIsStored()
@@ -294,6 +303,7 @@ private slots:
         QFETCH(bool, readOnly);
         QFETCH(QString, message);
         QFETCH(QString, boxAfter);
+        QFETCH(QString, descriptionAfter);
         addContacts({ QStringLiteral("朋友") });
         auto window = openWindow(3);
         if (!chosenName.isEmpty())
@@ -315,7 +325,7 @@ private slots:
         QCOMPARE(window->currentName(), chosenName);
         QCOMPARE(nameBox(*window)->text(), boxAfter);
         QCOMPARE(nameBox(*window)->selectedText(), boxAfter);
-        QCOMPARE(descriptionBox(*window)->text(), QStringLiteral("说明"));
+        QCOMPARE(descriptionBox(*window)->text(), descriptionAfter);
         QCOMPARE(RawSql::rows(fx->file, everyCategory), categories);
         QCOMPARE(RawSql::rows(fx->file, everyContact), contacts);
     }
