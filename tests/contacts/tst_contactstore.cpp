@@ -1,7 +1,6 @@
 #include "ContactFixture.h"
 #include "RawSql.h"
 #include "SandboxedDataFile.h"
-#include "SqlWarnings.h"
 #include "contacts/ContactGroup.h"
 #include "contacts/ContactRows.h"
 #include "contacts/ContactStore.h"
