@@ -1,7 +1,6 @@
 #include "ContactFixture.h"
 #include "RawSql.h"
 #include "SandboxedDataFile.h"
-#include "SqlWarnings.h"
 #include "categories/CategoryKind.h"
 #include "categories/CategoryModel.h"
 #include "contacts/ContactNames.h"

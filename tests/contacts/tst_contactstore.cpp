@@ -1,8 +1,8 @@
 #include "ContactFixture.h"
 #include "RawSql.h"
 #include "SandboxedDataFile.h"
-#include "SqlWarnings.h"
 #include "contacts/ContactGroup.h"
+#include "contacts/ContactRows.h"
 #include "contacts/ContactStore.h"
 #include "data/Database.h"
 
@@ -294,6 +294,59 @@ private slots:
         QCOMPARE(saved.outcome, ContactStore::SaveOutcome::RowMissing);
         QVERIFY(!saved.message.isEmpty());
         QCOMPARE(RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Contacts")).toInt(), 0);
+    }
+
+    void placeholderIsReusedUntilNamed()
+    {
+        const qint64 first = ContactRows::placeholder(*database).value();
+        QCOMPARE(ContactRows::placeholder(*database).value(), first);
+        // Without a template a new contact gets the default labels.
+        QCOMPARE(RawSql::value(file,
+                               QStringLiteral("SELECT Combo1 || Combo2 || Combo3 || Combo4 FROM "
+                                              "Contacts WHERE ID = %1")
+                                   .arg(first))
+                     .toString(),
+                 QStringLiteral("电话手机传真寻呼机"));
+        QVERIFY(RawSql::run(
+            file, { QStringLiteral("UPDATE Contacts SET FirstName = '王', LastName = '五'") }));
+        QVERIFY(ContactRows::placeholder(*database).value() > first);
+        QCOMPARE(RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Contacts")).toInt(), 2);
+    }
+
+    void placeholderTakesTheTemplatesTrimmedValues()
+    {
+        QVERIFY(RawSql::run(
+            file,
+            { QStringLiteral(
+                "INSERT INTO Contacts (FirstName, LastName, Title, Type, CompanyName, "
+                "Address1, Postcode, Data1, Combo1, Combo2, Email, Notes) VALUES "
+                "('模板', '模板', ' 经理 ', '客户', ' 华信 ', '\u3000北京\u3000', '100000', "
+                "'010-1', 'QQ', NULL, 'a@b.cn', ' 注意\n第二行 ')") }));
+        const qint64 id = ContactRows::placeholder(*database).value();
+        const QList<QVariantList> made = RawSql::rows(
+            file,
+            QStringLiteral(
+                "SELECT FirstName, LastName, Title, Type, CompanyName, Address1, Postcode, Data1, "
+                "Combo1, Combo2, Email, Notes, Address3 FROM Contacts WHERE ID = %1")
+                .arg(id));
+        QCOMPARE(
+            made.first(),
+            QVariantList({ QStringLiteral("姓"), QStringLiteral("名字"), QStringLiteral("经理"),
+                           QStringLiteral("客户"), QStringLiteral("华信"),
+                           QStringLiteral("\u3000北京\u3000"), QStringLiteral("100000"),
+                           QStringLiteral("010-1"), QStringLiteral("QQ"), QString(),
+                           QStringLiteral("a@b.cn"), QStringLiteral("注意\n第二行"), QString() }));
+    }
+
+    void templateIsCreatedOnce()
+    {
+        const qint64 id = ContactRows::templateRow(*database).value();
+        QCOMPARE(ContactRows::templateRow(*database).value(), id);
+        QCOMPARE(RawSql::value(file,
+                               QStringLiteral("SELECT COUNT(*) FROM Contacts WHERE "
+                                              "FirstName = '模板' AND LastName = '模板'"))
+                     .toInt(),
+                 1);
     }
 };
 

@@ -1,15 +1,9 @@
 #include "ContactFixture.h"
-#include "FixedClock.h"
+#include "GuiFixture.h"
 #include "RawSql.h"
-#include "RecordingDesktop.h"
-#include "SandboxedDataFile.h"
-#include "ScriptedPrompts.h"
-#include "SqlWarnings.h"
-#include "contacts/ContactExport.h"
 #include "contacts/ContactSearchIndex.h"
 #include "contacts/widgets/FrmSearch.h"
 #include "data/Transaction.h"
-#include "shared/GeneralDate.h"
 #include "shared/Twips.h"
 
 #include <QAction>
@@ -22,16 +16,12 @@
 #include <QTreeView>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(BlockedExport)
-
-class TestFrmSearch : public QObject, protected SandboxedDataFile
+class TestFrmSearch : public QObject
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ScriptedPrompts> prompts;
-    std::unique_ptr<RecordingDesktop> desktop;
-    std::unique_ptr<FixedClock> clock;
+    std::optional<GuiFixture> fx;
     std::unique_ptr<ContactSearchIndex> index;
     std::unique_ptr<FrmSearch> window;
 
@@ -67,30 +57,30 @@ private:
 
     QString exported() const
     {
-        QFile exportedFile(sandbox->path(QStringLiteral("Mylist.txt")));
+        QFile exportedFile(fx->sandbox.path(QStringLiteral("Mylist.txt")));
         if (!exportedFile.open(QIODevice::ReadOnly))
             return {};
         QStringDecoder decode(QStringConverter::System);
         return decode(exportedFile.readAll());
     }
 
-    QString closing() const
+    // The tests run in the C locale.
+    static QString closing()
     {
-        return QStringLiteral("此列表由[Zorvane]自动生成\r\n生成时间：")
-            + GeneralDate::text(clock->time);
+        return QStringLiteral("此列表由[Zorvane]自动生成\r\n生成时间：6 May 2024 09:08:07");
     }
 
     void addNamedContacts(const QStringList &names)
     {
         for (const QString &name : names) {
             const QStringList parts = name.split(QLatin1Char(' '));
-            addContact(*database, parts.at(0), parts.at(1));
+            addContact(*fx->database(), parts.at(0), parts.at(1));
         }
     }
 
     void openWindow(const QString &keyText)
     {
-        index = std::make_unique<ContactSearchIndex>(*database);
+        index = std::make_unique<ContactSearchIndex>(*fx->database());
         window = std::make_unique<FrmSearch>(*index);
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->OpenSearch(keyText);
@@ -98,38 +88,28 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        QVERIFY(openDataFile());
-        prompts = std::make_unique<ScriptedPrompts>();
-        desktop = std::make_unique<RecordingDesktop>();
-        clock = std::make_unique<FixedClock>(QDateTime(QDate(2024, 5, 6), QTime(9, 8, 7)));
-    }
+    void init() { fx.emplace(QDateTime(QDate(2024, 5, 6), QTime(9, 8, 7))); }
 
     void cleanup()
     {
         window.reset();
         index.reset();
-        clock.reset();
-        desktop.reset();
-        QCOMPARE(prompts->pending(), 0);
-        prompts.reset();
-        closeDataFile();
+        fx.reset();
     }
 
+    // What a search finds, and in which order, is the search's; the window shows it.
     void showsTheFoundContacts()
     {
-        addContact(*database, QStringLiteral("张"), QStringLiteral("三"),
-                   { { QStringLiteral("Title"), QStringLiteral(" 经理 ") },
+        addContact(*fx->database(), QStringLiteral("张"), QStringLiteral("三"),
+                   { { QStringLiteral("Title"), QStringLiteral("经理") },
                      { QStringLiteral("CompanyName"), QStringLiteral("华信") },
                      { QStringLiteral("Data1"), QStringLiteral("13800000000") },
                      { QStringLiteral("Email"), QStringLiteral("zhang@example.cn") },
                      { QStringLiteral("Address1"), QStringLiteral("北京市") },
                      { QStringLiteral("Address2"), QStringLiteral("中山路") },
                      { QStringLiteral("Type"), QStringLiteral("同事") } });
-        addNamedContacts(
-            { QStringLiteral("模板 模板"), QStringLiteral("李 四"), QStringLiteral("张 飞") });
-        openWindow(QStringLiteral("请在此输入搜索关键字"));
+        addNamedContacts({ QStringLiteral("李 四"), QStringLiteral("张 飞") });
+        openWindow(QStringLiteral("*"));
         QCOMPARE(window->windowTitle(), QStringLiteral("搜索结果（共找到：3条记录）"));
         QCOMPARE(column(0),
                  QStringList({ QStringLiteral("张 飞"), QStringLiteral("李 四"),
@@ -146,23 +126,19 @@ private slots:
         window->OpenSearch(QStringLiteral("张"));
         QCOMPARE(window->windowTitle(), QStringLiteral("搜索结果（共找到：2条记录）"));
         QCOMPARE(column(0), QStringList({ QStringLiteral("张 飞"), QStringLiteral("张 三") }));
-
-        window->OpenSearch(QStringLiteral(" 张"));
-        QCOMPARE(window->windowTitle(), QStringLiteral("搜索结果（共找到：0条记录）"));
-        QCOMPARE(rowCount(), 0);
     }
 
     void refreshRepeatsTheLastSearch()
     {
         addNamedContacts({ QStringLiteral("张 三"), QStringLiteral("李 四") });
         openWindow(QStringLiteral("张"));
-        addContact(*database, QStringLiteral("张"), QStringLiteral("飞"));
+        addContact(*fx->database(), QStringLiteral("张"), QStringLiteral("飞"));
         trigger("btnRefresh");
         QCOMPARE(column(0), QStringList({ QStringLiteral("张 飞"), QStringLiteral("张 三") }));
 
         trigger("btnShowAll");
         QCOMPARE(rowCount(), 3);
-        addContact(*database, QStringLiteral("王"), QStringLiteral("五"));
+        addContact(*fx->database(), QStringLiteral("王"), QStringLiteral("五"));
         trigger("btnRefresh");
         QCOMPARE(column(0),
                  QStringList({ QStringLiteral("王 五"), QStringLiteral("张 飞"),
@@ -170,7 +146,7 @@ private slots:
         QCOMPARE(window->windowTitle(), QStringLiteral("搜索结果（共找到：4条记录）"));
     }
 
-    void headingClickSortsAndExportFollows()
+    void headingClickSortsKeepingTheSelectionAndExportFollows()
     {
         addNamedContacts({ QStringLiteral("张 三"), QStringLiteral("Bob Lee"),
                            QStringLiteral("阿 明"), QStringLiteral("王 五"),
@@ -179,8 +155,14 @@ private slots:
         const QStringList pinyin { QStringLiteral("阿 明"), QStringLiteral("Bob Lee"),
                                    QStringLiteral("李 四"), QStringLiteral("王 五"),
                                    QStringLiteral("张 三") };
+        list()->setCurrentIndex(cell(0));
+        QCOMPARE(list()->currentIndex().data().toString(), QStringLiteral("李 四"));
         clickHeading(0);
         QCOMPARE(column(0), pinyin);
+        const QModelIndexList selected = list()->selectionModel()->selectedRows();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected.first().row(), 2);
+        QCOMPARE(selected.first().data().toString(), QStringLiteral("李 四"));
         clickHeading(0);
         QCOMPARE(column(0), pinyin);
         QCOMPARE(list()->header()->sortIndicatorSection(), 0);
@@ -188,32 +170,18 @@ private slots:
         trigger("btnRefresh");
         QCOMPARE(column(0), pinyin);
 
+        // The layout is the export's; the file follows the order shown.
         trigger("btnExport");
-        QString expected
-            = QStringLiteral("-=联系人信息列表=-\r\n------------------------------\r\n");
-        for (const QString &name : pinyin) {
-            expected
-                += QStringLiteral("姓名：%1\r\n职务：  电子邮件：\r\n公司：  邮编：\r\n地址： \r\n"
-                                  "：  ：\r\n：  ：\r\n------------------------------\r\n")
-                       .arg(name);
+        QStringList exportedNames;
+        for (const QString &line : exported().split(QStringLiteral("\r\n"))) {
+            if (line.startsWith(QStringLiteral("姓名：")))
+                exportedNames << line.mid(3);
         }
-        QCOMPARE(exported(), expected + closing());
-        QCOMPARE(desktop->opened,
-                 QList<QUrl>({ QUrl::fromLocalFile(sandbox->path(QStringLiteral("Mylist.txt"))) }));
-    }
-
-    void sortingKeepsTheSelection()
-    {
-        addNamedContacts(
-            { QStringLiteral("张 三"), QStringLiteral("李 四"), QStringLiteral("王 五") });
-        openWindow(QStringLiteral("*"));
-        list()->setCurrentIndex(cell(0));
-        QCOMPARE(list()->currentIndex().data().toString(), QStringLiteral("王 五"));
-        clickHeading(0);
-        const QModelIndexList selected = list()->selectionModel()->selectedRows();
-        QCOMPARE(selected.size(), 1);
-        QCOMPARE(selected.first().data().toString(), QStringLiteral("王 五"));
-        QCOMPARE(selected.first().row(), 1);
+        QCOMPARE(exportedNames, pinyin);
+        QVERIFY(exported().endsWith(closing()));
+        QCOMPARE(
+            fx->desktop.opened,
+            QList<QUrl>({ QUrl::fromLocalFile(fx->sandbox.path(QStringLiteral("Mylist.txt"))) }));
     }
 
     void exportOfAnEmptyResult_data()
@@ -233,42 +201,32 @@ private slots:
         addNamedContacts(contacts);
         openWindow(QStringLiteral("查无此人"));
         trigger("btnExport");
-        QCOMPARE(QFileInfo::exists(sandbox->path(QStringLiteral("Mylist.txt"))), writes);
-        QCOMPARE(desktop->opened.size(), writes ? 1 : 0);
-        if (writes)
-            QCOMPARE(exported(),
-                     QStringLiteral("-=联系人信息列表=-\r\n------------------------------\r\n")
-                         + closing());
-        QVERIFY(prompts->shown().isEmpty());
+        QCOMPARE(QFileInfo::exists(fx->sandbox.path(QStringLiteral("Mylist.txt"))), writes);
+        QCOMPARE(fx->desktop.opened.size(), writes ? 1 : 0);
+        QVERIFY(fx->prompts.shown().isEmpty());
     }
 
-    void exportFailureIsToldAndNothingOpens_data()
-    {
-        QTest::addColumn<BlockedExport>("how");
-        QTest::newRow("program folder cannot exist") << BlockedExport::FolderUnderAFile;
-        QTest::newRow("a folder holds the file's name") << BlockedExport::TargetIsAFolder;
-    }
-
+    // The ways a write fails are the export's; the window tells it and opens nothing.
     void exportFailureIsToldAndNothingOpens()
     {
-        QFETCH(BlockedExport, how);
         addNamedContacts({ QStringLiteral("张 三") });
         openWindow(QStringLiteral("*"));
-        ProgramFolderOverride folder(blockExport(sandbox->programFolder(), how));
-        prompts->expectMessage();
+        ProgramFolderOverride folder(
+            blockExport(fx->sandbox.programFolder(), BlockedExport::TargetIsAFolder));
+        fx->prompts.expectMessage();
         trigger("btnExport");
-        QCOMPARE(prompts->shown().size(), 1);
-        QCOMPARE(prompts->last().caption, QStringLiteral("出错啦！"));
-        QCOMPARE(prompts->last().icon, MessageIcon::Exclamation);
-        QVERIFY2(prompts->last().text.contains(QStringLiteral("Mylist.txt")),
-                 qPrintable(prompts->last().text));
-        QVERIFY(desktop->opened.isEmpty());
+        QCOMPARE(fx->prompts.shown().size(), 1);
+        QCOMPARE(fx->prompts.last().caption, QStringLiteral("出错啦！"));
+        QCOMPARE(fx->prompts.last().icon, MessageIcon::Exclamation);
+        QVERIFY2(fx->prompts.last().text.contains(QStringLiteral("Mylist.txt")),
+                 qPrintable(fx->prompts.last().text));
+        QVERIFY(fx->desktop.opened.isEmpty());
     }
 
     void opensTheChosenContact()
     {
-        const qint64 li = addContact(*database, QStringLiteral("李"), QStringLiteral("四"));
-        addContact(*database, QStringLiteral("张"), QStringLiteral("三"));
+        const qint64 li = addContact(*fx->database(), QStringLiteral("李"), QStringLiteral("四"));
+        addContact(*fx->database(), QStringLiteral("张"), QStringLiteral("三"));
         openWindow(QStringLiteral("*"));
         QSignalSpy opened(window.get(), &FrmSearch::openDetailsRequested);
 
@@ -293,16 +251,16 @@ private slots:
             = QStringLiteral("a.very.long.mail.address.for.testing@example-company.cn");
         const QString hugeCompany = QString(100, QChar(u'华'));
         {
-            Transaction transaction(*database);
+            Transaction transaction(*fx->database());
             QVERIFY(transaction.begin());
-            addContact(*database, QStringLiteral("张"), QStringLiteral("三"),
+            addContact(*fx->database(), QStringLiteral("张"), QStringLiteral("三"),
                        { { QStringLiteral("Email"), longMail },
                          { QStringLiteral("CompanyName"), hugeCompany } });
             QList<QVariantList> rows;
             for (int i = 0; i < 3000; ++i)
                 rows << QVariantList { QStringLiteral("李"), QStringLiteral("四"),
                                        QStringLiteral("x@y.cn") };
-            QVERIFY(database->executeEach(
+            QVERIFY(fx->database()->executeEach(
                 QStringLiteral(
                     "INSERT INTO Contacts (FirstName, LastName, Email) VALUES (?, ?, ?)"),
                 rows));
@@ -337,7 +295,7 @@ private slots:
 
     void escapeClosesTheWindow()
     {
-        ContactSearchIndex searchIndex(*database);
+        ContactSearchIndex searchIndex(*fx->database());
         QMdiArea area;
         area.resize(900, 700);
         area.show();
@@ -357,11 +315,11 @@ private slots:
     {
         addNamedContacts({ QStringLiteral("张 三") });
         openWindow(QStringLiteral("*"));
-        QVERIFY(RawSql::run(file, { QStringLiteral("DROP TABLE Contacts") }));
-        prompts->expectMessage();
+        QVERIFY(RawSql::run(fx->file, { QStringLiteral("DROP TABLE Contacts") }));
+        fx->prompts.expectMessage();
         window->OpenSearch(QStringLiteral("张"));
-        QCOMPARE(prompts->last().caption, QStringLiteral("出错啦！"));
-        QVERIFY(!prompts->last().text.isEmpty());
+        QCOMPARE(fx->prompts.last().caption, QStringLiteral("出错啦！"));
+        QVERIFY(!fx->prompts.last().text.isEmpty());
     }
 
     void captionsAndTips()

@@ -1,11 +1,8 @@
-#include "AppDriver.h"
 #include "ContactTreeNodes.h"
 #include "FindControl.h"
+#include "GuiFixture.h"
 #include "RawSql.h"
-#include "ScriptedPrompts.h"
-#include "SqlWarnings.h"
 #include "StoredContacts.h"
-#include "TestSandbox.h"
 #include "app/widgets/frmMain.h"
 #include "contacts/widgets/FrmSearch.h"
 #include "contacts/widgets/frmContacts.h"
@@ -29,10 +26,7 @@ class TestOpenDetails : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestSandbox> sandbox;
-    std::unique_ptr<ScriptedPrompts> prompts;
-    std::unique_ptr<AppDriver> app;
-    QString file;
+    std::optional<GuiFixture> fx;
     frmMain *main = nullptr;
 
     frmContacts *list() const { return main->contactList(); }
@@ -62,26 +56,20 @@ private:
 private slots:
     void init()
     {
-        failOnSqlWarnings();
-        sandbox = std::make_unique<TestSandbox>();
-        prompts = std::make_unique<ScriptedPrompts>();
-        app = std::make_unique<AppDriver>();
-        file = sandbox->writeDefaultDataFile();
+        fx.emplace();
         QVERIFY(
-            RawSql::run(file,
+            RawSql::run(fx->file,
                         { QStringLiteral(
                             "INSERT INTO Contacts (FirstName, LastName, Type) VALUES "
                             "('李', '四', '朋友'), ('王', '五', '朋友'), ('王', '五', '同事')") }));
-        main = app->logIn();
+        main = fx->app.logIn();
         QVERIFY(main);
     }
 
     void cleanup()
     {
-        app.reset();
-        QCOMPARE(prompts->pending(), 0);
-        prompts.reset();
-        sandbox.reset();
+        main = nullptr;
+        fx.reset();
     }
 
     // Reusing the placeholder row is the rows' rule; a second add brings its editor forward.
@@ -107,7 +95,8 @@ private slots:
         QCOMPARE(editors().size(), 1);
     }
 
-    // Editors are found by their row: namesakes get one each, from the tree and the search list.
+    // Editors are found by their row: namesakes get one each, from the tree and the search list
+    // (whose own test shows its 查看 asks for them).
     void namesakesEachGetTheirOwnEditor()
     {
         const auto twins = ContactTreeNodes::findAll(list()->tree(), QStringLiteral("王 五"));
@@ -120,21 +109,22 @@ private slots:
         main->OpenSearch(QStringLiteral("王"));
         auto *search
             = qobject_cast<FrmSearch *>(main->childWindow(QStringLiteral("FrmSearch"))->widget());
-        for (const QVariantList &row :
-             RawSql::rows(file, QStringLiteral("SELECT ID FROM Contacts WHERE FirstName = '王'")))
+        for (const QVariantList &row : RawSql::rows(
+                 fx->file, QStringLiteral("SELECT ID FROM Contacts WHERE FirstName = '王'")))
             emit search->openDetailsRequested(QStringLiteral("王 五"), row.first().toString());
         QCOMPARE(editors().size(), 2);
 
         for (frmDetails *editor : editors()) {
             QCOMPARE(control<QComboBox>(editor, QStringLiteral("cmbCat(1)"))->currentText(),
-                     StoredContacts::field(file, editor->contactId(), QStringLiteral("Type"))
+                     StoredContacts::field(fx->file, editor->contactId(), QStringLiteral("Type"))
                          .toString());
             control(editor, QStringLiteral("txtCity"))
                 ->setText(QString::number(editor->contactId()));
             editor->closeWindow();
         }
         QTRY_COMPARE(editors().size(), 0);
-        QCOMPARE(StoredContacts::count(file, QStringLiteral("CompanyName = CAST(ID AS TEXT)")), 2);
+        QCOMPARE(StoredContacts::count(fx->file, QStringLiteral("CompanyName = CAST(ID AS TEXT)")),
+                 2);
     }
 
     // Making the template once is the rows' rule; how its editor looks is the editor's.
@@ -163,23 +153,10 @@ private slots:
     {
         QFETCH(QString, key);
         QFETCH(QString, message);
-        prompts->expectMessage();
+        fx->prompts.expectMessage();
         main->OpenDetails(QStringLiteral("无 人"), key);
-        QCOMPARE(prompts->last().text, message);
+        QCOMPARE(fx->prompts.last().text, message);
         QCOMPARE(editors().size(), 0);
-    }
-
-    void searchResultsOpenTheirContact()
-    {
-        main->OpenSearch(QStringLiteral("李"));
-        QMdiSubWindow *search = main->childWindow(QStringLiteral("FrmSearch"));
-        QVERIFY(search);
-        auto *results = search->findChild<QTreeView *>(QStringLiteral("ListView1"));
-        QCOMPARE(results->model()->rowCount(), 1);
-        results->setCurrentIndex(results->model()->index(0, 0));
-        search->findChild<QAction *>(QStringLiteral("btnView"))->trigger();
-        QCOMPARE(editors().size(), 1);
-        QCOMPARE(editors().first()->windowTitle(), QStringLiteral("联系人 - 李 四"));
     }
 
     void addingAContactEndToEnd()
@@ -201,7 +178,7 @@ private slots:
         editor->closeWindow();
         QTRY_COMPARE(editors().size(), 0);
 
-        QCOMPARE(RawSql::rows(file,
+        QCOMPARE(RawSql::rows(fx->file,
                               QStringLiteral("SELECT FirstName, LastName, Data1, Type FROM "
                                              "Contacts ORDER BY ID DESC LIMIT 1"))
                      .first(),
@@ -210,9 +187,7 @@ private slots:
         QTreeWidgetItem *added = node(QStringLiteral("赵 六"));
         QVERIFY(added);
         QCOMPARE(added->parent()->text(0), QStringLiteral("朋友"));
-        QCOMPARE(added->parent()->indexOfChild(added), added->parent()->childCount() - 1);
         QCOMPARE(list()->tree()->currentItem(), added);
-        QVERIFY(list()->statusText().contains(QStringLiteral(",4个联系人,")));
     }
 };
 

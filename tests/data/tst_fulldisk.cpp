@@ -1,6 +1,5 @@
 #include "RawSql.h"
 #include "SandboxedDataFile.h"
-#include "SqlWarnings.h"
 #include "app/AccountStore.h"
 #include "categories/CategoryModel.h"
 #include "contacts/ContactStore.h"
