@@ -1,0 +1,44 @@
+#pragma once
+
+#include "shared/Status.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <chrono>
+#include <memory>
+
+struct AddressBookInfo
+{
+    QUrl url;
+    QString displayName;
+};
+
+// Finds the address books of a user from the server address: current-user-principal, then
+// addressbook-home-set, then the collections listed there.
+class AddressBookDiscovery : public QObject
+{
+    Q_OBJECT
+public:
+    explicit AddressBookDiscovery(QObject *parent = nullptr);
+    ~AddressBookDiscovery() override;
+
+    // Each request fails after this long without an answer; 30 s unless set.
+    void setTimeout(std::chrono::milliseconds perRequest);
+    // finished follows exactly once, never from inside this call.
+    void discover(const QUrl &server, const QString &user, const QString &password);
+    // finished follows with a failure.
+    void cancel();
+
+signals:
+    void finished(const Result<QList<AddressBookInfo>> &books);
+
+private:
+    struct Run;
+    void step();
+    void finish(const Result<QList<AddressBookInfo>> &books);
+
+    std::unique_ptr<Run> m_run;
+    std::chrono::milliseconds m_timeout;
+};
