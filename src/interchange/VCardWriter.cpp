@@ -166,6 +166,12 @@ namespace VCardWriter {
 
 QByteArray write(const ContactRecord &contact, CardFormat version)
 {
+    return write(contact, version, {});
+}
+
+QByteArray write(const ContactRecord &contact, CardFormat version,
+                 const QList<QByteArray> &otherLines)
+{
     CardBuilder card(version);
     QByteArray out = "BEGIN:VCARD\r\nVERSION:" + versionText(version) + "\r\n";
     card.add(
@@ -197,7 +203,10 @@ QByteArray write(const ContactRecord &contact, CardFormat version)
     card.addIfAny("URL", contact.website);
     card.addIfAny("NOTE", contact.notes);
     card.addIfAny("CATEGORIES", contact.type);
-    return out + card.take() + "END:VCARD\r\n";
+    out += card.take();
+    for (const QByteArray &line : otherLines)
+        out += folded(line);
+    return out + "END:VCARD\r\n";
 }
 
 } // namespace VCardWriter

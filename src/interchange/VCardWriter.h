@@ -11,5 +11,9 @@
 namespace VCardWriter {
 
 QByteArray write(const ContactRecord &contact, CardFormat version);
+// The same with content lines of other properties (UID, a phone's PHOTO) written as given,
+// folded, before the card's end.
+QByteArray write(const ContactRecord &contact, CardFormat version,
+                 const QList<QByteArray> &otherLines);
 
 } // namespace VCardWriter

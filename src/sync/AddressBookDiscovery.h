@@ -7,7 +7,10 @@
 #include <QString>
 #include <QUrl>
 #include <chrono>
+#include <functional>
 #include <memory>
+
+struct Multistatus;
 
 struct AddressBookInfo
 {
@@ -36,7 +39,11 @@ signals:
 
 private:
     struct Run;
-    void step();
+    void ask(const QUrl &url, const QByteArray &body, const QByteArray &depth,
+             std::function<void(const Multistatus &, const QUrl &)> onAnswer);
+    void findPrincipal(const QUrl &at, bool tryWellKnown);
+    void findHome(const QUrl &principal);
+    void listBooks(const QUrl &home);
     void finish(const Result<QList<AddressBookInfo>> &books);
 
     std::unique_ptr<Run> m_run;
