@@ -64,9 +64,10 @@ private slots:
         sandbox = std::make_unique<TestSandbox>();
         http = std::make_unique<LocalHttpServer>();
         file = sandbox->writeDefaultDataFile();
-        QVERIFY(RawSql::run(file,
-                            { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) "
-                                             "VALUES ('张', '三', '朋友'), ('李', '四', '朋友')") }));
+        QVERIFY(
+            RawSql::run(file,
+                        { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) "
+                                         "VALUES ('张', '三', '朋友'), ('李', '四', '朋友')") }));
         account = { http->url(QStringLiteral("/")), QStringLiteral("alice"),
                     http->url(QStringLiteral("/alice/book/")) };
     }
@@ -89,8 +90,7 @@ private slots:
         QTest::newRow("401") << status(401) << QStringLiteral("服务器拒绝了用户名或密码。");
         QTest::newRow("500") << status(500) << QStringLiteral("同步服务器出错（HTTP 500）。");
         QTest::newRow("stall") << stall << QStringLiteral("同步服务器在0.3秒内没有应答。");
-        QTest::newRow("truncated XML")
-            << truncated << QStringLiteral("服务器返回的数据无法读取（");
+        QTest::newRow("truncated XML") << truncated << QStringLiteral("服务器返回的数据无法读取（");
         QTest::newRow("href outside the collection")
             << multistatus(listed("/bob/book/a.vcf", "\"1\""))
             << QStringLiteral("服务器返回了通讯录以外的地址“/bob/book/a.vcf”，同步已停止。");
@@ -131,8 +131,9 @@ private slots:
     // The card changed on the server between listing and upload: fetched, merged, sent again.
     void conflictOnUploadIsMergedAndRetried()
     {
-        QVERIFY(RawSql::run(file, { QStringLiteral("DELETE FROM Contacts WHERE FirstName = '李'"),
-                                    QStringLiteral("UPDATE Contacts SET Title = '经理'") }));
+        QVERIFY(RawSql::run(file,
+                            { QStringLiteral("DELETE FROM Contacts WHERE FirstName = '李'"),
+                              QStringLiteral("UPDATE Contacts SET Title = '经理'") }));
         SyncCard synced;
         synced.contact.firstName = QStringLiteral("张");
         synced.contact.lastName = QStringLiteral("三");
