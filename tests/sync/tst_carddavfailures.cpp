@@ -78,6 +78,29 @@ private slots:
         sandbox.reset();
     }
 
+    void serverAddressRules_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("accepted");
+
+        QTest::newRow("https") << QStringLiteral("https://dav.example.cn/") << true;
+        QTest::newRow("http on this machine") << QStringLiteral("http://127.0.0.1:5232/") << true;
+        QTest::newRow("http to localhost") << QStringLiteral("http://localhost/dav/") << true;
+        QTest::newRow("http to IPv6 loopback") << QStringLiteral("http://[::1]/") << true;
+        QTest::newRow("http elsewhere") << QStringLiteral("http://dav.example.cn/") << false;
+        QTest::newRow("other scheme") << QStringLiteral("ftp://dav.example.cn/") << false;
+        QTest::newRow("no host") << QStringLiteral("dav.example.cn") << false;
+    }
+
+    void serverAddressRules()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, accepted);
+        const Status checked = checkServerAddress(QUrl(address));
+        QCOMPARE(checked.ok(), accepted);
+        QCOMPARE(checked.message().isEmpty(), accepted);
+    }
+
     void failureStopsWithOneMessage_data()
     {
         QTest::addColumn<Answer>("listing");

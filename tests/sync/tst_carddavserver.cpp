@@ -3,8 +3,11 @@
 #include "SyncRunner.h"
 #include "TestSandbox.h"
 #include "interchange/VCardReader.h"
+#include "sync/AddressBookDiscovery.h"
 
+#include <QProcess>
 #include <QtTest>
+#include <optional>
 
 // Two data files and a phone syncing one address book on a real CardDAV server.
 class tst_CardDavServer : public QObject
@@ -150,6 +153,52 @@ private slots:
         QVERIFY(sync(here));
         QCOMPARE(contacts(there).size(), left);
         QCOMPARE(contacts(here), contacts(there));
+    }
+
+    void discoveryListsTheAddressBooks()
+    {
+        AddressBookDiscovery discovery;
+        std::optional<Result<QList<AddressBookInfo>>> found;
+        connect(&discovery, &AddressBookDiscovery::finished, this,
+                [&found](const Result<QList<AddressBookInfo>> &books) { found = books; });
+        discovery.discover(server->root(), RadicaleServer::user(), RadicaleServer::password());
+        QVERIFY(!found);
+        QTRY_VERIFY(found);
+        QVERIFY2(*found, qPrintable(found->message()));
+        const QList<AddressBookInfo> listed = found->value();
+        const auto ours = std::find_if(listed.cbegin(), listed.cend(), [this](const auto &book) {
+            return book.url == account.addressBook;
+        });
+        QVERIFY(ours != listed.cend());
+        QCOMPARE(ours->displayName, QStringLiteral("book%1").arg(books));
+    }
+
+    // The command line remembers the server and address book it was given.
+    void commandLineSyncs()
+    {
+        QVERIFY(RawSql::run(here,
+                            { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, "
+                                             "Type) VALUES ('王', '伟', '朋友')") }));
+        const auto run = [](const QStringList &arguments) {
+            QProcess program;
+            program.start(QStringLiteral(ZORVANE_BIN_DIR "/zorvane-cards"),
+                          QStringList { QStringLiteral("sync"), QStringLiteral("--password-stdin") }
+                              + arguments);
+            program.write("secret\n");
+            program.closeWriteChannel();
+            program.waitForFinished(60000);
+            return QString::fromUtf8(program.readAllStandardOutput()
+                                     + program.readAllStandardError());
+        };
+        QCOMPARE(
+            run({ QStringLiteral("--data"), here, QStringLiteral("--server"),
+                  server->root().toString(), QStringLiteral("--user"), RadicaleServer::user(),
+                  QStringLiteral("--addressbook"), account.addressBook.path() }),
+            QStringLiteral("同步完成：上传1个，下载0个，合并0个，本机删除0个，服务器删除0个。\n"));
+        QCOMPARE(
+            run({ QStringLiteral("--data"), there }),
+            QStringLiteral("同步完成：上传0个，下载1个，合并0个，本机删除0个，服务器删除0个。\n"));
+        QCOMPARE(contacts(there), contacts(here));
     }
 
     void phoneCardKeepsItsPhotoAndBirthday()
