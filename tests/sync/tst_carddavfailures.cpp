@@ -133,6 +133,27 @@ private slots:
         QCOMPARE(mapped(), 0);
     }
 
+    void cancelEndsTheSyncOnce()
+    {
+        Answer stall;
+        stall.respond = false;
+        http->serve(QStringLiteral("/alice/book/"), stall);
+        auto database = Database::open(file);
+        QVERIFY(database);
+        CardDavSync sync(*database.value());
+        QList<Result<SyncReport>> outcomes;
+        connect(&sync, &CardDavSync::finished, this,
+                [&outcomes](const Result<SyncReport> &report) { outcomes << report; });
+        sync.start(account, QStringLiteral("secret"));
+        QTRY_COMPARE(http->requested().size(), 1);
+        sync.cancel();
+        QVERIFY(outcomes.isEmpty());
+        QTRY_COMPARE(outcomes.size(), 1);
+        QCOMPARE(outcomes.first().message(), QStringLiteral("同步已取消。"));
+        QTest::qWait(50);
+        QCOMPARE(outcomes.size(), 1);
+    }
+
     // The first card reached the server, the second did not: the first is on record, and the
     // next sync sends only the second.
     void interruptedSyncResumes()
