@@ -102,7 +102,8 @@ private:
              });
     }
 
-    // complete: the listing names every card, so a mapped card it lacks was deleted there.
+    // complete: the listing names every card, so a mapped card it lacks was deleted there. A
+    // partial listing's token picks up where it stopped at the next sync.
     void readListing(const QByteArray &body, bool complete)
     {
         const auto listing = Multistatus::parse(body);
@@ -113,6 +114,9 @@ private:
             const auto path = m_collection.member(resource.href);
             if (!path)
                 return fail(path.status());
+            // A 507 on the collection itself: the server listed only part of the changes.
+            if (path.value().isEmpty() && resource.status == 507)
+                complete = false;
             if (path.value().isEmpty() || resource.isAddressBook)
                 continue;
             if (resource.status == 404)
@@ -314,9 +318,9 @@ private:
     {
         if (m_stopped)
             return;
-        if (m_uploads.isEmpty())
+        if (m_nextUpload == m_uploads.size())
             return succeed();
-        Upload upload = m_uploads.takeFirst();
+        const Upload &upload = m_uploads.at(m_nextUpload++);
         if (upload.remove)
             removeThere(upload);
         else
@@ -325,13 +329,14 @@ private:
 
     void put(const Upload &upload)
     {
-        const QByteArray card = upload.entry.card.isEmpty()
-            ? SyncCard { upload.contact, upload.entry.uid, {} }.write()
-            : cardOf(upload.contact, upload.entry);
+        // Never over a card we have not seen: its ETag first.
+        if (upload.entry.etag == unknownEtag)
+            return refetch(upload);
+        const QByteArray card = cardOf(upload.contact, upload.entry);
         DavClient::Headers headers { { "Content-Type", "text/vcard; charset=utf-8" } };
         if (upload.entry.etag.isEmpty())
             headers.append(qMakePair(QByteArray("If-None-Match"), QByteArray("*")));
-        else if (upload.entry.etag != unknownEtag)
+        else
             headers.append(qMakePair(QByteArray("If-Match"), upload.entry.etag.toUtf8()));
         send("PUT", m_collection.urlOf(upload.entry.href), card, headers,
              [this, upload, card](const DavReply &reply) {
@@ -368,24 +373,29 @@ private:
                  if (!remote)
                      return fail(Status::failure(QStringLiteral("服务器返回的名片无法读取：")
                                                  + remote.message()));
-                 const QString etag = QString::fromUtf8(reply.etag);
-                 if (upload.remove)
+                 const QString etag
+                     = reply.etag.isEmpty() ? unknownEtag : QString::fromUtf8(reply.etag);
+                 const bool changedThere = remote.value().write() != upload.entry.card;
+                 if (upload.remove && changedThere)
                      return restoreHere(upload, remote.value(), etag);
-                 mergeAndRetry(upload, remote.value(), etag);
+                 if (upload.remove) {
+                     upload.entry.etag = etag;
+                     return removeThere(upload);
+                 }
+                 mergeAndRetry(upload, remote.value(), etag, changedThere);
              });
     }
 
-    void mergeAndRetry(Upload upload, SyncCard remote, const QString &etag)
+    void mergeAndRetry(Upload upload, SyncCard remote, const QString &etag, bool changedThere)
     {
         if (remote.uid.isEmpty())
             remote.uid = upload.entry.uid;
         const ContactRecord merged = mergeInto(upload.contact, upload.entry, remote);
-        SyncMapping::Entry entry { upload.contact.id, upload.entry.href,
-                                   etag.isEmpty() ? unknownEtag : etag, remote.uid,
+        SyncMapping::Entry entry { upload.contact.id, upload.entry.href, etag, remote.uid,
                                    remote.write() };
         if (Status stored = m_local.store(merged, entry); !stored)
             return fail(stored);
-        ++m_report.merged;
+        m_report.merged += changedThere ? 1 : 0;
         upload.contact = merged;
         upload.entry = entry;
         put(upload);
@@ -468,6 +478,7 @@ private:
     QStringList m_removed;
     QString m_newToken;
     QList<Upload> m_uploads;
+    qsizetype m_nextUpload = 0;
     int m_done = 0;
     int m_total = 0;
     bool m_stopped = false;
