@@ -20,8 +20,13 @@ QByteArray folded(const QByteArray &line)
     qsizetype room = foldOctets;
     while (line.size() - start > room) {
         qsizetype end = start + room;
-        while (end > start && isContinuationByte(line.at(end)))
+        // Never inside a character, nor after a "=": readers take a quoted-printable line that
+        // ends in one as continued without the blank.
+        while (end > start && (isContinuationByte(line.at(end)) || line.at(end - 1) == '='))
             --end;
+        // Bytes that are no UTF-8 (a kept line as a sender wrote it) fold anywhere.
+        if (end == start)
+            end = start + room;
         out += line.mid(start, end - start) + "\r\n ";
         start = end;
         room = foldOctets - 1;

@@ -101,6 +101,31 @@ private slots:
         QCOMPARE(checked.message().isEmpty(), accepted);
     }
 
+    // A phone's property the sync keeps goes back as it came, however it is written.
+    void keptPropertySurvivesWriting_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+
+        QTest::newRow("quoted-printable, folded where a \"=\" ends the piece")
+            << "X-MEMO;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:"
+                + QByteArray("=E7=AC=AC").repeated(12);
+        QTest::newRow("bytes that are no UTF-8") << "X-BLOB:" + QByteArray(200, '\xBF');
+        QTest::newRow("long PHOTO")
+            << "PHOTO;ENCODING=b;TYPE=JPEG:" + QByteArray(300, 'x').toBase64();
+    }
+
+    void keptPropertySurvivesWriting()
+    {
+        QFETCH(QByteArray, line);
+        const auto read = SyncCard::parse("BEGIN:VCARD\r\nVERSION:3.0\r\nN:张;三;;;\r\n" + line
+                                          + "\r\nEND:VCARD\r\n");
+        QVERIFY(read);
+        QCOMPARE(read.value().keptLines.size(), 1);
+        const auto again = SyncCard::parse(read.value().write());
+        QVERIFY(again);
+        QCOMPARE(again.value().keptLines, read.value().keptLines);
+    }
+
     void failureStopsWithOneMessage_data()
     {
         QTest::addColumn<Answer>("listing");
