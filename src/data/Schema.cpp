@@ -90,7 +90,20 @@ QList<Schema::Table> buildFeatureTables()
     const QStringList contactFields = buildTables().first().columns.mid(1);
     for (const QString &field : contactFields)
         undoFields.append({ field, QStringLiteral("TEXT") });
-    return { makeTable(QStringLiteral("MergeUndo"), undoFields) };
+    // The sync with a CardDAV address book: which contact is which card on the server (ETag
+    // empty while the card is not there), the card as last synced, and the collection's token.
+    const Schema::Table cards
+        = makeTable(QStringLiteral("CardDavCards"),
+                    { { QStringLiteral("ContactID"), QStringLiteral("INTEGER NOT NULL") },
+                      { QStringLiteral("Href"), QStringLiteral("TEXT NOT NULL UNIQUE") },
+                      { QStringLiteral("ETag"), QStringLiteral("TEXT NOT NULL DEFAULT ''") },
+                      { QStringLiteral("UID"), QStringLiteral("TEXT NOT NULL DEFAULT ''") },
+                      { QStringLiteral("Card"), QStringLiteral("BLOB") } });
+    const Schema::Table state = makeTable(
+        QStringLiteral("CardDavState"),
+        { { QStringLiteral("AddressBook"), QStringLiteral("TEXT NOT NULL") },
+          { QStringLiteral("SyncToken"), QStringLiteral("TEXT NOT NULL DEFAULT ''") } });
+    return { makeTable(QStringLiteral("MergeUndo"), undoFields), cards, state };
 }
 
 const Schema::Table *findIn(const QList<Schema::Table> &list, const QString &name)

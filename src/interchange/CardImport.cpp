@@ -69,16 +69,16 @@ Result<CardImport::Plan> CardImport::plan(const CardFileReader::Contents &conten
     return plan;
 }
 
-Status CardImport::addMissingGroups(const QList<ContactRecord> &contacts)
+Status CardImport::addMissingGroups(Database &database, const QList<ContactRecord> &contacts)
 {
     QSet<QString> known;
-    const Status read = m_database.select(
+    const Status read = database.select(
         QStringLiteral("SELECT Name FROM ContactType WHERE Type = 3"), {},
         [&known](const QSqlQuery &row) { known.insert(row.value(0).toString().toLower()); });
     if (!read)
         return read;
     auto last
-        = m_database.scalar(QStringLiteral("SELECT MAX(Number) FROM ContactType WHERE Type = 3"));
+        = database.scalar(QStringLiteral("SELECT MAX(Number) FROM ContactType WHERE Type = 3"));
     if (!last)
         return last.status();
     qint64 number = last.value().toLongLong();
@@ -86,7 +86,7 @@ Status CardImport::addMissingGroups(const QList<ContactRecord> &contacts)
         if (known.contains(contact.type.toLower()))
             continue;
         known.insert(contact.type.toLower());
-        const auto added = m_database.insert(
+        const auto added = database.insert(
             QStringLiteral("INSERT INTO ContactType (Name, Type, Number, Description) "
                            "VALUES (?, 3, ?, '')"),
             { contact.type, ++number });
@@ -101,7 +101,7 @@ Result<int> CardImport::write(const QList<ContactRecord> &contacts)
     Transaction transaction(m_database);
     if (Status begun = transaction.begin(); !begun)
         return begun;
-    if (Status groups = addMissingGroups(contacts); !groups)
+    if (Status groups = addMissingGroups(m_database, contacts); !groups)
         return groups;
     QSqlQuery insert(m_database.connection());
     const QStringList marks(20, QStringLiteral("?"));

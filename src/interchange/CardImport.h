@@ -37,8 +37,10 @@ public:
     // The result is the number written; a cancel is a failure with nothing written.
     Result<int> write(const QList<ContactRecord> &contacts);
 
-private:
-    Status addMissingGroups(const QList<ContactRecord> &contacts);
+    // Adds each group of the contacts the category list lacks as a relationship group; call
+    // inside the write transaction.
+    static Status addMissingGroups(Database &database, const QList<ContactRecord> &contacts);
 
+private:
     Database &m_database;
 };

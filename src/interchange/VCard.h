@@ -24,6 +24,9 @@ struct VCard
     // The line of its BEGIN:VCARD, counting from 1.
     int line = 0;
     QList<VCardProperty> properties;
+    // With VCardReader::KeepOthers: the content lines of the properties a contact row does not
+    // take (PHOTO, BDAY, UID, X-…), unfolded, as they came.
+    QList<QByteArray> otherLines;
 
     const VCardProperty *first(const QString &name) const
     {

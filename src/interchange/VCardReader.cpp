@@ -257,8 +257,9 @@ bool isMarker(const RawProperty &property, const char *name)
 class CardParser
 {
 public:
-    explicit CardParser(VCardReader::Output &output)
+    CardParser(VCardReader::Output &output, VCardReader::Others others)
         : m_output(output)
+        , m_keepOthers(others == VCardReader::Others::Keep)
     { }
 
     void take(const LogicalLine &line)
@@ -289,6 +290,8 @@ public:
             fail(line.number, QStringLiteral("名片以外的内容"));
         } else if (!m_broken && usedProperties().contains(raw.name)) {
             addProperty(raw, line.number);
+        } else if (!m_broken && m_keepOthers) {
+            m_card.otherLines << line.text;
         }
     }
 
@@ -326,6 +329,7 @@ private:
     }
 
     VCardReader::Output &m_output;
+    bool m_keepOthers;
     VCard m_card;
     bool m_inCard = false;
     bool m_broken = false;
@@ -346,11 +350,11 @@ bool looksLikeVCard(const QByteArray &bytes)
     return false;
 }
 
-Output read(const QByteArray &bytes)
+Output read(const QByteArray &bytes, Others others)
 {
     Output output;
     const QList<PhysicalLine> lines = splitLines(TextEncoding::toUtf8Bytes(bytes));
-    CardParser parser(output);
+    CardParser parser(output, others);
     qsizetype at = 0;
     while (at < lines.size())
         parser.take(nextLogicalLine(lines, at));

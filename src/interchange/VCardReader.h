@@ -16,7 +16,8 @@ struct Output
 
 // True when the first line holding text opens a card.
 bool looksLikeVCard(const QByteArray &bytes);
-Output read(const QByteArray &bytes);
+enum class Others { Skip, Keep };
+Output read(const QByteArray &bytes, Others others = Others::Skip);
 
 // Undoes backslash escapes: \n and \N become a line break, any other escaped character itself.
 QString unescape(QStringView text);

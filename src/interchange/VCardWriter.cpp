@@ -20,8 +20,13 @@ void appendFolded(QByteArray &out, QByteArrayView line)
     qsizetype room = foldOctets;
     while (line.size() - start > room) {
         qsizetype end = start + room;
-        while (end > start && isContinuationByte(line.at(end)))
+        // Never inside a character, nor after a "=": readers take a quoted-printable line that
+        // ends in one as continued without the blank.
+        while (end > start && (isContinuationByte(line.at(end)) || line.at(end - 1) == '='))
             --end;
+        // Bytes that are no UTF-8 (a kept line as a sender wrote it) fold anywhere.
+        if (end == start)
+            end = start + room;
         out += line.sliced(start, end - start);
         out += "\r\n ";
         start = end;
@@ -214,7 +219,8 @@ QByteArray labelParameter(const QString &label)
 
 namespace VCardWriter {
 
-void append(QByteArray &out, const ContactRecord &contact, CardFormat version)
+void append(QByteArray &out, const ContactRecord &contact, CardFormat version,
+            const QList<QByteArray> &otherLines)
 {
     CardBuilder card(version, out);
     out += "BEGIN:VCARD\r\nVERSION:";
@@ -249,14 +255,17 @@ void append(QByteArray &out, const ContactRecord &contact, CardFormat version)
     card.addIfAny("URL", contact.website);
     card.addIfAny("NOTE", contact.notes);
     card.addIfAny("CATEGORIES", contact.type);
+    for (const QByteArray &line : otherLines)
+        appendFolded(out, line);
     out += "END:VCARD\r\n";
 }
 
-QByteArray write(const ContactRecord &contact, CardFormat version)
+QByteArray write(const ContactRecord &contact, CardFormat version,
+                 const QList<QByteArray> &otherLines)
 {
     QByteArray out;
     out.reserve(512);
-    append(out, contact, version);
+    append(out, contact, version, otherLines);
     return out;
 }
 

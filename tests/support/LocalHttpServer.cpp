@@ -28,6 +28,11 @@ void LocalHttpServer::serve(const QString &path, const QByteArray &body)
     serve(path, answer);
 }
 
+void LocalHttpServer::serveInTurn(const QString &path, const QList<Answer> &answers)
+{
+    m_turns.insert(path, answers);
+}
+
 QUrl LocalHttpServer::url(const QString &path) const
 {
     return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
@@ -61,7 +66,11 @@ void LocalHttpServer::readRequest(QTcpSocket *socket)
 void LocalHttpServer::answer(QTcpSocket *socket, const QString &path)
 {
     Answer answer;
-    if (m_answers.contains(path)) {
+    const QString turn = m_turns.contains(path) || m_answers.contains(path) ? path : QString();
+    if (m_turns.contains(turn)) {
+        QList<Answer> &answers = m_turns[turn];
+        answer = answers.size() > 1 ? answers.takeFirst() : answers.first();
+    } else if (m_answers.contains(path)) {
         answer = m_answers.value(path);
     } else {
         answer.status = 404;

@@ -31,6 +31,9 @@ public:
 
     void serve(const QString &path, const Answer &answer);
     void serve(const QString &path, const QByteArray &body);
+    // Answers the requests for the path in this order, the last one from then on. An empty path
+    // stands for every path without an answer of its own.
+    void serveInTurn(const QString &path, const QList<Answer> &answers);
     QUrl url(const QString &path) const;
     // Paths requested so far, in order.
     const QList<QString> &requested() const { return m_requested; }
@@ -42,6 +45,7 @@ private:
 
     QTcpServer m_server;
     QHash<QString, Answer> m_answers;
+    QHash<QString, QList<Answer>> m_turns;
     QHash<QTcpSocket *, QByteArray> m_pending;
     QList<QString> m_requested;
 };

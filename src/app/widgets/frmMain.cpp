@@ -26,6 +26,7 @@
 #include "shared/Twips.h"
 #include "shared/widgets/Desktop.h"
 #include "shared/widgets/Prompts.h"
+#include "sync/widgets/SyncCommands.h"
 
 #include <QAbstractSpinBox>
 #include <QCloseEvent>
@@ -157,6 +158,13 @@ void frmMain::buildMenus()
     addSeparator(file, QStringLiteral("lineDuplicates"));
     connect(addItem(file, QStringLiteral("FindDuplicates"), QStringLiteral("查找重复联系人...")),
             &QAction::triggered, this, &frmMain::FindDuplicates_Click);
+    addSeparator(file, QStringLiteral("lineSync"));
+    connect(addItem(file, QStringLiteral("SyncNow"), QStringLiteral("立即同步")),
+            &QAction::triggered, this, [this] {
+                SyncCommands::syncNow({ DB(), this, [this] { ReloadContactList(); } });
+            });
+    connect(addItem(file, QStringLiteral("SyncSettings"), QStringLiteral("同步设置(CardDAV)...")),
+            &QAction::triggered, this, [this] { SyncCommands::openSettings(this); });
 
     QMenu *users = addMenu(QStringLiteral("UserAdmin"), QStringLiteral("用户"));
     addItem(users, QStringLiteral("UAdmin"), QStringLiteral("用户管理"));

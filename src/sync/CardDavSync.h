@@ -1,0 +1,49 @@
+#pragma once
+
+#include "SyncAccount.h"
+#include "shared/Status.h"
+
+#include <QObject>
+#include <chrono>
+#include <memory>
+
+class Database;
+
+// What one sync did.
+struct SyncReport
+{
+    int uploaded = 0;
+    int downloaded = 0;
+    int merged = 0;
+    int deletedHere = 0;
+    int deletedThere = 0;
+    int requests = 0;
+};
+
+// Keeps the contacts of a data file and one CardDAV address book in step, both ways.
+class CardDavSync : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CardDavSync(Database &database, QObject *parent = nullptr);
+    ~CardDavSync() override;
+
+    // Each request fails after this long without an answer; 30 s unless set.
+    void setTimeout(std::chrono::milliseconds perRequest);
+    // finished follows exactly once, never from inside this call.
+    void start(const SyncAccount &account, const QString &password);
+    // Stops after the card being applied; finished follows with a failure.
+    void cancel();
+
+signals:
+    void progress(int done, int total);
+    void finished(const Result<SyncReport> &report);
+
+private:
+    class Run;
+    void finish(const Result<SyncReport> &report);
+
+    Database &m_database;
+    std::unique_ptr<Run> m_run;
+    std::chrono::milliseconds m_timeout;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "shared/Status.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QPair>
+#include <QUrl>
+#include <chrono>
+#include <functional>
+
+// An HTTP answer of a WebDAV server, whatever its status.
+struct DavReply
+{
+    int status = 0;
+    QByteArray body;
+    QByteArray etag;
+    // Where the answer came from, after redirects.
+    QUrl url;
+};
+
+// Sends WebDAV requests with the user's credentials, one timeout per request, and redirects only
+// to addresses a sync may use. A request that got no HTTP answer fails with the reason.
+class DavClient : public QObject
+{
+    Q_OBJECT
+public:
+    using Headers = QList<QPair<QByteArray, QByteArray>>;
+    using Done = std::function<void(const Result<DavReply> &)>;
+
+    explicit DavClient(QObject *parent = nullptr);
+    ~DavClient() override;
+
+    void setCredentials(const QString &user, const QString &password);
+    void setTimeout(std::chrono::milliseconds perRequest);
+    void send(const QByteArray &method, const QUrl &url, const QByteArray &body,
+              const Headers &headers, Done done);
+    // Drops every request on its way; their Done is never called.
+    void abortAll();
+    int requestsSent() const { return m_sent; }
+
+    // The message for an HTTP answer the caller did not expect.
+    static Status unexpected(const DavReply &reply);
+
+private:
+    QNetworkAccessManager m_network;
+    QByteArray m_authorization;
+    std::chrono::milliseconds m_timeout;
+    int m_sent = 0;
+};

@@ -1,0 +1,123 @@
+#include "LocalCards.h"
+
+#include "contacts/ContactNames.h"
+#include "data/Database.h"
+#include "data/Transaction.h"
+#include "interchange/CardImport.h"
+#include "interchange/ContactColumns.h"
+
+namespace {
+
+QString selectContacts()
+{
+    return QStringLiteral("SELECT ID, %1 FROM Contacts").arg(ContactColumns::list());
+}
+
+ContactRecord fromRow(const QSqlQuery &row)
+{
+    ContactRecord contact = ContactColumns::fromQuery(row, 1);
+    contact.id = row.value(0).toLongLong();
+    return contact;
+}
+
+// Runs one change and commits it, or leaves the file as it was.
+template<typename Change> Status inTransaction(Database &database, Change change)
+{
+    Transaction transaction(database);
+    if (Status begun = transaction.begin(); !begun)
+        return begun;
+    if (Status changed = change(); !changed)
+        return changed;
+    return transaction.commit();
+}
+
+} // namespace
+
+LocalCards::LocalCards(Database &database, SyncMapping &mapping)
+    : m_database(database)
+    , m_mapping(mapping)
+{ }
+
+Result<QList<ContactRecord>> LocalCards::readAll()
+{
+    QList<ContactRecord> contacts;
+    const Status read = m_database.select(
+        selectContacts() + QStringLiteral(" ORDER BY ID"), {}, [&contacts](const QSqlQuery &row) {
+            ContactRecord contact = fromRow(row);
+            if (!ContactNames::isReserved(contact.firstName, contact.lastName))
+                contacts << std::move(contact);
+        });
+    if (!read)
+        return read;
+    return contacts;
+}
+
+Result<std::optional<ContactRecord>> LocalCards::read(qint64 contactId)
+{
+    std::optional<ContactRecord> found;
+    const Status read
+        = m_database.select(selectContacts() + QStringLiteral(" WHERE ID = ?"), { contactId },
+                            [&found](const QSqlQuery &row) { found = fromRow(row); });
+    if (!read)
+        return read;
+    return found;
+}
+
+Result<qint64> LocalCards::write(const ContactRecord &contact)
+{
+    if (Status groups = CardImport::addMissingGroups(m_database, { contact }); !groups)
+        return groups;
+    QVariantList values = ContactColumns::values(contact);
+    if (contact.id == 0) {
+        const QStringList marks(values.size(), QStringLiteral("?"));
+        return m_database.insert(QStringLiteral("INSERT INTO Contacts (%1) VALUES (%2)")
+                                     .arg(ContactColumns::list(), marks.join(QStringLiteral(", "))),
+                                 values);
+    }
+    const QStringList columns = ContactColumns::list().split(QStringLiteral(", "));
+    const auto updated
+        = m_database.execute(QStringLiteral("UPDATE Contacts SET %1 = ? WHERE ID = ?")
+                                 .arg(columns.join(QStringLiteral(" = ?, "))),
+                             values << contact.id);
+    if (!updated)
+        return updated.status();
+    return contact.id;
+}
+
+Status LocalCards::store(const ContactRecord &contact, SyncMapping::Entry entry)
+{
+    return inTransaction(m_database, [&]() -> Status {
+        const auto written = write(contact);
+        if (!written)
+            return written.status();
+        entry.contactId = written.value();
+        return m_mapping.put(entry);
+    });
+}
+
+Status LocalCards::storeMapping(const SyncMapping::Entry &entry)
+{
+    return inTransaction(m_database, [&] { return m_mapping.put(entry); });
+}
+
+Status LocalCards::dropMapping(const QString &href)
+{
+    return inTransaction(m_database, [&] { return m_mapping.remove(href); });
+}
+
+Status LocalCards::storeToken(const QString &token)
+{
+    return inTransaction(m_database, [&] { return m_mapping.saveSyncToken(token); });
+}
+
+Status LocalCards::remove(const SyncMapping::Entry &entry)
+{
+    const SyncMapping::Entry gone = entry;
+    return inTransaction(m_database, [&]() -> Status {
+        const auto deleted = m_database.execute(QStringLiteral("DELETE FROM Contacts WHERE ID = ?"),
+                                                { gone.contactId });
+        if (!deleted)
+            return deleted.status();
+        return m_mapping.remove(gone.href);
+    });
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "shared/Status.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// What a WebDAV multistatus body says about each resource, as far as a CardDAV client asks.
+struct DavResource
+{
+    // As the server wrote it, percent-encoding and all.
+    QString href;
+    // From the response's own status or the status of the properties found (404: gone).
+    int status = 200;
+    QString etag;
+    QByteArray addressData;
+    QString displayName;
+    bool isAddressBook = false;
+    QString principal;
+    QString addressBookHome;
+};
+
+struct Multistatus
+{
+    QList<DavResource> resources;
+    QString syncToken;
+
+    // A failure, with the parser's detail, for a body that is no complete multistatus.
+    static Result<Multistatus> parse(const QByteArray &body);
+};

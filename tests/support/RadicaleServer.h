@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <QUrl>
+
+// Debian's Radicale CardDAV server on 127.0.0.1, on a free port, with its own storage folder and
+// one htpasswd user; stopped when this goes. Shared by the tests and the benchmark.
+class RadicaleServer
+{
+public:
+    RadicaleServer();
+    ~RadicaleServer();
+
+    // Empty when the server answers; else why it does not (not installed, did not start).
+    QString problem() const { return m_problem; }
+    QUrl root() const;
+    static QString user() { return QStringLiteral("alice"); }
+    static QString password() { return QStringLiteral("secret"); }
+
+    // A new, empty address book of the user; an empty URL when the server refused it.
+    QUrl makeAddressBook(const QString &name);
+    // One request as the user; the status, and the body into body when given.
+    int request(const QByteArray &method, const QUrl &url, const QByteArray &content = {},
+                QByteArray *body = nullptr);
+
+private:
+    bool waitUntilAnswering();
+
+    QTemporaryDir m_folder;
+    QProcess m_process;
+    quint16 m_port = 0;
+    QString m_problem;
+};

@@ -1,0 +1,117 @@
+#include "ContactTreeNodes.h"
+#include "GuiFixture.h"
+#include "RadicaleServer.h"
+#include "RawSql.h"
+#include "StoredPasswords.h"
+#include "app/widgets/frmMain.h"
+#include "contacts/widgets/frmContacts.h"
+#include "sync/SyncAccount.h"
+#include "sync/widgets/PasswordPrompt.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <optional>
+
+// A password box that answers at once, and counts how often it was asked.
+class AnsweringPasswordPrompt : public PasswordPrompt
+{
+public:
+    AnsweringPasswordPrompt() { PasswordPrompt::install(this); }
+    ~AnsweringPasswordPrompt() override
+    {
+        if (&PasswordPrompt::current() == this)
+            PasswordPrompt::install(nullptr);
+    }
+    std::optional<QString> ask(QWidget *, const SyncAccount &) override
+    {
+        ++asked;
+        return RadicaleServer::password();
+    }
+    int asked = 0;
+};
+
+// The sync set-up window and "立即同步" from the main window's menu, on a real server.
+class tst_SyncWindows : public QObject
+{
+    Q_OBJECT
+
+    std::optional<GuiFixture> fx;
+
+    static void fillSettings(const QUrl &root)
+    {
+        QWidget *settings = QApplication::activeModalWidget();
+        QVERIFY(settings && settings->objectName() == QStringLiteral("FrmSyncSettings"));
+        settings->findChild<QLineEdit *>(QStringLiteral("txtServer"))->setText(root.toString());
+        settings->findChild<QLineEdit *>(QStringLiteral("txtUser"))
+            ->setText(RadicaleServer::user());
+        settings->findChild<QLineEdit *>(QStringLiteral("txtPassword"))
+            ->setText(RadicaleServer::password());
+        settings->findChild<QPushButton *>(QStringLiteral("cmdFind"))->click();
+        auto *found = settings->findChild<QComboBox *>(QStringLiteral("cmbAddressBook"));
+        QTRY_VERIFY(found->findText(QStringLiteral("desk")) >= 0);
+        found->setCurrentIndex(found->findText(QStringLiteral("desk")));
+        settings->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+    }
+
+private slots:
+    void init() { fx.emplace(); }
+    void cleanup() { fx.reset(); }
+
+    void setUpThenSyncBothWays_data()
+    {
+        QTest::addColumn<bool>("secretStore");
+        QTest::newRow("desktop keeps the password") << true;
+        QTest::newRow("no secret store: asked at each sync") << false;
+    }
+
+    void setUpThenSyncBothWays()
+    {
+        QFETCH(bool, secretStore);
+        StoredPasswords passwords;
+        passwords.available = secretStore;
+        AnsweringPasswordPrompt prompt;
+        // A server of each row's own, whose one address book the set-up window finds.
+        RadicaleServer server;
+        QVERIFY2(server.problem().isEmpty(), qPrintable(server.problem()));
+        const QUrl book = server.makeAddressBook(QStringLiteral("desk"));
+        QVERIFY(!book.isEmpty());
+        QCOMPARE(server.request("PUT", book.resolved(QUrl(QStringLiteral("phone.vcf"))),
+                                "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:phone-1\r\nN:李;四;;;\r\n"
+                                "FN:李四\r\nCATEGORIES:朋友\r\nEND:VCARD\r\n"),
+                 201);
+        QVERIFY(RawSql::run(fx->file,
+                            { QStringLiteral("INSERT INTO Contacts (FirstName, "
+                                             "LastName, Type) VALUES ('张', '三', "
+                                             "'朋友')") }));
+
+        frmMain *main = fx->app.logIn();
+        if (!secretStore)
+            fx->prompts.expectMessage();
+        QTimer::singleShot(0, main, [&server] { fillSettings(server.root()); });
+        main->findChild<QAction *>(QStringLiteral("SyncSettings"))->trigger();
+        QCOMPARE(SyncAccount::load().addressBook, book);
+        QCOMPARE(passwords.stored.has_value(), secretStore);
+
+        fx->prompts.expectMessage();
+        main->findChild<QAction *>(QStringLiteral("SyncNow"))->trigger();
+        QVERIFY2(fx->prompts.last().text.startsWith(QStringLiteral("同步完成")),
+                 qPrintable(fx->prompts.last().text));
+        QCOMPARE(prompt.asked, secretStore ? 0 : 1);
+        QByteArray cards;
+        QCOMPARE(server.request("GET", book, {}, &cards), 200);
+        QVERIFY(cards.contains("FN:张三"));
+        QCOMPARE(RawSql::value(fx->file,
+                               QStringLiteral("SELECT COUNT(*) FROM Contacts WHERE "
+                                              "FirstName = '李' AND LastName = '四'"))
+                     .toInt(),
+                 1);
+        QTRY_VERIFY(
+            main->contactList()
+            && ContactTreeNodes::find(main->contactList()->tree(), QStringLiteral("李 四")));
+    }
+};
+
+QTEST_MAIN(tst_SyncWindows)
+#include "tst_syncwindows.moc"
