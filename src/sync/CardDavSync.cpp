@@ -19,6 +19,8 @@ namespace {
 constexpr int multigetBatch = 100;
 // A card that keeps changing on the server while we upload it is left for the next sync.
 constexpr int conflictRetries = 3;
+// Over a network an upload waits mostly for its answer; a local server gains nothing from more.
+constexpr int parallelUploads = 2;
 // The ETag of a card the server took without telling its ETag: equal to none, so the next sync
 // fetches the card and finds nothing changed.
 const QString unknownEtag = QStringLiteral("-");
@@ -314,21 +316,42 @@ private:
         uploadNext();
     }
 
+    // A few uploads at a time (parallelUploads).
     void uploadNext()
     {
-        if (m_stopped)
-            return;
-        if (m_nextUpload == m_uploads.size())
-            return succeed();
-        const Upload &upload = m_uploads.at(m_nextUpload++);
-        if (upload.remove)
-            removeThere(upload);
-        else
-            put(upload);
+        while (!m_stopped && m_inFlight < parallelUploads && m_nextUpload < m_uploads.size()) {
+            const Upload &upload = m_uploads.at(m_nextUpload++);
+            ++m_inFlight;
+            if (upload.remove)
+                removeThere(upload);
+            else
+                put(upload);
+        }
+        if (!m_stopped && m_inFlight == 0)
+            succeed();
+    }
+
+    // Every upload ends here, whatever became of it. After a failure the others still on their
+    // way are waited for, so what reached the server is on record.
+    void uploadDone()
+    {
+        --m_inFlight;
+        if (!m_stopped)
+            return uploadNext();
+        if (m_inFlight == 0)
+            m_owner.finish(m_failure);
+    }
+
+    void uploadFailed(const Status &failure)
+    {
+        fail(failure);
+        uploadDone();
     }
 
     void put(const Upload &upload)
     {
+        if (m_stopped)
+            return uploadDone();
         // Never over a card we have not seen: its ETag first.
         if (upload.entry.etag == unknownEtag)
             return refetch(upload);
@@ -338,52 +361,52 @@ private:
             headers.append(qMakePair(QByteArray("If-None-Match"), QByteArray("*")));
         else
             headers.append(qMakePair(QByteArray("If-Match"), upload.entry.etag.toUtf8()));
-        send("PUT", m_collection.urlOf(upload.entry.href), card, headers,
-             [this, upload, card](const DavReply &reply) {
-                 if (reply.status == 412)
-                     return refetch(upload);
-                 if (!isSuccess(reply.status))
-                     return fail(DavClient::unexpected(reply));
-                 SyncMapping::Entry entry = upload.entry;
-                 entry.contactId = upload.contact.id;
-                 entry.etag = reply.etag.isEmpty() ? unknownEtag : QString::fromUtf8(reply.etag);
-                 entry.card = card;
-                 ++m_report.uploaded;
-                 if (step(m_local.storeMapping(entry)))
-                     uploadNext();
-             });
+        sendUpload(
+            "PUT", upload.entry.href, card, headers, [this, upload, card](const DavReply &reply) {
+                if (reply.status == 412)
+                    return refetch(upload);
+                if (!isSuccess(reply.status))
+                    return uploadFailed(DavClient::unexpected(reply));
+                SyncMapping::Entry entry = upload.entry;
+                entry.contactId = upload.contact.id;
+                entry.etag = reply.etag.isEmpty() ? unknownEtag : QString::fromUtf8(reply.etag);
+                entry.card = card;
+                ++m_report.uploaded;
+                step(m_local.storeMapping(entry));
+                uploadDone();
+            });
     }
 
     // The server's card changed since we last saw it: merge it in, then try again.
     void refetch(Upload upload)
     {
+        if (m_stopped)
+            return uploadDone();
         if (++upload.attempts > conflictRetries)
-            return fail(Status::failure(
+            return uploadFailed(Status::failure(
                 QStringLiteral("服务器上的联系人“%1”一直在变，同步已停止，请稍后再同步。")
                     .arg(upload.contact.displayName())));
-        send("GET", m_collection.urlOf(upload.entry.href), {}, {},
-             [this, upload](const DavReply &reply) mutable {
-                 if (reply.status == 404) {
-                     upload.entry.etag.clear();
-                     return upload.remove ? forget(upload) : put(upload);
-                 }
-                 if (!isSuccess(reply.status))
-                     return fail(DavClient::unexpected(reply));
-                 const auto remote = SyncCard::parse(reply.body);
-                 if (!remote)
-                     return fail(Status::failure(QStringLiteral("服务器返回的名片无法读取：")
-                                                 + remote.message()));
-                 const QString etag
-                     = reply.etag.isEmpty() ? unknownEtag : QString::fromUtf8(reply.etag);
-                 const bool changedThere = remote.value().write() != upload.entry.card;
-                 if (upload.remove && changedThere)
-                     return restoreHere(upload, remote.value(), etag);
-                 if (upload.remove) {
-                     upload.entry.etag = etag;
-                     return removeThere(upload);
-                 }
-                 mergeAndRetry(upload, remote.value(), etag, changedThere);
-             });
+        sendUpload("GET", upload.entry.href, {}, {}, [this, upload](const DavReply &reply) mutable {
+            if (reply.status == 404) {
+                upload.entry.etag.clear();
+                return upload.remove ? forget(upload) : put(upload);
+            }
+            if (!isSuccess(reply.status))
+                return uploadFailed(DavClient::unexpected(reply));
+            const auto remote = SyncCard::parse(reply.body);
+            if (!remote)
+                return uploadFailed(Status::failure(QStringLiteral("服务器返回的名片无法读取：")
+                                                    + remote.message()));
+            const QString etag = reply.etag.isEmpty() ? unknownEtag : QString::fromUtf8(reply.etag);
+            const bool changedThere = remote.value().write() != upload.entry.card;
+            if (upload.remove && changedThere)
+                return restoreHere(upload, remote.value(), etag);
+            if (upload.remove) {
+                upload.entry.etag = etag;
+                return removeThere(upload);
+            }
+            mergeAndRetry(upload, remote.value(), etag, changedThere);
+        });
     }
 
     void mergeAndRetry(Upload upload, SyncCard remote, const QString &etag, bool changedThere)
@@ -394,7 +417,7 @@ private:
         SyncMapping::Entry entry { upload.contact.id, upload.entry.href, etag, remote.uid,
                                    remote.write() };
         if (Status stored = m_local.store(merged, entry); !stored)
-            return fail(stored);
+            return uploadFailed(stored);
         m_report.merged += changedThere ? 1 : 0;
         upload.contact = merged;
         upload.entry = entry;
@@ -403,25 +426,27 @@ private:
 
     void removeThere(const Upload &upload)
     {
+        if (m_stopped)
+            return uploadDone();
         if (upload.entry.etag.isEmpty())
             return forget(upload);
         if (upload.entry.etag == unknownEtag)
             return refetch(upload);
-        send("DELETE", m_collection.urlOf(upload.entry.href), {},
-             { { "If-Match", upload.entry.etag.toUtf8() } }, [this, upload](const DavReply &reply) {
-                 if (reply.status == 412)
-                     return refetch(upload);
-                 if (!isSuccess(reply.status) && reply.status != 404)
-                     return fail(DavClient::unexpected(reply));
-                 ++m_report.deletedThere;
-                 forget(upload);
-             });
+        sendUpload("DELETE", upload.entry.href, {}, { { "If-Match", upload.entry.etag.toUtf8() } },
+                   [this, upload](const DavReply &reply) {
+                       if (reply.status == 412)
+                           return refetch(upload);
+                       if (!isSuccess(reply.status) && reply.status != 404)
+                           return uploadFailed(DavClient::unexpected(reply));
+                       ++m_report.deletedThere;
+                       forget(upload);
+                   });
     }
 
     void forget(const Upload &upload)
     {
-        if (step(m_local.dropMapping(upload.entry.href)))
-            uploadNext();
+        step(m_local.dropMapping(upload.entry.href));
+        uploadDone();
     }
 
     // Deleted here, changed there: the change wins and comes back as a contact.
@@ -432,9 +457,8 @@ private:
         ContactRecord contact = remote.contact;
         contact.id = 0;
         ++m_report.downloaded;
-        if (step(
-                m_local.store(contact, { 0, upload.entry.href, etag, remote.uid, remote.write() })))
-            uploadNext();
+        step(m_local.store(contact, { 0, upload.entry.href, etag, remote.uid, remote.write() }));
+        uploadDone();
     }
 
     // ---- Plumbing
@@ -452,6 +476,19 @@ private:
                       });
     }
 
+    // A request of an upload: however it ends, the upload ends through uploadDone().
+    void sendUpload(const QByteArray &method, const QString &path, const QByteArray &body,
+                    const DavClient::Headers &headers,
+                    std::function<void(const DavReply &)> onAnswer)
+    {
+        m_client.send(method, m_collection.urlOf(path), body, headers,
+                      [this, onAnswer = std::move(onAnswer)](const Result<DavReply> &reply) {
+                          if (!reply)
+                              return uploadFailed(reply.status());
+                          onAnswer(reply.value());
+                      });
+    }
+
     void succeed()
     {
         m_stopped = true;
@@ -459,11 +496,15 @@ private:
         m_owner.finish(m_report);
     }
 
+    // Stops at once, or once the uploads on their way have ended.
     void fail(const Status &failure)
     {
         if (m_stopped)
             return;
         m_stopped = true;
+        m_failure = failure;
+        if (m_inFlight > 0)
+            return;
         m_client.abortAll();
         m_owner.finish(failure);
     }
@@ -479,6 +520,8 @@ private:
     QString m_newToken;
     QList<Upload> m_uploads;
     qsizetype m_nextUpload = 0;
+    int m_inFlight = 0;
+    Status m_failure = Status::success();
     int m_done = 0;
     int m_total = 0;
     bool m_stopped = false;

@@ -36,6 +36,8 @@ public:
     void cancel();
 
 signals:
+    // Cards applied or sent so far; the total grows once, when the local changes are counted
+    // after the server's.
     void progress(int done, int total);
     void finished(const Result<SyncReport> &report);
 

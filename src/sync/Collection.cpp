@@ -12,8 +12,9 @@ Result<QString> Collection::member(const QString &href) const
 {
     const QUrl resolved = m_url.resolved(QUrl(href));
     const QString path = resolved.path(QUrl::FullyDecoded);
+    const int usualPort = m_url.scheme() == u"https" ? 443 : 80;
     if (resolved.scheme() != m_url.scheme() || resolved.host() != m_url.host()
-        || resolved.port() != m_url.port() || !(path + u'/').startsWith(m_path))
+        || resolved.port(usualPort) != m_url.port(usualPort) || !(path + u'/').startsWith(m_path))
         return Status::failure(
             QStringLiteral("服务器返回了通讯录以外的地址“%1”，同步已停止。").arg(href));
     if (path.size() <= m_path.size())

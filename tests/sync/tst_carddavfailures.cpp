@@ -67,7 +67,8 @@ private slots:
         QVERIFY(
             RawSql::run(file,
                         { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) "
-                                         "VALUES ('张', '三', '朋友'), ('李', '四', '朋友')") }));
+                                         "VALUES ('张', '三', '朋友'), ('李', '四', '朋友'), "
+                                         "('姓', '名字', '朋友'), ('模板', '模板', '朋友')") }));
         account = { http->url(QStringLiteral("/")), QStringLiteral("alice"),
                     http->url(QStringLiteral("/alice/book/")) };
     }
@@ -180,7 +181,7 @@ private slots:
     }
 
     // The first card reached the server, the second did not: the first is on record, and the
-    // next sync sends only the second.
+    // next sync sends only the second. The placeholder and the template are never sent.
     void interruptedSyncResumes()
     {
         http->serve(QStringLiteral("/alice/book/"), multistatus({}));
@@ -201,7 +202,7 @@ private slots:
     void conflictOnUploadIsMergedAndRetried()
     {
         QVERIFY(RawSql::run(file,
-                            { QStringLiteral("DELETE FROM Contacts WHERE FirstName = '李'"),
+                            { QStringLiteral("DELETE FROM Contacts WHERE FirstName <> '张'"),
                               QStringLiteral("UPDATE Contacts SET Title = '经理'") }));
         SyncCard synced;
         synced.contact.firstName = QStringLiteral("张");
