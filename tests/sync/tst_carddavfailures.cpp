@@ -6,6 +6,7 @@
 #include "sync/SyncCard.h"
 #include "sync/SyncMapping.h"
 
+#include <QTcpServer>
 #include <QtTest>
 
 using Answer = LocalHttpServer::Answer;
@@ -137,6 +138,7 @@ private slots:
         Answer truncated = multistatus(listed("/alice/book/a.vcf", "\"1\""));
         truncated.body.chop(40);
         QTest::newRow("401") << status(401) << QStringLiteral("服务器拒绝了用户名或密码。");
+        QTest::newRow("403") << status(403) << QStringLiteral("服务器不允许访问这个通讯录。");
         QTest::newRow("500") << status(500) << QStringLiteral("同步服务器出错（HTTP 500）。");
         QTest::newRow("stall") << stall << QStringLiteral("同步服务器在0.3秒内没有应答。");
         QTest::newRow("truncated XML") << truncated << QStringLiteral("服务器返回的数据无法读取（");
@@ -157,6 +159,22 @@ private slots:
         QVERIFY2(report.message().startsWith(message), qPrintable(report.message()));
         QCOMPARE(RawSql::everything(file), before);
         QCOMPARE(mapped(), 0);
+    }
+
+    void serverDownStopsWithOneMessage()
+    {
+        QTcpServer gone;
+        QVERIFY(gone.listen(QHostAddress::LocalHost));
+        const QUrl book(QStringLiteral("http://127.0.0.1:%1/alice/book/").arg(gone.serverPort()));
+        gone.close();
+        account.addressBook = book;
+        const QList<QVariantList> before = RawSql::everything(file);
+
+        const auto report = sync();
+        QVERIFY(!report);
+        QVERIFY2(report.message().startsWith(QStringLiteral("无法连接同步服务器：")),
+                 qPrintable(report.message()));
+        QCOMPARE(RawSql::everything(file), before);
     }
 
     void cancelEndsTheSyncOnce()
