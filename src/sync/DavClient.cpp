@@ -7,6 +7,9 @@
 
 namespace {
 
+// Where a redirect the client would not follow pointed.
+constexpr char refusedRedirect[] = "zorvaneRefusedRedirect";
+
 Status noAnswer(const QNetworkReply &reply, std::chrono::milliseconds timeout)
 {
     switch (reply.error()) {
@@ -61,14 +64,26 @@ void DavClient::send(const QByteArray &method, const QUrl &url, const QByteArray
     request.setTransferTimeout(int(m_timeout.count()));
     QNetworkReply *reply = m_network.sendCustomRequest(request, method, body);
     ++m_sent;
-    connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl &target) {
-        if (checkServerAddress(target))
+    // The credentials travel with a followed redirect, so it may not leave the server. The reply
+    // already names the target when it tells of one: compare with the address asked for.
+    connect(reply, &QNetworkReply::redirected, reply, [reply, from = url](const QUrl &target) {
+        const bool sameServer = target.scheme() == from.scheme() && target.host() == from.host()
+            && target.port(-1) == from.port(-1);
+        if (sameServer && checkServerAddress(target)) {
             emit reply->redirectAllowed();
-        else
-            reply->abort();
+            return;
+        }
+        reply->setProperty(refusedRedirect, target);
+        reply->abort();
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply, done = std::move(done)] {
         reply->deleteLater();
+        if (const QVariant refused = reply->property(refusedRedirect); refused.isValid()) {
+            done(Status::failure(
+                QStringLiteral("同步服务器要求转到另一个地址“%1”，为保护密码已拒绝。")
+                    .arg(refused.toUrl().toDisplayString())));
+            return;
+        }
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (!status.isValid()) {
             done(noAnswer(*reply, m_timeout));

@@ -177,6 +177,21 @@ private slots:
         QCOMPARE(RawSql::everything(file), before);
     }
 
+    // The password goes with a followed redirect: never to another server.
+    void redirectToAnotherServerIsRefused()
+    {
+        QUrl elsewhere = http->url(QStringLiteral("/alice/book/"));
+        elsewhere.setHost(QStringLiteral("localhost"));
+        http->serve(QStringLiteral("/alice/book/"),
+                    status(301, "Location: " + elsewhere.toEncoded() + "\r\n"));
+
+        const auto report = sync();
+        QVERIFY(!report);
+        QVERIFY2(report.message().contains(elsewhere.toDisplayString()),
+                 qPrintable(report.message()));
+        QCOMPARE(http->requested().size(), 1);
+    }
+
     void cancelEndsTheSyncOnce()
     {
         Answer stall;
