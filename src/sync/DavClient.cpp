@@ -9,6 +9,8 @@ namespace {
 
 // Where a redirect the client would not follow pointed.
 constexpr char refusedRedirect[] = "zorvaneRefusedRedirect";
+// Set on a reply given up for its size.
+constexpr char tooLarge[] = "zorvaneTooLarge";
 
 Status noAnswer(const QNetworkReply &reply, std::chrono::milliseconds timeout)
 {
@@ -76,8 +78,20 @@ void DavClient::send(const QByteArray &method, const QUrl &url, const QByteArray
         reply->setProperty(refusedRedirect, target);
         reply->abort();
     });
+    connect(reply, &QNetworkReply::downloadProgress, reply,
+            [reply, limit = m_maxAnswerSize](qint64 received, qint64 announced) {
+                if (received > limit || announced > limit) {
+                    reply->setProperty(tooLarge, true);
+                    reply->abort();
+                }
+            });
     connect(reply, &QNetworkReply::finished, this, [this, reply, done = std::move(done)] {
         reply->deleteLater();
+        if (reply->property(tooLarge).isValid()) {
+            done(Status::failure(QStringLiteral("同步服务器返回的数据过大（超过%1 MB），已停止。")
+                                     .arg(m_maxAnswerSize / (1024 * 1024))));
+            return;
+        }
         if (const QVariant refused = reply->property(refusedRedirect); refused.isValid()) {
             done(Status::failure(
                 QStringLiteral("同步服务器要求转到另一个地址“%1”，为保护密码已拒绝。")

@@ -30,11 +30,16 @@ public:
     using Headers = QList<QPair<QByteArray, QByteArray>>;
     using Done = std::function<void(const Result<DavReply> &)>;
 
+    // An answer larger than this is no address book's: the request fails instead of filling the
+    // memory.
+    static constexpr qint64 defaultMaxAnswerSize = qint64(256) * 1024 * 1024;
+
     explicit DavClient(QObject *parent = nullptr);
     ~DavClient() override;
 
     void setCredentials(const QString &user, const QString &password);
     void setTimeout(std::chrono::milliseconds perRequest);
+    void setMaxAnswerSize(qint64 bytes) { m_maxAnswerSize = bytes; }
     void send(const QByteArray &method, const QUrl &url, const QByteArray &body,
               const Headers &headers, Done done);
     // Drops every request on its way; their Done is never called.
@@ -48,5 +53,6 @@ private:
     QNetworkAccessManager m_network;
     QByteArray m_authorization;
     std::chrono::milliseconds m_timeout;
+    qint64 m_maxAnswerSize = defaultMaxAnswerSize;
     int m_sent = 0;
 };

@@ -3,11 +3,13 @@
 #include "SyncRunner.h"
 #include "TestSandbox.h"
 #include "data/Transaction.h"
+#include "sync/DavClient.h"
 #include "sync/SyncCard.h"
 #include "sync/SyncMapping.h"
 
 #include <QTcpServer>
 #include <QtTest>
+#include <optional>
 
 using Answer = LocalHttpServer::Answer;
 
@@ -190,6 +192,24 @@ private slots:
         QVERIFY2(report.message().contains(elsewhere.toDisplayString()),
                  qPrintable(report.message()));
         QCOMPARE(http->requested().size(), 1);
+    }
+
+    // A server that sends without end cannot fill the memory.
+    void oversizedAnswerIsRefused()
+    {
+        Answer endless = status(207);
+        endless.body = QByteArray(64 * 1024, 'x');
+        endless.announceLength = false;
+        http->serve(QStringLiteral("/alice/book/"), endless);
+        DavClient client;
+        client.setMaxAnswerSize(1024);
+        std::optional<Result<DavReply>> outcome;
+        client.send("PROPFIND", http->url(QStringLiteral("/alice/book/")), {}, {},
+                    [&outcome](const Result<DavReply> &reply) { outcome = reply; });
+        QTRY_VERIFY(outcome);
+        QVERIFY(!*outcome);
+        QVERIFY2(outcome->message().startsWith(QStringLiteral("同步服务器返回的数据过大")),
+                 qPrintable(outcome->message()));
     }
 
     void cancelEndsTheSyncOnce()
