@@ -7,26 +7,11 @@
 #include "sync/CardDavSync.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <cstdio>
 
 namespace {
 
 constexpr int syncedContacts = 1000;
-
-Result<SyncReport> syncOnce(Database &database, const SyncAccount &account)
-{
-    CardDavSync sync(database);
-    Result<SyncReport> outcome = Status::failure(QString());
-    QEventLoop loop;
-    QObject::connect(&sync, &CardDavSync::finished, &loop, [&](const Result<SyncReport> &report) {
-        outcome = report;
-        loop.quit();
-    });
-    sync.start(account, RadicaleServer::password());
-    loop.exec();
-    return outcome;
-}
 
 bool failed(const QString &message)
 {
@@ -58,13 +43,13 @@ bool run(const QString &folder)
 
     QElapsedTimer timer;
     timer.start();
-    const auto first = syncOnce(*database.value(), account);
+    const auto first = CardDavSync(*database.value()).run(account, RadicaleServer::password());
     if (!first || first.value().uploaded != syncedContacts)
         return failed(QStringLiteral("carddav first sync: ") + first.message());
     BenchReport::milliseconds(QStringLiteral("carddav_first_sync_1000_ms"), timer);
 
     timer.restart();
-    const auto nothing = syncOnce(*database.value(), account);
+    const auto nothing = CardDavSync(*database.value()).run(account, RadicaleServer::password());
     if (!nothing)
         return failed(QStringLiteral("carddav no-op sync: ") + nothing.message());
     BenchReport::milliseconds(QStringLiteral("carddav_noop_sync_ms"), timer);

@@ -10,6 +10,7 @@
 #include "SyncMapping.h"
 #include "contacts/ContactNames.h"
 
+#include <QEventLoop>
 #include <QSet>
 #include <QTimer>
 #include <QUuid>
@@ -551,6 +552,20 @@ void CardDavSync::start(const SyncAccount &account, const QString &password)
         if (m_run)
             m_run->start();
     });
+}
+
+Result<SyncReport> CardDavSync::run(const SyncAccount &account, const QString &password)
+{
+    Result<SyncReport> outcome = Status::failure(QString());
+    QEventLoop loop;
+    connect(this, &CardDavSync::finished, &loop,
+            [&outcome, &loop](const Result<SyncReport> &report) {
+                outcome = report;
+                loop.quit();
+            });
+    start(account, password);
+    loop.exec();
+    return outcome;
 }
 
 void CardDavSync::cancel()

@@ -32,6 +32,9 @@ public:
     void setTimeout(std::chrono::milliseconds perRequest);
     // finished follows exactly once, never from inside this call.
     void start(const SyncAccount &account, const QString &password);
+    // start(), then waits in a local event loop for the end, as a command-line program or a
+    // modal progress window does; progress and cancel work meanwhile.
+    Result<SyncReport> run(const SyncAccount &account, const QString &password);
     // Stops after the card being applied; finished follows with a failure.
     void cancel();
 

@@ -116,20 +116,6 @@ Result<QUrl> firstAddressBook(const SyncAccount &account, const QString &passwor
     return found.value().first().url;
 }
 
-Result<SyncReport> syncOnce(Database &database, const SyncAccount &account, const QString &password)
-{
-    CardDavSync sync(database);
-    Result<SyncReport> outcome = Status::failure(QString());
-    QEventLoop loop;
-    QObject::connect(&sync, &CardDavSync::finished, &loop, [&](const Result<SyncReport> &report) {
-        outcome = report;
-        loop.quit();
-    });
-    sync.start(account, password);
-    loop.exec();
-    return outcome;
-}
-
 QString summary(const SyncReport &report)
 {
     return QStringLiteral(
@@ -190,7 +176,7 @@ int run(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevice &
         account.addressBook = found.value();
     }
     account.save();
-    const auto report = syncOnce(*database.value(), account, password.value());
+    const auto report = CardDavSync(*database.value()).run(account, password.value());
     if (!report)
         return refuse(err, report.message());
     print(out, summary(report.value()));

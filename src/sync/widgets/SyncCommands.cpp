@@ -8,7 +8,6 @@
 #include "sync/SecretStore.h"
 #include "sync/SyncAccount.h"
 
-#include <QEventLoop>
 #include <QProgressDialog>
 
 namespace {
@@ -47,21 +46,12 @@ Result<SyncReport> runWithProgress(const SyncContext &context, const SyncAccount
     progress.setAutoReset(false);
 
     CardDavSync sync(context.database);
-    Result<SyncReport> outcome = Status::failure(QStringLiteral("同步没有完成。"));
-    QEventLoop loop;
     QObject::connect(&sync, &CardDavSync::progress, &progress, [&progress](int done, int total) {
         progress.setMaximum(total);
         progress.setValue(done);
     });
     QObject::connect(&progress, &QProgressDialog::canceled, &sync, &CardDavSync::cancel);
-    QObject::connect(&sync, &CardDavSync::finished, &loop,
-                     [&outcome, &loop](const Result<SyncReport> &report) {
-                         outcome = report;
-                         loop.quit();
-                     });
-    sync.start(account, password);
-    loop.exec();
-    return outcome;
+    return sync.run(account, password);
 }
 
 } // namespace
