@@ -4,6 +4,7 @@
 #include "TextOrder.h"
 #include "data/Database.h"
 #include "data/GroupCounts.h"
+#include "data/ReservedRows.h"
 
 #include <QHash>
 #include <functional>
@@ -19,18 +20,11 @@ Status countByType(Database &database,
     if (!kept || kept.value())
         return kept.status();
     // A file that cannot be written holds no counts: they are counted here instead.
-    QStringList reservedTests;
-    QVariantList values;
-    const auto reserved = ContactNames::reservedNameParts();
-    for (const ContactNames::NameParts &parts : reserved) {
-        reservedTests << QStringLiteral("(trim(FirstName, ' ') = ? AND trim(LastName, ' ') = ?)");
-        values << parts.firstName.toString() << parts.lastName.toString();
-    }
     return database.select(
         QStringLiteral("SELECT Type, SUM(CASE WHEN %1 THEN 0 ELSE 1 END) FROM Contacts "
                        "GROUP BY Type")
-            .arg(reservedTests.join(QStringLiteral(" OR "))),
-        values, [&](const QSqlQuery &row) { visit(row.value(0), row.value(1).toInt()); });
+            .arg(ReservedRows::sqlTest()),
+        {}, [&](const QSqlQuery &row) { visit(row.value(0), row.value(1).toInt()); });
 }
 
 class GroupList

@@ -60,12 +60,4 @@ bool isReserved(QStringView firstName, QStringView lastName)
                        });
 }
 
-QList<NameParts> reservedNameParts()
-{
-    QList<NameParts> parts;
-    for (const ReservedRows::Name &name : ReservedRows::names)
-        parts.append({ name.firstName, name.lastName });
-    return parts;
-}
-
 } // namespace ContactNames

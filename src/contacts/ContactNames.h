@@ -19,12 +19,4 @@ QString displayName(QStringView firstName, QStringView lastName);
 bool isReserved(QStringView displayName);
 bool isReserved(QStringView firstName, QStringView lastName);
 
-struct NameParts
-{
-    QStringView firstName;
-    QStringView lastName;
-};
-// The placeholder and the template as family and given name, for queries that skip them.
-QList<NameParts> reservedNameParts();
-
 } // namespace ContactNames

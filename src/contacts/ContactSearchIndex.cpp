@@ -4,6 +4,7 @@
 #include "ContactSearch.h"
 #include "PinyinMatcher.h"
 #include "data/Database.h"
+#include "data/ReservedRows.h"
 #include "data/TableWatch.h"
 
 #include <QFileInfo>
@@ -32,10 +33,9 @@ ContactSearchIndex::ContactSearchIndex(Database &database)
     , m_watch(std::make_unique<TableWatch>(database, QStringLiteral("Contacts")))
 {
     m_fieldAt.fill(-1);
-    const auto reserved = ContactNames::reservedNameParts();
-    for (qsizetype i = 0; i < reserved.size() && i < 2; ++i) {
-        m_reservedParts[size_t(2 * i)] = reserved.at(i).firstName.toUtf8();
-        m_reservedParts[size_t(2 * i + 1)] = reserved.at(i).lastName.toUtf8();
+    for (size_t i = 0; i < std::size(ReservedRows::names) && i < 2; ++i) {
+        m_reservedParts[2 * i] = ReservedRows::names[i].firstName.toUtf8();
+        m_reservedParts[2 * i + 1] = ReservedRows::names[i].lastName.toUtf8();
     }
 }
 

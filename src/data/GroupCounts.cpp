@@ -11,22 +11,9 @@ namespace {
 
 const QString table = QStringLiteral("ContactGroupCounts");
 
-// Whether the row (NEW or OLD) is one of the reserved rows, as SQL. The names are the file
-// format's own constants, not user data.
-QString reservedTest(const QString &row)
-{
-    QStringList tests;
-    for (const ReservedRows::Name &name : ReservedRows::names) {
-        tests << QStringLiteral(
-                     "(trim(%1.FirstName, ' ') = '%2' AND trim(%1.LastName, ' ') = '%3')")
-                     .arg(row, name.firstName.toString(), name.lastName.toString());
-    }
-    return tests.join(QStringLiteral(" OR "));
-}
-
 QString listed(const QString &row)
 {
-    return QStringLiteral("(CASE WHEN %1 THEN 0 ELSE 1 END)").arg(reservedTest(row));
+    return QStringLiteral("(CASE WHEN %1 THEN 0 ELSE 1 END)").arg(ReservedRows::sqlTest(row));
 }
 
 // No conflict clause: a statement's own clause would override one inside a trigger.
@@ -132,9 +119,9 @@ Result<bool> read(Database &database,
     const auto present = complete(database);
     if (!present || !present.value())
         return present;
-    const Status status
-        = database.select(QStringLiteral("SELECT Type, Listed FROM %1 ORDER BY Type").arg(table), {},
-                          [&](const QSqlQuery &row) { visit(row.value(0), row.value(1).toInt()); });
+    const Status status = database.select(
+        QStringLiteral("SELECT Type, Listed FROM %1 ORDER BY Type").arg(table), {},
+        [&](const QSqlQuery &row) { visit(row.value(0), row.value(1).toInt()); });
     if (!status)
         return status;
     return true;

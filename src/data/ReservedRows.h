@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 
 // The two Contacts rows that are no contact: the new-contact placeholder "姓 名字" and the
@@ -14,5 +15,9 @@ struct Name
 };
 
 inline constexpr Name names[] = { { u"姓", u"名字" }, { u"模板", u"模板" } };
+
+// Whether a row of Contacts is one of them, as an SQL condition; row names the row (NEW, OLD)
+// where the statement needs it. The names are constants, never user data.
+QString sqlTest(const QString &row = {});
 
 } // namespace ReservedRows

@@ -6,6 +6,7 @@
 #include "VCardWriter.h"
 #include "contacts/ContactNames.h"
 #include "data/Database.h"
+#include "data/ReservedRows.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -66,8 +67,7 @@ private:
 
 QString reservedFilter()
 {
-    return QStringLiteral(" NOT ((trim(FirstName, ' ') = '姓' AND trim(LastName, ' ') = '名字') "
-                          "OR (trim(FirstName, ' ') = '模板' AND trim(LastName, ' ') = '模板'))");
+    return QStringLiteral(" NOT (%1)").arg(ReservedRows::sqlTest());
 }
 
 } // namespace

@@ -85,11 +85,17 @@ QString FrmSyncSettings::passwordToUse() const
 {
     if (!m_password->text().isEmpty())
         return m_password->text();
+    const auto stored = SecretStore::current().password(accountInFields());
+    return stored ? stored.value() : QString();
+}
+
+SyncAccount FrmSyncSettings::accountInFields() const
+{
     SyncAccount account;
     account.server = QUrl(m_server->text().trimmed());
     account.user = m_user->text().trimmed();
-    const auto stored = SecretStore::current().password(account);
-    return stored ? stored.value() : QString();
+    account.addressBook = m_books->currentData().toUrl();
+    return account;
 }
 
 void FrmSyncSettings::findAddressBooks()
@@ -123,10 +129,7 @@ void FrmSyncSettings::showBooks(const Result<QList<AddressBookInfo>> &books)
 
 void FrmSyncSettings::save()
 {
-    SyncAccount account;
-    account.server = QUrl(m_server->text().trimmed());
-    account.user = m_user->text().trimmed();
-    account.addressBook = m_books->currentData().toUrl();
+    const SyncAccount account = accountInFields();
     if (Status address = checkServerAddress(account.server); !address) {
         tell(address.message());
         return;

@@ -2,6 +2,7 @@
 
 #include "shared/Status.h"
 #include "sync/AddressBookDiscovery.h"
+#include "sync/SyncAccount.h"
 
 #include <QDialog>
 
@@ -25,6 +26,7 @@ private:
     void forgetBooks();
     void findAddressBooks();
     void showBooks(const Result<QList<AddressBookInfo>> &books);
+    SyncAccount accountInFields() const;
     QString passwordToUse() const;
     void save();
     void tell(const QString &text);
