@@ -358,36 +358,41 @@ private slots:
         fx->prompts.expectMessage();
         list.deleteSelected();
         QCOMPARE(fx->prompts.last().caption, QStringLiteral("权限不够"));
+        QCOMPARE(fx->prompts.last().icon, MessageIcon::Exclamation);
         QCOMPARE(rows(), 1);
         QVERIFY(node(list, QStringLiteral("王 五")));
     }
 
     void administratorDeletesAfterConfirming_data()
     {
+        // Rights 0 and 2 are both an administrator's.
+        QTest::addColumn<int>("access");
         QTest::addColumn<QString>("deleted");
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<QString>("selectedAfter");
         QTest::addColumn<QString>("status");
         QTest::newRow("next sibling")
-            << QStringLiteral("李 四") << Answer::Yes << QStringLiteral("王 五")
+            << 0 << QStringLiteral("李 四") << Answer::Yes << QStringLiteral("王 五")
             << QStringLiteral("6个分组,2个联系人,双击查看详细信息.");
-        QTest::newRow("previous sibling")
-            << QStringLiteral("王 五") << Answer::Yes << QStringLiteral("李 四")
+        QTest::newRow("previous sibling, rights 2")
+            << 2 << QStringLiteral("王 五") << Answer::Yes << QStringLiteral("李 四")
             << QStringLiteral("6个分组,2个联系人,双击查看详细信息.");
         QTest::newRow("only contact of its group")
-            << QStringLiteral("张 三") << Answer::Yes << QString()
+            << 0 << QStringLiteral("张 三") << Answer::Yes << QString()
             << QStringLiteral("6个分组,2个联系人,双击查看详细信息.");
-        QTest::newRow("declined") << QStringLiteral("李 四") << Answer::No
+        QTest::newRow("declined") << 0 << QStringLiteral("李 四") << Answer::No
                                   << QStringLiteral("李 四")
                                   << QStringLiteral("6个分组,3个联系人,双击查看详细信息.");
     }
 
     void administratorDeletesAfterConfirming()
     {
+        QFETCH(int, access);
         QFETCH(QString, deleted);
         QFETCH(Answer, answer);
         QFETCH(QString, selectedAfter);
         QFETCH(QString, status);
+        AppState::instance().userAccess = access;
         addContact(QStringLiteral("李"), QStringLiteral("四"));
         addContact(QStringLiteral("王"), QStringLiteral("五"));
         addContact(QStringLiteral("张"), QStringLiteral("三"), QStringLiteral("同事"));
