@@ -299,11 +299,15 @@ private slots:
         QCOMPARE(window->pos(), QPoint((main->width() - window->width()) / 2, 9));
     }
 
-    void refreshContactsLeavesOnlyAFreshListShowingRenamedGroups()
+    void refreshContactsStoresEditsAndLeavesOnlyAFreshListShowingRenamedGroups()
     {
         frmMain *main = fx->app.logIn();
         openPasswordWindow(main);
-        QCOMPARE(main->openChildren().size(), 3);
+        // An editor closed by the refresh keeps what was typed in it.
+        main->OpenDetails(QStringLiteral("模板 模板"), QString());
+        main->findChild<QLineEdit *>(QStringLiteral("txtPostcode"))
+            ->setText(QStringLiteral("100000"));
+        QCOMPARE(main->openChildren().size(), 4);
         QTimer::singleShot(0, main, [] {
             QWidget *manager = QApplication::activeModalWidget();
             QVERIFY(manager);
@@ -325,6 +329,11 @@ private slots:
         auto *contacts = qobject_cast<frmContacts *>(list->widget());
         QCOMPARE(contacts->tree()->findItems(QStringLiteral("好朋友"), Qt::MatchExactly).size(), 1);
         QCOMPARE(contacts->tree()->findItems(QStringLiteral("朋友"), Qt::MatchExactly).size(), 0);
+        QCOMPARE(
+            RawSql::value(fx->file,
+                          QStringLiteral("SELECT Postcode FROM Contacts WHERE FirstName = '模板'"))
+                .toString(),
+            QStringLiteral("100000"));
     }
 
     void updateCheckOpensOneWindow()
