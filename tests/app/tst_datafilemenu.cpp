@@ -27,58 +27,6 @@ void sendMouse(QWidget *target, QEvent::Type type, const QPoint &offset, Qt::Mou
     QApplication::sendEvent(target, &event);
 }
 
-// Notes what the notice window shows whenever a duplicate question comes up, and leaves every
-// answer to the scripted prompts, which it puts back when it ends.
-class NoticeWatcher : public Prompts
-{
-public:
-    explicit NoticeWatcher(ScriptedPrompts &scripted)
-        : m_scripted(scripted)
-    {
-        Prompts::install(this);
-    }
-    ~NoticeWatcher() override
-    {
-        if (&Prompts::current() == this)
-            Prompts::install(&m_scripted);
-    }
-
-    void message(QWidget *parent, MessageIcon icon, const QString &caption,
-                 const QString &text) override
-    {
-        m_scripted.message(parent, icon, caption, text);
-    }
-    Answer askYesNo(QWidget *parent, MessageIcon icon, const QString &caption,
-                    const QString &text) override
-    {
-        return m_scripted.askYesNo(parent, icon, caption, text);
-    }
-    Answer askYesNoCancel(QWidget *parent, MessageIcon icon, const QString &caption,
-                          const QString &text) override
-    {
-        const auto *notice = AppDriver::topLevel<Frm_ExitSplash>(QStringLiteral("Frm_ExitSplash"));
-        notices << (notice ? notice->Label1()->text() + QLatin1Char('|') + notice->Label2()->text()
-                           : QStringLiteral("no notice"));
-        if (duringQuestion)
-            duringQuestion();
-        return m_scripted.askYesNoCancel(parent, icon, caption, text);
-    }
-    QString openFileName(QWidget *parent, const FileDialogSetup &setup) override
-    {
-        return m_scripted.openFileName(parent, setup);
-    }
-    QString saveFileName(QWidget *parent, const FileDialogSetup &setup) override
-    {
-        return m_scripted.saveFileName(parent, setup);
-    }
-
-    QStringList notices;
-    std::function<void()> duringQuestion;
-
-private:
-    ScriptedPrompts &m_scripted;
-};
-
 } // namespace
 
 // The commands' rules (what a new file or a back-up holds, what an import copies and asks) are
@@ -142,7 +90,11 @@ private slots:
                                          "('李', '娜', '朋友')") }));
     }
 
-    void cleanup() { fx.reset(); }
+    void cleanup()
+    {
+        fx->prompts.whileShown = nullptr; // it may hold a finished test's locals
+        fx.reset();
+    }
 
     void dialogsAreSetUpAndCancelChangesNothing_data()
     {
@@ -292,15 +244,19 @@ private slots:
         QVERIFY(main);
         trigger(main, QStringLiteral("UpdatePwd"));
         main->childWindow(QStringLiteral("frmContacts"))->move(300, 200);
-        NoticeWatcher watcher(fx->prompts);
         fx->prompts.chooseFile(fx->file);
         fx->prompts.expectMessage();
         for (Answer answer : { Answer::Yes, Answer::No, Answer::Cancel })
             fx->prompts.answer(answer);
         int question = 0;
         QPoint start;
-        watcher.duringQuestion = [&] {
+        QStringList notices;
+        fx->prompts.whileShown = [&](const ShownBox &box) {
+            if (box.kind != ShownBox::Kind::YesNoCancel)
+                return;
             auto *notice = AppDriver::topLevel<Frm_ExitSplash>(QStringLiteral("Frm_ExitSplash"));
+            notices << (notice ? notice->Label1()->text() + u'|' + notice->Label2()->text()
+                               : QStringLiteral("no notice"));
             if (++question == 1) {
                 // "重新登陆" by its shortcut does nothing; asked for directly it is refused.
                 QTest::keyClick(main, Qt::Key_L, Qt::ControlModifier);
@@ -325,7 +281,7 @@ private slots:
                  QStringLiteral("[ 王 伟 ] 已经存在于该数据库中，您确实要在导入一个吗？"));
         QCOMPARE(fx->prompts.shown().at(3).text,
                  QStringLiteral("[ O'Brien Anna ] 已经存在于该数据库中，您确实要在导入一个吗？"));
-        QCOMPARE(watcher.notices,
+        QCOMPARE(notices,
                  QStringList({ QStringLiteral("开始导入联系人信息...请稍候...|"),
                                QStringLiteral("开始导入联系人信息...请稍候...|33 %"),
                                QStringLiteral("no notice") }));

@@ -100,22 +100,11 @@ private slots:
 
     void cleanup() { fx.reset(); }
 
-    void emptyTableShowsEveryCategoryWithoutChildren()
-    {
-        setGroups({ QStringLiteral("同事"), QStringLiteral("   "), QStringLiteral("朋友") });
-        frmContacts list(*fx->database());
-        QCOMPARE(shown(list), QStringList({ QStringLiteral("同事: "), QStringLiteral("朋友: ") }));
-        QCOMPARE(list.statusText(), QStringLiteral("2个分组,0个联系人,双击查看详细信息."));
-        QVERIFY(list.tree()
-                    ->topLevelItem(0)
-                    ->data(0, Qt::UserRole)
-                    .toString()
-                    .startsWith(QLatin1String("_+ ")));
-    }
-
     void contactsAreGroupedInCategoryOrderThenOtherGroups()
     {
-        setGroups({ QStringLiteral("同事"), QStringLiteral("朋友"), QStringLiteral("Friends") });
+        // A blank category is no group, not even for a contact without one.
+        setGroups({ QStringLiteral("同事"), QStringLiteral("   "), QStringLiteral("朋友"),
+                    QStringLiteral("Friends") });
         addContact(QStringLiteral("王"), QStringLiteral("五"), QStringLiteral("朋友"));
         addContact(QStringLiteral("Cole"), QStringLiteral("Ann"), QStringLiteral("Club"));
         addContact(QStringLiteral("Berg"), QStringLiteral("Bo"), QStringLiteral("friends"));
@@ -143,6 +132,11 @@ private slots:
                      QStringLiteral("同: 李 四"),
                  }));
         QCOMPARE(list.statusText(), QStringLiteral("6个分组,9个联系人,双击查看详细信息."));
+        QVERIFY(list.tree()
+                    ->topLevelItem(0)
+                    ->data(0, Qt::UserRole)
+                    .toString()
+                    .startsWith(QLatin1String("_+ ")));
     }
 
     void editedContactsAreShownWhereTheyNowBelong_data()
@@ -358,36 +352,41 @@ private slots:
         fx->prompts.expectMessage();
         list.deleteSelected();
         QCOMPARE(fx->prompts.last().caption, QStringLiteral("权限不够"));
+        QCOMPARE(fx->prompts.last().icon, MessageIcon::Exclamation);
         QCOMPARE(rows(), 1);
         QVERIFY(node(list, QStringLiteral("王 五")));
     }
 
     void administratorDeletesAfterConfirming_data()
     {
+        // Rights 0 and 2 are both an administrator's.
+        QTest::addColumn<int>("access");
         QTest::addColumn<QString>("deleted");
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<QString>("selectedAfter");
         QTest::addColumn<QString>("status");
         QTest::newRow("next sibling")
-            << QStringLiteral("李 四") << Answer::Yes << QStringLiteral("王 五")
+            << 0 << QStringLiteral("李 四") << Answer::Yes << QStringLiteral("王 五")
             << QStringLiteral("6个分组,2个联系人,双击查看详细信息.");
-        QTest::newRow("previous sibling")
-            << QStringLiteral("王 五") << Answer::Yes << QStringLiteral("李 四")
+        QTest::newRow("previous sibling, rights 2")
+            << 2 << QStringLiteral("王 五") << Answer::Yes << QStringLiteral("李 四")
             << QStringLiteral("6个分组,2个联系人,双击查看详细信息.");
         QTest::newRow("only contact of its group")
-            << QStringLiteral("张 三") << Answer::Yes << QString()
+            << 0 << QStringLiteral("张 三") << Answer::Yes << QString()
             << QStringLiteral("6个分组,2个联系人,双击查看详细信息.");
-        QTest::newRow("declined") << QStringLiteral("李 四") << Answer::No
+        QTest::newRow("declined") << 0 << QStringLiteral("李 四") << Answer::No
                                   << QStringLiteral("李 四")
                                   << QStringLiteral("6个分组,3个联系人,双击查看详细信息.");
     }
 
     void administratorDeletesAfterConfirming()
     {
+        QFETCH(int, access);
         QFETCH(QString, deleted);
         QFETCH(Answer, answer);
         QFETCH(QString, selectedAfter);
         QFETCH(QString, status);
+        AppState::instance().userAccess = access;
         addContact(QStringLiteral("李"), QStringLiteral("四"));
         addContact(QStringLiteral("王"), QStringLiteral("五"));
         addContact(QStringLiteral("张"), QStringLiteral("三"), QStringLiteral("同事"));

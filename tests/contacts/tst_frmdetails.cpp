@@ -519,23 +519,6 @@ private slots:
         QCOMPARE(node(list, id)->text(0), QStringLiteral("汪 五"));
     }
 
-    void refreshFromTheManagerStoresAndClosesTheEditor()
-    {
-        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
-                                 { { QStringLiteral("Type"), QStringLiteral("朋友") } });
-        frmMain *main = logIn();
-        QPointer<frmDetails> editor = openIn(main, id);
-        control(editor, QStringLiteral("txtPostcode"))->setText(QStringLiteral("100000"));
-        whenManagerOpens([](FrmType *manager) {
-            control<QPushButton>(manager, QStringLiteral("Command3"))->click();
-        });
-        click(editor, QStringLiteral("Label10"));
-        QTRY_VERIFY(!editor);
-        QCOMPARE(stored(id, QStringLiteral("Postcode")).toString(), QStringLiteral("100000"));
-        QCOMPARE(main->openChildren().size(), 1);
-        QVERIFY(node(main->contactList(), id));
-    }
-
     // Which addresses may open is the link rules'; the captions hand them what is typed.
     void linkCaptionsOpenTheTypedAddress_data()
     {

@@ -45,6 +45,8 @@ QStringList ScriptedPrompts::texts() const
 
 Answer ScriptedPrompts::nextAnswer(const ShownBox &box)
 {
+    if (whileShown)
+        whileShown(box);
     m_shown.append(box);
     if (m_script.isEmpty() || !std::holds_alternative<Answer>(m_script.constFirst())) {
         failUnscripted(box, "box");

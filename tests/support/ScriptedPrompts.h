@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 #include <variant>
 
 struct ShownBox
@@ -34,6 +35,8 @@ public:
     const QList<ShownBox> &shown() const { return m_shown; }
     const ShownBox &last() const { return m_shown.constLast(); }
     QStringList texts() const;
+    // Runs as each box comes up, before it is recorded or answered: what a user could do then.
+    std::function<void(const ShownBox &)> whileShown;
 
     void message(QWidget *parent, MessageIcon icon, const QString &caption,
                  const QString &text) override;
