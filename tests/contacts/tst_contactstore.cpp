@@ -207,6 +207,7 @@ private slots:
         QCOMPARE(row.at(3).toString(), storedGroup);
     }
 
+    // The separator rule itself belongs to the category names.
     void groupRules_data()
     {
         QTest::addColumn<QString>("typed");
@@ -215,10 +216,6 @@ private slots:
         const QString other = QStringLiteral("其他方面");
         QTest::newRow("empty") << QString() << other << other;
         QTest::newRow("blanks") << QStringLiteral("  ") << other << other;
-        QTest::newRow("separator")
-            << QStringLiteral("甲 | 乙") << QStringLiteral("甲 | 乙") << QStringLiteral("甲 - 乙");
-        QTest::newRow("bar without blanks")
-            << QStringLiteral("甲|乙") << QStringLiteral("甲|乙") << QStringLiteral("甲|乙");
         QTest::newRow("only a separator")
             << QStringLiteral(" | ") << QStringLiteral(" | ") << QStringLiteral(" - ");
     }
