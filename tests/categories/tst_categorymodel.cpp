@@ -179,8 +179,6 @@ private slots:
         QTest::addColumn<SaveOutcome>("outcome");
         QTest::newRow("empty") << QString() << QString() << SaveOutcome::NameMissing;
         QTest::newRow("blanks") << QStringLiteral("   ") << QString() << SaveOutcome::NameMissing;
-        QTest::newRow("design text")
-            << CategoryName::designText() << QString() << SaveOutcome::NameMissing;
         QTest::newRow("design text padded")
             << QStringLiteral(" %1 ").arg(CategoryName::designText()) << QString()
             << SaveOutcome::NameMissing;
