@@ -203,18 +203,13 @@ private slots:
         QTest::addColumn<QVariant>("storedLast");
         QTest::addColumn<QVariant>("importedLast");
         QTest::addColumn<bool>("asked");
-        QTest::newRow("quote") << QVariant(QStringLiteral("O'Brien"))
-                               << QVariant(QStringLiteral("A'x")) << QVariant(QStringLiteral("A'x"))
-                               << true;
-        QTest::newRow("case") << QVariant(QStringLiteral("o'brien"))
-                              << QVariant(QStringLiteral("a'X")) << QVariant(QStringLiteral("A'x"))
-                              << true;
-        QTest::newRow("null given name") << QVariant(QStringLiteral("O'Brien")) << QVariant()
-                                         << QVariant(QStringLiteral("")) << true;
-        QTest::newRow("imported null") << QVariant(QStringLiteral("O'Brien"))
-                                       << QVariant(QStringLiteral("")) << QVariant() << true;
-        QTest::newRow("other given name") << QVariant(QStringLiteral("O'Brien"))
-                                          << QVariant(QStringLiteral("A")) << QVariant() << false;
+        const auto text = [](const char *value) { return QVariant(QString::fromUtf8(value)); };
+        const QVariant obrien = text("O'Brien");
+        QTest::newRow("quote") << obrien << text("A'x") << text("A'x") << true;
+        QTest::newRow("case") << text("o'brien") << text("a'X") << text("A'x") << true;
+        QTest::newRow("null given name") << obrien << QVariant() << text("") << true;
+        QTest::newRow("imported null") << obrien << text("") << QVariant() << true;
+        QTest::newRow("other given name") << obrien << text("A") << QVariant() << false;
     }
 
     void duplicateTestFollowsTheFileAndHandlesQuotesAndEmptyNames()
