@@ -341,9 +341,7 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::newRow("apostrophe") << QStringLiteral("O'Brien");
-        QTest::newRow("double quotes") << QStringLiteral("\"老\"朋友");
         QTest::newRow("injection") << QStringLiteral("x' OR '1'='1");
-        QTest::newRow("brackets") << QStringLiteral("[Name]; --");
     }
 
     void namesWithQuotesWorkThroughEveryCommand()
