@@ -153,28 +153,31 @@ private:
         return ids;
     }
 
+    // Stores a change as the editor does.
+    void edit(qint64 id, const std::function<void(ContactRecord &)> &change)
+    {
+        auto record = ContactStore(*database).load(id);
+        QVERIFY(record);
+        ContactRecord edited = record.value();
+        change(edited);
+        QVERIFY(ContactStore(*database).save({ record.value(), edited }).ok());
+    }
+
     void make(Change change, ContactSearchIndex &index)
     {
         switch (change) {
-        case Change::EditorStore: {
-            auto record = ContactStore(*database).load(1);
-            QVERIFY(record);
-            ContactRecord edited = record.value();
-            edited.companyName = QStringLiteral("新公司");
-            edited.firstName = QStringLiteral("赵");
-            QVERIFY(ContactStore(*database).save({ record.value(), edited }).ok());
-            return;
-        }
+        case Change::EditorStore:
+            return edit(1, [](ContactRecord &contact) {
+                contact.companyName = QStringLiteral("新公司");
+                contact.firstName = QStringLiteral("赵");
+            });
         case Change::NewContact: {
             auto placeholder = ContactRows::placeholder(*database);
             QVERIFY(placeholder);
-            auto record = ContactStore(*database).load(placeholder.value());
-            QVERIFY(record);
-            ContactRecord edited = record.value();
-            edited.firstName = QStringLiteral("新");
-            edited.lastName = QStringLiteral("朋友");
-            QVERIFY(ContactStore(*database).save({ record.value(), edited }).ok());
-            return;
+            return edit(placeholder.value(), [](ContactRecord &contact) {
+                contact.firstName = QStringLiteral("新");
+                contact.lastName = QStringLiteral("朋友");
+            });
         }
         case Change::Delete:
             QVERIFY(ContactRows::remove(*database, 1));
