@@ -153,28 +153,31 @@ private:
         return ids;
     }
 
+    // Stores a change as the editor does.
+    void edit(qint64 id, const std::function<void(ContactRecord &)> &change)
+    {
+        auto record = ContactStore(*database).load(id);
+        QVERIFY(record);
+        ContactRecord edited = record.value();
+        change(edited);
+        QVERIFY(ContactStore(*database).save({ record.value(), edited }).ok());
+    }
+
     void make(Change change, ContactSearchIndex &index)
     {
         switch (change) {
-        case Change::EditorStore: {
-            auto record = ContactStore(*database).load(1);
-            QVERIFY(record);
-            ContactRecord edited = record.value();
-            edited.companyName = QStringLiteral("新公司");
-            edited.firstName = QStringLiteral("赵");
-            QVERIFY(ContactStore(*database).save({ record.value(), edited }).ok());
-            return;
-        }
+        case Change::EditorStore:
+            return edit(1, [](ContactRecord &contact) {
+                contact.companyName = QStringLiteral("新公司");
+                contact.firstName = QStringLiteral("赵");
+            });
         case Change::NewContact: {
             auto placeholder = ContactRows::placeholder(*database);
             QVERIFY(placeholder);
-            auto record = ContactStore(*database).load(placeholder.value());
-            QVERIFY(record);
-            ContactRecord edited = record.value();
-            edited.firstName = QStringLiteral("新");
-            edited.lastName = QStringLiteral("朋友");
-            QVERIFY(ContactStore(*database).save({ record.value(), edited }).ok());
-            return;
+            return edit(placeholder.value(), [](ContactRecord &contact) {
+                contact.firstName = QStringLiteral("新");
+                contact.lastName = QStringLiteral("朋友");
+            });
         }
         case Change::Delete:
             QVERIFY(ContactRows::remove(*database, 1));
@@ -249,7 +252,6 @@ void findsContactsHoldingAnyKeyword_data()
         << QStringLiteral("张 三") << Ids { 3, 1 };
     QTest::newRow("capitalised word") << QStringLiteral("Acme") << Ids { 2 };
     QTest::newRow("lower case misses capitals") << QStringLiteral("acme") << Ids {};
-    QTest::newRow("upper case misses lower case") << QStringLiteral("ZHANG@") << Ids {};
     QTest::newRow("leading blank finds nothing") << QStringLiteral(" 张") << Ids {};
     QTest::newRow("two blanks use only the first keyword") << QStringLiteral("李  张") << Ids { 2 };
     QTest::newRow("trailing blank is harmless") << QStringLiteral("张 ") << Ids { 3, 1 };
@@ -279,6 +281,7 @@ void findsContactsHoldingAnyKeyword()
     QCOMPARE(searchTheIndex(index, keyText), searchTheFile(*database, keyText));
 }
 
+// The pinyin rules are tested on the matcher; here that the index gives names and companies to it.
 void findsByPinyin_data()
 {
     QTest::addColumn<QString>("keyText");
@@ -286,8 +289,6 @@ void findsByPinyin_data()
     QTest::newRow("initials") << QStringLiteral("zsf") << Ids { 9 };
     QTest::newRow("spelling then initial") << QStringLiteral("zhangs") << Ids { 9, 1 };
     QTest::newRow("company initials") << QStringLiteral("hxkj") << Ids { 1 };
-    QTest::newRow("skipped syllable") << QStringLiteral("zf") << Ids {};
-    QTest::newRow("lower case misses a Latin word in capitals") << QStringLiteral("gmbh") << Ids {};
     QTest::newRow("only keywords before two blanks") << QStringLiteral("zsf  hxkj") << Ids { 9 };
 }
 
@@ -400,36 +401,8 @@ void reservedNames()
     QCOMPARE(ContactNames::isReserved(ContactNames::displayName(first, last)), reserved);
 }
 
-void columnOrder_data()
-{
-    QTest::addColumn<QStringList>("texts");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("pinyin") << QStringList { QStringLiteral("张三"), QStringLiteral("李四"),
-                                             QStringLiteral("阿明"), QStringLiteral("王五"),
-                                             QStringLiteral("欧阳") }
-                            << QStringList { QStringLiteral("阿明"), QStringLiteral("李四"),
-                                             QStringLiteral("欧阳"), QStringLiteral("王五"),
-                                             QStringLiteral("张三") };
-    QTest::newRow("other texts first, empty first of all")
-        << QStringList { QStringLiteral("华信"), QStringLiteral("Acme"), QString(),
-                         QStringLiteral("3号楼") }
-        << QStringList { QString(), QStringLiteral("3号楼"), QStringLiteral("Acme"),
-                         QStringLiteral("华信") };
-    QTest::newRow("equal texts keep their order")
-        << QStringList { QStringLiteral("同事"), QStringLiteral("朋友"), QStringLiteral("同事") }
-        << QStringList { QStringLiteral("朋友"), QStringLiteral("同事"), QStringLiteral("同事") };
-}
-
-void columnOrder()
-{
-    QFETCH(QStringList, texts);
-    QFETCH(QStringList, expected);
-    QStringList sorted;
-    for (const int position : TextOrder::ascending(texts))
-        sorted << texts.at(position);
-    QCOMPARE(sorted, expected);
-}
-
+// The pinyin order itself is tested with the pinyin keys; here only that equal texts keep
+// their places, which a list sorted again and again must do.
 void equalTextsKeepTheirPositions()
 {
     const QStringList texts { QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("b"),

@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+Q_DECLARE_METATYPE(ContactStore::SaveOutcome)
+
 class TestContactStore : public QObject, protected SandboxedDataFile
 {
     Q_OBJECT
@@ -99,9 +101,6 @@ private slots:
         };
         QCOMPARE(storedRow(id), expected);
         QCOMPARE(storedRow(other), otherBefore);
-        const auto reloaded = store.load(id);
-        QVERIFY(reloaded);
-        QCOMPARE(reloaded.value().notes, record.notes);
     }
 
     void storesOnlyWhatTheUserChanged_data()
@@ -175,10 +174,6 @@ private slots:
         QTest::addColumn<QString>("storedFirst");
         QTest::addColumn<QString>("storedLast");
         QTest::addColumn<QString>("storedGroup");
-        const QString other = QStringLiteral("其他方面");
-        QTest::newRow("blank group")
-            << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("   ")
-            << QStringLiteral("王") << QStringLiteral("五") << other;
         QTest::newRow("separator")
             << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("a | b | | c")
             << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("a - b - - c");
@@ -212,6 +207,7 @@ private slots:
         QCOMPARE(row.at(3).toString(), storedGroup);
     }
 
+    // The separator rule itself belongs to the category names.
     void groupRules_data()
     {
         QTest::addColumn<QString>("typed");
@@ -220,10 +216,6 @@ private slots:
         const QString other = QStringLiteral("其他方面");
         QTest::newRow("empty") << QString() << other << other;
         QTest::newRow("blanks") << QStringLiteral("  ") << other << other;
-        QTest::newRow("separator")
-            << QStringLiteral("甲 | 乙") << QStringLiteral("甲 | 乙") << QStringLiteral("甲 - 乙");
-        QTest::newRow("bar without blanks")
-            << QStringLiteral("甲|乙") << QStringLiteral("甲|乙") << QStringLiteral("甲|乙");
         QTest::newRow("only a separator")
             << QStringLiteral(" | ") << QStringLiteral(" | ") << QStringLiteral(" - ");
     }
@@ -237,50 +229,46 @@ private slots:
         QCOMPARE(ContactGroup::clean(typed), cleaned);
     }
 
-    void refusesBlankNamesWithoutWriting_data()
+    // A refused save says why and leaves the row as it was.
+    void aRefusedSaveChangesNothing_data()
     {
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("last");
-        QTest::newRow("no surname") << QStringLiteral("  ") << QStringLiteral("五");
-        QTest::newRow("no given name") << QStringLiteral("王") << QString();
+        QTest::addColumn<int>("address3Length");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<ContactStore::SaveOutcome>("outcome");
+        QTest::addColumn<QString>("message");
+        const auto missing = ContactStore::SaveOutcome::NameMissing;
+        const auto failed = ContactStore::SaveOutcome::Failed;
+        const QString name = QStringLiteral("王");
+        const QString nameMissing = QStringLiteral("姓名为必填信息，请不要省略哦！");
+        QTest::newRow("no surname")
+            << QStringLiteral("  ") << QStringLiteral("五") << 0 << false << missing << nameMissing;
+        QTest::newRow("no given name") << name << QString() << 0 << false << missing << nameMissing;
+        QTest::newRow("over-long field")
+            << name << name << 101 << false << failed << QStringLiteral("输入的内容过长");
+        QTest::newRow("read-only file")
+            << name << name << 0 << true << failed << QStringLiteral("数据文件是只读的");
     }
 
-    void refusesBlankNamesWithoutWriting()
+    void aRefusedSaveChangesNothing()
     {
         QFETCH(QString, first);
         QFETCH(QString, last);
-        const qint64 id = addContact(*database, QStringLiteral("王"), QStringLiteral("五"));
-        const QVariantList before = storedRow(id);
-        ContactRecord record = filledRecord(id);
-        record.firstName = first;
-        record.lastName = last;
-        const auto saved = ContactStore(*database).save({ {}, record });
-        QCOMPARE(saved.outcome, ContactStore::SaveOutcome::NameMissing);
-        QCOMPARE(saved.message, QStringLiteral("姓名为必填信息，请不要省略哦！"));
-        QCOMPARE(storedRow(id), before);
-    }
-
-    void aRefusedWriteChangesNothing_data()
-    {
-        QTest::addColumn<bool>("readOnly");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("over-long field") << false << QStringLiteral("输入的内容过长");
-        QTest::newRow("read-only file") << true << QStringLiteral("数据文件是只读的");
-    }
-
-    void aRefusedWriteChangesNothing()
-    {
+        QFETCH(int, address3Length);
         QFETCH(bool, readOnly);
         QFETCH(QString, message);
         const qint64 id = addContact(*database, QStringLiteral("王"), QStringLiteral("五"));
         const QVariantList before = storedRow(id);
         ContactRecord record = filledRecord(id);
+        record.firstName = first;
+        record.lastName = last;
+        if (address3Length)
+            record.address3 = QString(address3Length, QLatin1Char('x'));
         if (readOnly)
             QVERIFY(database->pragma(QStringLiteral("PRAGMA query_only = ON")));
-        else
-            record.address3 = QString(101, QLatin1Char('x'));
         const auto saved = ContactStore(*database).save({ {}, record });
-        QCOMPARE(saved.outcome, ContactStore::SaveOutcome::Failed);
+        QTEST(saved.outcome, "outcome");
         QVERIFY2(saved.message.startsWith(message), qPrintable(saved.message));
         QCOMPARE(storedRow(id), before);
     }

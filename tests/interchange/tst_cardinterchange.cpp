@@ -124,29 +124,30 @@ private slots:
     void init() { QVERIFY(openDataFile()); }
     void cleanup() { closeDataFile(); }
 
-    void roundTripGivesBackTheSameRows_data();
-    void roundTripGivesBackTheSameRows();
-    void independentReadersAgree_data();
-    void independentReadersAgree();
+    void exportReadsBackHereAndElsewhere_data();
+    void exportReadsBackHereAndElsewhere();
     void importsCardsVobjectWrites();
     void importWritesTheChosenContactsAndMissingGroups();
     void cancelledImportLeavesTheFileAsItWas();
     void exportWritesTheChosenScopeOnly();
 };
 
-void tst_CardInterchange::roundTripGivesBackTheSameRows_data()
+void tst_CardInterchange::exportReadsBackHereAndElsewhere_data()
 {
     QTest::addColumn<CardFormat>("format");
-    QTest::newRow("vCard 3.0") << CardFormat::VCard30;
-    QTest::newRow("vCard 4.0") << CardFormat::VCard40;
-    QTest::newRow("vCard 2.1") << CardFormat::VCard21;
-    QTest::newRow("CSV UTF-8") << CardFormat::CsvUtf8;
-    QTest::newRow("CSV GB18030") << CardFormat::CsvGb18030;
+    QTest::addColumn<QString>("reader");
+    QTest::newRow("vCard 3.0") << CardFormat::VCard30 << "vcard";
+    QTest::newRow("vCard 4.0") << CardFormat::VCard40 << "vcard";
+    QTest::newRow("vCard 2.1") << CardFormat::VCard21 << "vcard";
+    QTest::newRow("CSV UTF-8") << CardFormat::CsvUtf8 << "csv-utf8";
+    QTest::newRow("CSV GB18030") << CardFormat::CsvGb18030 << "csv-gb18030";
 }
 
-void tst_CardInterchange::roundTripGivesBackTheSameRows()
+// Our own import gives back every field; an independent reader sees the same people.
+void tst_CardInterchange::exportReadsBackHereAndElsewhere()
 {
     QFETCH(CardFormat, format);
+    QFETCH(QString, reader);
     writeSamples(*database);
     const QString path = exportAll(format);
     QVERIFY(!path.isEmpty());
@@ -163,26 +164,7 @@ void tst_CardInterchange::roundTripGivesBackTheSameRows()
     QCOMPARE(plan.value().fresh.size(), samples().size());
     QVERIFY(import.write(plan.value().chosen(CardImport::Choice::NewOnly)).ok());
     QCOMPARE(fieldsOf(contactsIn(*target.value())), fieldsOf(samples()));
-}
 
-void tst_CardInterchange::independentReadersAgree_data()
-{
-    QTest::addColumn<CardFormat>("format");
-    QTest::addColumn<QString>("reader");
-    QTest::newRow("vCard 3.0") << CardFormat::VCard30 << "vcard";
-    QTest::newRow("vCard 4.0") << CardFormat::VCard40 << "vcard";
-    QTest::newRow("vCard 2.1") << CardFormat::VCard21 << "vcard";
-    QTest::newRow("CSV UTF-8") << CardFormat::CsvUtf8 << "csv-utf8";
-    QTest::newRow("CSV GB18030") << CardFormat::CsvGb18030 << "csv-gb18030";
-}
-
-void tst_CardInterchange::independentReadersAgree()
-{
-    QFETCH(CardFormat, format);
-    QFETCH(QString, reader);
-    writeSamples(*database);
-    const QString path = exportAll(format);
-    QVERIFY(!path.isEmpty());
     const QJsonArray people = QJsonDocument::fromJson(runPython({ reader, path }).toUtf8()).array();
     const QList<ContactRecord> expected = samples();
     QCOMPARE(people.size(), expected.size());
@@ -193,11 +175,8 @@ void tst_CardInterchange::independentReadersAgree()
         QCOMPARE(person.value("given").toString(), c.lastName);
         if (reader == u"vcard")
             QCOMPARE(person.value("fn").toString(), PersonName::join(c.firstName, c.lastName));
-        QStringList numbers;
-        for (const QString &number : c.numbers) {
-            if (!number.isEmpty())
-                numbers << number;
-        }
+        QStringList numbers(c.numbers.cbegin(), c.numbers.cend());
+        numbers.removeAll(QString());
         QCOMPARE(person.value("tels").toVariant().toStringList(), numbers);
         QCOMPARE(person.value("emails").toVariant().toStringList(),
                  c.email.isEmpty() ? QStringList() : QStringList { c.email });
@@ -238,14 +217,15 @@ void tst_CardInterchange::importWritesTheChosenContactsAndMissingGroups()
     QCOMPARE(plan.value().summary(),
              QStringLiteral("新联系人：1个\n与已有联系人同名：1个\n无法读取：1处\n"
                             "第10行：不认识的字符集“NO-SUCH”"));
+    const auto zhangs = [this] {
+        return database->scalar("SELECT COUNT(*) FROM Contacts WHERE FirstName = '张'")
+            .value()
+            .toInt();
+    };
     QCOMPARE(import.write(plan.value().chosen(CardImport::Choice::NewOnly)).value(), 1);
-    QCOMPARE(
-        database->scalar("SELECT COUNT(*) FROM Contacts WHERE FirstName = '张'").value().toInt(),
-        1);
+    QCOMPARE(zhangs(), 1);
     QCOMPARE(import.write(plan.value().chosen(CardImport::Choice::All)).value(), 2);
-    QCOMPARE(
-        database->scalar("SELECT COUNT(*) FROM Contacts WHERE FirstName = '张'").value().toInt(),
-        2);
+    QCOMPARE(zhangs(), 2);
     const auto group
         = database->records("SELECT Number FROM ContactType WHERE Name = '新组' AND Type = 3");
     QCOMPARE(group.value().size(), 1);

@@ -176,9 +176,8 @@ private:
     void addRow(const char *tag, const QString &text, const Expected &unlike = {})
     {
         Expected expected;
-        for (const char *place : { "name", "given", "title", "group", "company", "address", "email",
-                                   "notes", "category", "reminder", "account", "import" })
-            expected.insert(QLatin1String(place), text);
+        for (const QString &place : everyPlace.split(QLatin1Char(',')))
+            expected.insert(place, text);
         for (auto it = unlike.cbegin(); it != unlike.cend(); ++it)
             expected.insert(it.key(), it.value());
         QTest::newRow(tag) << text << expected;
@@ -209,7 +208,6 @@ private slots:
         addRow("apostrophe", QStringLiteral("O'Brien"));
         addRow("double quotes", QStringLiteral("\"quoted\""));
         addRow("statement", QStringLiteral("'; DROP TABLE Users;--"));
-        addRow("always true", QStringLiteral("x' OR '1'='1"));
         addRow("separator", QStringLiteral(" | "),
                { { QStringLiteral("name"), QStringLiteral("|") },
                  { QStringLiteral("given"), QStringLiteral("|") },
@@ -223,7 +221,6 @@ private slots:
         addRow("tab and line break", QStringLiteral("a\tb\r\nc"));
         addRow("control codes", QStringLiteral("\x01\x02\x1b[31m"));
         addRow("right-to-left override", QStringLiteral("\u202Eevil\u202C"));
-        addRow("right-to-left text", QStringLiteral("\u200Fمرحبا"));
         addRow("lone high surrogate", QString(QChar(0xD800)) + QStringLiteral("lone"),
                refusedIn(everyPlace));
         addRow("lone low surrogate", QStringLiteral("tail") + QString(QChar(0xDC00)),
@@ -240,7 +237,6 @@ private slots:
         addRow("blanks", QStringLiteral("   "), emptyName);
         addRow("full-width blanks", QStringLiteral("\u3000全角\u3000"),
                { { QStringLiteral("category"), QStringLiteral("全角") } });
-        addRow("windows path", QStringLiteral("C:\\Windows\\system32"));
         addRow("file address", QStringLiteral("file:///etc/passwd"));
         addRow("zero-width space", QStringLiteral("zero\u200Bwidth"));
         addRow("combining accent", QStringLiteral("e\u0301"));
