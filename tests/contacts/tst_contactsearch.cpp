@@ -163,6 +163,11 @@ private:
         QVERIFY(ContactStore(*database).save({ record.value(), edited }).ok());
     }
 
+    static DataFileImport::DuplicateChoice skipDuplicate(const QString &, const QString &)
+    {
+        return DataFileImport::DuplicateChoice::Skip;
+    }
+
     void make(Change change, ContactSearchIndex &index)
     {
         switch (change) {
@@ -198,219 +203,218 @@ private:
             const QString source = sandbox->path(QStringLiteral("source.cot"));
             QVERIFY(SampleData::write(source, { 40, 3, 7 }));
             DataFileImport import(*database);
-            import.onDuplicate = [](const QString &, const QString &) {
-                return DataFileImport::DuplicateChoice::Skip;
-        };
+            import.onDuplicate = skipDuplicate;
             QVERIFY(import.importFile(source));
             return;
         }
-    case Change::SecondConnection:
-        QVERIFY(RawSql::run(file,
+        case Change::SecondConnection:
+            QVERIFY(
+                RawSql::run(file,
                             { QStringLiteral("UPDATE Contacts SET Notes = '朋友' WHERE ID = 3"),
                               QStringLiteral("DELETE FROM Contacts WHERE ID = 2"),
                               QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Email) "
                                              "VALUES ('新', '人', 'zhang@example.cn')") }));
-        return;
-    case Change::DeleteEverything:
-        QVERIFY(database->execute(QStringLiteral("DELETE FROM Contacts")));
-        return;
-    case Change::RolledBack: {
-        Transaction transaction(*database);
-        QVERIFY(transaction.begin());
-        QVERIFY(database->execute(QStringLiteral("UPDATE Contacts SET Title = '新' WHERE ID = 1")));
-        QCOMPARE(search(index, QStringLiteral("新")), Ids { 1 });
-        return;
+            return;
+        case Change::DeleteEverything:
+            QVERIFY(database->execute(QStringLiteral("DELETE FROM Contacts")));
+            return;
+        case Change::RolledBack: {
+            Transaction transaction(*database);
+            QVERIFY(transaction.begin());
+            QVERIFY(
+                database->execute(QStringLiteral("UPDATE Contacts SET Title = '新' WHERE ID = 1")));
+            QCOMPARE(search(index, QStringLiteral("新")), Ids { 1 });
+            return;
+        }
+        }
     }
+
+private slots:
+    void init() { QVERIFY(openDataFile()); }
+
+    void cleanup() { closeDataFile(); }
+
+    void findsContactsHoldingAnyKeyword_data()
+    {
+        QTest::addColumn<QString>("keyText");
+        QTest::addColumn<Ids>("expected");
+        const Ids everyone { 8, 7, 6, 3, 2, 1 };
+        QTest::newRow("star lists all") << QStringLiteral("*") << everyone;
+        QTest::newRow("empty text lists all") << QString() << everyone;
+        QTest::newRow("prompt lists all") << QStringLiteral("请在此输入搜索关键字") << everyone;
+        QTest::newRow("prompt with a blank is a keyword")
+            << QStringLiteral("请在此输入搜索关键字 ") << Ids {};
+        QTest::newRow("two stars are a keyword") << QStringLiteral("**") << Ids {};
+        QTest::newRow("whole family name") << QStringLiteral("张") << Ids { 3, 1 };
+        QTest::newRow("family and given name in one field only")
+            << QStringLiteral("张三") << Ids { 3 };
+        QTest::newRow("family and given name as two keywords")
+            << QStringLiteral("张 三") << Ids { 3, 1 };
+        QTest::newRow("capitalised word") << QStringLiteral("Acme") << Ids { 2 };
+        QTest::newRow("lower case misses capitals") << QStringLiteral("acme") << Ids {};
+        QTest::newRow("leading blank finds nothing") << QStringLiteral(" 张") << Ids {};
+        QTest::newRow("two blanks use only the first keyword")
+            << QStringLiteral("李  张") << Ids { 2 };
+        QTest::newRow("trailing blank is harmless") << QStringLiteral("张 ") << Ids { 3, 1 };
+        QTest::newRow("blanks only") << QStringLiteral("   ") << Ids {};
+        QTest::newRow("full-width blank is part of the keyword")
+            << QStringLiteral("张　李") << Ids {};
+        QTest::newRow("number label") << QStringLiteral("手机") << Ids { 2, 1 };
+        QTest::newRow("two keywords in one contact listed once")
+            << QStringLiteral("经理 华信 张") << Ids { 3, 1 };
+        QTest::newRow("template and placeholder never listed")
+            << QStringLiteral("模板 名字 姓") << Ids { 7 };
+        QTest::newRow("identity is not searched") << QStringLiteral("2") << Ids {};
+        QTest::newRow("untrimmed address field") << QStringLiteral("中山路") << Ids { 6 };
+        QTest::newRow("relationship group") << QStringLiteral("同事") << Ids { 6 };
+        QTest::newRow("notes") << QStringLiteral("喝茶") << Ids { 2 };
+        QTest::newRow("field the list does not show") << QStringLiteral("www.globex") << Ids { 8 };
+        QTest::newRow("keywords never span fields") << QStringLiteral("SmithAnna") << Ids {};
     }
-}
 
-private slots : void
-                init()
-{
-    QVERIFY(openDataFile());
-}
-
-void cleanup()
-{
-    closeDataFile();
-}
-
-void findsContactsHoldingAnyKeyword_data()
-{
-    QTest::addColumn<QString>("keyText");
-    QTest::addColumn<Ids>("expected");
-    const Ids everyone { 8, 7, 6, 3, 2, 1 };
-    QTest::newRow("star lists all") << QStringLiteral("*") << everyone;
-    QTest::newRow("empty text lists all") << QString() << everyone;
-    QTest::newRow("prompt lists all") << QStringLiteral("请在此输入搜索关键字") << everyone;
-    QTest::newRow("prompt with a blank is a keyword")
-        << QStringLiteral("请在此输入搜索关键字 ") << Ids {};
-    QTest::newRow("two stars are a keyword") << QStringLiteral("**") << Ids {};
-    QTest::newRow("whole family name") << QStringLiteral("张") << Ids { 3, 1 };
-    QTest::newRow("family and given name in one field only") << QStringLiteral("张三") << Ids { 3 };
-    QTest::newRow("family and given name as two keywords")
-        << QStringLiteral("张 三") << Ids { 3, 1 };
-    QTest::newRow("capitalised word") << QStringLiteral("Acme") << Ids { 2 };
-    QTest::newRow("lower case misses capitals") << QStringLiteral("acme") << Ids {};
-    QTest::newRow("leading blank finds nothing") << QStringLiteral(" 张") << Ids {};
-    QTest::newRow("two blanks use only the first keyword") << QStringLiteral("李  张") << Ids { 2 };
-    QTest::newRow("trailing blank is harmless") << QStringLiteral("张 ") << Ids { 3, 1 };
-    QTest::newRow("blanks only") << QStringLiteral("   ") << Ids {};
-    QTest::newRow("full-width blank is part of the keyword") << QStringLiteral("张　李") << Ids {};
-    QTest::newRow("number label") << QStringLiteral("手机") << Ids { 2, 1 };
-    QTest::newRow("two keywords in one contact listed once")
-        << QStringLiteral("经理 华信 张") << Ids { 3, 1 };
-    QTest::newRow("template and placeholder never listed")
-        << QStringLiteral("模板 名字 姓") << Ids { 7 };
-    QTest::newRow("identity is not searched") << QStringLiteral("2") << Ids {};
-    QTest::newRow("untrimmed address field") << QStringLiteral("中山路") << Ids { 6 };
-    QTest::newRow("relationship group") << QStringLiteral("同事") << Ids { 6 };
-    QTest::newRow("notes") << QStringLiteral("喝茶") << Ids { 2 };
-    QTest::newRow("field the list does not show") << QStringLiteral("www.globex") << Ids { 8 };
-    QTest::newRow("keywords never span fields") << QStringLiteral("SmithAnna") << Ids {};
-}
-
-void findsContactsHoldingAnyKeyword()
-{
-    QFETCH(QString, keyText);
-    QFETCH(Ids, expected);
-    addContacts();
-    ContactSearchIndex index(*database);
-    QCOMPARE(search(index, keyText), expected);
-    QCOMPARE(index.search(keyText).value().contactsRead, 8);
-    QCOMPARE(searchTheIndex(index, keyText), searchTheFile(*database, keyText));
-}
-
-// The pinyin rules are tested on the matcher; here that the index gives names and companies to it.
-void findsByPinyin_data()
-{
-    QTest::addColumn<QString>("keyText");
-    QTest::addColumn<Ids>("expected");
-    QTest::newRow("initials") << QStringLiteral("zsf") << Ids { 9 };
-    QTest::newRow("spelling then initial") << QStringLiteral("zhangs") << Ids { 9, 1 };
-    QTest::newRow("company initials") << QStringLiteral("hxkj") << Ids { 1 };
-    QTest::newRow("only keywords before two blanks") << QStringLiteral("zsf  hxkj") << Ids { 9 };
-}
-
-void findsByPinyin()
-{
-    QFETCH(QString, keyText);
-    QFETCH(Ids, expected);
-    addContacts();
-    QCOMPARE(addContact(*database, QStringLiteral("张"), QStringLiteral("三丰")), qint64(9));
-    ContactSearchIndex index(*database);
-    QCOMPARE(search(index, keyText), expected);
-}
-
-void staysCurrentThroughEveryChange_data()
-{
-    QTest::addColumn<Change>("change");
-    QTest::newRow("editor store") << Change::EditorStore;
-    QTest::newRow("new contact") << Change::NewContact;
-    QTest::newRow("delete") << Change::Delete;
-    QTest::newRow("drag to another group") << Change::Drag;
-    QTest::newRow("group rename") << Change::GroupRename;
-    QTest::newRow("import") << Change::Import;
-    QTest::newRow("second connection") << Change::SecondConnection;
-    QTest::newRow("every contact deleted at once") << Change::DeleteEverything;
-    QTest::newRow("rolled back") << Change::RolledBack;
-}
-
-void staysCurrentThroughEveryChange()
-{
-    QFETCH(Change, change);
-    addContacts();
-    ContactSearchIndex index(*database);
-    QVERIFY(index.search(QStringLiteral("*")));
-    make(change, index);
-    for (const QString &keyText :
-         { QStringLiteral("*"), QStringLiteral("张 赵 新"), QStringLiteral("同事 手机"),
-           QStringLiteral("朋友"), QStringLiteral("公司 zhang@") })
+    void findsContactsHoldingAnyKeyword()
+    {
+        QFETCH(QString, keyText);
+        QFETCH(Ids, expected);
+        addContacts();
+        ContactSearchIndex index(*database);
+        QCOMPARE(search(index, keyText), expected);
+        QCOMPARE(index.search(keyText).value().contactsRead, 8);
         QCOMPARE(searchTheIndex(index, keyText), searchTheFile(*database, keyText));
-}
+    }
 
-void rowsHoldTrimmedTexts()
-{
-    addContacts();
-    ContactSearchIndex index(*database);
-    const auto found = index.search(QStringLiteral("蓝天"));
-    QVERIFY2(found, qPrintable(found.message()));
-    QCOMPARE(found.value().contacts.size(), 1u);
-    const ContactRow row = index.row(found.value().contacts.front());
-    QCOMPARE(row.id, 6);
-    QCOMPARE(row.displayName, QStringLiteral("欧阳 明"));
-    QCOMPARE(row.columnTexts(),
-             QStringList({ QStringLiteral("主管"), QStringLiteral("蓝天软件"), QString(), QString(),
-                           QStringLiteral("北京市 中山路"), QStringLiteral("同事") }));
-    QCOMPARE(row.postcode, QStringLiteral("100000"));
-    QCOMPARE(row.labels[2], QStringLiteral("传真"));
-    QCOMPARE(row.numbers[2], QStringLiteral("010-88888888"));
-    QVERIFY(row.labels[0].isEmpty());
-}
+    // The pinyin rules are tested on the matcher; here that the index gives names and companies to
+    // it.
+    void findsByPinyin_data()
+    {
+        QTest::addColumn<QString>("keyText");
+        QTest::addColumn<Ids>("expected");
+        QTest::newRow("initials") << QStringLiteral("zsf") << Ids { 9 };
+        QTest::newRow("spelling then initial") << QStringLiteral("zhangs") << Ids { 9, 1 };
+        QTest::newRow("company initials") << QStringLiteral("hxkj") << Ids { 1 };
+        QTest::newRow("only keywords before two blanks")
+            << QStringLiteral("zsf  hxkj") << Ids { 9 };
+    }
 
-void emptyFileGivesNoRows()
-{
-    const auto found = ContactSearchIndex(*database).search(QStringLiteral("*"));
-    QVERIFY2(found, qPrintable(found.message()));
-    QVERIFY(found.value().contacts.empty());
-    QCOMPARE(found.value().contactsRead, 0);
-}
+    void findsByPinyin()
+    {
+        QFETCH(QString, keyText);
+        QFETCH(Ids, expected);
+        addContacts();
+        QCOMPARE(addContact(*database, QStringLiteral("张"), QStringLiteral("三丰")), qint64(9));
+        ContactSearchIndex index(*database);
+        QCOMPARE(search(index, keyText), expected);
+    }
 
-void namesWithQuotesAndPercentAreFound()
-{
-    const qint64 id = addContact(*database, QStringLiteral("O'Brien"), QStringLiteral("100%"));
-    addContact(*database, QStringLiteral("别人"), QStringLiteral("名"));
-    ContactSearchIndex index(*database);
-    QCOMPARE(search(index, QStringLiteral("O'B 0%")), Ids { id });
-}
+    void staysCurrentThroughEveryChange_data()
+    {
+        QTest::addColumn<Change>("change");
+        QTest::newRow("editor store") << Change::EditorStore;
+        QTest::newRow("new contact") << Change::NewContact;
+        QTest::newRow("delete") << Change::Delete;
+        QTest::newRow("drag to another group") << Change::Drag;
+        QTest::newRow("group rename") << Change::GroupRename;
+        QTest::newRow("import") << Change::Import;
+        QTest::newRow("second connection") << Change::SecondConnection;
+        QTest::newRow("every contact deleted at once") << Change::DeleteEverything;
+        QTest::newRow("rolled back") << Change::RolledBack;
+    }
 
-void readFailureIsReported()
-{
-    addContacts();
-    ContactSearchIndex index(*database);
-    QVERIFY(index.search(QStringLiteral("张")));
-    QVERIFY(RawSql::run(file, { QStringLiteral("DROP TABLE Contacts") }));
-    const auto found = index.search(QStringLiteral("张"));
-    QVERIFY(!found);
-    QVERIFY(!found.message().isEmpty());
-}
+    void staysCurrentThroughEveryChange()
+    {
+        QFETCH(Change, change);
+        addContacts();
+        ContactSearchIndex index(*database);
+        QVERIFY(index.search(QStringLiteral("*")));
+        make(change, index);
+        for (const QString &keyText :
+             { QStringLiteral("*"), QStringLiteral("张 赵 新"), QStringLiteral("同事 手机"),
+               QStringLiteral("朋友"), QStringLiteral("公司 zhang@") })
+            QCOMPARE(searchTheIndex(index, keyText), searchTheFile(*database, keyText));
+    }
 
-void reservedNames_data()
-{
-    QTest::addColumn<QString>("first");
-    QTest::addColumn<QString>("last");
-    QTest::addColumn<bool>("reserved");
-    QTest::newRow("placeholder") << QStringLiteral("姓") << QStringLiteral("名字") << true;
-    QTest::newRow("template") << QStringLiteral("模板") << QStringLiteral("模板") << true;
-    QTest::newRow("placeholder with outer blanks")
-        << QStringLiteral(" 姓 ") << QStringLiteral("名字  ") << true;
-    QTest::newRow("template family name only")
-        << QStringLiteral("模板") << QStringLiteral("其他") << false;
-    QTest::newRow("names swapped") << QStringLiteral("名字") << QStringLiteral("姓") << false;
-    QTest::newRow("whole name in one part") << QStringLiteral("姓 名字") << QString() << false;
-    QTest::newRow("tab is not a blank")
-        << QStringLiteral("姓\t") << QStringLiteral("名字") << false;
-}
+    void rowsHoldTrimmedTexts()
+    {
+        addContacts();
+        ContactSearchIndex index(*database);
+        const auto found = index.search(QStringLiteral("蓝天"));
+        QVERIFY2(found, qPrintable(found.message()));
+        QCOMPARE(found.value().contacts.size(), 1u);
+        const ContactRow row = index.row(found.value().contacts.front());
+        QCOMPARE(row.id, 6);
+        QCOMPARE(row.displayName, QStringLiteral("欧阳 明"));
+        QCOMPARE(
+            row.columnTexts(),
+            QStringList({ QStringLiteral("主管"), QStringLiteral("蓝天软件"), QString(), QString(),
+                          QStringLiteral("北京市 中山路"), QStringLiteral("同事") }));
+        QCOMPARE(row.postcode, QStringLiteral("100000"));
+        QCOMPARE(row.labels[2], QStringLiteral("传真"));
+        QCOMPARE(row.numbers[2], QStringLiteral("010-88888888"));
+        QVERIFY(row.labels[0].isEmpty());
+    }
 
-void reservedNames()
-{
-    QFETCH(QString, first);
-    QFETCH(QString, last);
-    QFETCH(bool, reserved);
-    QCOMPARE(ContactNames::isReserved(first, last), reserved);
-    QCOMPARE(ContactNames::isReserved(ContactNames::displayName(first, last)), reserved);
-}
+    void emptyFileGivesNoRows()
+    {
+        const auto found = ContactSearchIndex(*database).search(QStringLiteral("*"));
+        QVERIFY2(found, qPrintable(found.message()));
+        QVERIFY(found.value().contacts.empty());
+        QCOMPARE(found.value().contactsRead, 0);
+    }
 
-// The pinyin order itself is tested with the pinyin keys; here only that equal texts keep
-// their places, which a list sorted again and again must do.
-void equalTextsKeepTheirPositions()
-{
-    const QStringList texts { QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("b"),
-                              QStringLiteral("a") };
-    QCOMPARE(TextOrder::ascending(texts), QList<int>({ 1, 3, 0, 2 }));
-}
-}
-;
+    void namesWithQuotesAndPercentAreFound()
+    {
+        const qint64 id = addContact(*database, QStringLiteral("O'Brien"), QStringLiteral("100%"));
+        addContact(*database, QStringLiteral("别人"), QStringLiteral("名"));
+        ContactSearchIndex index(*database);
+        QCOMPARE(search(index, QStringLiteral("O'B 0%")), Ids { id });
+    }
+
+    void readFailureIsReported()
+    {
+        addContacts();
+        ContactSearchIndex index(*database);
+        QVERIFY(index.search(QStringLiteral("张")));
+        QVERIFY(RawSql::run(file, { QStringLiteral("DROP TABLE Contacts") }));
+        const auto found = index.search(QStringLiteral("张"));
+        QVERIFY(!found);
+        QVERIFY(!found.message().isEmpty());
+    }
+
+    void reservedNames_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<bool>("reserved");
+        QTest::newRow("placeholder") << QStringLiteral("姓") << QStringLiteral("名字") << true;
+        QTest::newRow("template") << QStringLiteral("模板") << QStringLiteral("模板") << true;
+        QTest::newRow("placeholder with outer blanks")
+            << QStringLiteral(" 姓 ") << QStringLiteral("名字  ") << true;
+        QTest::newRow("template family name only")
+            << QStringLiteral("模板") << QStringLiteral("其他") << false;
+        QTest::newRow("names swapped") << QStringLiteral("名字") << QStringLiteral("姓") << false;
+        QTest::newRow("whole name in one part") << QStringLiteral("姓 名字") << QString() << false;
+        QTest::newRow("tab is not a blank")
+            << QStringLiteral("姓\t") << QStringLiteral("名字") << false;
+    }
+
+    void reservedNames()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        QFETCH(bool, reserved);
+        QCOMPARE(ContactNames::isReserved(first, last), reserved);
+        QCOMPARE(ContactNames::isReserved(ContactNames::displayName(first, last)), reserved);
+    }
+
+    // The pinyin order itself is tested with the pinyin keys; here only that equal texts keep
+    // their places, which a list sorted again and again must do.
+    void equalTextsKeepTheirPositions()
+    {
+        const QStringList texts { QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("b"),
+                                  QStringLiteral("a") };
+        QCOMPARE(TextOrder::ascending(texts), QList<int>({ 1, 3, 0, 2 }));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestContactSearch)
 #include "tst_contactsearch.moc"
