@@ -86,7 +86,8 @@ bool measureImport(Database &target, const QString &cards)
     const auto plan = import.plan(contents.value());
     if (!plan)
         return failed(plan.message());
-    const auto written = import.write(plan.value().chosen(CardImport::Choice::NewOnly));
+    const auto written = import.write(plan.value().chosen(CardImport::Choice::NewOnly),
+                                      plan.value().chosenCards(CardImport::Choice::NewOnly));
     BenchReport::milliseconds(QStringLiteral("vcard_import_10k_ms"), timer);
     BenchReport::figure(QStringLiteral("vcard_import_10k_cpu_ms"), cpuMilliseconds() - cpuStart);
     BenchReport::figure(QStringLiteral("vcard_import_10k_target_ms"), 1000);

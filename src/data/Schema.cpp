@@ -103,7 +103,13 @@ QList<Schema::Table> buildFeatureTables()
         QStringLiteral("CardDavState"),
         { { QStringLiteral("AddressBook"), QStringLiteral("TEXT NOT NULL") },
           { QStringLiteral("SyncToken"), QStringLiteral("TEXT NOT NULL DEFAULT ''") } });
-    return { makeTable(QStringLiteral("MergeUndo"), undoFields), cards, state };
+    // Each contact's whole card as it came (from a file, the server or a merge), of which the
+    // Contacts row is the view; a contact without one has its card made from the row.
+    const Schema::Table keptCards
+        = makeTable(QStringLiteral("ContactCards"),
+                    { { QStringLiteral("ContactID"), QStringLiteral("INTEGER PRIMARY KEY") },
+                      { QStringLiteral("Card"), QStringLiteral("BLOB NOT NULL") } });
+    return { makeTable(QStringLiteral("MergeUndo"), undoFields), cards, state, keptCards };
 }
 
 const Schema::Table *findIn(const QList<Schema::Table> &list, const QString &name)

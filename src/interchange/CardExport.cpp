@@ -3,7 +3,8 @@
 #include "ContactColumns.h"
 #include "CsvColumns.h"
 #include "CsvWriter.h"
-#include "VCardWriter.h"
+#include "cards/CardStore.h"
+#include "cards/CardWriter.h"
 #include "contacts/ContactNames.h"
 #include "data/Database.h"
 #include "data/ReservedRows.h"
@@ -36,12 +37,13 @@ public:
         return true;
     }
 
-    bool add(const ContactRecord &contact)
+    // kept: the contact's kept card, empty when it has none.
+    bool add(const ContactRecord &contact, QByteArrayView kept)
     {
         if (CardFormats::isCsv(m_format))
             addText(CsvWriter::line(CsvColumns::fieldsOf(contact)));
         else
-            VCardWriter::append(m_buffer, contact, m_format);
+            CardWriter::append(m_buffer, CardStore::cardFor(contact, kept), version());
         return m_buffer.size() < pieceSize || flush();
     }
 
@@ -53,6 +55,13 @@ public:
     }
 
 private:
+    CardVersion version() const
+    {
+        return m_format == CardFormat::VCard21 ? CardVersion::V21
+            : m_format == CardFormat::VCard40  ? CardVersion::V40
+                                               : CardVersion::V30;
+    }
+
     void addText(const QString &text)
     {
         m_buffer += m_format == CardFormat::CsvGb18030 ? QByteArray(m_gb18030.encode(text))
@@ -97,6 +106,13 @@ Result<int> CardExport::writeTo(QIODevice &device)
     const auto total = count();
     if (!total)
         return total.status();
+    const auto kept = CardStore::keptJoin(m_database);
+    if (!kept)
+        return kept.status();
+    const int keptColumn = int(ContactColumns::list().count(u',')) + 1;
+    const QString select = QStringLiteral("SELECT %1, %2 FROM Contacts%3 WHERE")
+                               .arg(ContactColumns::list(), kept.value().column, kept.value().join)
+        + reservedFilter();
     Encoder encoder(m_format, device);
     encoder.start();
     int done = 0;
@@ -110,12 +126,9 @@ Result<int> CardExport::writeTo(QIODevice &device)
             cancelled = true;
             return;
         }
-        going = encoder.add(ContactColumns::fromText(row));
+        going = encoder.add(ContactColumns::fromText(row), row.text(keptColumn));
         ++done;
     };
-    const QString select
-        = QStringLiteral("SELECT %1 FROM Contacts WHERE").arg(ContactColumns::list())
-        + reservedFilter();
     Status read = Status::success();
     switch (m_scope.kind) {
     case Scope::Kind::All:

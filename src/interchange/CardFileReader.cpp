@@ -2,12 +2,15 @@
 
 #include "CsvColumns.h"
 #include "CsvReader.h"
-#include "TextEncoding.h"
-#include "VCardMapping.h"
-#include "VCardReader.h"
+#include "cards/CardProjection.h"
+#include "cards/CardReader.h"
+#include "cards/CardWriter.h"
+#include "cards/TextEncoding.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <algorithm>
 
 namespace {
@@ -24,20 +27,59 @@ bool accept(const ContactRecord &contact, QString &reason)
 // Larger than any address book; a larger file is no card file.
 constexpr qint64 maxFileBytes = 256 * 1024 * 1024;
 
-CardFileReader::Contents fromVCards(const QByteArray &bytes)
+// Group cards (KIND:group, Apple's X-ADDRESSBOOKSERVER-KIND:group) name no person: their
+// members take the group's name as their relationship group.
+void applyGroupCards(CardFileReader::Contents &contents, const QList<Card> &groups,
+                     const QHash<QString, qsizetype> &byUid)
 {
-    VCardReader::Output cards = VCardReader::read(bytes);
-    CardFileReader::Contents contents;
-    contents.problems = cards.problems;
-    contents.contacts.reserve(cards.cards.size());
-    for (const VCard &card : std::as_const(cards.cards)) {
-        ContactRecord contact;
-        QString reason;
-        if (VCardMapping::toContact(card, contact, reason) && accept(contact, reason))
-            contents.contacts << contact;
-        else
-            contents.problems.append({ card.line, reason });
+    for (const Card &group : groups) {
+        const QString name = group.firstText(QStringLiteral("FN"));
+        if (name.isEmpty())
+            continue;
+        for (const QString &member : CardProjection::memberUids(group)) {
+            const qsizetype at = byUid.value(member, -1);
+            if (at < 0)
+                continue;
+            Card card = CardReader::readAll(contents.cards.at(at)).value(0);
+            ContactRecord before = CardProjection::project(card);
+            ContactRecord after = before;
+            after.type = name;
+            CardProjection::apply(card, before, after);
+            contents.contacts[at] = CardProjection::project(card);
+            contents.cards[at] = CardWriter::keep(card);
+        }
     }
+}
+
+CardFileReader::Contents fromVCards(QIODevice &device)
+{
+    CardReader reader(device);
+    CardFileReader::Contents contents;
+    QList<Card> groups;
+    QHash<QString, qsizetype> byUid;
+    Card card;
+    while (reader.next(card)) {
+        if (CardProjection::isGroupCard(card)) {
+            groups << card;
+            continue;
+        }
+        const ContactRecord contact = CardProjection::project(card);
+        QString reason = QStringLiteral("名片没有姓名");
+        if (contact.firstName.isEmpty() && contact.lastName.isEmpty()) {
+            contents.problems.append({ reader.cardLine(), reason });
+            continue;
+        }
+        if (!accept(contact, reason)) {
+            contents.problems.append({ reader.cardLine(), reason });
+            continue;
+        }
+        if (const QString uid = CardProjection::uid(card); !uid.isEmpty())
+            byUid.insert(uid, contents.contacts.size());
+        contents.contacts << contact;
+        contents.cards << CardWriter::keep(card);
+    }
+    contents.problems += reader.problems();
+    applyGroupCards(contents, groups, byUid);
     return contents;
 }
 
@@ -75,10 +117,11 @@ QString refusal(const QString &where)
 
 namespace CardFileReader {
 
-Result<Contents> read(const QByteArray &bytes)
+Result<Contents> read(QIODevice &device)
 {
-    Result<Contents> contents
-        = VCardReader::looksLikeVCard(bytes) ? Result<Contents>(fromVCards(bytes)) : fromCsv(bytes);
+    Result<Contents> contents = CardReader::looksLikeCard(device.peek(4096))
+        ? Result<Contents>(fromVCards(device))
+        : fromCsv(device.readAll());
     if (!contents)
         return Status::failure(refusal(contents.message()));
     std::stable_sort(contents.value().problems.begin(), contents.value().problems.end(),
@@ -101,7 +144,15 @@ Result<Contents> readFile(const QString &path)
                                    .arg(QDir::toNativeSeparators(path), file.errorString()));
     if (file.size() > maxFileBytes)
         return Status::failure(refusal(QStringLiteral("文件太大")));
-    return read(file.readAll());
+    return read(file);
+}
+
+Result<Contents> read(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return read(buffer);
 }
 
 } // namespace CardFileReader

@@ -1,6 +1,7 @@
 #include "CardImport.h"
 
 #include "ContactColumns.h"
+#include "cards/CardStore.h"
 #include "data/Database.h"
 #include "data/SqlErrorText.h"
 #include "data/Transaction.h"
@@ -44,6 +45,19 @@ QList<ContactRecord> CardImport::Plan::chosen(Choice choice) const
     return choice == Choice::All ? fresh + sameName : fresh;
 }
 
+QList<QByteArray> CardImport::Plan::chosenCards(Choice choice) const
+{
+    // A list shorter than its contacts (CSV lines) is padded, so the cards stay in step.
+    QList<QByteArray> cards = freshCards;
+    cards.resize(fresh.size());
+    if (choice == Choice::All) {
+        QList<QByteArray> more = sameNameCards;
+        more.resize(sameName.size());
+        cards += more;
+    }
+    return cards;
+}
+
 CardImport::CardImport(Database &database)
     : m_database(database)
 { }
@@ -60,11 +74,16 @@ Result<CardImport::Plan> CardImport::plan(const CardFileReader::Contents &conten
         return read;
     Plan plan;
     plan.unreadable = contents.problems;
-    for (const ContactRecord &contact : contents.contacts) {
-        if (names.contains(nameKey(contact.firstName, contact.lastName)))
+    for (qsizetype i = 0; i < contents.contacts.size(); ++i) {
+        const ContactRecord &contact = contents.contacts.at(i);
+        const QByteArray card = contents.cards.value(i);
+        if (names.contains(nameKey(contact.firstName, contact.lastName))) {
             plan.sameName << contact;
-        else
+            plan.sameNameCards << card;
+        } else {
             plan.fresh << contact;
+            plan.freshCards << card;
+        }
     }
     return plan;
 }
@@ -96,7 +115,7 @@ Status CardImport::addMissingGroups(Database &database, const QList<ContactRecor
     return Status::success();
 }
 
-Result<int> CardImport::write(const QList<ContactRecord> &contacts)
+Result<int> CardImport::write(const QList<ContactRecord> &contacts, const QList<QByteArray> &cards)
 {
     Transaction transaction(m_database);
     if (Status begun = transaction.begin(); !begun)
@@ -104,6 +123,7 @@ Result<int> CardImport::write(const QList<ContactRecord> &contacts)
     if (Status groups = addMissingGroups(m_database, contacts); !groups)
         return groups;
     QSqlQuery insert(m_database.connection());
+    QList<QPair<qint64, QByteArray>> kept;
     const QStringList marks(20, QStringLiteral("?"));
     if (!insert.prepare(QStringLiteral("INSERT INTO Contacts (%1) VALUES (%2)")
                             .arg(ContactColumns::list(), marks.join(QStringLiteral(", ")))))
@@ -119,8 +139,12 @@ Result<int> CardImport::write(const QList<ContactRecord> &contacts)
             return Status::failure(
                 QStringLiteral("无法写入联系人“%1”，数据库没有任何改变。\n%2")
                     .arg(contacts.at(i).displayName(), SqlErrorText::describe(insert.lastError())));
+        if (i < cards.size() && !cards.at(i).isEmpty())
+            kept.append({ insert.lastInsertId().toLongLong(), cards.at(i) });
     }
     insert.finish();
+    if (Status cardsKept = CardStore(m_database).keepAll(kept); !cardsKept)
+        return cardsKept;
     if (Status committed = transaction.commit(); !committed)
         return committed;
     if (onProgress)

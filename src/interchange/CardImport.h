@@ -19,11 +19,15 @@ public:
     {
         QList<ContactRecord> fresh;
         QList<ContactRecord> sameName;
+        // The kept cards of fresh and sameName, in their order (see CardFileReader::Contents).
+        QList<QByteArray> freshCards;
+        QList<QByteArray> sameNameCards;
         QList<ReadProblem> unreadable;
 
         // "新联系人：N个" and so on, one line each, the unreadable lines numbered.
         QString summary() const;
         QList<ContactRecord> chosen(Choice choice) const;
+        QList<QByteArray> chosenCards(Choice choice) const;
     };
 
     // Handed the share done; returning false cancels the import.
@@ -33,9 +37,11 @@ public:
 
     // The contacts the reserved rows' names would hide are left out.
     Result<Plan> plan(const CardFileReader::Contents &contents);
-    // Writes the contacts, adding each group the category list lacks as a relationship group.
-    // The result is the number written; a cancel is a failure with nothing written.
-    Result<int> write(const QList<ContactRecord> &contacts);
+    // Writes the contacts with their kept cards (cards[i] belongs to contacts[i]; a contact
+    // without one gets its card when first needed), adding each group the category list lacks as
+    // a relationship group. The result is the number written; a cancel is a failure with nothing
+    // written.
+    Result<int> write(const QList<ContactRecord> &contacts, const QList<QByteArray> &cards = {});
 
     // Adds each group of the contacts the category list lacks as a relationship group; call
     // inside the write transaction.

@@ -123,6 +123,7 @@ int runImport(const Options &options, Database &database, QIODevice &out, QIODev
 {
     CardImport import(database);
     QList<ContactRecord> chosen;
+    QList<QByteArray> chosenCards;
     // Every input is read before anything is written: one refused file refuses them all.
     for (const QString &input : options.inputs) {
         const auto contents = CardFileReader::readFile(input);
@@ -136,10 +137,11 @@ int runImport(const Options &options, Database &database, QIODevice &out, QIODev
         print(out,
               QDir::toNativeSeparators(input) + QStringLiteral("\n") + plan.value().summary()
                   + u'\n');
-        chosen += plan.value().chosen(options.all ? CardImport::Choice::All
-                                                  : CardImport::Choice::NewOnly);
+        const auto choice = options.all ? CardImport::Choice::All : CardImport::Choice::NewOnly;
+        chosen += plan.value().chosen(choice);
+        chosenCards += plan.value().chosenCards(choice);
     }
-    const auto written = import.write(chosen);
+    const auto written = import.write(chosen, chosenCards);
     if (!written) {
         print(err, written.message() + u'\n');
         return ExitCode::Refused;

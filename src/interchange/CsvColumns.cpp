@@ -1,7 +1,7 @@
 #include "CsvColumns.h"
 
 #include "ContactBuilder.h"
-#include "PersonName.h"
+#include "cards/PersonName.h"
 
 #include <QHash>
 

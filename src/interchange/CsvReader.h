@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VCard.h"
+#include "cards/ReadProblem.h"
 
 #include <QStringList>
 

@@ -272,12 +272,16 @@ private:
         return card;
     }
 
-    static QByteArray cardOf(const ContactRecord &contact, const SyncMapping::Entry &entry)
+    // Uploads start from the contact's kept card, which the last download updated.
+    QByteArray cardOf(const ContactRecord &contact, const SyncMapping::Entry &entry)
     {
-        return lastSynced(entry).withContact(contact).write();
+        SyncCard card = lastSynced(entry).withContact(contact);
+        if (const auto kept = m_local.keptCard(contact); kept)
+            card.card = kept.value();
+        return card.write();
     }
 
-    static bool changedHere(const ContactRecord &contact, const SyncMapping::Entry &entry)
+    bool changedHere(const ContactRecord &contact, const SyncMapping::Entry &entry)
     {
         return cardOf(contact, entry) != entry.card;
     }

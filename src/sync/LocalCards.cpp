@@ -1,5 +1,7 @@
 #include "LocalCards.h"
 
+#include "SyncCard.h"
+#include "cards/CardStore.h"
 #include "contacts/ContactNames.h"
 #include "data/Database.h"
 #include "data/Transaction.h"
@@ -84,6 +86,11 @@ Result<qint64> LocalCards::write(const ContactRecord &contact)
     return contact.id;
 }
 
+Result<Card> LocalCards::keptCard(const ContactRecord &contact)
+{
+    return CardStore(m_database).cardOf(contact);
+}
+
 Status LocalCards::store(const ContactRecord &contact, SyncMapping::Entry entry)
 {
     return inTransaction(m_database, [&]() -> Status {
@@ -91,6 +98,11 @@ Status LocalCards::store(const ContactRecord &contact, SyncMapping::Entry entry)
         if (!written)
             return written.status();
         entry.contactId = written.value();
+        if (const auto synced = SyncCard::parse(entry.card); synced) {
+            const SyncCard card = synced.value().withContact(contact);
+            if (Status kept = CardStore(m_database).keep(entry.contactId, card.card); !kept)
+                return kept;
+        }
         return m_mapping.put(entry);
     });
 }
@@ -118,6 +130,8 @@ Status LocalCards::remove(const SyncMapping::Entry &entry)
                                                 { gone.contactId });
         if (!deleted)
             return deleted.status();
+        if (Status forgotten = CardStore(m_database).forget(gone.contactId); !forgotten)
+            return forgotten;
         return m_mapping.remove(gone.href);
     });
 }

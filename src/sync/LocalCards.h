@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SyncMapping.h"
+#include "cards/Card.h"
 #include "contacts/ContactRecord.h"
 #include "shared/Status.h"
 
@@ -21,7 +22,10 @@ public:
     // No value when the contact is no longer in the file.
     Result<std::optional<ContactRecord>> read(qint64 contactId);
 
-    // Writes the contact (a new row when its ID is 0) and then the entry with the contact's ID.
+    // The contact's kept card as its row now stands.
+    Result<Card> keptCard(const ContactRecord &contact);
+    // Writes the contact (a new row when its ID is 0), keeps the entry's card (the server's) with
+    // the row's fields written into it, and then the entry with the contact's ID.
     Status store(const ContactRecord &contact, SyncMapping::Entry entry);
     Status storeMapping(const SyncMapping::Entry &entry);
     Status dropMapping(const QString &href);

@@ -1,59 +1,42 @@
 #include "SyncCard.h"
 
-#include "interchange/VCardMapping.h"
-#include "interchange/VCardReader.h"
-#include "interchange/VCardWriter.h"
-
-namespace {
-
-QByteArray propertyName(const QByteArray &line)
-{
-    qsizetype end = 0;
-    while (end < line.size() && line.at(end) != ':' && line.at(end) != ';')
-        ++end;
-    const QByteArray name = line.left(end).trimmed().toUpper();
-    return name.mid(name.lastIndexOf('.') + 1);
-}
-
-// Written afresh with every card, so not kept: a stale REV or PRODID would mislead the reader.
-bool isWrittenAfresh(const QByteArray &name)
-{
-    return name == "VERSION" || name == "PRODID" || name == "REV" || name == "UID";
-}
-
-} // namespace
+#include "cards/CardProjection.h"
+#include "cards/CardReader.h"
+#include "cards/CardWriter.h"
 
 Result<SyncCard> SyncCard::parse(const QByteArray &bytes)
 {
-    const VCardReader::Output read = VCardReader::read(bytes, VCardReader::Others::Keep);
-    if (read.cards.isEmpty())
-        return Status::failure(read.problems.isEmpty() ? QStringLiteral("不是名片")
-                                                       : read.problems.first().reason);
-    const VCard &card = read.cards.first();
+    QList<ReadProblem> problems;
+    const QList<Card> cards = CardReader::readAll(bytes, &problems);
+    if (cards.isEmpty() || CardProjection::isGroupCard(cards.first()))
+        return Status::failure(problems.isEmpty() ? QStringLiteral("不是名片")
+                                                  : problems.first().reason);
     SyncCard out;
-    QString reason;
-    if (!VCardMapping::toContact(card, out.contact, reason))
-        return Status::failure(reason);
-    for (const QByteArray &line : card.otherLines) {
-        const QByteArray name = propertyName(line);
-        if (name == "UID")
-            out.uid = QString::fromUtf8(line.mid(line.indexOf(':') + 1)).trimmed();
-        else if (!isWrittenAfresh(name))
-            out.keptLines << line;
-    }
+    out.card = cards.first();
+    out.contact = CardProjection::project(out.card);
+    if (out.contact.firstName.isEmpty() && out.contact.lastName.isEmpty())
+        return Status::failure(QStringLiteral("名片没有姓名"));
+    out.uid = CardProjection::uid(out.card);
     return out;
 }
 
 QByteArray SyncCard::write() const
 {
-    QList<QByteArray> lines = keptLines;
-    lines.prepend("UID:" + uid.toUtf8());
-    return VCardWriter::write(contact, CardFormat::VCard30, lines);
+    Card written = card;
+    const qsizetype at = written.first(QStringLiteral("UID"));
+    CardProperty property { {}, QStringLiteral("UID"), {}, {} };
+    property.setText(uid);
+    if (at >= 0 && CardProjection::uid(written) != uid)
+        written.properties[at] = property;
+    else if (at < 0)
+        written.properties << property;
+    return CardWriter::write(written, written.sourceVersion);
 }
 
 SyncCard SyncCard::withContact(const ContactRecord &other) const
 {
-    SyncCard card = *this;
-    card.contact = other;
-    return card;
+    SyncCard out = *this;
+    out.card = CardProjection::reconciled(card, other);
+    out.contact = other;
+    return out;
 }

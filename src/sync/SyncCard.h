@@ -1,24 +1,24 @@
 #pragma once
 
+#include "cards/Card.h"
 #include "contacts/ContactRecord.h"
 #include "shared/Status.h"
 
 #include <QByteArray>
-#include <QList>
 
-// One contact as it travels to and from the server: the row's fields, the card's UID, and the
-// properties the row does not hold (a phone's PHOTO, BDAY, X-…), kept as they came so a sync
-// never strips them.
+// One contact as it travels to and from the server: its whole card, the row it projects to and
+// the card's UID. Written in the version it came in, so a sync never strips or converts a
+// phone's card.
 struct SyncCard
 {
     ContactRecord contact;
+    Card card;
     QString uid;
-    QList<QByteArray> keptLines;
 
     // A failure for text that holds no card, or a card that names nobody.
     static Result<SyncCard> parse(const QByteArray &bytes);
-    // vCard 3.0; equal cards give equal bytes, so a comparison tells whether anything changed.
+    // Equal cards give equal bytes, so a comparison tells whether anything changed.
     QByteArray write() const;
-    // The same card with another row's fields.
+    // The same card with another row's fields written into it, property by property.
     SyncCard withContact(const ContactRecord &other) const;
 };

@@ -68,7 +68,7 @@ void importCards(const CardCommandContext &context)
         CardProgress progress(context.window, QStringLiteral("正在导入联系人..."));
         import.onProgress = [&progress](int done, int total) { return progress.update(done, total);
     };
-    written = import.write(chosen);
+    written = import.write(chosen, plan.value().chosenCards(*choice));
 }
 if (!written) {
     reportProblem(context.window, written.message());

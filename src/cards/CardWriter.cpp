@@ -1,0 +1,353 @@
+#include "CardWriter.h"
+
+#include "PersonName.h"
+
+#include <QSet>
+
+namespace {
+
+constexpr qsizetype foldOctets = 75;
+constexpr qsizetype quotedPrintableOctets = 76;
+
+bool isContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Lines longer than 75 octets continue on lines that start with a blank.
+void appendFolded(QByteArray &out, QByteArrayView line)
+{
+    qsizetype start = 0;
+    qsizetype room = foldOctets;
+    while (line.size() - start > room) {
+        qsizetype end = start + room;
+        // Never inside a character, nor after a "=": readers take a quoted-printable line that
+        // ends in one as continued without the blank.
+        while (end > start && (isContinuationByte(line.at(end)) || line.at(end - 1) == '='))
+            --end;
+        if (end == start)
+            end = start + room;
+        out += line.sliced(start, end - start);
+        out += "\r\n ";
+        start = end;
+        room = foldOctets - 1;
+    }
+    out += line.sliced(start);
+    out += "\r\n";
+}
+
+// Quoted-printable with soft line breaks, each line at most 76 octets.
+void appendQuotedPrintable(QByteArray &out, QByteArrayView value, qsizetype firstRoom)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    qsizetype room = qMax<qsizetype>(firstRoom, 8);
+    qsizetype used = 0;
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool encoded = byte >= 0x80 || byte < 0x20 || byte == '=';
+        const qsizetype width = encoded ? 3 : 1;
+        if (used + width > room - 1) {
+            out += "=\r\n";
+            used = 0;
+            room = quotedPrintableOctets;
+        }
+        if (encoded) {
+            out += '=';
+            out += hex[byte >> 4];
+            out += hex[byte & 0xF];
+        } else {
+            out += c;
+        }
+        used += width;
+    }
+}
+
+// Properties only 4.0 defines; 3.0 and 2.1 readers would refuse or misread them.
+const QSet<QString> &onlyIn40()
+{
+    static const QSet<QString> names {
+        QStringLiteral("KIND"),   QStringLiteral("GENDER"),       QStringLiteral("ANNIVERSARY"),
+        QStringLiteral("MEMBER"), QStringLiteral("RELATED"),      QStringLiteral("LANG"),
+        QStringLiteral("XML"),    QStringLiteral("CLIENTPIDMAP"), QStringLiteral("FBURL"),
+        QStringLiteral("CALURI"), QStringLiteral("CALADRURI")
+    };
+    return names;
+}
+
+// Properties 4.0 dropped.
+const QSet<QString> &notIn40()
+{
+    static const QSet<QString> names { QStringLiteral("NAME"),  QStringLiteral("PROFILE"),
+                                       QStringLiteral("LABEL"), QStringLiteral("MAILER"),
+                                       QStringLiteral("CLASS"), QStringLiteral("SORT-STRING"),
+                                       QStringLiteral("AGENT") };
+    return names;
+}
+
+// Parameters only 4.0 defines.
+const QSet<QString> &parametersOnlyIn40()
+{
+    static const QSet<QString> names { QStringLiteral("PREF"),     QStringLiteral("ALTID"),
+                                       QStringLiteral("PID"),      QStringLiteral("MEDIATYPE"),
+                                       QStringLiteral("CALSCALE"), QStringLiteral("SORT-AS"),
+                                       QStringLiteral("GEO"),      QStringLiteral("TZ"),
+                                       QStringLiteral("LABEL"),    QStringLiteral("INDEX"),
+                                       QStringLiteral("LEVEL"),    QStringLiteral("CC") };
+    return names;
+}
+
+bool isBinary(const QString &value)
+{
+    return value.startsWith(QStringLiteral("data:")) && value.contains(QStringLiteral(";base64,"));
+}
+
+// RFC 6868 caret encoding, then quotes where the value holds a separator.
+QByteArray parameterValue(const QString &value)
+{
+    QString encoded;
+    encoded.reserve(value.size());
+    for (const QChar c : value) {
+        if (c == u'^')
+            encoded += QStringLiteral("^^");
+        else if (c == u'\n')
+            encoded += QStringLiteral("^n");
+        else if (c == u'"')
+            encoded += QStringLiteral("^'");
+        else if (c != u'\r')
+            encoded += c;
+    }
+    const bool quote = encoded.contains(u',') || encoded.contains(u';') || encoded.contains(u':');
+    const QByteArray bytes = encoded.toUtf8();
+    return quote ? '"' + bytes + '"' : bytes;
+}
+
+class PropertyWriter
+{
+public:
+    // keepAll: the kept form, which drops nothing the sender wrote.
+    PropertyWriter(QByteArray &out, CardVersion version, bool keepAll = false)
+        : m_out(out)
+        , m_version(version)
+        , m_keepAll(keepAll)
+    { }
+
+    void write(const CardProperty &property)
+    {
+        if (m_version != CardVersion::V40 && onlyIn40().contains(property.name))
+            return;
+        if (m_version == CardVersion::V40 && notIn40().contains(property.name) && !m_keepAll)
+            return;
+        m_line.clear();
+        if (!property.group.isEmpty()) {
+            m_line += property.group.toUtf8();
+            m_line += '.';
+        }
+        m_line += property.name.toUtf8();
+        if (m_version == CardVersion::V40)
+            write40(property);
+        else
+            writeOlder(property);
+    }
+
+private:
+    void write40(const CardProperty &property)
+    {
+        for (const CardParameter &parameter : property.parameters)
+            appendParameter(parameter.name, parameter.values);
+        m_line += ':';
+        m_line += property.value.toUtf8();
+        appendFolded(m_out, m_line);
+    }
+
+    void writeOlder(const CardProperty &property)
+    {
+        QStringList types = property.types();
+        if (property.preference() <= 100)
+            types << QStringLiteral("pref");
+        QString value = property.value;
+        const bool binary = isBinary(value);
+        if (binary) {
+            const qsizetype comma = value.indexOf(u',');
+            if (types.isEmpty()) {
+                const QString media = value.mid(5, value.indexOf(u';') - 5);
+                types << media.mid(media.indexOf(u'/') + 1).toUpper();
+            }
+            value = value.mid(comma + 1);
+        }
+        if (const CardParameter *kind = property.parameter(QStringLiteral("VALUE")); kind
+            && kind->values.value(0).compare(u"uri", Qt::CaseInsensitive) == 0
+            && value.startsWith(QStringLiteral("tel:"), Qt::CaseInsensitive)) {
+            // 4.0 numbers as tel: URIs are plain numbers before it.
+            value = value.mid(4);
+        }
+        appendTypes(types);
+        for (const CardParameter &parameter : property.parameters) {
+            if (parameter.name == u"TYPE" || parametersOnlyIn40().contains(parameter.name))
+                continue;
+            if (parameter.name == u"VALUE"
+                && (binary || property.value.startsWith(QStringLiteral("tel:"))))
+                continue;
+            appendParameter(parameter.name, parameter.values);
+        }
+        if (binary)
+            writeBinary(value);
+        else if (m_version == CardVersion::V21)
+            write21Text(value);
+        else
+            writeText(value);
+    }
+
+    void appendTypes(const QStringList &types)
+    {
+        if (types.isEmpty())
+            return;
+        if (m_version == CardVersion::V21) {
+            for (const QString &type : types) {
+                m_line += ';';
+                m_line += type.toUpper().toUtf8();
+            }
+            return;
+        }
+        appendParameter(QStringLiteral("TYPE"), types);
+    }
+
+    void appendParameter(const QString &name, const QStringList &values)
+    {
+        m_line += ';';
+        m_line += name.toUtf8();
+        m_line += '=';
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            if (i > 0)
+                m_line += ',';
+            m_line += parameterValue(values.at(i));
+        }
+    }
+
+    void writeBinary(const QString &base64)
+    {
+        m_line += m_version == CardVersion::V21 ? ";ENCODING=BASE64:" : ";ENCODING=b:";
+        m_line += base64.toLatin1();
+        appendFolded(m_out, m_line);
+        // 2.1 ends a base64 value with a blank line.
+        if (m_version == CardVersion::V21)
+            m_out += "\r\n";
+    }
+
+    void writeText(const QString &value)
+    {
+        m_line += ':';
+        m_line += value.toUtf8();
+        appendFolded(m_out, m_line);
+    }
+
+    // 2.1 knows no escaped line breaks: they travel quoted-printable, like any non-ASCII text.
+    // Commas stay escaped, because common readers (python-vobject) take a text up to its first
+    // unescaped comma.
+    void write21Text(const QString &value)
+    {
+        QString text = value;
+        text.replace(QStringLiteral("\\n"), QStringLiteral("\r\n"));
+        text.replace(QStringLiteral("\\N"), QStringLiteral("\r\n"));
+        const QByteArray bytes = text.toUtf8();
+        bool plain = true;
+        for (const char c : bytes) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte >= 0x80 || byte == '\r' || byte == '\n' || byte == '=')
+                plain = false;
+        }
+        if (plain) {
+            writeText(value);
+            return;
+        }
+        m_line += ";CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:";
+        m_out += m_line;
+        appendQuotedPrintable(m_out, bytes, quotedPrintableOctets - m_line.size());
+        m_out += "\r\n";
+    }
+
+    QByteArray &m_out;
+    CardVersion m_version;
+    bool m_keepAll;
+    QByteArray m_line;
+};
+
+QByteArrayView versionText(CardVersion version)
+{
+    switch (version) {
+    case CardVersion::V40:
+        return "4.0";
+    case CardVersion::V21:
+        return "2.1";
+    case CardVersion::V30:
+        break;
+    }
+    return "3.0";
+}
+
+// A name for a card that has none of the properties its version requires.
+QString fallbackName(const Card &card)
+{
+    const qsizetype n = card.first(QStringLiteral("N"));
+    if (n >= 0) {
+        const QStringList parts = card.properties.at(n).components();
+        const QString name = PersonName::join(parts.value(0).trimmed(), parts.value(1).trimmed());
+        if (!name.isEmpty())
+            return name;
+    }
+    for (const char *name : { "ORG", "EMAIL", "TEL" }) {
+        const qsizetype at = card.first(QString::fromLatin1(name));
+        if (at >= 0)
+            return card.properties.at(at).components().value(0).trimmed();
+    }
+    return {};
+}
+
+} // namespace
+
+namespace CardWriter {
+
+void append(QByteArray &out, const Card &card, CardVersion version)
+{
+    out += "BEGIN:VCARD\r\nVERSION:";
+    out += versionText(version);
+    out += "\r\n";
+    PropertyWriter writer(out, version);
+    // FN is required by 3.0 and 4.0, N by 2.1 and 3.0.
+    if (version != CardVersion::V21 && card.first(QStringLiteral("FN")) < 0) {
+        CardProperty fn { {}, QStringLiteral("FN"), {}, {} };
+        fn.setText(fallbackName(card));
+        writer.write(fn);
+    }
+    if (version != CardVersion::V40 && card.first(QStringLiteral("N")) < 0) {
+        CardProperty n { {}, QStringLiteral("N"), {}, {} };
+        n.setComponents({ fallbackName(card), {}, {}, {}, {} });
+        writer.write(n);
+    }
+    for (const CardProperty &property : card.properties)
+        writer.write(property);
+    out += "END:VCARD\r\n";
+}
+
+QByteArray write(const Card &card, CardVersion version)
+{
+    QByteArray out;
+    out.reserve(512);
+    append(out, card, version);
+    return out;
+}
+
+QByteArray keep(const Card &card)
+{
+    QByteArray out;
+    out.reserve(512);
+    out += "BEGIN:VCARD\r\nVERSION:4.0\r\nX-ZORVANE-VERSION:";
+    out += versionText(card.sourceVersion);
+    out += "\r\n";
+    PropertyWriter writer(out, CardVersion::V40, true);
+    for (const CardProperty &property : card.properties)
+        writer.write(property);
+    out += "END:VCARD\r\n";
+    return out;
+}
+
+} // namespace CardWriter

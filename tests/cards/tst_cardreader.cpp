@@ -1,0 +1,178 @@
+#include "cards/CardReader.h"
+#include "cards/CardWriter.h"
+
+#include <QStringEncoder>
+#include <QtTest>
+
+namespace {
+
+// A property as "group.NAME;PARAM=a,b:value", so a case lists what it expects as plain text.
+QString shown(const CardProperty &property)
+{
+    QString text = property.group.isEmpty() ? property.name : property.group + u'.' + property.name;
+    for (const CardParameter &parameter : property.parameters)
+        text += u';' + parameter.name + u'=' + parameter.values.join(u',');
+    return text + u':' + property.value;
+}
+
+QList<QStringList> shown(const QList<Card> &cards)
+{
+    QList<QStringList> out;
+    for (const Card &card : cards) {
+        QStringList properties;
+        for (const CardProperty &property : card.properties)
+            properties << shown(property);
+        out << properties;
+    }
+    return out;
+}
+
+QStringList shown(const QList<ReadProblem> &problems)
+{
+    QStringList out;
+    for (const ReadProblem &problem : problems)
+        out << QString::number(problem.line) + u':' + problem.reason;
+    return out;
+}
+
+QByteArray gb18030(const QString &text)
+{
+    QStringEncoder encode("GB18030");
+    return encode.encode(text);
+}
+
+} // namespace
+
+class tst_CardReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void keepsWhatItCanAndReportsTheRest_data();
+    void keepsWhatItCanAndReportsTheRest();
+    void keptFormReadsBackEqual();
+    void readsLargeInputFromADevice();
+};
+
+void tst_CardReader::keepsWhatItCanAndReportsTheRest_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<QStringList>>("cards");
+    QTest::addColumn<QStringList>("problems");
+
+    QTest::newRow("iOS: CR CR LF line ends, folded lines, groups")
+        << QByteArray("BEGIN:VCARD\r\r\nVERSION:3.0\r\r\nN:Li;Lei;;;\r\r\nNOTE:one two\r\r\n  "
+                      "three\r\r\nitem1.TEL;type=CELL;type=pref:138\r\r\nitem1.X-ABLabel:"
+                      "_$!<Mobile>!$_\r\r\nEND:VCARD\r\r\n")
+        << QList<QStringList> { { "N:Li;Lei;;;", "NOTE:one two three",
+                                  "item1.TEL;TYPE=CELL;PREF=1:138",
+                                  "item1.X-ABLABEL:_$!<Mobile>!$_" } }
+        << QStringList();
+    QTest::newRow("lone CR line ends")
+        << QByteArray("BEGIN:VCARD\rVERSION:3.0\rFN:A\rEMAIL:a@example.cn\rEND:VCARD\r")
+        << QList<QStringList> { { "FN:A", "EMAIL:a@example.cn" } } << QStringList();
+    QTest::newRow("a line it cannot read loses only that line")
+        << QByteArray("BEGIN:VCARD\nVERSION:3.0\nFN:A\n\x01garbage without value\n"
+                      "TEL:1\nBAD NAME:x\nEND:VCARD\nBEGIN:VCARD\nFN:B\nEND:VCARD\n")
+        << QList<QStringList> { { "FN:A", "TEL:1" }, { "FN:B" } }
+        << QStringList { "4:无法识别的内容", "6:无法识别的内容" };
+    QTest::newRow("2.1 base64 with unindented lines ending in a blank line")
+        << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nN:Wang;Wu\r\n"
+                      "PHOTO;ENCODING=BASE64;TYPE=JPEG:/9j/4AAQ\r\nSkZJRgAB\r\nAQ==\r\n\r\n"
+                      "TEL;CELL:139\r\nEND:VCARD\r\n")
+        << QList<QStringList> { { "N:Wang;Wu",
+                                  "PHOTO;TYPE=JPEG:data:image/jpeg;base64,"
+                                  "/9j/4AAQSkZJRgABAQ==",
+                                  "TEL;TYPE=CELL:139" } }
+        << QStringList();
+    QTest::newRow("2.1 backslash continuation and quoted-printable soft breaks")
+        << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nN:Zhao;Liu\r\nNOTE:first\\\r\nsecond\r\n"
+                      "ADR;HOME;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:;;=E5=8C=97=\r\n"
+                      "=E4=BA=AC, a;b\r\nEND:VCARD\r\n")
+        << QList<QStringList> { { "N:Zhao;Liu", "NOTE:first\\nsecond",
+                                  "ADR;TYPE=HOME:;;北京\\, a;b" } }
+        << QStringList();
+    QTest::newRow("comment lines")
+        << QByteArray("# exported address book\nBEGIN:VCARD\nVERSION:3.0\n# a note to self\n"
+                      "FN:A\nEND:VCARD\n")
+        << QList<QStringList> { { "FN:A" } } << QStringList();
+    QTest::newRow("CHARSET=GB2312 means GBK: read as GB18030")
+        << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=GB2312:" + gb18030("陈;喆堃玥")
+                      + "\r\nORG;CHARSET=GBK;ENCODING=QUOTED-PRINTABLE:=B0=A2\r\nEND:VCARD\r\n")
+        << QList<QStringList> { { "N:陈;喆堃玥", "ORG:阿" } } << QStringList();
+    QTest::newRow("no CHARSET: one decision for the whole file")
+        << QByteArray("BEGIN:VCARD\nVERSION:3.0\nFN:" + gb18030("张三") + "\nNOTE:" + gb18030("涓")
+                      + "\nEND:VCARD\n")
+        << QList<QStringList> { { "FN:张三", "NOTE:涓" } } << QStringList();
+    QTest::newRow("a card inside a card: both kept, neighbours untouched")
+        << QByteArray("BEGIN:VCARD\nFN:Outer\nBEGIN:VCARD\nFN:Inner\nEND:VCARD\nEND:VCARD\n"
+                      "BEGIN:VCARD\nFN:Next\nEND:VCARD\n")
+        << QList<QStringList> { { "FN:Outer" }, { "FN:Inner" }, { "FN:Next" } }
+        << QStringList { "1:名片不完整，缺少END:VCARD", "6:名片以外的内容" };
+    QTest::newRow("a card without its END at the end of the file is kept")
+        << QByteArray("BEGIN:VCARD\nFN:A\nTEL:1\n") << QList<QStringList> { { "FN:A", "TEL:1" } }
+        << QStringList { "1:名片不完整，缺少END:VCARD" };
+    QTest::newRow("RFC 6868 carets and quoted parameter values")
+        << QByteArray("BEGIN:VCARD\nVERSION:4.0\nFN:A\nADR;LABEL=\"1 Main St^nSpringfield, "
+                      "^'IL^'\";PREF=1;ALTID=1:;;1 Main St;Springfield;IL;;\nEND:VCARD\n")
+        << QList<
+               QStringList> { { "FN:A",
+                                "ADR;LABEL=1 Main St\nSpringfield, \"IL\";PREF=1;ALTID=1:;;1 Main "
+                                "St;Springfield;IL;;" } }
+        << QStringList();
+    QTest::newRow("text outside a card is reported, line by line")
+        << QByteArray("hello\nBEGIN:VCARD\nFN:A\nEND:VCARD\nEND:VCARD\n")
+        << QList<QStringList> { { "FN:A" } }
+        << QStringList { "1:名片以外的内容", "5:名片以外的内容" };
+}
+
+void tst_CardReader::keepsWhatItCanAndReportsTheRest()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QList<QStringList>, cards);
+    QFETCH(QStringList, problems);
+
+    QList<ReadProblem> found;
+    const QList<Card> read = CardReader::readAll(file, &found);
+    QCOMPARE(shown(read), cards);
+    QCOMPARE(shown(found), problems);
+}
+
+void tst_CardReader::keptFormReadsBackEqual()
+{
+    const QByteArray file("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-"
+                          "PRINTABLE:=E5=BC=A0;=E4=B8=89;;;\r\nTEL;CELL;PREF:1\r\nLABEL;HOME:"
+                          "x, y\r\nX-CUSTOM;X-P=\"a^b\":v\r\nEND:VCARD\r\n");
+    const QList<Card> cards = CardReader::readAll(file);
+    QCOMPARE(cards.size(), 1);
+    QCOMPARE(cards.first().sourceVersion, CardVersion::V21);
+    const QList<Card> again = CardReader::readAll(CardWriter::keep(cards.first()));
+    QCOMPARE(again.size(), 1);
+    QCOMPARE(shown(again), shown(cards));
+    QCOMPARE(again.first().sourceVersion, CardVersion::V21);
+    QVERIFY(again.first() == cards.first());
+}
+
+void tst_CardReader::readsLargeInputFromADevice()
+{
+    // Cards across the reader's buffer boundaries, with CR CR LF ends split between reads.
+    QByteArray file;
+    for (int i = 0; i < 20000; ++i)
+        file += "BEGIN:VCARD\r\r\nVERSION:3.0\r\r\nFN:Person " + QByteArray::number(i)
+            + "\r\r\nNOTE:" + QByteArray(i % 97, 'x') + "\r\r\nEND:VCARD\r\r\n";
+    QBuffer device(&file);
+    QVERIFY(device.open(QIODevice::ReadOnly));
+    CardReader reader(device);
+    Card card;
+    int count = 0;
+    while (reader.next(card)) {
+        QCOMPARE(card.firstText(QStringLiteral("FN")), QStringLiteral("Person %1").arg(count));
+        QCOMPARE(card.firstText(QStringLiteral("NOTE")).size(), count % 97);
+        ++count;
+    }
+    QCOMPARE(count, 20000);
+    QCOMPARE(reader.problemCount(), 0);
+}
+
+QTEST_GUILESS_MAIN(tst_CardReader)
+#include "tst_cardreader.moc"
