@@ -268,7 +268,7 @@ private:
         } else {
             CardProperty fn = newProperty(QStringLiteral("FN"));
             fn.setText(fullName);
-            m_prepended.prepend(fn);
+            m_prepended << fn;
         }
     }
 

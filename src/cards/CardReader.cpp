@@ -10,7 +10,7 @@
 namespace {
 
 // A logical line longer than this is no contact data (a photo is a few hundred kilobytes).
-constexpr qsizetype maxLineBytes = 16 * 1024 * 1024;
+constexpr qsizetype maxLineBytes = 4 * 1024 * 1024;
 constexpr qsizetype chunkBytes = 256 * 1024;
 constexpr int listedProblems = 1000;
 
@@ -356,6 +356,7 @@ private:
             if (!fill()) {
                 if (m_position >= m_buffer.size() && !m_tooLong)
                     return false;
+                m_tooLong = m_tooLong || m_buffer.size() - m_position > maxLineBytes;
                 line = { ++m_number, m_buffer.mid(m_position), m_tooLong };
                 if (m_tooLong)
                     line.text.clear();
@@ -390,6 +391,7 @@ private:
             else
                 m_blankLines = int(next - at - 1);
         }
+        m_tooLong = m_tooLong || at - m_position > maxLineBytes;
         line = { ++m_number, m_tooLong ? QByteArray() : m_buffer.mid(m_position, at - m_position),
                  m_tooLong };
         m_tooLong = false;
@@ -571,8 +573,8 @@ bool CardReader::next(Card &card)
             report(line.number, QStringLiteral("名片以外的内容"));
         } else if (!inCard) {
             report(line.number, QStringLiteral("名片以外的内容"));
-        } else if (!addLine(card, line)) {
-            report(line.number, QStringLiteral("无法识别的内容"));
+        } else if (const QString problem = addLine(card, line); !problem.isEmpty()) {
+            report(line.number, problem);
         }
     }
     if (inCard) {
@@ -582,11 +584,12 @@ bool CardReader::next(Card &card)
     return false;
 }
 
-bool CardReader::addLine(Card &card, const Line &line)
+QString CardReader::addLine(Card &card, const Line &line)
 {
+    const QString unreadable = QStringLiteral("无法识别的内容");
     const qsizetype colon = valueColon(line.text);
     if (colon <= 0)
-        return false;
+        return unreadable;
     const QList<QByteArray> header = splitOutsideQuotes(line.text.left(colon), ';');
     const QByteArray fullName = header.first().trimmed();
     const qsizetype dot = fullName.lastIndexOf('.');
@@ -594,7 +597,7 @@ bool CardReader::addLine(Card &card, const Line &line)
     const QByteArray name = fullName.mid(dot + 1).toUpper();
     if (name.isEmpty() || !std::all_of(name.begin(), name.end(), isPropertyNameChar)
         || !std::all_of(group.begin(), group.end(), isPropertyNameChar))
-        return false;
+        return unreadable;
     const auto text = [this](const QByteArray &bytes) {
         return m_utf8 ? QString::fromUtf8(bytes) : m_gb18030.decode(bytes);
     };
@@ -606,7 +609,7 @@ bool CardReader::addLine(Card &card, const Line &line)
                                              : CardVersion::V30;
         if (name == "VERSION")
             m_syntax = card.sourceVersion;
-        return true;
+        return {};
     }
 
     CardProperty property;
@@ -646,7 +649,8 @@ bool CardReader::addLine(Card &card, const Line &line)
         for (const QByteArray &part : splitOutsideQuotes(rawValue, ','))
             values << decodeCaret(text(unquoted(part)));
         if (key == "TYPE") {
-            for (const QString &type : std::as_const(values)) {
+            // Some senders quote the whole list: TYPE="cell,voice".
+            for (const QString &type : values.join(u',').split(u',')) {
                 if (type.compare(u"pref", Qt::CaseInsensitive) == 0)
                     preferred = true;
                 else if (!type.isEmpty())
@@ -665,7 +669,7 @@ bool CardReader::addLine(Card &card, const Line &line)
         QByteArray data = value;
         data.replace(' ', "").replace('\t', "");
         if (!QByteArray::fromBase64Encoding(data, QByteArray::AbortOnBase64DecodingErrors))
-            return false;
+            return QStringLiteral("BASE64编码有误");
         property.value = QStringLiteral("data:%1;base64,").arg(mediaType(property))
             + QString::fromLatin1(data);
     } else {
@@ -681,9 +685,9 @@ bool CardReader::addLine(Card &card, const Line &line)
         else if (QStringDecoder decoder(charset.constData()); decoder.isValid())
             decoded = decoder.decode(bytes);
         else
-            decoded = text(bytes);
+            return QStringLiteral("不认识的字符集“%1”").arg(QString::fromLatin1(charset));
         property.value = toKeptText(decoded, property.name, m_syntax);
     }
     card.properties << std::move(property);
-    return true;
+    return {};
 }

@@ -44,7 +44,8 @@ private:
     void start(QIODevice &device);
     bool nextLine(Line &line);
     void report(int line, const QString &reason);
-    bool addLine(Card &card, const Line &line);
+    // Empty, or why the line could not be read.
+    QString addLine(Card &card, const Line &line);
 
     std::unique_ptr<QBuffer> m_buffer;
     QByteArray m_converted;

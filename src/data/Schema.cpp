@@ -109,7 +109,15 @@ QList<Schema::Table> buildFeatureTables()
         = makeTable(QStringLiteral("ContactCards"),
                     { { QStringLiteral("ContactID"), QStringLiteral("INTEGER PRIMARY KEY") },
                       { QStringLiteral("Card"), QStringLiteral("BLOB NOT NULL") } });
-    return { makeTable(QStringLiteral("MergeUndo"), undoFields), cards, state, keptCards };
+    // The kept cards a merge replaced (the kept contact's and the deleted ones'; NULL for a
+    // contact that had none), for its undo.
+    const Schema::Table undoCards
+        = makeTable(QStringLiteral("MergeUndoCards"),
+                    { { QStringLiteral("MergeID"), QStringLiteral("INTEGER NOT NULL") },
+                      { QStringLiteral("ContactID"), QStringLiteral("INTEGER NOT NULL") },
+                      { QStringLiteral("Card"), QStringLiteral("BLOB") } });
+    return { makeTable(QStringLiteral("MergeUndo"), undoFields), cards, state, keptCards,
+             undoCards };
 }
 
 const Schema::Table *findIn(const QList<Schema::Table> &list, const QString &name)

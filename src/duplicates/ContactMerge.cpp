@@ -1,6 +1,9 @@
 #include "ContactMerge.h"
 
 #include "MergeFields.h"
+#include "cards/CardProjection.h"
+#include "cards/CardStore.h"
+#include "cards/CardUnion.h"
 #include "contacts/ContactStore.h"
 #include "data/Database.h"
 #include "data/Schema.h"
@@ -13,6 +16,7 @@
 namespace {
 
 const QString undoTable = QStringLiteral("MergeUndo");
+const QString undoCardsTable = QStringLiteral("MergeUndoCards");
 
 // What a row of the undo record was.
 enum Role { KeptBefore = 0, KeptAfter = 1, Removed = 2 };
@@ -103,6 +107,51 @@ Status checkUndoable(Database &database, qint64 mergeId, const QVariantList &aft
     return Status::success();
 }
 
+// Each merged contact's kept card as it was before the merge.
+Status recordCards(Database &database, qint64 mergeId, const QList<ContactRecord> &contacts)
+{
+    if (Status made = Schema::ensureFeatureTable(database, undoCardsTable); !made)
+        return made;
+    CardStore store(database);
+    for (const ContactRecord &contact : contacts) {
+        const auto kept = store.keptBytes(contact.id);
+        if (!kept)
+            return kept.status();
+        const auto recorded = database.execute(
+            QStringLiteral(
+                "INSERT INTO MergeUndoCards (MergeID, ContactID, Card) VALUES (?, ?, ?)"),
+            { mergeId, contact.id,
+              kept.value().isEmpty() ? QVariant(QMetaType(QMetaType::QByteArray))
+                                     : QVariant(kept.value()) });
+        if (!recorded)
+            return recorded.status();
+    }
+    return Status::success();
+}
+
+Status restoreCards(Database &database, qint64 mergeId)
+{
+    if (Status made = Schema::ensureFeatureTable(database, undoCardsTable); !made)
+        return made;
+    const auto rows = database.records(
+        QStringLiteral("SELECT ContactID, Card FROM MergeUndoCards WHERE MergeID = ?"),
+        { mergeId });
+    if (!rows)
+        return rows.status();
+    CardStore store(database);
+    for (const QSqlRecord &row : rows.value()) {
+        const qint64 contactId = row.value(0).toLongLong();
+        const QByteArray card = row.value(1).toByteArray();
+        const Status put
+            = card.isEmpty() ? store.forget(contactId) : store.keepBytes(contactId, card);
+        if (!put)
+            return put;
+    }
+    const auto removed = database.execute(
+        QStringLiteral("DELETE FROM MergeUndoCards WHERE MergeID = ?"), { mergeId });
+    return removed ? Status::success() : removed.status();
+}
+
 Status restore(Database &database, qint64 mergeId, const QVariantList &before)
 {
     const QStringList fields = Schema::findTable(QStringLiteral("Contacts"))->columns.mid(1);
@@ -120,7 +169,9 @@ Status restore(Database &database, qint64 mergeId, const QVariantList &before)
     if (written)
         written = database.execute(QStringLiteral("DELETE FROM MergeUndo WHERE MergeID = ?"),
                                    { mergeId });
-    return written ? Status::success() : written.status();
+    if (!written)
+        return written.status();
+    return restoreCards(database, mergeId);
 }
 
 Result<QVariant> lastMergeId(Database &database)
@@ -135,8 +186,52 @@ Result<QVariant> lastMergeId(Database &database)
     return database.scalar(QStringLiteral("SELECT MAX(MergeID) FROM MergeUndo"));
 }
 
+// The kept contact's card becomes the union of all the merged cards; its row shows it.
+Result<Card> unitedCard(Database &database, const QList<ContactRecord> &contacts,
+                        const ContactRecord &kept)
+{
+    CardStore store(database);
+    QList<Card> cards;
+    for (const ContactRecord &contact : contacts) {
+        auto card = store.cardOf(contact);
+        if (!card)
+            return card.status();
+        cards << card.takeValue();
+    }
+    return CardUnion::unite(cards, kept);
+}
+
+// The row of the united card, its numbers in the boxes the chosen ones were in and the others
+// in the empty boxes after them, so the order of the numbers stays the card's.
+ContactRecord shownRow(const Card &united, const ContactRecord &chosen)
+{
+    ContactRecord row = CardProjection::project(united);
+    row.id = chosen.id;
+    QList<int> boxes;
+    for (int i = 0; i < 4; ++i) {
+        if (!chosen.numbers[i].trimmed().isEmpty())
+            boxes << i;
+    }
+    for (int i = boxes.isEmpty() ? 0 : boxes.last() + 1; i < 4; ++i)
+        boxes << i;
+    int filled = 0;
+    while (filled < 4 && !row.numbers[filled].isEmpty())
+        ++filled;
+    if (boxes.size() < filled)
+        return row;
+    const auto numbers = row.numbers;
+    const auto labels = row.labels;
+    row.numbers = {};
+    row.labels = {};
+    for (int i = 0; i < filled; ++i) {
+        row.numbers[boxes.at(i)] = numbers[i];
+        row.labels[boxes.at(i)] = labels[i];
+    }
+    return row;
+}
+
 Status writeMerge(Database &database, const QList<ContactRecord> &contacts,
-                  const ContactRecord &kept)
+                  const ContactRecord &chosen)
 {
     if (Status made = Schema::ensureFeatureTable(database, undoTable); !made)
         return made;
@@ -144,7 +239,13 @@ Status writeMerge(Database &database, const QList<ContactRecord> &contacts,
     if (!last)
         return last.status();
     const qint64 mergeId = last.value().toLongLong() + 1;
-    Status status = snapshot(database, mergeId, KeptBefore, kept.id);
+    const auto united = unitedCard(database, contacts, chosen);
+    if (!united)
+        return united.status();
+    const ContactRecord kept = shownRow(united.value(), chosen);
+    Status status = recordCards(database, mergeId, contacts);
+    if (status)
+        status = snapshot(database, mergeId, KeptBefore, kept.id);
     for (int i = 1; status && i < contacts.size(); ++i)
         status = snapshot(database, mergeId, Removed, contacts.at(i).id);
     if (!status)
@@ -153,11 +254,14 @@ Status writeMerge(Database &database, const QList<ContactRecord> &contacts,
     const auto saved = ContactStore(database).save({ contacts.first(), kept });
     if (!saved.ok())
         return Status::failure(saved.message);
+    CardStore store(database);
     for (int i = 1; status && i < contacts.size(); ++i) {
         const auto removed = database.execute(QStringLiteral("DELETE FROM Contacts WHERE ID = ?"),
                                               { contacts.at(i).id });
-        status = removed ? Status::success() : removed.status();
+        status = removed ? store.forget(contacts.at(i).id) : removed.status();
     }
+    if (status)
+        status = store.keep(kept.id, united.value());
     if (status)
         status = snapshot(database, mergeId, KeptAfter, kept.id);
     return status;
@@ -182,28 +286,8 @@ QList<int> defaultChoices(const QList<ContactRecord> &contacts)
 ContactRecord combine(const QList<ContactRecord> &contacts, const QList<int> &choices)
 {
     ContactRecord kept = contacts.first();
-    QStringList lines;
-    for (int field = 0; field < MergeFields::count(); ++field) {
-        const ContactRecord &chosen = contacts.at(choices.value(field));
-        MergeFields::copy(chosen, kept, field);
-        QList<const ContactRecord *> noted { &chosen };
-        for (const ContactRecord &other : contacts) {
-            if (MergeFields::isEmpty(other, field))
-                continue;
-            const bool known = std::any_of(noted.cbegin(), noted.cend(), [&](const auto *seen) {
-                return MergeFields::same(*seen, other, field);
-            });
-            if (known)
-                continue;
-            noted << &other;
-            lines << MergeFields::noteLine(other, field);
-        }
-    }
-    if (!lines.isEmpty()) {
-        if (!kept.notes.isEmpty())
-            kept.notes += QLatin1Char('\n');
-        kept.notes += lines.join(QLatin1Char('\n'));
-    }
+    for (int field = 0; field < MergeFields::count(); ++field)
+        MergeFields::copy(contacts.at(choices.value(field)), kept, field);
     return kept;
 }
 

@@ -132,16 +132,6 @@ void copy(const ContactRecord &from, ContactRecord &to, int field)
         to.labels[field - Number1] = from.labels[field - Number1];
 }
 
-QString noteLine(const ContactRecord &contact, int field)
-{
-    if (isNumber(field)) {
-        const QString &label = contact.labels[field - Number1];
-        return (label.trimmed().isEmpty() ? caption(field) : label.trimmed()) + QStringLiteral(": ")
-            + text(contact, field).trimmed();
-    }
-    return caption(field) + QStringLiteral(": ") + text(contact, field).trimmed();
-}
-
 bool sameRecord(const ContactRecord &a, const ContactRecord &b)
 {
     for (int field = 0; field < FieldCount; ++field) {

@@ -16,8 +16,6 @@ bool isEmpty(const ContactRecord &contact, int field);
 // Whether two contacts hold the same value, numbers and e-mail addresses in normalized form.
 bool same(const ContactRecord &a, const ContactRecord &b, int field);
 void copy(const ContactRecord &from, ContactRecord &to, int field);
-// The labelled line that keeps a value not chosen, for the kept contact's notes.
-QString noteLine(const ContactRecord &contact, int field);
 // Every stored field, labels included, is equal.
 bool sameRecord(const ContactRecord &a, const ContactRecord &b);
 

@@ -120,6 +120,18 @@ void tst_CardReader::keepsWhatItCanAndReportsTheRest_data()
                                 "ADR;LABEL=1 Main St\nSpringfield, \"IL\";PREF=1;ALTID=1:;;1 Main "
                                 "St;Springfield;IL;;" } }
         << QStringList();
+    QTest::newRow("a stray = in quoted-printable is kept as it stands")
+        << QByteArray("BEGIN:VCARD\nVERSION:2.1\nFN;ENCODING=QUOTED-PRINTABLE:A=ZZ=41\nEND:VCARD\n")
+        << QList<QStringList> { { "FN:A=ZZA" } } << QStringList();
+    QTest::newRow("an unknown charset and bad base64 lose their line only")
+        << QByteArray("BEGIN:VCARD\nVERSION:2.1\nFN:A\nNOTE;CHARSET=NO-SUCH:x\n"
+                      "PHOTO;ENCODING=BASE64:%%%\n\nTEL:1\nEND:VCARD\n")
+        << QList<QStringList> { { "FN:A", "TEL:1" } }
+        << QStringList { "4:不认识的字符集“NO-SUCH”", "5:BASE64编码有误" };
+    QTest::newRow("a line of 5 MB is no contact data")
+        << QByteArray("BEGIN:VCARD\nVERSION:3.0\nNOTE:") + QByteArray(5 * 1024 * 1024, 'x')
+            + QByteArray("\nFN:A\nEND:VCARD\n")
+        << QList<QStringList> { { "FN:A" } } << QStringList { "3:这一行太长" };
     QTest::newRow("text outside a card is reported, line by line")
         << QByteArray("hello\nBEGIN:VCARD\nFN:A\nEND:VCARD\nEND:VCARD\n")
         << QList<QStringList> { { "FN:A" } }

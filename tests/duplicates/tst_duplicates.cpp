@@ -141,7 +141,7 @@ private slots:
         QVERIFY2(sets.first().reasons.contains(reason), qPrintable(sets.first().reasons.join('|')));
     }
 
-    void mergeKeepsChoicesNotesTheRestAndUndoGivesTheRowsBack()
+    void mergeKeepsChoicesAndEveryCardValueAndUndoGivesEverythingBack()
     {
         const QList<qint64> ids = addTwoWangWei();
         const auto before = allContacts();
@@ -162,7 +162,17 @@ private slots:
         QCOMPARE(kept.email, QStringLiteral("wang@example.cn"));
         QCOMPARE(kept.numbers[1], QStringLiteral("138-0013-8000"));
         QCOMPARE(kept.numbers[2], QStringLiteral("010-62345678"));
-        QCOMPARE(kept.notes, QStringLiteral("老朋友\n公司名称: 甲公司"));
+        // The other number fills an empty box; the company not chosen stays in the card.
+        QCOMPARE(kept.numbers[3], QStringLiteral("+86 13800138000"));
+        QCOMPARE(kept.labels[3], QStringLiteral("手机"));
+        QCOMPARE(kept.notes, QStringLiteral("老朋友"));
+        const QString card
+            = RawSql::value(file,
+                            QStringLiteral("SELECT Card FROM ContactCards WHERE ContactID = %1")
+                                .arg(ids.first()))
+                  .toString();
+        QVERIFY2(card.contains(QStringLiteral("\r\nORG:乙公司\r\nORG:甲公司\r\n")),
+                 qPrintable(card));
         QCOMPARE(
             RawSql::value(
                 file, QStringLiteral("SELECT COUNT(*) FROM Contacts WHERE ID = %1").arg(ids.last()))
@@ -172,6 +182,8 @@ private slots:
         const auto undone = ContactMerge::undoLast(*database);
         QVERIFY2(undone, qPrintable(undone.message()));
         QCOMPARE(allContacts(), before);
+        QCOMPARE(RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM ContactCards")).toInt(),
+                 0);
         QCOMPARE(ContactMerge::canUndo(*database).value(), false);
     }
 

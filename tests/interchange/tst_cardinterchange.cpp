@@ -1,10 +1,10 @@
 #include "SandboxedDataFile.h"
+#include "cards/PersonName.h"
 #include "contacts/ContactRows.h"
 #include "data/DataFileFactory.h"
 #include "interchange/CardExport.h"
 #include "interchange/CardImport.h"
 #include "interchange/ContactColumns.h"
-#include "interchange/PersonName.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -215,8 +215,8 @@ void tst_CardInterchange::importWritesTheChosenContactsAndMissingGroups()
     const auto plan = import.plan(contents.value());
     QVERIFY(plan.ok());
     QCOMPARE(plan.value().summary(),
-             QStringLiteral("新联系人：1个\n与已有联系人同名：1个\n无法读取：1处\n"
-                            "第10行：不认识的字符集“NO-SUCH”"));
+             QStringLiteral("新联系人：1个\n与已有联系人同名：1个\n无法读取：2处\n"
+                            "第9行：名片没有姓名\n第10行：不认识的字符集“NO-SUCH”"));
     const auto zhangs = [this] {
         return database->scalar("SELECT COUNT(*) FROM Contacts WHERE FirstName = '张'")
             .value()

@@ -43,12 +43,12 @@ private slots:
         QTest::addColumn<int>("added");
 
         const QString summary
-            = QStringLiteral("新联系人：1个\n与已有联系人同名：1个\n无法读取：1处\n"
+            = QStringLiteral("新联系人：2个\n与已有联系人同名：1个\n无法读取：1处\n"
                              "第7行：名片不完整，缺少END:VCARD\n");
         QTest::newRow("import new only") << QStringList { "import", "--data", "DATA", "IN" } << 0
-                                         << summary + QStringLiteral("已导入1个联系人。") << 1;
+                                         << summary + QStringLiteral("已导入2个联系人。") << 2;
         QTest::newRow("import all") << QStringList { "import", "--all", "--data", "DATA", "IN" }
-                                    << 0 << summary + QStringLiteral("已导入2个联系人。") << 2;
+                                    << 0 << summary + QStringLiteral("已导入3个联系人。") << 3;
         QTest::newRow("refused input")
             << QStringList { "import", "--data", "DATA", "IN", "DATA" } << 1 << summary << 0;
         QTest::newRow("export to standard output")
