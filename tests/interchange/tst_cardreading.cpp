@@ -55,6 +55,7 @@ private slots:
     void refusesWhatIsNoCardFile_data();
     void refusesWhatIsNoCardFile();
     void reportsUnreadableCardsBesideGoodOnes();
+    void groupCardsBecomeTheirMembersGroups();
 };
 
 void tst_CardReading::readsWhatSendersWrite_data()
@@ -187,6 +188,23 @@ void tst_CardReading::reportsUnreadableCardsBesideGoodOnes()
     for (const ReadProblem &problem : read.value().problems)
         lines << problem.line;
     QCOMPARE(lines, (QList<int> { 4, 5, 7, 10 }));
+}
+
+void tst_CardReading::groupCardsBecomeTheirMembersGroups()
+{
+    const auto read = CardFileReader::read(
+        "BEGIN:VCARD\nVERSION:3.0\nFN:同学\nX-ADDRESSBOOKSERVER-KIND:group\n"
+        "X-ADDRESSBOOKSERVER-MEMBER:urn:uuid:a1\nEND:VCARD\n"
+        "BEGIN:VCARD\nVERSION:3.0\nFN:张三\nUID:a1\nEND:VCARD\n"
+        "BEGIN:VCARD\nVERSION:4.0\nFN:李四\nUID:urn:uuid:b2\nEND:VCARD\n"
+        "BEGIN:VCARD\nVERSION:4.0\nKIND:group\nFN:家人\nMEMBER:urn:uuid:b2\nEND:VCARD\n");
+    QVERIFY2(read.ok(), qPrintable(read.message()));
+    QCOMPARE(read.value().contacts.size(), 2);
+    QCOMPARE(read.value().contacts.at(0).firstName, QStringLiteral("张"));
+    QCOMPARE(read.value().contacts.at(0).type, QStringLiteral("同学"));
+    QCOMPARE(read.value().contacts.at(1).type, QStringLiteral("家人"));
+    QVERIFY(read.value().cards.at(1).contains("CATEGORIES:家人"));
+    QCOMPARE(read.value().problems.size(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_CardReading)
