@@ -99,6 +99,19 @@ bool isBase64Text(const QByteArray &line)
     return !text.contains('-') && !text.contains('_');
 }
 
+// The ENCODING a property's header names, as ENCODING=… or as 2.1's bare word; upper case.
+QByteArray encodingOf(const QByteArray &upperHeader)
+{
+    for (const QByteArray &parameter : upperHeader.split(';')) {
+        const QByteArray word = parameter.trimmed();
+        if (word == "QUOTED-PRINTABLE" || word == "BASE64")
+            return word;
+        if (word.startsWith("ENCODING="))
+            return word.mid(9).replace('"', "");
+    }
+    return {};
+}
+
 bool endsWithOddBackslashes(const QByteArray &text)
 {
     qsizetype count = 0;
@@ -507,8 +520,9 @@ bool CardReader::nextLine(Line &line)
         return true;
     const qsizetype colon = valueColon(line.text);
     const QByteArray header = colon > 0 ? line.text.left(colon).toUpper() : QByteArray();
-    const bool quotedPrintable = header.contains("QUOTED-PRINTABLE");
-    const bool base64 = header.contains("BASE64") || header.contains("ENCODING=B");
+    const QByteArray encoding = encodingOf(header);
+    const bool quotedPrintable = encoding == "QUOTED-PRINTABLE";
+    const bool base64 = encoding == "BASE64" || encoding == "B";
     while (const PhysicalLine *next = m_source->peek()) {
         const QByteArray &text = next->text;
         const bool folded = text.startsWith(' ') || text.startsWith('\t');
@@ -595,8 +609,10 @@ QString CardReader::addLine(Card &card, const Line &line)
     const qsizetype dot = fullName.lastIndexOf('.');
     const QByteArray group = dot < 0 ? QByteArray() : fullName.left(dot);
     const QByteArray name = fullName.mid(dot + 1).toUpper();
+    // BEGIN and END that mark no card ("END:VCARD x") would end the card they were written in.
     if (name.isEmpty() || !std::all_of(name.begin(), name.end(), isPropertyNameChar)
-        || !std::all_of(group.begin(), group.end(), isPropertyNameChar))
+        || !std::all_of(group.begin(), group.end(), isPropertyNameChar) || name == "BEGIN"
+        || name == "END")
         return unreadable;
     const auto text = [this](const QByteArray &bytes) {
         return m_utf8 ? QString::fromUtf8(bytes) : m_gb18030.decode(bytes);
@@ -619,6 +635,16 @@ QString CardReader::addLine(Card &card, const Line &line)
     QByteArray encoding;
     QStringList types;
     bool preferred = false;
+    // 3.0's TYPE=pref and 2.1's PREF are 4.0's PREF=1.
+    const auto addTypes = [&types, &preferred](const QStringList &values) {
+        for (const QString &value : values) {
+            const QString type = value.trimmed();
+            if (type.compare(u"pref", Qt::CaseInsensitive) == 0)
+                preferred = true;
+            else if (!type.isEmpty())
+                types << type;
+        }
+    };
     for (qsizetype i = 1; i < header.size(); ++i) {
         const QByteArray &parameter = header.at(i);
         const qsizetype equals = parameter.indexOf('=');
@@ -630,12 +656,12 @@ QString CardReader::addLine(Card &card, const Line &line)
             // 2.1's bare parameters: TEL;CELL;PREF.
             if (isEncodingWord(key))
                 encoding = key;
-            else if (key == "PREF")
-                preferred = true;
             else
-                types << QString::fromLatin1(parameter.trimmed());
+                addTypes(text(parameter.trimmed()).split(u','));
             continue;
         }
+        if (!std::all_of(key.begin(), key.end(), isPropertyNameChar))
+            return unreadable;
         const QByteArray rawValue = parameter.mid(equals + 1);
         if (key == "CHARSET") {
             charset = unquoted(rawValue).toUpper();
@@ -650,12 +676,7 @@ QString CardReader::addLine(Card &card, const Line &line)
             values << decodeCaret(text(unquoted(part)));
         if (key == "TYPE") {
             // Some senders quote the whole list: TYPE="cell,voice".
-            for (const QString &type : values.join(u',').split(u',')) {
-                if (type.compare(u"pref", Qt::CaseInsensitive) == 0)
-                    preferred = true;
-                else if (!type.isEmpty())
-                    types << type;
-            }
+            addTypes(values.join(u',').split(u','));
             continue;
         }
         property.setParameter(QString::fromLatin1(key), values);

@@ -116,7 +116,8 @@ QByteArray parameterValue(const QString &value)
         else if (c != u'\r')
             encoded += c;
     }
-    const bool quote = encoded.contains(u',') || encoded.contains(u';') || encoded.contains(u':');
+    const bool quote = encoded.contains(u',') || encoded.contains(u';') || encoded.contains(u':')
+        || encoded != encoded.trimmed();
     const QByteArray bytes = encoded.toUtf8();
     return quote ? '"' + bytes + '"' : bytes;
 }
