@@ -353,31 +353,29 @@ private:
         }
         qsizetype scanFrom = m_position;
         for (;;) {
-            const char *begin = m_buffer.constData() + scanFrom;
-            const qsizetype left = m_buffer.size() - scanFrom;
-            const char *end = lineEnd(begin, left);
+            const char *end = lineEnd(m_buffer.constData() + scanFrom, m_buffer.size() - scanFrom);
+            // Where scanning goes on once more bytes are in.
+            qsizetype resume = m_buffer.size();
             if (end) {
                 const qsizetype at = end - m_buffer.constData();
                 if (finishLine(line, at))
                     return true;
+                // CRs at the buffer's end: what follows them decides.
+                resume = at;
             } else if (m_buffer.size() - m_position > maxLineBytes) {
                 // Far too long for a line: dropped as it streams past.
                 m_tooLong = true;
                 m_position = m_buffer.size();
             }
-            scanFrom = m_buffer.size() - m_position;
-            if (!fill()) {
-                if (m_position >= m_buffer.size() && !m_tooLong)
-                    return false;
-                m_tooLong = m_tooLong || m_buffer.size() - m_position > maxLineBytes;
-                line = { ++m_number, m_buffer.mid(m_position), m_tooLong };
-                if (m_tooLong)
-                    line.text.clear();
-                m_tooLong = false;
-                m_position = m_buffer.size();
-                return true;
-            }
-            scanFrom += m_position;
+            const qsizetype offset = resume - m_position;
+            const bool more = fill();
+            scanFrom = m_position + offset;
+            if (more || end)
+                continue;
+            if (m_position >= m_buffer.size() && !m_tooLong)
+                return false;
+            takeLine(line, m_buffer.size(), m_buffer.size());
+            return true;
         }
     }
 
@@ -397,19 +395,32 @@ private:
         if (m_buffer.at(at) == '\r') {
             while (next < m_buffer.size() && m_buffer.at(next) == '\r')
                 ++next;
-            if (next == m_buffer.size() && !m_end)
-                return false;
+            if (next == m_buffer.size() && !m_end) {
+                if (next - at <= 2)
+                    return false;
+                // A long run of CRs ends lines as it streams; the last two wait for what follows,
+                // which may make them the CR CR LF of one line end.
+                m_blankLines = int(next - at - 3);
+                takeLine(line, at, next - 2);
+                return true;
+            }
             if (next < m_buffer.size() && m_buffer.at(next) == '\n')
                 ++next;
             else
                 m_blankLines = int(next - at - 1);
         }
+        takeLine(line, at, next);
+        return true;
+    }
+
+    // The line up to at; reading goes on from next.
+    void takeLine(PhysicalLine &line, qsizetype at, qsizetype next)
+    {
         m_tooLong = m_tooLong || at - m_position > maxLineBytes;
         line = { ++m_number, m_tooLong ? QByteArray() : m_buffer.mid(m_position, at - m_position),
                  m_tooLong };
         m_tooLong = false;
         m_position = next;
-        return true;
     }
 
     QIODevice *m_device = nullptr;
