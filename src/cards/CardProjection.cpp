@@ -208,13 +208,14 @@ QList<NumberSlot> numberSlots(const ContactRecord &row, const CardProjection::So
 class Applier
 {
 public:
-    Applier(Card &card, const ContactRecord &before, const ContactRecord &after)
+    // sources: where card's projection took each field from.
+    Applier(Card &card, const ContactRecord &before, const ContactRecord &after,
+            const CardProjection::Sources &sources)
         : m_card(card)
         , m_before(before)
         , m_after(after)
-    {
-        CardProjection::project(card, &m_sources);
-    }
+        , m_sources(sources)
+    { }
 
     void run()
     {
@@ -424,6 +425,8 @@ private:
 
     void finish()
     {
+        if (m_removed.isEmpty() && m_prepended.isEmpty() && m_added.isEmpty())
+            return;
         QList<bool> gone(m_card.properties.size(), false);
         QSet<QString> emptiedGroups;
         for (const qsizetype at : std::as_const(m_removed)) {
@@ -526,13 +529,16 @@ ContactRecord project(const Card &card, Sources *sources)
 
 void apply(Card &card, const ContactRecord &before, const ContactRecord &after)
 {
-    Applier(card, before, after).run();
+    Sources sources;
+    project(card, &sources);
+    Applier(card, before, after, sources).run();
 }
 
 Card reconciled(Card card, const ContactRecord &row)
 {
-    const ContactRecord view = project(card);
-    apply(card, view, row);
+    Sources sources;
+    const ContactRecord view = project(card, &sources);
+    Applier(card, view, row, sources).run();
     return card;
 }
 

@@ -435,13 +435,11 @@ private:
 };
 
 CardReader::CardReader(QIODevice &device)
-    : m_gb18030("GB18030", QStringConverter::Flag::Stateless)
 {
     start(device);
 }
 
 CardReader::CardReader(const QByteArray &bytes)
-    : m_gb18030("GB18030", QStringConverter::Flag::Stateless)
 {
     if (TextEncoding::isUtf16(bytes.left(64))) {
         m_converted = TextEncoding::toUtf8Bytes(bytes);
@@ -609,6 +607,14 @@ bool CardReader::next(Card &card)
     return false;
 }
 
+// Made when first needed: most files are UTF-8, and making the decoder costs more than a card.
+QString CardReader::fromGb18030(const QByteArray &bytes)
+{
+    if (!m_gb18030)
+        m_gb18030.emplace("GB18030", QStringConverter::Flag::Stateless);
+    return m_gb18030->decode(bytes);
+}
+
 QString CardReader::addLine(Card &card, const Line &line)
 {
     const QString unreadable = QStringLiteral("无法识别的内容");
@@ -626,7 +632,7 @@ QString CardReader::addLine(Card &card, const Line &line)
         || name == "END")
         return unreadable;
     const auto text = [this](const QByteArray &bytes) {
-        return m_utf8 ? QString::fromUtf8(bytes) : m_gb18030.decode(bytes);
+        return m_utf8 ? QString::fromUtf8(bytes) : fromGb18030(bytes);
     };
     const QByteArray value = line.text.mid(colon + 1);
     if (name == "VERSION" || name == "X-ZORVANE-VERSION") {
@@ -713,7 +719,7 @@ QString CardReader::addLine(Card &card, const Line &line)
         else if (charset == "UTF-8")
             decoded = QString::fromUtf8(bytes);
         else if (isChineseCharset(charset))
-            decoded = QStringDecoder("GB18030").decode(bytes);
+            decoded = fromGb18030(bytes);
         else if (QStringDecoder decoder(charset.constData()); decoder.isValid())
             decoded = decoder.decode(bytes);
         else

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QStringDecoder>
 #include <memory>
+#include <optional>
 
 class QIODevice;
 
@@ -46,12 +47,13 @@ private:
     void report(int line, const QString &reason);
     // Empty, or why the line could not be read.
     QString addLine(Card &card, const Line &line);
+    QString fromGb18030(const QByteArray &bytes);
 
     std::unique_ptr<QBuffer> m_buffer;
     QByteArray m_converted;
     std::unique_ptr<Source> m_source;
     bool m_utf8 = true;
-    QStringDecoder m_gb18030;
+    std::optional<QStringDecoder> m_gb18030;
     QList<ReadProblem> m_problems;
     int m_problemCount = 0;
     int m_cardLine = 0;
