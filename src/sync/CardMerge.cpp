@@ -4,26 +4,15 @@
 
 namespace {
 
-struct Field
-{
-    QString label;
-    QString ContactRecord::*member;
-};
+using Field = QString ContactRecord::*;
 
 const QList<Field> &textFields()
 {
     static const QList<Field> fields {
-        { QStringLiteral("姓氏"), &ContactRecord::firstName },
-        { QStringLiteral("名字"), &ContactRecord::lastName },
-        { QStringLiteral("职务"), &ContactRecord::title },
-        { QStringLiteral("关系类别"), &ContactRecord::type },
-        { QStringLiteral("公司"), &ContactRecord::companyName },
-        { QStringLiteral("地址"), &ContactRecord::address1 },
-        { QStringLiteral("地址2"), &ContactRecord::address2 },
-        { QStringLiteral("地址3"), &ContactRecord::address3 },
-        { QStringLiteral("邮编"), &ContactRecord::postcode },
-        { QStringLiteral("电子邮件"), &ContactRecord::email },
-        { QStringLiteral("网址"), &ContactRecord::website },
+        &ContactRecord::firstName, &ContactRecord::lastName,    &ContactRecord::title,
+        &ContactRecord::type,      &ContactRecord::companyName, &ContactRecord::address1,
+        &ContactRecord::address2,  &ContactRecord::address3,    &ContactRecord::postcode,
+        &ContactRecord::email,     &ContactRecord::website,     &ContactRecord::notes,
     };
     return fields;
 }
@@ -58,25 +47,20 @@ public:
 
     ContactRecord run()
     {
-        for (const Field &f : textFields())
-            mergeText(f);
+        for (const Field field : textFields())
+            mergeText(field);
         mergeNumbers();
-        mergeNotes();
         return m_merged;
     }
 
 private:
-    void mergeText(const Field &f)
+    void mergeText(Field field)
     {
-        const QString &base = m_base.*f.member;
-        const QString &remote = m_remote.*f.member;
-        const QString &local = m_local.*f.member;
-        if (remote == base || remote == local)
-            return;
-        if (local == base)
-            m_merged.*f.member = remote;
-        else
-            conflict(f.label, remote);
+        const QString &base = m_base.*field;
+        const QString &remote = m_remote.*field;
+        const QString &local = m_local.*field;
+        if (remote != base && local == base)
+            m_merged.*field = remote;
     }
 
     void mergeNumbers()
@@ -87,38 +71,12 @@ private:
             return;
         if (numbers(m_local) == base)
             takeNumbers(m_merged, m_remote);
-        else
-            conflict(QStringLiteral("电话"), remote.join(QStringLiteral("，")));
-    }
-
-    void mergeNotes()
-    {
-        const QString &base = m_base.notes;
-        const QString &remote = m_remote.notes;
-        QString notes = m_local.notes;
-        if (remote != base && remote != m_local.notes) {
-            if (m_local.notes == base)
-                notes = remote;
-            else
-                m_lines.prepend(label(QStringLiteral("备注"), remote));
-        }
-        if (!m_lines.isEmpty())
-            notes += (notes.isEmpty() ? QString() : QStringLiteral("\n")) + m_lines.join(u'\n');
-        m_merged.notes = notes;
-    }
-
-    void conflict(const QString &name, const QString &remote) { m_lines << label(name, remote); }
-
-    static QString label(const QString &name, const QString &value)
-    {
-        return QStringLiteral("服务器上的%1：%2").arg(name, value);
     }
 
     ContactRecord m_base;
     ContactRecord m_local;
     ContactRecord m_remote;
     ContactRecord m_merged;
-    QStringList m_lines;
 };
 
 } // namespace

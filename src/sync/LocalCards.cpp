@@ -2,6 +2,7 @@
 
 #include "SyncCard.h"
 #include "cards/CardStore.h"
+#include "cards/CardUnion.h"
 #include "contacts/ContactNames.h"
 #include "data/Database.h"
 #include "data/Transaction.h"
@@ -98,9 +99,11 @@ Status LocalCards::store(const ContactRecord &contact, SyncMapping::Entry entry)
         if (!written)
             return written.status();
         entry.contactId = written.value();
+        // The server's card with the row's fields; a value of the server's that a merge kept
+        // out of the row stays in the card beside it.
         if (const auto synced = SyncCard::parse(entry.card); synced) {
-            const SyncCard card = synced.value().withContact(contact);
-            if (Status kept = CardStore(m_database).keep(entry.contactId, card.card); !kept)
+            const Card card = CardUnion::unite({ synced.value().card }, contact);
+            if (Status kept = CardStore(m_database).keep(entry.contactId, card); !kept)
                 return kept;
         }
         return m_mapping.put(entry);

@@ -25,7 +25,8 @@ public:
     // The contact's kept card as its row now stands.
     Result<Card> keptCard(const ContactRecord &contact);
     // Writes the contact (a new row when its ID is 0), keeps the entry's card (the server's) with
-    // the row's fields written into it, and then the entry with the contact's ID.
+    // the row's fields written into it and the server's values the row replaced beside them, and
+    // then the entry with the contact's ID.
     Status store(const ContactRecord &contact, SyncMapping::Entry entry);
     Status storeMapping(const SyncMapping::Entry &entry);
     Status dropMapping(const QString &href);

@@ -2,6 +2,7 @@
 #include "cards/CardProjection.h"
 #include "cards/CardReader.h"
 #include "cards/CardStore.h"
+#include "cards/CardUnion.h"
 #include "cards/CardWriter.h"
 #include "contacts/ContactStore.h"
 #include "interchange/CardExport.h"
@@ -157,6 +158,7 @@ private slots:
     void vobjectReadsTheSameCard();
     void projectsTheRowAndRefusesNothing_data();
     void projectsTheRowAndRefusesNothing();
+    void aUnionKeepsEveryValueAndShowsTheChosenOnes();
 };
 
 void tst_CardRoundTrip::changingTheTitleKeepsEveryOtherProperty_data()
@@ -333,6 +335,32 @@ void tst_CardRoundTrip::projectsTheRowAndRefusesNothing()
     QCOMPARE((QStringList { contact.firstName, contact.lastName, contact.numbers[0],
                             contact.address1, contact.email }),
              row);
+}
+
+void tst_CardRoundTrip::aUnionKeepsEveryValueAndShowsTheChosenOnes()
+{
+    const Card older = readOne("BEGIN:VCARD\nVERSION:3.0\nN:王;伟;;;\nFN:王伟\nTEL;TYPE=cell:138\n"
+                               "ORG:甲公司\nEMAIL:w@example.cn\nEND:VCARD\n");
+    const Card newer = readOne("BEGIN:VCARD\nVERSION:3.0\nN:王;伟;;;\nTEL;TYPE=cell:139\n"
+                               "item1.TEL:010\nitem1.X-ABLabel:学校\nORG:乙公司\n"
+                               "EMAIL:W@example.cn\nEND:VCARD\n");
+    ContactRecord chosen = CardProjection::project(older);
+    chosen.companyName = QStringLiteral("乙公司");
+    chosen.title = QStringLiteral("经理");
+
+    const Card united = CardUnion::unite({ older, newer }, chosen);
+    QStringList shown;
+    for (const CardProperty &property : united.properties)
+        shown << comparable(property, CardVersion::V40);
+    QCOMPARE(shown,
+             (QStringList { ".N;:王;伟;;;", ".FN;:王伟", ".TEL;TYPE=cell:138", ".ORG;:乙公司",
+                            ".ORG;:甲公司", ".EMAIL;:w@example.cn", ".TITLE;:经理",
+                            ".TEL;TYPE=cell:139", "item1.X-ABLABEL;:学校", "item1.TEL;:010" }));
+    const ContactRecord row = CardProjection::project(united);
+    QCOMPARE(row.companyName, QStringLiteral("乙公司"));
+    QCOMPARE(row.title, QStringLiteral("经理"));
+    QCOMPARE((QStringList { row.numbers[0], row.numbers[1], row.numbers[2], row.labels[2] }),
+             (QStringList { "138", "139", "010", "学校" }));
 }
 
 QTEST_GUILESS_MAIN(tst_CardRoundTrip)
