@@ -528,8 +528,10 @@ bool CardReader::nextLine(Line &line)
     if (line.text.isEmpty())
         return true;
     const qsizetype colon = valueColon(line.text);
-    const QByteArray header = colon > 0 ? line.text.left(colon).toUpper() : QByteArray();
-    const QByteArray encoding = encodingOf(header);
+    // Most lines have no parameters, and so no encoding.
+    const bool hasParameters = colon > 0 && QByteArrayView(line.text).first(colon).contains(';');
+    const QByteArray encoding
+        = hasParameters ? encodingOf(line.text.left(colon).toUpper()) : QByteArray();
     const bool quotedPrintable = encoding == "QUOTED-PRINTABLE";
     const bool base64 = encoding == "BASE64" || encoding == "B";
     while (const PhysicalLine *next = m_source->peek()) {
@@ -577,8 +579,7 @@ bool CardReader::next(Card &card)
         // Comment lines: some exporters head the file or a card with one.
         if (trimmed.isEmpty() || trimmed.startsWith('#'))
             continue;
-        const QByteArray upper = trimmed.toUpper();
-        if (upper == "BEGIN:VCARD") {
+        if (trimmed.compare("BEGIN:VCARD", Qt::CaseInsensitive) == 0) {
             if (inCard) {
                 // A card within a card, or one whose END is missing: the card so far is kept,
                 // and the inner one is read as a card of its own.
@@ -590,7 +591,7 @@ bool CardReader::next(Card &card)
             card = Card();
             card.sourceVersion = m_syntax = CardVersion::V30;
             m_cardLine = line.number;
-        } else if (upper == "END:VCARD") {
+        } else if (trimmed.compare("END:VCARD", Qt::CaseInsensitive) == 0) {
             if (inCard)
                 return true;
             report(line.number, QStringLiteral("名片以外的内容"));
@@ -608,7 +609,7 @@ bool CardReader::next(Card &card)
 }
 
 // Made when first needed: most files are UTF-8, and making the decoder costs more than a card.
-QString CardReader::fromGb18030(const QByteArray &bytes)
+QString CardReader::fromGb18030(QByteArrayView bytes)
 {
     if (!m_gb18030)
         m_gb18030.emplace("GB18030", QStringConverter::Flag::Stateless);
@@ -631,12 +632,12 @@ QString CardReader::addLine(Card &card, const Line &line)
         || !std::all_of(group.begin(), group.end(), isPropertyNameChar) || name == "BEGIN"
         || name == "END")
         return unreadable;
-    const auto text = [this](const QByteArray &bytes) {
+    const auto text = [this](QByteArrayView bytes) {
         return m_utf8 ? QString::fromUtf8(bytes) : fromGb18030(bytes);
     };
-    const QByteArray value = line.text.mid(colon + 1);
+    const QByteArrayView value = QByteArrayView(line.text).sliced(colon + 1);
     if (name == "VERSION" || name == "X-ZORVANE-VERSION") {
-        const QByteArray number = value.trimmed();
+        const QByteArrayView number = value.trimmed();
         card.sourceVersion = number == "2.1" ? CardVersion::V21
             : number == "4.0"                ? CardVersion::V40
                                              : CardVersion::V30;
@@ -704,15 +705,18 @@ QString CardReader::addLine(Card &card, const Line &line)
         property.setParameter(QStringLiteral("PREF"), { QStringLiteral("1") });
 
     if (encoding == "BASE64" || encoding == "B") {
-        QByteArray data = value;
+        QByteArray data = value.toByteArray();
         data.replace(' ', "").replace('\t', "");
         if (!QByteArray::fromBase64Encoding(data, QByteArray::AbortOnBase64DecodingErrors))
             return QStringLiteral("BASE64编码有误");
         property.value = QStringLiteral("data:%1;base64,").arg(mediaType(property))
             + QString::fromLatin1(data);
     } else {
-        const QByteArray bytes
-            = encoding == "QUOTED-PRINTABLE" ? decodeQuotedPrintable(value) : value;
+        const QByteArray decodedBytes = encoding == "QUOTED-PRINTABLE"
+            ? decodeQuotedPrintable(value.toByteArray())
+            : QByteArray();
+        const QByteArrayView bytes
+            = encoding == "QUOTED-PRINTABLE" ? QByteArrayView(decodedBytes) : value;
         QString decoded;
         if (charset.isEmpty() || (charset == "UTF-8" && m_utf8))
             decoded = text(bytes);

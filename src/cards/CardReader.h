@@ -47,7 +47,7 @@ private:
     void report(int line, const QString &reason);
     // Empty, or why the line could not be read.
     QString addLine(Card &card, const Line &line);
-    QString fromGb18030(const QByteArray &bytes);
+    QString fromGb18030(QByteArrayView bytes);
 
     std::unique_ptr<QBuffer> m_buffer;
     QByteArray m_converted;
