@@ -99,15 +99,16 @@ private slots:
         QTest::addColumn<QString>("editHere");
         QTest::addColumn<QString>("editThere");
         QTest::addColumn<QVariantList>("merged");
+        QTest::addColumn<QByteArray>("alsoInCard");
 
         QTest::newRow("different fields")
             << QStringLiteral("UPDATE Contacts SET Title = '经理'")
             << QStringLiteral("UPDATE Contacts SET CompanyName = '新公司'")
-            << QVariantList { "经理", "新公司", "z@example.cn", "" };
-        QTest::newRow("same field: the later sync's side kept, the other's in the notes")
+            << QVariantList { "经理", "新公司", "z@example.cn", "" } << QByteArray("TITLE:经理");
+        QTest::newRow("same field: the later sync's side shown, the other's kept in the card")
             << QStringLiteral("UPDATE Contacts SET Email = 'a@example.cn'")
             << QStringLiteral("UPDATE Contacts SET Email = 'b@example.cn'")
-            << QVariantList { "", "", "b@example.cn", "服务器上的电子邮件：a@example.cn" };
+            << QVariantList { "", "", "b@example.cn", "" } << QByteArray("EMAIL:a@example.cn");
     }
 
     void editsOnBothSidesAreMerged()
@@ -115,6 +116,7 @@ private slots:
         QFETCH(QString, editHere);
         QFETCH(QString, editThere);
         QFETCH(QVariantList, merged);
+        QFETCH(QByteArray, alsoInCard);
         startInStep();
         QVERIFY(change(here, editHere) && change(there, editThere));
         QVERIFY(sync(here));
@@ -128,6 +130,10 @@ private slots:
             QCOMPARE(rows.size(), 1);
             const QVariantList &row = rows.first();
             QCOMPARE((QVariantList { row.at(2), row.at(4), row.at(7), row.at(8) }), merged);
+            const QByteArray card
+                = RawSql::value(file, QStringLiteral("SELECT Card FROM ContactCards"))
+                      .toByteArray();
+            QVERIFY2(card.contains(alsoInCard), card.constData());
         }
     }
 
