@@ -1,6 +1,4 @@
 #include "interchange/CardFileReader.h"
-#include "interchange/CsvReader.h"
-#include "interchange/TextEncoding.h"
 #include "interchange/VCardReader.h"
 #include "interchange/VCardWriter.h"
 
@@ -19,7 +17,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     VCardReader::read(bytes);
-    CsvReader::read(TextEncoding::decode(bytes));
     const auto contents = CardFileReader::read(bytes);
     if (!contents)
         return 0;

@@ -1,11 +1,10 @@
 #include "CardFileReader.h"
 
-#include "CsvColumns.h"
-#include "CsvReader.h"
-#include "TextEncoding.h"
+#include "CsvFileReader.h"
 #include "VCardMapping.h"
 #include "VCardReader.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <algorithm>
@@ -43,27 +42,10 @@ CardFileReader::Contents fromVCards(const QByteArray &bytes)
 
 Result<CardFileReader::Contents> fromCsv(const QByteArray &bytes)
 {
-    if (bytes.contains('\0') && !TextEncoding::isUtf16(bytes))
-        return Status::failure(QStringLiteral("第1行：文件中有不是文字的内容"));
-    const CsvReader::Output table = CsvReader::read(TextEncoding::decode(bytes));
-    if (table.records.isEmpty())
-        return Status::failure(QStringLiteral("第1行：文件是空的"));
-    const CsvColumns columns(table.records.first().fields);
-    if (!columns.hasNameColumn())
-        return Status::failure(
-            QStringLiteral("第%1行：没有可以识别的姓名列").arg(table.records.first().line));
-    CardFileReader::Contents contents;
-    contents.problems = table.problems;
-    for (qsizetype i = 1; i < table.records.size(); ++i) {
-        ContactRecord contact;
-        QString reason;
-        if (columns.toContact(table.records.at(i).fields, contact, reason)
-            && accept(contact, reason))
-            contents.contacts << contact;
-        else
-            contents.problems.append({ table.records.at(i).line, reason });
-    }
-    return contents;
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return CsvFileReader::read(buffer, {});
 }
 
 QString refusal(const QString &where)
@@ -71,14 +53,9 @@ QString refusal(const QString &where)
     return QStringLiteral("该文件不是可以读取的vCard或CSV名片文件，没有导入任何联系人。\n") + where;
 }
 
-} // namespace
-
-namespace CardFileReader {
-
-Result<Contents> read(const QByteArray &bytes)
+// Problems in line order, and a file without one readable contact refused.
+Result<CardFileReader::Contents> checked(Result<CardFileReader::Contents> contents)
 {
-    Result<Contents> contents
-        = VCardReader::looksLikeVCard(bytes) ? Result<Contents>(fromVCards(bytes)) : fromCsv(bytes);
     if (!contents)
         return Status::failure(refusal(contents.message()));
     std::stable_sort(contents.value().problems.begin(), contents.value().problems.end(),
@@ -93,7 +70,17 @@ Result<Contents> read(const QByteArray &bytes)
     return contents;
 }
 
-Result<Contents> readFile(const QString &path)
+} // namespace
+
+namespace CardFileReader {
+
+Result<Contents> read(const QByteArray &bytes)
+{
+    return checked(VCardReader::looksLikeVCard(bytes) ? Result<Contents>(fromVCards(bytes))
+                                                      : fromCsv(bytes));
+}
+
+Result<Contents> readFile(const QString &path, const Progress &onProgress)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -101,7 +88,9 @@ Result<Contents> readFile(const QString &path)
                                    .arg(QDir::toNativeSeparators(path), file.errorString()));
     if (file.size() > maxFileBytes)
         return Status::failure(refusal(QStringLiteral("文件太大")));
-    return read(file.readAll());
+    if (VCardReader::looksLikeVCard(file.peek(4096)))
+        return read(file.readAll());
+    return checked(CsvFileReader::read(file, onProgress));
 }
 
 } // namespace CardFileReader

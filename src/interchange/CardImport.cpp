@@ -22,10 +22,14 @@ constexpr int progressStep = 500;
 
 QString CardImport::Plan::summary() const
 {
-    QString text = QStringLiteral("新联系人：%1个\n与已有联系人同名：%2个\n无法读取：%3处")
+    QString text = QStringLiteral("新联系人：%1个\n与已有联系人同名：%2个\n")
                        .arg(fresh.size())
-                       .arg(sameName.size())
-                       .arg(unreadable.size());
+                       .arg(sameName.size());
+    if (!repeated.isEmpty())
+        text += QStringLiteral("在导入的文件中重复：%1个\n").arg(repeated.size());
+    text += QStringLiteral("无法读取：%1处").arg(unreadable.size());
+    if (!keptColumns.isEmpty())
+        text += QStringLiteral("\n另存在名片中的列：") + keptColumns.join(QStringLiteral("、"));
     if (unreadable.isEmpty())
         return text;
     QStringList lines;
@@ -41,7 +45,7 @@ QString CardImport::Plan::summary() const
 
 QList<ContactRecord> CardImport::Plan::chosen(Choice choice) const
 {
-    return choice == Choice::All ? fresh + sameName : fresh;
+    return choice == Choice::All ? fresh + sameName + repeated : fresh;
 }
 
 CardImport::CardImport(Database &database)
@@ -60,11 +64,16 @@ Result<CardImport::Plan> CardImport::plan(const CardFileReader::Contents &conten
         return read;
     Plan plan;
     plan.unreadable = contents.problems;
+    plan.keptColumns = contents.keptColumns;
     for (const ContactRecord &contact : contents.contacts) {
-        if (names.contains(nameKey(contact.firstName, contact.lastName)))
+        const QString key = nameKey(contact.firstName, contact.lastName);
+        if (names.contains(key))
             plan.sameName << contact;
+        else if (m_planned.contains(key))
+            plan.repeated << contact;
         else
             plan.fresh << contact;
+        m_planned.insert(key);
     }
     return plan;
 }

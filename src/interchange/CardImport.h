@@ -3,6 +3,7 @@
 #include "CardFileReader.h"
 #include "shared/Status.h"
 
+#include <QSet>
 #include <functional>
 
 class Database;
@@ -19,7 +20,12 @@ public:
     {
         QList<ContactRecord> fresh;
         QList<ContactRecord> sameName;
+        // Named like a contact planned before by this import: earlier in the file, or in a
+        // file read before it.
+        QList<ContactRecord> repeated;
         QList<ReadProblem> unreadable;
+        // Columns whose values the contact rows have no field for.
+        QStringList keptColumns;
 
         // "新联系人：N个" and so on, one line each, the unreadable lines numbered.
         QString summary() const;
@@ -31,7 +37,8 @@ public:
 
     explicit CardImport(Database &database);
 
-    // The contacts the reserved rows' names would hide are left out.
+    // The contacts the reserved rows' names would hide are left out. Each call remembers the
+    // names it planned, so files read one after another count a person once.
     Result<Plan> plan(const CardFileReader::Contents &contents);
     // Writes the contacts, adding each group the category list lacks as a relationship group.
     // The result is the number written; a cancel is a failure with nothing written.
@@ -43,4 +50,5 @@ public:
 
 private:
     Database &m_database;
+    QSet<QString> m_planned;
 };

@@ -25,7 +25,8 @@ ImportSummaryDialog::ImportSummaryDialog(const CardImport::Plan &plan, QWidget *
     all->setObjectName(QStringLiteral("cmdAll"));
     QPushButton *cancel = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
-    (plan.fresh.isEmpty() ? all : newOnly)->setDefault(true);
+    // Enter never imports a file a second time: with nothing new it closes the summary.
+    (plan.fresh.isEmpty() ? cancel : newOnly)->setDefault(true);
     connect(newOnly, &QPushButton::clicked, this, [this] {
         m_choice = CardImport::Choice::NewOnly;
         accept();
