@@ -6,6 +6,7 @@
 #include "contacts/ContactGroup.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 namespace {
 
@@ -439,6 +440,16 @@ private:
         }
     }
 
+    // The whole form of a value the row holds; its column is one the row could not hold
+    // only when the row shortened it.
+    void keepWhole(CardExtra whole, bool shortened)
+    {
+        whole.replacesRowValue = true;
+        if (!shortened)
+            whole.columns.clear();
+        m_extras << whole;
+    }
+
     void fillNumbers()
     {
         if (m_ownSlots) {
@@ -453,12 +464,10 @@ private:
             }
             m_builder.addNumber(number.label, number.text);
             const ContactRecord &row = m_builder.record();
-            if (row.numbers[slot] != number.text || row.labels[slot] != number.label
-                || number.types.contains(u"pref")) {
-                CardExtra whole = entryExtra(QStringLiteral("TEL"), number);
-                whole.replacesRowValue = true;
-                m_extras << whole;
-            }
+            const bool shortened
+                = row.numbers[slot] != number.text || row.labels[slot] != number.label;
+            if (shortened || number.types.contains(u"pref"))
+                keepWhole(entryExtra(QStringLiteral("TEL"), number), shortened);
             ++slot;
         }
     }
@@ -472,12 +481,9 @@ private:
                 continue;
             }
             (m_builder.*add)(entries.at(i).text);
-            if (!entries.at(i).types.isEmpty() || !entries.at(i).customLabel.isEmpty()
-                || m_builder.record().*field != entries.at(i).text) {
-                CardExtra whole = entryExtra(property, entries.at(i));
-                whole.replacesRowValue = true;
-                m_extras << whole;
-            }
+            const bool shortened = m_builder.record().*field != entries.at(i).text;
+            if (shortened || !entries.at(i).types.isEmpty() || !entries.at(i).customLabel.isEmpty())
+                keepWhole(entryExtra(property, entries.at(i)), shortened);
         }
     }
 
@@ -520,13 +526,14 @@ private:
             || row.postcode != address.postcode;
         if (!shortened && !address.hasMoreThanTheRow())
             return;
+        // The heads of the street's first line, the city and the post code name what the row
+        // holds.
+        static const QRegularExpression rowPart(
+            QStringLiteral("(street|街道|city|市/县|postal code|邮政编码)$"),
+            QRegularExpression::CaseInsensitiveOption);
         QStringList heads;
         for (const QString &head : address.heads) {
-            const bool rowField = head.contains(u"Street", Qt::CaseInsensitive)
-                || head.contains(u"街道") || head.contains(u"City", Qt::CaseInsensitive)
-                || head.contains(u"市/县") || head.contains(u"Postal Code", Qt::CaseInsensitive)
-                || head.contains(u"邮政编码");
-            if (shortened || !rowField || address.streets.size() > 1)
+            if (shortened || !rowPart.match(head).hasMatch())
                 heads << head;
         }
         CardExtra whole = addressExtra(address, heads);
