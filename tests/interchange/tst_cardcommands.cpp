@@ -6,6 +6,8 @@
 #include "contacts/widgets/frmContacts.h"
 #include "interchange/widgets/CardDialogs.h"
 
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -53,6 +55,16 @@ class tst_CardCommands : public QObject
     {
         const QString path = fx->sandbox.path(name);
         return FileBytes::write(path, bytes) ? path : QString();
+    }
+
+    QStringList messages() const
+    {
+        QStringList texts;
+        for (const ShownBox &box : fx->prompts.shown()) {
+            if (box.kind == ShownBox::Kind::Message)
+                texts << box.text;
+        }
+        return texts;
     }
 
     int contacts() const
@@ -112,6 +124,81 @@ private slots:
         QVERIFY2(fx->prompts.last().text.contains(QStringLiteral("第1行")),
                  qPrintable(fx->prompts.last().text));
         QVERIFY(dialogs->summaries.isEmpty());
+        QCOMPARE(contacts(), before);
+    }
+
+    void summaryEnterImportsOnlyWhatIsNew_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("defaultButton");
+        QTest::addColumn<int>("added");
+        QTest::addColumn<QStringList>("messages");
+
+        QTest::newRow("nothing new: Enter closes the summary")
+            << QByteArray("姓,名\n王,伟\n王,伟\n") << "cmdCancel" << 0 << QStringList();
+        QTest::newRow("a new person twice in the file comes in once")
+            << QByteArray("姓,名\n王,伟\n赵,六\n赵,六\n") << "cmdNewOnly" << 1
+            << QStringList { "已导入1个联系人。" };
+    }
+
+    // The real summary window, answered with Enter as a hurried user would.
+    void summaryEnterImportsOnlyWhatIsNew()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, defaultButton);
+        QFETCH(int, added);
+        QFETCH(QStringList, messages);
+        dialogs.reset();
+        frmMain *main = fx->app.logIn();
+        QVERIFY(main);
+        const int before = contacts();
+        fx->prompts.chooseFile(writeFile(QStringLiteral("a.csv"), file));
+        for (qsizetype i = 0; i < messages.size(); ++i)
+            fx->prompts.expectMessage();
+        QString shownDefault;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, main, [&] {
+            auto *summary = main->findChild<QDialog *>(QStringLiteral("FrmCardImport"));
+            if (!summary || !summary->isVisible())
+                return;
+            poll.stop();
+            for (const QPushButton *button : summary->findChildren<QPushButton *>()) {
+                if (button->isDefault())
+                    shownDefault = button->objectName();
+            }
+            QTest::keyClick(summary, Qt::Key_Return);
+        });
+        poll.start(10);
+        main->findChild<QAction *>(QStringLiteral("ImportCards"))->trigger();
+
+        QCOMPARE(shownDefault, defaultButton);
+        QCOMPARE(this->messages(), messages);
+        QCOMPARE(contacts(), before + added);
+    }
+
+    void cancelWhileReadingImportsNothing()
+    {
+        frmMain *main = fx->app.logIn();
+        QVERIFY(main);
+        const int before = contacts();
+        QByteArray file("Name,Mobile Phone\n");
+        for (int i = 0; i < 3000; ++i)
+            file += "测试" + QByteArray::number(i) + ",138" + QByteArray::number(i) + "\n";
+        fx->prompts.chooseFile(writeFile(QStringLiteral("big.csv"), file));
+        bool clicked = false;
+        QTimer::singleShot(0, main, [&] {
+            auto *progress = main->findChild<QProgressDialog *>(QStringLiteral("FrmCardProgress"));
+            auto *cancel = progress ? progress->findChild<QPushButton *>() : nullptr;
+            if (cancel) {
+                cancel->click();
+                clicked = true;
+            }
+        });
+        main->findChild<QAction *>(QStringLiteral("ImportCards"))->trigger();
+
+        QVERIFY(clicked);
+        QVERIFY(dialogs->summaries.isEmpty());
+        QCOMPARE(messages(), QStringList());
         QCOMPARE(contacts(), before);
     }
 

@@ -25,8 +25,13 @@ ImportSummaryDialog::ImportSummaryDialog(const CardImport::Plan &plan, QWidget *
     all->setObjectName(QStringLiteral("cmdAll"));
     QPushButton *cancel = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
-    // Enter never imports a file a second time: with nothing new it closes the summary.
-    (plan.fresh.isEmpty() ? cancel : newOnly)->setDefault(true);
+    // Enter never imports a file a second time: with nothing new it closes the summary. A
+    // button that took the focus would otherwise become the one Enter presses.
+    for (QPushButton *button : { newOnly, all, cancel })
+        button->setAutoDefault(false);
+    QPushButton *byDefault = plan.fresh.isEmpty() ? cancel : newOnly;
+    byDefault->setDefault(true);
+    byDefault->setFocus();
     connect(newOnly, &QPushButton::clicked, this, [this] {
         m_choice = CardImport::Choice::NewOnly;
         accept();
