@@ -74,6 +74,27 @@ bool CsvReader::nextBytes(QByteArray &line)
     }
 }
 
+// Blank lines between records cost a counted line each, nothing more.
+void CsvReader::skipLineBreaks()
+{
+    for (;;) {
+        const char *data = m_buffer.constData();
+        const qsizetype size = m_buffer.size();
+        while (m_at < size && (data[m_at] == '\n' || data[m_at] == '\r')) {
+            if (data[m_at] == '\r' && m_at + 1 == size && !m_device.atEnd())
+                break;
+            const bool crlf = data[m_at] == '\r' && m_at + 1 < size && data[m_at + 1] == '\n';
+            m_at += crlf ? 2 : 1;
+            ++m_line;
+        }
+        m_scanned = m_at;
+        if (m_at < size && data[m_at] != '\r')
+            return;
+        if (!refill())
+            return;
+    }
+}
+
 bool CsvReader::nextLine(QString &text)
 {
     QByteArray bytes;
@@ -88,25 +109,38 @@ bool CsvReader::nextLine(QString &text)
 }
 
 // Reads one line into the record; a quoted field still open at its end takes the line break.
+// Runs of plain text are taken whole: a quote inside a field that did not start with one is
+// text.
 void CsvReader::scan(QStringView text, Pending &pending) const
 {
     QString &field = pending.field;
-    for (qsizetype at = 0; at < text.size(); ++at) {
-        const QChar c = text.at(at);
+    qsizetype at = 0;
+    while (at < text.size()) {
         if (pending.inQuote) {
-            if (c != u'"')
-                field += c;
-            else if (at + 1 < text.size() && text.at(at + 1) == u'"')
-                field += text.at(++at);
+            const qsizetype quote = text.indexOf(u'"', at);
+            const qsizetype end = quote < 0 ? text.size() : quote;
+            field += text.mid(at, end - at);
+            if (quote < 0)
+                break;
+            const bool doubled = quote + 1 < text.size() && text.at(quote + 1) == u'"';
+            if (doubled)
+                field += u'"';
             else
                 pending.inQuote = false;
-        } else if (c == m_separator) {
+            at = quote + (doubled ? 2 : 1);
+        } else if (text.at(at) == m_separator) {
             pending.fields << field;
             field.clear();
-        } else if (c == u'"' && field.isEmpty()) {
+            ++at;
+        } else if (text.at(at) == u'"' && field.isEmpty()) {
             pending.inQuote = true;
+            ++at;
         } else {
-            field += c;
+            qsizetype end = text.indexOf(m_separator, at);
+            if (end < 0)
+                end = text.size();
+            field += text.mid(at, end - at);
+            at = end;
         }
     }
     if (pending.inQuote) {
@@ -140,6 +174,7 @@ bool CsvReader::next(Record &record)
 {
     Pending pending;
     QString text;
+    skipLineBreaks();
     for (;;) {
         if (!nextLine(text)) {
             if (pending.line > 0 && m_failedLine == 0)

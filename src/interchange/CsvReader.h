@@ -45,6 +45,7 @@ private:
         bool inQuote = false;
     };
 
+    void skipLineBreaks();
     bool nextLine(QString &text);
     bool nextBytes(QByteArray &line);
     bool refill();

@@ -198,9 +198,11 @@ void tst_CsvImport::readsWhatExportersWrite_data()
         << QStringList();
     QTest::newRow("a quote that never closes loses only the lines up to a whole record")
         << QByteArray("Name,Phone,Email\n"
+                      "\n"
                       "张三,138,a@x.cn\n"
                       "李四,\"139,b@x.cn\n"
                       "more text\n"
+                      "\n"
                       "王五,137,c@x.cn\n"
                       "赵六,\"136\n"
                       "end\n")
@@ -209,8 +211,8 @@ void tst_CsvImport::readsWhatExportersWrite_data()
                   { "FirstName=王", "LastName=五", "Type=其他方面", "Data1=137", "Combo1=电话",
                     "Email=c@x.cn" } }
         << Rows { {}, {} } << QStringList()
-        << QStringList { "3:引号没有结束，这一行到第4行没有导入",
-                         "6:引号没有结束，这一行到第7行没有导入" };
+        << QStringList { "4:引号没有结束，这一行到第6行没有导入",
+                         "8:引号没有结束，这一行到第9行没有导入" };
     QTest::newRow("a quoted line break that closes is no stray quote")
         << QByteArray("Name,Phone,Notes\r\n"
                       "张三,138,\"第一行\r\n王五,137,第二行\"\r\n"
