@@ -88,6 +88,7 @@ private slots:
     void readsWhatExportersWrite();
     void importCountsAPersonOnce_data();
     void importCountsAPersonOnce();
+    void summaryListsRepeatedPeopleAndKeptColumns();
     void exportGuardsFormulasButNotPhoneNumbers_data();
     void exportGuardsFormulasButNotPhoneNumbers();
     void exportWritesTheThirdAddressLine();
@@ -305,6 +306,19 @@ void tst_CsvImport::importCountsAPersonOnce()
         QCOMPARE(import.write(newOnly).value(), fresh.size());
     QCOMPARE(database->scalar("SELECT COUNT(*) FROM Contacts").value().toInt(),
              before + fresh.size());
+}
+
+void tst_CsvImport::summaryListsRepeatedPeopleAndKeptColumns()
+{
+    const auto contents
+        = CardFileReader::read("姓,名,生日,昵称\n张,三,1990-1-1,\n张,三,,小张\n王,伟,,\n");
+    QVERIFY(contents.ok());
+    QVERIFY(database->execute("INSERT INTO Contacts (FirstName, LastName) VALUES ('王', '伟')"));
+    const auto plan = CardImport(*database).plan(contents.value());
+    QVERIFY(plan.ok());
+    QCOMPARE(plan.value().summary(),
+             QStringLiteral("新联系人：1个\n与已有联系人同名：1个\n在导入的文件中重复：1个\n"
+                            "无法读取：0处\n另存在名片中的列：生日、昵称"));
 }
 
 void tst_CsvImport::exportGuardsFormulasButNotPhoneNumbers_data()

@@ -15,6 +15,8 @@ ImportSummaryDialog::ImportSummaryDialog(const CardImport::Plan &plan, QWidget *
     auto *summary = new QLabel(plan.summary(), this);
     summary->setObjectName(QStringLiteral("lblSummary"));
     summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A file from a mail program can name dozens of kept columns in one line.
+    summary->setWordWrap(true);
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *newOnly
