@@ -177,12 +177,12 @@ private:
                 contact.firstName = QStringLiteral("赵");
             });
         case Change::NewContact: {
-            auto placeholder = ContactRows::placeholder(*database);
-            QVERIFY(placeholder);
-            return edit(placeholder.value(), [](ContactRecord &contact) {
-                contact.firstName = QStringLiteral("新");
-                contact.lastName = QStringLiteral("朋友");
-            });
+            auto fresh = ContactStore(*database).fresh();
+            QVERIFY(fresh);
+            fresh.value().firstName = QStringLiteral("新");
+            fresh.value().lastName = QStringLiteral("朋友");
+            QVERIFY(ContactStore(*database).add(fresh.value()).ok());
+            return;
         }
         case Change::Delete:
             QVERIFY(ContactRows::remove(*database, 1));
