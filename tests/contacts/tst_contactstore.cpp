@@ -184,6 +184,17 @@ private slots:
         QTest::newRow("outer blanks of names")
             << QStringLiteral("  王 ") << QStringLiteral(" 五") << QStringLiteral("朋友")
             << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("朋友");
+        // Blank means blank: the full-width space of Chinese input, the no-break space and kin.
+        QTest::newRow("unicode blanks around names")
+            << QStringLiteral("\u3000王\u00A0") << QStringLiteral("\u2003五\u3000")
+            << QStringLiteral("朋友") << QStringLiteral("王") << QStringLiteral("五")
+            << QStringLiteral("朋友");
+        QTest::newRow("full-width blank group")
+            << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("\u3000")
+            << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("其他方面");
+        QTest::newRow("tab is no blank")
+            << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("\t")
+            << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("\t");
     }
 
     void groupAndNamesAreStoredByTheirRules()
@@ -217,6 +228,8 @@ private slots:
         const QString other = QStringLiteral("其他方面");
         QTest::newRow("empty") << QString() << other << other;
         QTest::newRow("blanks") << QStringLiteral("  ") << other << other;
+        QTest::newRow("unicode blanks")
+            << QStringLiteral("\u3000\u00A0\u202F\u205F") << other << other;
         QTest::newRow("only a separator")
             << QStringLiteral(" | ") << QStringLiteral(" | ") << QStringLiteral(" - ");
     }
@@ -246,6 +259,8 @@ private slots:
         QTest::newRow("no surname")
             << QStringLiteral("  ") << QStringLiteral("五") << 0 << false << missing << nameMissing;
         QTest::newRow("no given name") << name << QString() << 0 << false << missing << nameMissing;
+        QTest::newRow("full-width blank surname")
+            << QStringLiteral("\u3000") << name << 0 << false << missing << nameMissing;
         QTest::newRow("over-long field")
             << name << name << 101 << false << failed << QStringLiteral("输入的内容过长");
         QTest::newRow("read-only file")
