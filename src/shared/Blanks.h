@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -12,6 +13,8 @@ bool isBlank(QChar c);
 QStringView trimmed(QStringView text);
 // True for the empty text too.
 bool onlyBlanks(QStringView text);
+// The same for UTF-8 text read straight from the file.
+QByteArrayView trimmedUtf8(QByteArrayView text);
 // Every blank character, for SQLite's trim(X, Y); a constant without quotes.
 QString sqlTrimSet();
 
