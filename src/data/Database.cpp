@@ -151,6 +151,18 @@ sqlite3 *Database::sqliteHandle() const
     return *static_cast<sqlite3 *const *>(handle.data());
 }
 
+bool Database::inTransaction() const
+{
+    sqlite3 *handle = sqliteHandle();
+    return handle && sqlite3_get_autocommit(handle) == 0;
+}
+
+bool Database::isReadOnly() const
+{
+    sqlite3 *handle = sqliteHandle();
+    return handle && sqlite3_db_readonly(handle, "main") == 1;
+}
+
 Status Database::applySafetySettings()
 {
     // Nothing stored in a file may run code: no triggers or views that call functions with side

@@ -56,6 +56,8 @@ public:
     QString connectionName() const { return m_name; }
     QSqlDatabase connection() const;
     sqlite3 *sqliteHandle() const;
+    // True when the file cannot be written (the medium or the file's permissions refuse it).
+    bool isReadOnly() const;
 
     // Runs one statement; the result holds the number of rows it changed.
     Result<int> execute(const QString &sql, const QVariantList &values = {});
@@ -76,6 +78,8 @@ public:
     // Write transactions take the write lock at once, so two programs queue instead of failing
     // half-way; see Transaction for the guard that uses them.
     Status beginImmediate();
+    // True while a transaction of this connection is open.
+    bool inTransaction() const;
     Status commit();
     Status rollback();
 

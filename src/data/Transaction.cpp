@@ -14,6 +14,11 @@ Transaction::~Transaction()
 
 Status Transaction::begin()
 {
+    // Inside a write the caller began already: that write's guard commits or rolls back.
+    if (m_database.inTransaction()) {
+        m_joined = true;
+        return Status::success();
+    }
     Status status = m_database.beginImmediate();
     m_active = status.ok();
     return status;
@@ -21,6 +26,8 @@ Status Transaction::begin()
 
 Status Transaction::commit()
 {
+    if (m_joined)
+        return Status::success();
     if (!m_active)
         return Status::failure(QStringLiteral("事务尚未开始"));
     Status status = m_database.commit();

@@ -248,6 +248,7 @@ private slots:
         fx->prompts.expectMessage();
         for (Answer answer : { Answer::Yes, Answer::No, Answer::Cancel })
             fx->prompts.answer(answer);
+        fx->prompts.expectMessage();
         int question = 0;
         QPoint start;
         QStringList notices;
@@ -285,6 +286,9 @@ private slots:
                  QStringList({ QStringLiteral("开始导入联系人信息...请稍候...|"),
                                QStringLiteral("开始导入联系人信息...请稍候...|33 %"),
                                QStringLiteral("no notice") }));
+        // What was left out, and why.
+        QCOMPARE(fx->prompts.last().text,
+                 QStringLiteral("已导入0个类别、1个联系人。\n1个同名联系人按您的选择没有导入。"));
         QVERIFY(AppSettings::formSplashLeft().isValid());
         stillOn(main, fx->file);
         QMdiSubWindow *list = main->childWindow(QStringLiteral("frmContacts"));

@@ -2,6 +2,7 @@
 #include "ContactTreeNodes.h"
 #include "FindControl.h"
 #include "GuiFixture.h"
+#include "RawSql.h"
 #include "StoredContacts.h"
 #include "app/widgets/frmMain.h"
 #include "categories/widgets/FrmType.h"
@@ -26,6 +27,8 @@
 #include <QTreeWidget>
 #include <QtTest>
 #include <functional>
+
+Q_DECLARE_METATYPE(Answer)
 
 class TestFrmDetails : public QObject
 {
@@ -517,6 +520,44 @@ private slots:
         QTRY_VERIFY(!frame);
         QCOMPARE(stored(id, QStringLiteral("FirstName")).toString(), QStringLiteral("汪"));
         QCOMPARE(node(list, id)->text(0), QStringLiteral("汪 五"));
+    }
+
+    // Which fields conflict is the store's rule; the editor asks, and each answer does what it
+    // says.
+    void aChangeOverAnotherProgramsAsksWhoseValueStays_data()
+    {
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<QString>("email");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("yes keeps mine") << Answer::Yes << QStringLiteral("mine@a.cn") << true;
+        QTest::newRow("no keeps theirs") << Answer::No << QStringLiteral("theirs@b.cn") << true;
+        QTest::newRow("cancel goes on editing")
+            << Answer::Cancel << QStringLiteral("theirs@b.cn") << false;
+    }
+
+    void aChangeOverAnotherProgramsAsksWhoseValueStays()
+    {
+        QFETCH(Answer, answer);
+        QFETCH(QString, email);
+        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
+                                 { { QStringLiteral("Type"), QStringLiteral("朋友") },
+                                   { QStringLiteral("Email"), QStringLiteral("old@c.cn") } });
+        frmDetails *editor = openAlone(id);
+        control(editor, QStringLiteral("txtEmail"))->setText(QStringLiteral("mine@a.cn"));
+        QVERIFY(RawSql::run(fx->file,
+                            { QStringLiteral("UPDATE Contacts SET Email = "
+                                             "'theirs@b.cn' WHERE ID = %1")
+                                  .arg(id) }));
+        fx->prompts.answer(answer);
+        editor->closeWindow();
+        QCOMPARE(fx->prompts.last().kind, ShownBox::Kind::YesNoCancel);
+        QCOMPARE(
+            fx->prompts.last().text,
+            QStringLiteral("在您编辑期间，另一个程序也修改了这个联系人的电子邮件。\n\n"
+                           "要保留您填写的内容吗？\n"
+                           "选“是”保留您的内容，选“否”保留另一个程序的内容，选“取消”继续编辑。"));
+        QCOMPARE(stored(id, QStringLiteral("Email")).toString(), email);
+        QTEST(!editor->isVisible(), "closes");
     }
 
     // Which addresses may open is the link rules'; the captions hand them what is typed.

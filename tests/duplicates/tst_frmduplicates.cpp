@@ -3,7 +3,9 @@
 #include "GuiFixture.h"
 #include "RawSql.h"
 #include "app/widgets/frmMain.h"
+#include "contacts/ContactStore.h"
 #include "contacts/widgets/frmContacts.h"
+#include "duplicates/ContactMerge.h"
 #include "duplicates/widgets/FrmDuplicates.h"
 #include "duplicates/widgets/FrmMerge.h"
 
@@ -100,17 +102,61 @@ private slots:
             1);
     }
 
+    // Undoing a merge rewrites contacts as the merge did, so it asks for the same right.
+    void normalUserGetsTheRightsMessageAndNothingChanges_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("merge") << QStringLiteral("cmdMerge") << 2;
+        QTest::newRow("undo") << QStringLiteral("cmdUndo") << 1;
+    }
+
     void normalUserGetsTheRightsMessageAndNothingChanges()
     {
+        QFETCH(QString, button);
+        if (button == QLatin1String("cmdUndo")) {
+            Database *database = fx->database();
+            QVERIFY(database);
+            const QList<ContactRecord> contacts {
+                ContactStore(*database).load(ids.first()).value(),
+                ContactStore(*database).load(ids.last()).value()
+            };
+            QVERIFY(
+                ContactMerge::merge(*database, contacts, ContactMerge::defaultChoices(contacts)));
+            fx->closeDatabase();
+        }
         frmMain *main = fx->app.logIn(QStringLiteral("普通用户"));
+        QVERIFY(main);
+        const auto before = RawSql::everything(fx->file);
+        main->findChild<QAction *>(QStringLiteral("FindDuplicates"))->trigger();
+        QMdiSubWindow *window = main->childWindow(QStringLiteral("FrmDuplicates"));
+        QVERIFY(window);
+        auto *sets = window->findChild<QTreeWidget *>(QStringLiteral("tvSets"));
+        if (sets->topLevelItemCount() > 0)
+            sets->setCurrentItem(sets->topLevelItem(0)->child(0));
+        auto *command = window->findChild<QPushButton *>(button);
+        QVERIFY(command->isEnabled());
+        fx->prompts.expectMessage();
+        command->click();
+        QCOMPARE(fx->prompts.last().caption, QStringLiteral("权限不够"));
+        QVERIFY(!window->findChild<FrmMerge *>());
+        QTEST(contactRows(), "rows");
+        QCOMPARE(RawSql::everything(fx->file), before);
+    }
+
+    // A reason quotes the file's text; its tool tip shows it as the characters it is.
+    void reasonToolTipsArePlainText()
+    {
+        QVERIFY(RawSql::run(fx->file,
+                            { QStringLiteral("UPDATE Contacts SET Data2 = NULL, CompanyName = "
+                                             "'<img src=x>甲'") }));
+        frmMain *main = fx->app.logIn(QStringLiteral("管理员"));
         QVERIFY(main);
         FrmDuplicates *finder = openFinderOnFirstSet(main);
         QVERIFY(finder);
-        fx->prompts.expectMessage();
-        clickMerge(finder);
-        QCOMPARE(fx->prompts.last().caption, QStringLiteral("权限不够"));
-        QVERIFY(!finder->findChild<FrmMerge *>());
-        QCOMPARE(contactRows(), 2);
+        const QString tip
+            = finder->findChild<QTreeWidget *>(QStringLiteral("tvSets"))->currentItem()->toolTip(1);
+        QVERIFY2(tip.contains(QStringLiteral("&lt;img src=x&gt;甲")), qPrintable(tip));
     }
 };
 

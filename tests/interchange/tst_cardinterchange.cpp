@@ -1,5 +1,6 @@
 #include "SandboxedDataFile.h"
 #include "contacts/ContactRows.h"
+#include "contacts/ContactStore.h"
 #include "data/DataFileFactory.h"
 #include "interchange/CardExport.h"
 #include "interchange/CardImport.h"
@@ -251,7 +252,7 @@ void tst_CardInterchange::exportWritesTheChosenScopeOnly()
 {
     writeSamples(*database);
     QVERIFY(ContactRows::templateRow(*database).ok());
-    QVERIFY(ContactRows::placeholder(*database).ok());
+    QVERIFY(ContactStore(*database).add(ContactStore(*database).fresh().value()).ok());
     const auto ids = database->records("SELECT ID FROM Contacts WHERE FirstName IN "
                                        "('张', '欧阳', '模板', '姓') ORDER BY ID DESC");
     CardExport::Scope rows { CardExport::Scope::Kind::Rows, {}, {} };

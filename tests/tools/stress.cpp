@@ -1,8 +1,12 @@
 // Adds, edits and deletes contacts and reminders on one data file as fast as it can, so that a
 // test can run two of these against the same file at once. Prints what it left in the file.
 // With "import SOURCE" it imports another data file instead, printing its progress and pausing
-// at each step, so that a test can kill it half-way.
+// at each step, so that a test can kill it half-way. With "add EMAIL" it adds one contact as the
+// contact list's add command and the editor do: it prints "opened" once the new contact's editor
+// would show, reads the family and given name from a line of its input, stores the contact and
+// prints "saved ID".
 #include "contacts/ContactRows.h"
+#include "contacts/ContactStore.h"
 #include "data/DataFileImport.h"
 #include "data/Database.h"
 #include "reminders/ReminderStore.h"
@@ -102,13 +106,41 @@ int importSlowly(Database &target, const QString &source)
     return 0;
 }
 
+int addOne(Database &database, const QString &email)
+{
+    ContactStore store(database);
+    auto fresh = store.fresh();
+    if (!fresh) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(fresh.message()));
+        return 1;
+    }
+    std::printf("opened\n");
+    std::fflush(stdout);
+    char line[256] = {};
+    if (!std::fgets(line, sizeof line, stdin))
+        return 1;
+    const QStringList names = QString::fromUtf8(line).trimmed().split(QLatin1Char(' '));
+    ContactRecord contact = fresh.value();
+    contact.firstName = names.value(0);
+    contact.lastName = names.value(1);
+    contact.email = email;
+    const auto saved = store.add(contact);
+    if (!saved.ok()) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(saved.message));
+        return 1;
+    }
+    std::printf("saved %lld\n", saved.id);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     if (argc != 4) {
-        std::fputs("usage: zorvane-stress FILE TAG COUNT | zorvane-stress FILE import SOURCE\n",
+        std::fputs("usage: zorvane-stress FILE TAG COUNT | zorvane-stress FILE import SOURCE | "
+                   "zorvane-stress FILE add EMAIL\n",
                    stderr);
         return 2;
     }
@@ -120,6 +152,8 @@ int main(int argc, char *argv[])
     const QString tag = QString::fromLocal8Bit(argv[2]);
     if (tag == QLatin1String("import"))
         return importSlowly(*opened.value(), QString::fromLocal8Bit(argv[3]));
+    if (tag == QLatin1String("add"))
+        return addOne(*opened.value(), QString::fromLocal8Bit(argv[3]));
     const int count = QString::fromLocal8Bit(argv[3]).toInt();
     QRandomGenerator random(quint32(qHash(tag)));
     ReminderStore reminders(*opened.value());

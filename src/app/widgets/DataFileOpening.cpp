@@ -6,6 +6,7 @@
 #include "data/Schema.h"
 #include "shared/AppVersion.h"
 #include "shared/widgets/Prompts.h"
+#include "shared/widgets/ReadOnlyFile.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -40,6 +41,11 @@ std::unique_ptr<Database> openForLogin(QWidget *parent)
     if (opened.value().fellBack) {
         Prompts::current().message(parent, MessageIcon::Exclamation, AppVersion::productName(),
                                    QStringLiteral("打开数据出错，将恢复使用默认数据库！"));
+    }
+    if (opened.value().database->isReadOnly()) {
+        closeSplash();
+        Prompts::current().message(parent, MessageIcon::Information, AppVersion::productName(),
+                                   ReadOnlyFile::openingNotice());
     }
     // A file from an older program may still hold plain-text passwords; a read-only file keeps
     // them, and its logins still work.

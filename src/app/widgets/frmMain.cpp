@@ -26,6 +26,7 @@
 #include "shared/Twips.h"
 #include "shared/widgets/Desktop.h"
 #include "shared/widgets/Prompts.h"
+#include "shared/widgets/ReadOnlyFile.h"
 #include "sync/widgets/SyncCommands.h"
 
 #include <QAbstractSpinBox>
@@ -161,7 +162,8 @@ void frmMain::buildMenus()
     addSeparator(file, QStringLiteral("lineSync"));
     connect(addItem(file, QStringLiteral("SyncNow"), QStringLiteral("立即同步")),
             &QAction::triggered, this, [this] {
-                SyncCommands::syncNow({ DB(), this, [this] { ReloadContactList(); } });
+                if (!ReadOnlyFile::refuses(this, m_database->isReadOnly()))
+                    SyncCommands::syncNow({ DB(), this, [this] { ReloadContactList(); } });
             });
     connect(addItem(file, QStringLiteral("SyncSettings"), QStringLiteral("同步设置(CardDAV)...")),
             &QAction::triggered, this, [this] { SyncCommands::openSettings(this); });
@@ -385,6 +387,8 @@ void frmMain::relogin(const QString &dataFile)
 
 void frmMain::UpdatePwd_Click()
 {
+    if (ReadOnlyFile::refuses(this, m_database->isReadOnly()))
+        return;
     QMdiSubWindow *window = childWindow(QStringLiteral("FrmPwd"));
     if (!window) {
         window = showChild(new FrmPwd(*m_database, this));
@@ -471,6 +475,8 @@ void frmMain::ImportOther_Click()
 
 void frmMain::ImportCards_Click()
 {
+    if (ReadOnlyFile::refuses(this, m_database->isReadOnly()))
+        return;
     m_importing = true;
     CardMenu::importCards(*this);
     m_importing = false;
