@@ -1,6 +1,7 @@
 #include "Transaction.h"
 
 #include "Database.h"
+#include "WriteGate.h"
 
 Transaction::Transaction(Database &database)
     : m_database(database)
@@ -14,6 +15,8 @@ Transaction::~Transaction()
 
 Status Transaction::begin()
 {
+    if (Status writable = m_database.gate().awaitWritable(); !writable)
+        return writable;
     Status status = m_database.beginImmediate();
     m_active = status.ok();
     return status;

@@ -131,8 +131,11 @@ private slots:
         fx->prompts.expectMessage();
         frmLogin *login = fx->app.openLogin();
         QVERIFY(login);
+        // The reason follows the fallback message.
         QCOMPARE(fx->prompts.texts(),
-                 QStringList({ QStringLiteral("打开数据出错，将恢复使用默认数据库！") }));
+                 QStringList({ QStringLiteral("打开数据出错，将恢复使用默认数据库！\n数据文件“")
+                               + fx->sandbox.path(QStringLiteral("不存在.cot"))
+                               + QStringLiteral("”不存在。") }));
         QCOMPARE(fx->prompts.last().caption, QStringLiteral("Zorvane"));
         QCOMPARE(listed(login).size(), 2);
         QCOMPARE(AppSettings::databasePath(), fx->file);
