@@ -207,18 +207,20 @@ Result<bool> read(Database &database,
     const auto present = complete(database);
     if (!present || !present.value())
         return present;
-    // Only once the opening has compared them: a large file's first comparison waits until it
-    // has passed its check, so the first window shows without counting a million contacts.
+    // A large file's first comparison waits until it has passed its check, so the first window
+    // shows without counting a million contacts.
     const auto compared = checkedAt().constFind(database.connectionName());
+    bool stale = database.gate().state() == WriteGate::State::Sound;
     if (compared != checkedAt().constEnd()) {
         const auto version = dataVersion(database);
         if (!version)
             return version.status();
-        if (version.value() != compared.value()) {
-            const auto right = makeRight(database, false);
-            if (!right || !right.value())
-                return right;
-        }
+        stale = version.value() != compared.value();
+    }
+    if (stale) {
+        const auto right = makeRight(database, false);
+        if (!right || !right.value())
+            return right;
     }
     const Status status = database.select(
         QStringLiteral("SELECT Type, Listed FROM %1 ORDER BY Type").arg(table), {},
