@@ -132,6 +132,10 @@ Status WriteGate::awaitCheck()
 {
     start();
     std::unique_lock lock(m_mutex);
+    // The full check's read lock would hold the write's commit back: it gives way and runs
+    // another time.
+    if (m_fullCheckRunning && m_checking)
+        sqlite3_interrupt(m_checking);
     if (m_state == State::Checking) {
         lock.unlock();
         if (waitIndicator())
@@ -246,11 +250,13 @@ void WriteGate::runInThread(bool full)
                 std::lock_guard lock(m_mutex);
                 closing = m_closing;
                 m_checking = connection;
+                m_fullCheckRunning = full;
             }
             if (!closing)
                 outcome = check(connection, full ? "integrity_check" : "quick_check");
             std::lock_guard lock(m_mutex);
             m_checking = nullptr;
+            m_fullCheckRunning = false;
         } else {
             outcome = Status::failure(QString::fromUtf8(sqlite3_errmsg(connection)));
         }

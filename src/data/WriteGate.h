@@ -47,6 +47,7 @@ public:
     // Told once, in the thread that made the gate, how a check that ran in a thread ended.
     void onChecked(std::function<void(const Status &)> listener);
     // A full integrity_check in a thread; a failure makes the file damaged like a failed check.
+    // A write gives it way: it then ends without telling done, to run another time.
     void startFullCheck(std::function<void(const Status &)> done);
 
     // How a wait is shown to the user (a busy cursor); true as it starts, false as it ends.
@@ -77,6 +78,7 @@ private:
     QString m_failure;
     bool m_settled = false;
     bool m_closing = false;
+    bool m_fullCheckRunning = false;
     // The thread's own connection while it checks, so closing the file can interrupt it.
     sqlite3 *m_checking = nullptr;
     std::thread m_worker;
