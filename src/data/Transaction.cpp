@@ -1,6 +1,7 @@
 #include "Transaction.h"
 
 #include "Database.h"
+#include "WriteGate.h"
 
 Transaction::Transaction(Database &database)
     : m_database(database)
@@ -19,6 +20,8 @@ Status Transaction::begin()
         m_joined = true;
         return Status::success();
     }
+    if (Status writable = m_database.gate().awaitWritable(); !writable)
+        return writable;
     Status status = m_database.beginImmediate();
     m_active = status.ok();
     return status;

@@ -90,6 +90,11 @@ private slots:
                                 QStringLiteral("DELETE FROM Contacts WHERE FirstName = '模板'") }
                                                         << false;
         QTest::newRow("older file") << people << true;
+        // The shell's INSERT OR REPLACE deletes the row it replaces without the delete trigger.
+        QTest::newRow("replaced by another program, analyzed") << people
+                + QStringList { QStringLiteral("INSERT OR REPLACE INTO Contacts (ID, FirstName, "
+                                               "LastName, Type) VALUES (1, '孙', '七', 'vip')"),
+                                QStringLiteral("ANALYZE") } << false;
     }
 
     void groupCountsFollowEveryWrite()
@@ -128,6 +133,42 @@ private slots:
                      counted.at(i).at(0).toString().toCaseFolded());
             QCOMPARE(kept.at(i).at(1), counted.at(i).at(1));
         }
+    }
+
+    // Another program writes while the file is open: the next read compares and mends.
+    void countsComeRightAfterAnotherProgramsWrite()
+    {
+        TestSandbox sandbox;
+        const QString file = sandbox.path(QStringLiteral("counts.cot"));
+        QVERIFY(DataFileFactory::createDataFile(file));
+        auto opened = Database::open(file);
+        QVERIFY(opened);
+        QVERIFY(GroupCounts::ensure(*opened.value()));
+        const QString add = QStringLiteral(
+            "INSERT INTO Contacts (FirstName, LastName, Type) VALUES ('%1', '%2', '%3')");
+        for (const QString &row :
+             { add.arg(QStringLiteral("王"), QStringLiteral("五"), QStringLiteral("朋友")),
+               add.arg(QStringLiteral("赵"), QStringLiteral("六"), QStringLiteral("朋友")),
+               add.arg(QStringLiteral("钱"), QStringLiteral("八"), QStringLiteral("客户")) })
+            QVERIFY(opened.value()->execute(row));
+
+        QVERIFY(RawSql::run(file,
+                            { QStringLiteral("INSERT OR REPLACE INTO Contacts (ID, "
+                                             "FirstName, LastName, Type) SELECT ID, '孙', "
+                                             "'七', '客户' FROM Contacts WHERE FirstName = '王'"),
+                              QStringLiteral("ANALYZE") }));
+        QMap<QString, int> kept;
+        const auto read = GroupCounts::read(*opened.value(), [&](const QVariant &type, int listed) {
+            kept.insert(type.toString(), listed);
+        });
+        QVERIFY(read && read.value());
+        QCOMPARE(
+            kept,
+            (QMap<QString, int> { { QStringLiteral("客户"), 2 }, { QStringLiteral("朋友"), 1 } }));
+        QCOMPARE(
+            RawSql::value(file, QStringLiteral("SELECT SUM(Rows) FROM ContactGroupCounts")).toInt(),
+            3);
+        QVERIFY2(Database::open(file), "the statistics ANALYZE wrote are no stranger");
     }
 };
 

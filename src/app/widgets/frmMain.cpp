@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "CardMenu.h"
+#include "DataFileHealth.h"
 #include "DataFileMenu.h"
 #include "FrmPwd.h"
 #include "FrmUpdate.h"
@@ -92,6 +93,8 @@ frmMain::frmMain(std::unique_ptr<Database> database, QWidget *parent)
     connect(m_timer, &QTimer::timeout, this, &frmMain::showGreeting);
     m_timer->start();
     mnuShowContactList_Click();
+    // Once the window shows: a large file's check must not hold up the first look at it.
+    QTimer::singleShot(0, this, [this] { DataFileHealth::follow(*this); });
 }
 
 frmMain::~frmMain()

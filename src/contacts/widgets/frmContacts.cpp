@@ -189,7 +189,8 @@ void frmContacts::LoadContacts()
     }
     for (const ContactGrouping::Group &group : groups.value()) {
         QTreeWidgetItem *node = addGroupNode(group.name);
-        if (group.contactCount > 0) {
+        // Whatever its count says: a group that some contact names opens and shows what it holds.
+        if (!group.types.isEmpty()) {
             node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
             m_unread.insert(node, group);
         }
@@ -229,7 +230,7 @@ void frmContacts::refreshUnreadCounts()
     for (auto unread = m_unread.begin(); unread != m_unread.end();) {
         const ContactGrouping::Group group
             = now.value(ContactGrouping::groupKey(unread.key()->text(0)));
-        if (group.contactCount > 0) {
+        if (!group.types.isEmpty()) {
             unread->types = group.types;
             unread->contactCount = group.contactCount;
             ++unread;
