@@ -1,4 +1,5 @@
 #include "LocalHttpServer.h"
+#include "RefusingPort.h"
 #include "TestSandbox.h"
 #include "app/UpdateCheck.h"
 #include "app/UpdateInfo.h"
@@ -357,14 +358,11 @@ private slots:
 
     void closedPortFails()
     {
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const quint16 port = closed.serverPort();
-        closed.close();
+        const RefusingPort closed;
         UpdateCheck check;
 
-        const QString text
-            = runCheck(check, QUrl(QStringLiteral("http://127.0.0.1:%1/u.txt").arg(port)));
+        const QString text = runCheck(
+            check, QUrl(QStringLiteral("http://127.0.0.1:%1/u.txt").arg(closed.number())));
 
         QCOMPARE(text, UpdateInfo::failureText());
     }

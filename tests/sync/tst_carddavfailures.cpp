@@ -1,5 +1,6 @@
 #include "LocalHttpServer.h"
 #include "RawSql.h"
+#include "RefusingPort.h"
 #include "SyncRunner.h"
 #include "TestSandbox.h"
 #include "data/Transaction.h"
@@ -7,7 +8,6 @@
 #include "sync/SyncCard.h"
 #include "sync/SyncMapping.h"
 
-#include <QTcpServer>
 #include <QtTest>
 #include <optional>
 
@@ -162,11 +162,9 @@ private slots:
         QFETCH(QString, message);
         QFETCH(bool, serverDown);
         http->serve(QStringLiteral("/alice/book/"), listing);
-        if (serverDown) {
-            QTcpServer gone;
-            QVERIFY(gone.listen(QHostAddress::LocalHost));
-            account.addressBook.setPort(gone.serverPort());
-        }
+        const RefusingPort down;
+        if (serverDown)
+            account.addressBook.setPort(down.number());
         const QList<QVariantList> before = RawSql::everything(file);
 
         const auto report = sync(std::chrono::milliseconds(300));
