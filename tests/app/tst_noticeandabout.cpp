@@ -152,8 +152,7 @@ private slots:
 
     void aboutBoxShowsTheVersionOpensTheSiteAndClosesOnEscape()
     {
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, fx->app);
         QString version;
         QString firstLine;
         bool closedByEscape = false;
@@ -189,8 +188,7 @@ private slots:
 
     void helpOpensTheReadMeBesideTheProgram()
     {
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, fx->app);
         main->findChild<QAction *>(QStringLiteral("help"))->trigger();
         QCOMPARE(
             fx->desktop.opened,

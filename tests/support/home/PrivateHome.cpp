@@ -51,13 +51,18 @@ public:
     PrivateHome()
         : m_owner(::getpid())
     {
-        const char *tmp = std::getenv("TMPDIR");
-        const fs::path base = tmp && *tmp ? fs::path(tmp) : fs::path("/tmp");
+        const char *tmpdir = std::getenv("TMPDIR");
+        const fs::path base = tmpdir && *tmpdir ? fs::path(tmpdir) : fs::path("/tmp");
         removeAbandonedHomes(base);
         std::string pattern = (base / (homePrefix + std::to_string(m_owner) + "-XXXXXX")).string();
         if (!::mkdtemp(pattern.data()))
             std::abort();
         m_folder = pattern;
+        // Others may pass through, not look: a test that runs the program as another user (the
+        // superuser's install test runs it as nobody) hands it a folder in here.
+        const auto passThrough
+            = fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec;
+        fs::permissions(m_folder, passThrough);
 
         const fs::path home = makeFolder(m_folder / "home");
         set("HOME", home);
@@ -69,7 +74,9 @@ public:
         fs::permissions(runtime, fs::perms::owner_all);
         set("XDG_RUNTIME_DIR", runtime);
         // Temporary folders (data files, a server's storage) go with the home.
-        set("TMPDIR", makeFolder(m_folder / "tmp"));
+        const fs::path tmp = makeFolder(m_folder / "tmp");
+        fs::permissions(tmp, passThrough);
+        set("TMPDIR", tmp);
         // A session bus where nothing listens: the desktop's secret store, and anything else on
         // the developer's bus, is out of reach. A test that needs one starts its own.
         ::setenv("DBUS_SESSION_BUS_ADDRESS",
