@@ -355,31 +355,6 @@ private slots:
         QCOMPARE(storedTicks(), (QList<bool> { false, false }));
     }
 
-    void everyChangeIsThereWhenTheWindowOpensAgain()
-    {
-        openWindow();
-        const QStringList texts { QStringLiteral("O'Brien's \"plan\""),
-                                  QStringLiteral("it's; DROP TABLE Reminders;--"),
-                                  QStringLiteral("删掉我"), QStringLiteral("保持原样") };
-        for (const QString &text : texts)
-            add(text);
-        toggle(0);
-        toggle(1);
-        edit(1, typeAndSave(QStringLiteral("改成 'quoted' 的")));
-        remove(2);
-        window.reset();
-
-        const QStringList expected { texts.at(0), QStringLiteral("改成 'quoted' 的"), texts.at(3) };
-        const QList<bool> ticks { true, true, false };
-        QCOMPARE(storedTexts(), expected);
-        QCOMPARE(storedTicks(), ticks);
-        fx->closeDatabase();
-        openWindow();
-        QCOMPARE(lineTexts(), expected);
-        QCOMPARE(lineTicks(), ticks);
-        QCOMPARE(status(), countText(3));
-    }
-
     void failedWritesAreReportedAndTheListShowsWhatIsStored_data()
     {
         QTest::addColumn<QString>("change");
