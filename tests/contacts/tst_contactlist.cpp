@@ -356,17 +356,6 @@ private slots:
                  typed.isNull() ? QStringLiteral("请在此输入搜索关键字") : typed);
     }
 
-    void aWindowTooSmallKeepsTheTreesLastHeight()
-    {
-        frmContacts list(*fx->database());
-        list.show();
-        list.resize(300, 400);
-        QTRY_VERIFY(list.tree()->height() > 0);
-        const int height = list.tree()->height();
-        list.resize(300, 50);
-        QCOMPARE(list.tree()->height(), height);
-    }
-
     void normalUserGetsOnlyTheRightsMessage()
     {
         addContact(QStringLiteral("王"), QStringLiteral("五"));

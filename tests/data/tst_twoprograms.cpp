@@ -90,6 +90,8 @@ private slots:
         int committed = 0;
         int failed = 0;
         int lost = 0;
+        qint64 began[2] {};
+        qint64 ended[2] {};
         for (int i = 0; i < 2; ++i) {
             QVERIFY(programs[i].waitForFinished(150000));
             QVERIFY2(programs[i].exitStatus() == QProcess::NormalExit,
@@ -97,6 +99,8 @@ private slots:
             const QString output = QString::fromUtf8(programs[i].readAllStandardOutput());
             committed += listed(output, QStringLiteral("committed: ")).value(0).toInt();
             failed += listed(output, QStringLiteral("failed: ")).value(0).toInt();
+            began[i] = listed(output, QStringLiteral("began: ")).value(0).toLongLong();
+            ended[i] = listed(output, QStringLiteral("ended: ")).value(0).toLongLong();
             lost += missing(
                 file,
                 QStringLiteral("SELECT ID FROM Contacts WHERE FirstName = '%1'").arg(tags.at(i)),
@@ -106,6 +110,9 @@ private slots:
                 QStringLiteral("SELECT ID FROM Reminders WHERE item LIKE '%1-%'").arg(tags.at(i)),
                 listed(output, QStringLiteral("reminders: ")));
         }
+        // Each began its changes before the other had ended its own: they ran at the same time.
+        QVERIFY(began[0] > 0 && began[1] > 0);
+        QVERIFY2(began[0] < ended[1] && began[1] < ended[0], "the two programs did not overlap");
         qInfo("figure concurrent_operations_committed: %d", committed);
         qInfo("figure concurrent_operations_failed: %d", failed);
         qInfo("figure concurrent_operations_lost: %d", lost);

@@ -9,6 +9,7 @@
 #include "duplicates/widgets/FrmDuplicates.h"
 #include "duplicates/widgets/FrmMerge.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -69,8 +70,7 @@ private slots:
 
     void mergeStoresTheOpenEditorAndShowsTheResultInTheListAndSearch()
     {
-        frmMain *main = fx->app.logIn(QStringLiteral("管理员"));
-        QVERIFY(main);
+        LOG_IN(main, fx->app, QStringLiteral("管理员"));
         main->OpenSearch(QStringLiteral("*"));
         auto *found = main->findChild<QTreeView *>(QStringLiteral("ListView1"));
         QCOMPARE(found->model()->rowCount(), 2);
@@ -157,6 +157,53 @@ private slots:
         const QString tip
             = finder->findChild<QTreeWidget *>(QStringLiteral("tvSets"))->currentItem()->toolTip(1);
         QVERIFY2(tip.contains(QStringLiteral("&lt;img src=x&gt;甲")), qPrintable(tip));
+    }
+
+    // A merge undone brings both contacts back whole; 重新查找 then finds what is there now.
+    void undoBringsBothBackAndFindingAgainSeesNewNamesakes()
+    {
+        LOG_IN(main, fx->app, QStringLiteral("管理员"));
+        FrmDuplicates *finder = openFinderOnFirstSet(main);
+        QVERIFY(finder);
+        auto *summary = finder->findChild<QLabel *>(QStringLiteral("lblSummary"));
+        auto *undo = finder->findChild<QPushButton *>(QStringLiteral("cmdUndo"));
+        QVERIFY(summary && undo);
+        QCOMPARE(summary->text(), QStringLiteral("找到1组可能重复的联系人。"));
+        QVERIFY(!undo->isEnabled());
+        const QList<QVariantList> before
+            = RawSql::rows(fx->file, QStringLiteral("SELECT * FROM Contacts ORDER BY ID"));
+        QCOMPARE(before.size(), 2);
+
+        clickMerge(finder);
+        auto *view = finder->findChild<FrmMerge *>(QStringLiteral("FrmMerge"));
+        QVERIFY(view);
+        QTRY_VERIFY(view->isVisible());
+        clickMerge(view);
+        QTRY_COMPARE(contactRows(), 1);
+        QTRY_COMPARE(summary->text(), QStringLiteral("没有找到重复的联系人。"));
+        QVERIFY(undo->isEnabled());
+
+        undo->click();
+        QCOMPARE(contactRows(), 2);
+        QCOMPARE(RawSql::value(fx->file,
+                               QStringLiteral("SELECT group_concat(Data2, '|') FROM "
+                                              "(SELECT Data2 FROM Contacts ORDER BY "
+                                              "Data2)"))
+                     .toString(),
+                 QStringLiteral("+86 13800138000|138-0013-8000"));
+        QCOMPARE(summary->text(), QStringLiteral("已撤销上次合并。找到1组可能重复的联系人。"));
+        QVERIFY(!undo->isEnabled());
+        QTRY_VERIFY(main->contactList());
+        QTRY_COMPARE(
+            ContactTreeNodes::findAll(main->contactList()->tree(), QStringLiteral("王 伟")).size(),
+            2);
+
+        QVERIFY(
+            RawSql::run(fx->file,
+                        { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type) "
+                                         "VALUES ('李', '四', '同事'), ('李', '四', '同事')") }));
+        finder->findChild<QPushButton *>(QStringLiteral("cmdFind"))->click();
+        QCOMPARE(summary->text(), QStringLiteral("找到2组可能重复的联系人。"));
     }
 };
 

@@ -43,6 +43,7 @@ void LocalHttpServer::accept()
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readRequest(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            ++m_closed;
             m_pending.remove(socket);
             socket->deleteLater();
         });

@@ -37,6 +37,8 @@ public:
     QUrl url(const QString &path) const;
     // Paths requested so far, in order.
     const QList<QString> &requested() const { return m_requested; }
+    // Connections the other side has closed so far.
+    int closedConnections() const { return m_closed; }
 
 private:
     void accept();
@@ -48,4 +50,5 @@ private:
     QHash<QString, QList<Answer>> m_turns;
     QHash<QTcpSocket *, QByteArray> m_pending;
     QList<QString> m_requested;
+    int m_closed = 0;
 };

@@ -86,7 +86,7 @@ private slots:
                                              "LastName, Type) VALUES ('张', '三', "
                                              "'朋友')") }));
 
-        frmMain *main = fx->app.logIn();
+        LOG_IN(main, fx->app);
         if (!secretStore)
             fx->prompts.expectMessage();
         QTimer::singleShot(0, main, [&server] { fillSettings(server.root()); });
