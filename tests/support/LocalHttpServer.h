@@ -37,6 +37,8 @@ public:
     QUrl url(const QString &path) const;
     // Paths requested so far, in order.
     const QList<QString> &requested() const { return m_requested; }
+    // The request line and header lines of each request so far, in order.
+    const QList<QByteArray> &heads() const { return m_heads; }
 
 private:
     void accept();
@@ -48,4 +50,5 @@ private:
     QHash<QString, QList<Answer>> m_turns;
     QHash<QTcpSocket *, QByteArray> m_pending;
     QList<QString> m_requested;
+    QList<QByteArray> m_heads;
 };

@@ -24,17 +24,43 @@ std::optional<QString> passwordFor(QWidget *window, const SyncAccount &account)
 
 QString summary(const SyncReport &report)
 {
-    return QStringLiteral("同步完成。\n上传 %1 个，下载 %2 个，合并 %3 个联系人；"
-                          "本地删除 %4 个，服务器上删除 %5 个。")
-        .arg(report.uploaded)
-        .arg(report.downloaded)
-        .arg(report.merged)
-        .arg(report.deletedHere)
-        .arg(report.deletedThere);
+    QString text = QStringLiteral("同步完成。\n上传 %1 个，下载 %2 个，合并 %3 个联系人；"
+                                  "本地删除 %4 个，服务器上删除 %5 个。")
+                       .arg(report.uploaded)
+                       .arg(report.downloaded)
+                       .arg(report.merged)
+                       .arg(report.deletedHere)
+                       .arg(report.deletedThere);
+    if (!report.unreadable.isEmpty())
+        text += QStringLiteral("\n以下名片无法读取，已跳过（对应的联系人没有改动）：\n")
+            + report.unreadable.join(u'\n');
+    return text;
+}
+
+// The question a sync stopped to ask; true when the user says go on.
+bool allowed(QWidget *window, const SyncReport &report, const SyncAccount &account)
+{
+    QString text;
+    if (report.question == SyncReport::Question::Relink)
+        text = QStringLiteral("这个数据文件的联系人已经与通讯录“%1”对应，现在选的是另一个通讯录"
+                              "“%2”。\n要改为与新的通讯录同步吗？原来的对应关系将作废，"
+                              "两边的联系人会互相复制。")
+                   .arg(report.linkedAddressBook.toDisplayString(),
+                        account.addressBook.toDisplayString());
+    else
+        text = QStringLiteral("这次同步将删除本机%1个联系人中的%2个，以及服务器上%3张名片中的"
+                              "%4张。\n确实要删除吗？选“否”则不作任何删除。")
+                   .arg(report.contactsHere)
+                   .arg(report.wouldDeleteHere)
+                   .arg(report.cardsThere)
+                   .arg(report.wouldDeleteThere);
+    return Prompts::current().askYesNo(window, MessageIcon::Question, AppVersion::productName(),
+                                       text)
+        == Answer::Yes;
 }
 
 Result<SyncReport> runWithProgress(const SyncContext &context, const SyncAccount &account,
-                                   const QString &password)
+                                   const QString &password, SyncPermissions permissions)
 {
     QProgressDialog progress(QStringLiteral("正在同步联系人..."), QStringLiteral("取消"), 0, 0,
                              context.window);
@@ -51,7 +77,7 @@ Result<SyncReport> runWithProgress(const SyncContext &context, const SyncAccount
         progress.setValue(done);
     });
     QObject::connect(&progress, &QProgressDialog::canceled, &sync, &CardDavSync::cancel);
-    return sync.run(account, password);
+    return sync.run(account, password, permissions);
 }
 
 } // namespace
@@ -76,7 +102,18 @@ void syncNow(const SyncContext &context)
     const std::optional<QString> password = passwordFor(context.window, account);
     if (!password)
         return;
-    const auto outcome = runWithProgress(context, account, *password);
+    SyncPermissions permissions;
+    auto outcome = runWithProgress(context, account, *password, permissions);
+    // Each question stops the sync before it changes anything; a yes runs it again with leave.
+    while (outcome && outcome.value().question != SyncReport::Question::None) {
+        if (!allowed(context.window, outcome.value(), account))
+            return;
+        if (outcome.value().question == SyncReport::Question::Relink)
+            permissions.relink = true;
+        else
+            permissions.massDeletion = true;
+        outcome = runWithProgress(context, account, *password, permissions);
+    }
     // Cards applied before a failure are in the file all the same.
     if (context.afterSync)
         context.afterSync();
