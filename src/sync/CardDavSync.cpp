@@ -1,11 +1,11 @@
 #include "CardDavSync.h"
 
 #include "CardMerge.h"
+#include "ChangeListing.h"
 #include "Collection.h"
 #include "DavBodies.h"
 #include "DavClient.h"
 #include "DeletionGuard.h"
-#include "Listing.h"
 #include "LocalCards.h"
 #include "Multistatus.h"
 #include "SyncCard.h"
@@ -51,13 +51,6 @@ QString etagOf(const DavReply &reply)
     return reply.etag.isEmpty() ? unknownEtag : QString::fromUtf8(reply.etag);
 }
 
-// Answers to a sync-collection REPORT from a server that does not offer it.
-bool lacksSyncReport(int status)
-{
-    return status == 400 || status == 403 || status == 405 || status == 409 || status == 415
-        || status == 501;
-}
-
 } // namespace
 
 class CardDavSync::Run
@@ -70,6 +63,7 @@ public:
         , m_mapping(database)
         , m_local(database, m_mapping)
         , m_collection(account.addressBook)
+        , m_lister(m_client, m_collection)
         , m_permissions(permissions)
     {
         m_client.setCredentials(account.server, account.user, password);
@@ -104,61 +98,14 @@ private:
 
     // ---- What changed on the server
 
-    // By value: the token may be the one of the listing this replaces.
-    void listChanges(QString token)
+    void listChanges(const QString &token)
     {
-        m_listing = Listing();
-        m_listing.full = token.isEmpty();
-        askPage(token);
-    }
-
-    void askPage(const QString &token)
-    {
-        send("REPORT", m_collection.url(), DavBodies::syncCollection(token), { { "Depth", "0" } },
-             [this, token](const DavReply &reply) {
-                 if (reply.status == 207)
-                     return readPage(reply.body, token);
-                 // A token the server no longer knows: the whole address book again.
-                 if (!token.isEmpty() && lacksSyncReport(reply.status))
-                     return listChanges(QString());
-                 if (token.isEmpty() && lacksSyncReport(reply.status))
-                     return listAll();
-                 fail(DavClient::unexpected(reply));
-             });
-    }
-
-    void readPage(const QByteArray &body, const QString &askedWith)
-    {
-        const auto page = Multistatus::parse(body);
-        if (!page)
-            return fail(page.status());
-        if (Status added = m_listing.add(page.value(), m_collection); !added)
-            return fail(added);
-        if (!m_listing.truncated)
-            return planDownloads();
-        // Only part of the changes: the rest follows from the token of this part.
-        if (m_listing.token.isEmpty() || m_listing.token == askedWith)
-            return fail(
-                Status::failure(QStringLiteral("服务器只列出了部分变更，无法继续，同步已停止。")));
-        askPage(m_listing.token);
-    }
-
-    // Servers without sync tokens: every card's ETag.
-    void listAll()
-    {
-        send("PROPFIND", m_collection.url(), DavBodies::etags(), { { "Depth", "1" } },
-             [this](const DavReply &reply) {
-                 if (reply.status != 207)
-                     return fail(DavClient::unexpected(reply));
-                 const auto page = Multistatus::parse(reply.body);
-                 if (!page)
-                     return fail(page.status());
-                 m_listing = Listing();
-                 m_listing.full = true;
-                 if (Status added = m_listing.add(page.value(), m_collection); !added)
-                     return fail(added);
-                 planDownloads();
-             });
+        m_lister.start(token, [this](const Result<Listing> &listing) {
+            if (!listing)
+                return fail(listing.status());
+            m_listing = listing.value();
+            planDownloads();
+        });
     }
 
     void planDownloads()
@@ -639,6 +586,7 @@ private:
     SyncMapping m_mapping;
     LocalCards m_local;
     Collection m_collection;
+    ChangeListing m_lister;
     SyncPermissions m_permissions;
     SyncReport m_report;
     Listing m_listing;

@@ -10,6 +10,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 #include <optional>
@@ -146,6 +147,36 @@ private slots:
         QByteArray cards;
         QCOMPARE(server.request("GET", other, {}, &cards), 200);
         QVERIFY2(!cards.contains("FN:张三"), cards.constData());
+    }
+    // What is typed in an open editor is stored before the sync, so it reaches the server.
+    void typedChangeIsSyncedFirst()
+    {
+        StoredPasswords passwords;
+        passwords.stored = RadicaleServer::password();
+        RadicaleServer server;
+        QVERIFY2(server.problem().isEmpty(), qPrintable(server.problem()));
+        const QUrl book = server.makeAddressBook(QStringLiteral("desk"));
+        QVERIFY(!book.isEmpty());
+        QVERIFY(RawSql::run(fx->file,
+                            { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, "
+                                             "Type) VALUES ('张', '三', '朋友')") }));
+        SyncAccount { server.root(), RadicaleServer::user(), book }.save();
+        frmMain *main = fx->app.logIn();
+        frmContacts *list = main->contactList();
+        list->tree()->setCurrentItem(ContactTreeNodes::find(list->tree(), QStringLiteral("张 三")));
+        list->editSelected();
+        auto *notes = main->findChild<QPlainTextEdit *>(QStringLiteral("txtNotes"));
+        QVERIFY(notes);
+        notes->setPlainText(QStringLiteral("刚输入的备注"));
+
+        fx->prompts.expectMessage();
+        main->findChild<QAction *>(QStringLiteral("SyncNow"))->trigger();
+        QVERIFY2(fx->prompts.last().text.startsWith(QStringLiteral("同步完成")),
+                 qPrintable(fx->prompts.last().text));
+        QByteArray cards;
+        QCOMPARE(server.request("GET", book, {}, &cards), 200);
+        QVERIFY2(cards.contains("NOTE:刚输入的备注"), cards.constData());
+        QCOMPARE(main->childWindow(QStringLiteral("frmDetails")), nullptr);
     }
 };
 

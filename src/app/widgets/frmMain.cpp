@@ -161,7 +161,7 @@ void frmMain::buildMenus()
     addSeparator(file, QStringLiteral("lineSync"));
     connect(addItem(file, QStringLiteral("SyncNow"), QStringLiteral("立即同步")),
             &QAction::triggered, this, [this] {
-                SyncCommands::syncNow({ DB(), this, [this] { ReloadContactList(); } });
+                SyncCommands::syncNow({ DB(), this, [this] { showMergedContacts(); } });
             });
     connect(addItem(file, QStringLiteral("SyncSettings"), QStringLiteral("同步设置(CardDAV)...")),
             &QAction::triggered, this, [this] { SyncCommands::openSettings(this); });

@@ -2,12 +2,15 @@
 
 #include "FrmSyncSettings.h"
 #include "PasswordPrompt.h"
+#include "contacts/widgets/frmDetails.h"
 #include "shared/AppVersion.h"
+#include "shared/widgets/ChildWindowHost.h"
 #include "shared/widgets/Prompts.h"
 #include "sync/CardDavSync.h"
 #include "sync/SecretStore.h"
 #include "sync/SyncAccount.h"
 
+#include <QMdiSubWindow>
 #include <QProgressDialog>
 
 namespace {
@@ -35,6 +38,23 @@ QString summary(const SyncReport &report)
         text += QStringLiteral("\n以下名片无法读取，已跳过（对应的联系人没有改动）：\n")
             + report.unreadable.join(u'\n');
     return text;
+}
+
+// Closes the open editors, which stores what was typed in them, so the sync works on it and no
+// editor shows a contact the sync changed. False when one could not close (it told the user why).
+bool storeOpenEditors(QWidget *window)
+{
+    ChildWindowHost *host = ChildWindowHost::of(window);
+    if (!host)
+        return true;
+    const auto frames = host->openChildren();
+    for (QMdiSubWindow *frame : frames) {
+        if (qobject_cast<frmDetails *>(frame->widget()) && !frame->close()) {
+            host->activateChild(frame);
+            return false;
+        }
+    }
+    return true;
 }
 
 // The question a sync stopped to ask; true when the user says go on.
@@ -99,6 +119,8 @@ void syncNow(const SyncContext &context)
             QStringLiteral("请先在“同步设置(CardDAV)...”中选择同步服务器和通讯录。"));
         return;
     }
+    if (!storeOpenEditors(context.window))
+        return;
     const std::optional<QString> password = passwordFor(context.window, account);
     if (!password)
         return;
