@@ -6,6 +6,7 @@
 #include "DavBodies.h"
 #include "DavClient.h"
 #include "DeletionGuard.h"
+#include "FirstSyncPairing.h"
 #include "LocalCards.h"
 #include "Multistatus.h"
 #include "SyncCard.h"
@@ -17,6 +18,7 @@
 #include <QSet>
 #include <QTimer>
 #include <QUuid>
+#include <optional>
 
 namespace {
 
@@ -80,6 +82,7 @@ public:
             m_report.linkedAddressBook = loaded.value();
             return succeed();
         }
+        m_firstSync = m_mapping.byHref().isEmpty();
         listChanges(m_mapping.syncToken());
     }
 
@@ -254,9 +257,38 @@ private:
                 ++m_report.downloaded;
             }
         } else {
-            ++m_report.downloaded;
+            const auto paired = pairedContact(remote);
+            if (!paired)
+                return paired.status();
+            if (paired.value()) {
+                // One person on both sides: merged as if both had changed since an empty card.
+                result = CardMerge::merge(ContactRecord(), *paired.value(), remote.contact);
+                result.id = paired.value()->id;
+                ++m_report.merged;
+            } else {
+                ++m_report.downloaded;
+            }
         }
         return m_local.store(result, { 0, path, etag, remote.uid, card });
+    }
+
+    // On a first sync, the contact here that is the same person as a new card from the server.
+    Result<std::optional<ContactRecord>> pairedContact(const SyncCard &remote)
+    {
+        if (!m_firstSync)
+            return std::optional<ContactRecord>();
+        if (!m_pairing) {
+            const auto contacts = m_local.readAll();
+            if (!contacts)
+                return contacts.status();
+            m_pairing.emplace(contacts.value());
+        }
+        const FirstSyncPairing::Match match = m_pairing->claim(remote.contact);
+        if (match.ambiguous)
+            m_report.ambiguous << remote.contact.displayName();
+        if (match.contactId == 0)
+            return std::optional<ContactRecord>();
+        return m_local.read(match.contactId);
     }
 
     Status applyRemoval(const QString &path)
@@ -601,6 +633,9 @@ private:
     int m_total = 0;
     // Listing again after this sync's own uploads.
     bool m_afterUploads = false;
+    // No card was linked when this sync began: cards are paired with contacts before copying.
+    bool m_firstSync = false;
+    std::optional<FirstSyncPairing> m_pairing;
     bool m_stopped = false;
 };
 

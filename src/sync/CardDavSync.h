@@ -34,6 +34,8 @@ struct SyncReport
     int requests = 0;
     // Cards on the server that could not be read: skipped, their contacts left as they were.
     QStringList unreadable;
+    // First sync: names of server cards that fit more than one contact here, left unlinked.
+    QStringList ambiguous;
 
     Question question = Question::None;
     // Relink: the address book the contacts are linked with now.

@@ -151,12 +151,17 @@ QString question(const SyncReport &report)
         .arg(report.wouldDeleteThere);
 }
 
-QString unreadable(const SyncReport &report)
+// What the user may want to look at after the sync.
+QString leftAlone(const SyncReport &report)
 {
-    if (report.unreadable.isEmpty())
-        return {};
-    return QStringLiteral("无法读取、已跳过的名片：%1\n")
-        .arg(report.unreadable.join(QStringLiteral("，")));
+    QString text;
+    if (!report.unreadable.isEmpty())
+        text += QStringLiteral("无法读取、已跳过的名片：%1\n")
+                    .arg(report.unreadable.join(QStringLiteral("，")));
+    if (!report.ambiguous.isEmpty())
+        text += QStringLiteral("本机有多个可能对应的联系人、没有自动对应的名片：%1\n")
+                    .arg(report.ambiguous.join(QStringLiteral("，")));
+    return text;
 }
 
 QString dataFileOf(const Options &options)
@@ -217,7 +222,7 @@ int run(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevice &
         return refuse(err, report.message());
     if (report.value().question != SyncReport::Question::None)
         return refuse(err, question(report.value()));
-    print(out, summary(report.value()) + unreadable(report.value()));
+    print(out, summary(report.value()) + leftAlone(report.value()));
     return ExitCode::Done;
 }
 

@@ -434,6 +434,38 @@ private slots:
         QCOMPARE(server->request("GET", at, {}, &stored), 200);
         QVERIFY2(!stored.contains("TITLE"), stored.constData());
     }
+    // Both sides already hold the same person: the first sync links them instead of doubling
+    // them, and the phone's photo and birthday stay on the card.
+    void firstSyncLinksTheSamePerson()
+    {
+        QVERIFY(RawSql::run(here,
+                            { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, "
+                                             "Type, Data1, Combo1, Title) VALUES ('张', "
+                                             "'三', '朋友', '13800000000', '手机', "
+                                             "'经理'), ('李', '四', '朋友', '', '', '')") }));
+        const QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:phone-1\r\nN:张;三;;;\r\n"
+                                "FN:张三\r\nTEL;TYPE=CELL:+86 138-0000-0000\r\n"
+                                "BDAY:1990-02-28\r\nPHOTO;ENCODING=b;TYPE=JPEG:"
+            + QByteArray(60, 'x').toBase64() + "\r\nEND:VCARD\r\n";
+        const QUrl at = account.addressBook.resolved(QUrl(QStringLiteral("phone-1.vcf")));
+        QCOMPARE(server->request("PUT", at, card) / 100, 2);
+
+        const auto first = sync(here);
+        QVERIFY2(first, qPrintable(first.message()));
+        QCOMPARE(first.value().merged, 1);
+        QCOMPARE(first.value().downloaded, 0);
+        QCOMPARE(first.value().uploaded, 2);
+        QCOMPARE(RawSql::rows(here,
+                              QStringLiteral("SELECT FirstName, Title FROM Contacts ORDER "
+                                             "BY FirstName")),
+                 (QList<QVariantList> { { "张", "经理" }, { "李", "" } }));
+        QCOMPARE(linkedCards(here), 2);
+        QByteArray stored;
+        QCOMPARE(server->request("GET", at, {}, &stored), 200);
+        QVERIFY2(stored.contains("TITLE:经理") && stored.contains("BDAY:1990-02-28")
+                     && stored.contains("PHOTO"),
+                 stored.constData());
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_CardDavServer)

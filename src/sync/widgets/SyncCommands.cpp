@@ -37,6 +37,9 @@ QString summary(const SyncReport &report)
     if (!report.unreadable.isEmpty())
         text += QStringLiteral("\n以下名片无法读取，已跳过（对应的联系人没有改动）：\n")
             + report.unreadable.join(u'\n');
+    if (!report.ambiguous.isEmpty())
+        text += QStringLiteral("\n以下名片在本机有多个可能对应的联系人，没有自动对应：\n")
+            + report.ambiguous.join(u'\n');
     return text;
 }
 
