@@ -140,7 +140,7 @@ Status DavClient::unexpected(const DavReply &reply)
 {
     switch (reply.status) {
     case 401:
-        return Status::failure(QStringLiteral("服务器拒绝了用户名或密码。"));
+        return refusedCredentials();
     case 403:
         return Status::failure(QStringLiteral("服务器不允许访问这个通讯录。"));
     case 404:
@@ -151,4 +151,9 @@ Status DavClient::unexpected(const DavReply &reply)
     if (reply.status >= 500)
         return Status::failure(QStringLiteral("同步服务器出错（HTTP %1）。").arg(reply.status));
     return Status::failure(QStringLiteral("同步服务器拒绝了请求（HTTP %1）。").arg(reply.status));
+}
+
+Status DavClient::refusedCredentials()
+{
+    return Status::failure(QStringLiteral("服务器拒绝了用户名或密码。"));
 }

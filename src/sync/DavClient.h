@@ -50,6 +50,8 @@ public:
 
     // The message for an HTTP answer the caller did not expect.
     static Status unexpected(const DavReply &reply);
+    // What unexpected() says of a 401: the server refused the user name or password.
+    static Status refusedCredentials();
 
 private:
     // Whether the credentials may go to the address: a failure with the message if not.

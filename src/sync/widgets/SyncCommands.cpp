@@ -7,6 +7,7 @@
 #include "shared/widgets/ChildWindowHost.h"
 #include "shared/widgets/Prompts.h"
 #include "sync/CardDavSync.h"
+#include "sync/DavClient.h"
 #include "sync/SecretStore.h"
 #include "sync/SyncAccount.h"
 
@@ -128,7 +129,19 @@ void syncNow(const SyncContext &context)
     if (!password)
         return;
     SyncPermissions permissions;
-    auto outcome = runWithProgress(context, account, *password, permissions);
+    QString typed = *password;
+    auto outcome = runWithProgress(context, account, typed, permissions);
+    // A password the server now refuses is asked for again, and kept once the server takes it.
+    while (!outcome && outcome.message() == DavClient::refusedCredentials().message()) {
+        const std::optional<QString> again = PasswordPrompt::current().ask(context.window, account);
+        if (!again)
+            return;
+        typed = *again;
+        outcome = runWithProgress(context, account, typed, permissions);
+        // A desktop without a secret store simply asks again at the next sync.
+        if (outcome)
+            SecretStore::current().storePassword(account, typed);
+    }
     // Each question stops the sync before it changes anything; a yes runs it again with leave.
     while (outcome && outcome.value().question != SyncReport::Question::None) {
         if (!allowed(context.window, outcome.value(), account))
@@ -137,7 +150,7 @@ void syncNow(const SyncContext &context)
             permissions.relink = true;
         else
             permissions.massDeletion = true;
-        outcome = runWithProgress(context, account, *password, permissions);
+        outcome = runWithProgress(context, account, typed, permissions);
     }
     // Cards applied before a failure are in the file all the same.
     if (context.afterSync)
