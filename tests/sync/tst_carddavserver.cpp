@@ -2,6 +2,7 @@
 #include "RawSql.h"
 #include "SyncRunner.h"
 #include "TestSandbox.h"
+#include "VdirsyncerPhone.h"
 #include "interchange/VCardReader.h"
 #include "sync/AddressBookDiscovery.h"
 
@@ -465,6 +466,56 @@ private slots:
         QVERIFY2(stored.contains("TITLE:经理") && stored.contains("BDAY:1990-02-28")
                      && stored.contains("PHOTO"),
                  stored.constData());
+    }
+    // A phone's card with many values, edited on the desktop in one field, comes back to the
+    // phone as one card with its identity, name, birthday and photo as they were.
+    void phoneCardComesBackWhole()
+    {
+        VdirsyncerPhone phone(account.addressBook);
+        QVERIFY2(phone.problem().isEmpty(), qPrintable(phone.problem()));
+        const QByteArray photo = QByteArray(90, 'p').toBase64();
+        const QList<QByteArray> lines {
+            "UID:phone-1",
+            "N:李;四;;;",
+            "FN:李四",
+            "TEL;TYPE=CELL:13800000001",
+            "TEL;TYPE=WORK:010-66668888",
+            "TEL;TYPE=HOME:010-88886666",
+            "TEL;TYPE=FAX:010-12345678",
+            "item1.TEL:13900000005",
+            "item1.X-ABLabel:车载",
+            "EMAIL;TYPE=WORK:li@work.cn",
+            "EMAIL;TYPE=HOME:li@home.cn",
+            "ADR;TYPE=WORK:;;工作路1号;北京;;100000;中国",
+            "ADR;TYPE=HOME:;;家园路2号;上海;;200000;中国",
+            "BDAY:1990-02-28",
+            "PHOTO;ENCODING=b;TYPE=JPEG:" + photo,
+        };
+        // The lines that come back exactly as the phone wrote them.
+        const QList<QByteArray> kept { lines.at(0), lines.at(1), lines.at(2), lines.at(13),
+                                       lines.at(14) };
+        QFile card(phone.cardFolder() + QStringLiteral("/phone-1.vcf"));
+        QVERIFY(card.open(QIODevice::WriteOnly));
+        card.write("BEGIN:VCARD\r\nVERSION:3.0\r\n" + lines.join("\r\n") + "\r\nEND:VCARD\r\n");
+        card.close();
+        QCOMPARE(phone.sync(), QString());
+
+        QVERIFY(sync(here));
+        QVERIFY(change(here, QStringLiteral("UPDATE Contacts SET Title = '经理'")));
+        const auto up = sync(here);
+        QVERIFY2(up, qPrintable(up.message()));
+        QCOMPARE(up.value().uploaded, 1);
+        QCOMPARE(phone.sync(), QString());
+
+        const QStringList files = QDir(phone.cardFolder()).entryList({ QStringLiteral("*.vcf") });
+        QCOMPARE(files.size(), 1);
+        QFile back(phone.cardFolder() + u'/' + files.first());
+        QVERIFY(back.open(QIODevice::ReadOnly));
+        const QList<QByteArray> cameBack
+            = back.readAll().replace("\r\n", "\n").replace("\n ", "").split('\n');
+        QVERIFY(cameBack.contains("TITLE:经理"));
+        for (const QByteArray &line : kept)
+            QVERIFY2(cameBack.contains(line), line.left(60).constData());
     }
 };
 
