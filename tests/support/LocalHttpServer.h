@@ -39,6 +39,8 @@ public:
     const QList<QString> &requested() const { return m_requested; }
     // Connections the other side has closed so far.
     int closedConnections() const { return m_closed; }
+    // The request line and header lines of each request so far, in order.
+    const QList<QByteArray> &heads() const { return m_heads; }
 
 private:
     void accept();
@@ -51,4 +53,5 @@ private:
     QHash<QTcpSocket *, QByteArray> m_pending;
     QList<QString> m_requested;
     int m_closed = 0;
+    QList<QByteArray> m_heads;
 };

@@ -166,7 +166,7 @@ void frmMain::buildMenus()
     connect(addItem(file, QStringLiteral("SyncNow"), QStringLiteral("立即同步")),
             &QAction::triggered, this, [this] {
                 if (!ReadOnlyFile::refuses(this, m_database->isReadOnly()))
-                    SyncCommands::syncNow({ DB(), this, [this] { ReloadContactList(); } });
+                    SyncCommands::syncNow({ DB(), this, [this] { showMergedContacts(); } });
             });
     connect(addItem(file, QStringLiteral("SyncSettings"), QStringLiteral("同步设置(CardDAV)...")),
             &QAction::triggered, this, [this] { SyncCommands::openSettings(this); });
