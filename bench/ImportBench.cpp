@@ -4,6 +4,7 @@
 #include "data/DataFileImport.h"
 #include "data/Database.h"
 #include "data/SampleData.h"
+#include "data/WriteGate.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -53,6 +54,9 @@ bool run(const QString &dataFile, const QString &folder)
     auto opened = Database::open(target);
     if (!opened)
         return failed(opened.message());
+    // The program checks a large file while its windows first show, long before an import.
+    if (Status checked = opened.value()->gate().awaitWritable(); !checked)
+        return failed(checked.message());
 
     int questions = 0;
     DataFileImport importer(*opened.value());

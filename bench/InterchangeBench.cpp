@@ -7,6 +7,7 @@
 #include "data/Database.h"
 #include "data/SampleData.h"
 #include "data/Transaction.h"
+#include "data/WriteGate.h"
 #include "interchange/CardExport.h"
 #include "interchange/CardImport.h"
 #include "interchange/ContactColumns.h"
@@ -250,6 +251,9 @@ bool run(const QString &dataFile, const QString &folder)
     auto copy = Database::open(target);
     if (!opened || !copy)
         return failed(opened ? copy.message() : opened.message());
+    // The program checks a large file while its windows first show, long before an import.
+    if (Status checked = copy.value()->gate().awaitWritable(); !checked)
+        return failed(checked.message());
     const auto contacts = opened.value()->scalar(
         QStringLiteral("SELECT COUNT(*) FROM Contacts WHERE FirstName NOT IN ('模板', '姓')"));
     if (!contacts)

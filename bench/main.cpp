@@ -2,6 +2,7 @@
 #include "BenchEnvironment.h"
 #include "BenchReport.h"
 #include "ContactListBench.h"
+#include "CsvBench.h"
 #include "DuplicatesBench.h"
 #include "ImportBench.h"
 #include "InterchangeBench.h"
@@ -110,7 +111,8 @@ int main(int argc, char *argv[])
     const bool deduplicated = DuplicatesBench::run(file, environment.programFolder());
     // The interchange figures reset the kernel's high-water mark; the peak so far is kept.
     const double peakBefore = BenchReport::peakMemoryMb();
-    const bool interchanged = InterchangeBench::run(file, environment.programFolder());
+    const bool interchanged = InterchangeBench::run(file, environment.programFolder())
+        && CsvBench::run(file, environment.programFolder());
     BenchReport::figure(QStringLiteral("peak_memory_mb"),
                         std::max(peakBefore, BenchReport::peakMemoryMb()));
     // Last: the server is a process of its own and leaves the memory figures alone.

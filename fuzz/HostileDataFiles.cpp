@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QtEndian>
 #include <functional>
 
 namespace {
@@ -92,7 +93,26 @@ struct Recipe
     QString fileName;
     bool opens;
     std::function<Status(const QString &path)> write;
+    bool damagedPages = false;
 };
+
+// A valid file whose deleted contacts left free pages, with its free list then damaged.
+Status writeFreeListDamaged(const QString &path)
+{
+    const QString notes = QString(600, QChar(u'记'));
+    QList<Statement> changes;
+    for (int i = 0; i < 60; ++i)
+        changes.append(
+            { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, Type, Notes) "
+                             "VALUES (?, ?, ?, ?)"),
+              { QStringLiteral("钱"), QString::number(i), QStringLiteral("朋友"), notes } });
+    changes.append(
+        { QStringLiteral("DELETE FROM Contacts WHERE CAST(LastName AS INTEGER) >= 10"), {} });
+    Status status = writeAltered(path, changes);
+    if (status)
+        status = HostileDataFiles::pointFreeListAtContacts(path);
+    return status;
+}
 
 Recipe altered(const QString &fileName, bool opens, const QList<Statement> &changes)
 {
@@ -116,10 +136,13 @@ Recipe redefined(const QString &fileName, const QString &table, const QString &i
 // Every file but the first is derived from the valid one, which is written first.
 QList<Recipe> recipes(const QString &valid)
 {
-    auto damaged = [valid](const QString &fileName, std::function<void(QByteArray &)> change) {
-        return Recipe { fileName, false, [valid, change](const QString &path) {
-                           return writeDamaged(valid, path, change);
-                       } };
+    auto damaged = [valid](const QString &fileName, std::function<void(QByteArray &)> change,
+                           bool damagedPages = false) {
+        return Recipe { fileName, false,
+                        [valid, change](const QString &path) {
+                            return writeDamaged(valid, path, change);
+                        },
+                        damagedPages };
     };
     auto bytes = [](const QString &fileName, const QByteArray &content) {
         return Recipe { fileName, false,
@@ -181,14 +204,29 @@ QList<Recipe> recipes(const QString &valid)
                     {} } }),
         altered(QStringLiteral("view.cot"), false,
                 { { QStringLiteral("CREATE VIEW v AS SELECT * FROM Contacts"), {} } }),
+        // The index under an allowed name that forbids namesakes.
+        altered(QStringLiteral("unique-index.cot"), false,
+                { { QStringLiteral("DROP INDEX ContactsByName"), {} },
+                  { QStringLiteral("CREATE UNIQUE INDEX ContactsByName ON Contacts "
+                                   "(FirstName, LastName)"),
+                    {} } }),
+        altered(QStringLiteral("partial-index.cot"), false,
+                { { QStringLiteral("DROP INDEX ContactsByGroup"), {} },
+                  { QStringLiteral("CREATE INDEX ContactsByGroup ON Contacts "
+                                   "(Type, FirstName, LastName) WHERE Type <> '朋友'"),
+                    {} } }),
+        altered(QStringLiteral("analyzed.cot"), true, { { QStringLiteral("ANALYZE"), {} } }),
+        { QStringLiteral("free-list-damaged.cot"), false, writeFreeListDamaged, true },
         damaged(QStringLiteral("truncated.cot"),
                 [](QByteArray &file) { file.truncate(file.size() / 2); }),
         // The type byte of the second page.
-        damaged(QStringLiteral("flipped-page.cot"),
-                [](QByteArray &file) {
-                    if (file.size() > 4096)
-                        file[4096] = char(~file.at(4096));
-                }),
+        damaged(
+            QStringLiteral("flipped-page.cot"),
+            [](QByteArray &file) {
+                if (file.size() > 4096)
+                    file[4096] = char(~file.at(4096));
+            },
+            true),
         bytes(QStringLiteral("empty.cot"), {}),
         bytes(QStringLiteral("text.cot"), "not a data file\n"),
     };
@@ -206,9 +244,38 @@ Result<QList<Sample>> write(const QString &folder)
     for (const Recipe &recipe : all) {
         if (Status written = recipe.write(dir.filePath(recipe.fileName)); !written)
             return Status::failure(recipe.fileName + QStringLiteral(": ") + written.message());
-        samples.append({ recipe.fileName, recipe.opens });
+        samples.append({ recipe.fileName, recipe.opens, recipe.damagedPages });
     }
     return samples;
+}
+
+Status pointFreeListAtContacts(const QString &path)
+{
+    qint64 contactsPage = 0;
+    {
+        auto opened = Database::open(path);
+        if (!opened)
+            return opened.status();
+        const auto root = opened.value()->scalar(
+            QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'Contacts'"));
+        if (!root)
+            return root.status();
+        contactsPage = root.value().toLongLong();
+    }
+    auto bytes = readBytes(path);
+    if (!bytes)
+        return bytes.status();
+    QByteArray file = bytes.value();
+    const auto number
+        = [&file](qint64 offset) { return qFromBigEndian<quint32>(file.constData() + offset); };
+    const quint16 storedSize = qFromBigEndian<quint16>(file.constData() + 16);
+    const qint64 pageSize = storedSize == 1 ? 65536 : storedSize;
+    const quint32 trunk = number(32);
+    const qint64 trunkAt = (qint64(trunk) - 1) * pageSize;
+    if (trunk == 0 || trunkAt + 12 > file.size() || number(trunkAt + 4) == 0)
+        return Status::failure(QStringLiteral("the file has no free pages"));
+    qToBigEndian<quint32>(quint32(contactsPage), file.data() + trunkAt + 8);
+    return writeBytes(path, file);
 }
 
 } // namespace HostileDataFiles

@@ -5,6 +5,7 @@
 #include "contacts/ContactGrouping.h"
 #include "contacts/ContactRows.h"
 #include "contacts/ContactSearchIndex.h"
+#include "contacts/ContactStore.h"
 #include "data/Database.h"
 #include "reminders/ReminderStore.h"
 
@@ -37,6 +38,10 @@ inline void readEverything(Database &database)
                 index.row(contact);
         }
     }
-    ContactRows::placeholder(database);
+    ContactStore store(database);
+    if (auto fresh = store.fresh()) {
+        fresh.value().firstName = QStringLiteral("新");
+        store.add(fresh.value());
+    }
     ContactRows::templateRow(database);
 }

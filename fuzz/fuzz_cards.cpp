@@ -1,8 +1,6 @@
 #include "cards/CardReader.h"
 #include "cards/CardWriter.h"
-#include "cards/TextEncoding.h"
 #include "interchange/CardFileReader.h"
-#include "interchange/CsvReader.h"
 
 #include <QCoreApplication>
 #include <cstdint>
@@ -19,7 +17,6 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    CsvReader::read(TextEncoding::decode(bytes));
     CardFileReader::read(bytes);
     for (const Card &card : CardReader::readAll(bytes)) {
         const QList<Card> kept = CardReader::readAll(CardWriter::keep(card));

@@ -3,6 +3,7 @@
 #include "PasswordHash.h"
 #include "data/Database.h"
 #include "data/Transaction.h"
+#include "data/WriteGate.h"
 
 AccountStore::AccountStore(Database &database)
     : m_database(database)
@@ -29,12 +30,15 @@ Result<int> AccountStore::choose(const QString &userName)
                                       });
     if (status) {
         // The mark only orders the next login's list: a read-only file must still let people in,
-        // so a failed write is not an error here.
-        Transaction transaction(m_database);
-        if (transaction.begin()
-            && m_database.executeEach(QStringLiteral("UPDATE Users SET Lastlogin = ? WHERE ID = ?"),
-                                      marks))
-            transaction.commit();
+        // so a failed write is not an error here, and it waits for the file's check rather than
+        // holding up the login.
+        m_database.gate().whenSound([&database = m_database, marks] {
+            Transaction transaction(database);
+            if (transaction.begin()
+                && database.executeEach(
+                    QStringLiteral("UPDATE Users SET Lastlogin = ? WHERE ID = ?"), marks))
+                transaction.commit();
+        });
     }
     return rightOf(userName);
 }

@@ -5,6 +5,7 @@
 #include "data/Database.h"
 #include "data/GroupCounts.h"
 #include "data/ReservedRows.h"
+#include "shared/Blanks.h"
 
 #include <QHash>
 #include <functional>
@@ -53,7 +54,7 @@ public:
     {
         // A name of blanks only makes no group.
         m_groups.removeIf(
-            [](const ContactGrouping::Group &group) { return group.name.trimmed().isEmpty(); });
+            [](const ContactGrouping::Group &group) { return Blanks::onlyBlanks(group.name); });
         return std::move(m_groups);
     }
 

@@ -1,8 +1,7 @@
 #include "ContactNames.h"
 
 #include "data/ReservedRows.h"
-
-#include <algorithm>
+#include "shared/Blanks.h"
 
 namespace {
 
@@ -25,13 +24,7 @@ QString templateName()
 
 QStringView trimBlanks(QStringView text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(begin, end - begin);
+    return Blanks::trimmed(text);
 }
 
 QString displayName(QStringView firstName, QStringView lastName)
@@ -52,12 +45,7 @@ bool isReserved(QStringView displayName)
 bool isReserved(QStringView firstName, QStringView lastName)
 {
     // Cheaper than building the display name, and equal to it.
-    const QStringView first = trimBlanks(firstName);
-    const QStringView last = trimBlanks(lastName);
-    return std::any_of(std::cbegin(ReservedRows::names), std::cend(ReservedRows::names),
-                       [&](const ReservedRows::Name &reserved) {
-                           return first == reserved.firstName && last == reserved.lastName;
-                       });
+    return ReservedRows::matches(firstName, lastName);
 }
 
 } // namespace ContactNames

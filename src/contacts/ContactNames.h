@@ -11,7 +11,7 @@ namespace ContactNames {
 QString placeholderName();
 QString templateName();
 
-// Strips ordinary blanks (code 32) from both ends; tabs and full-width blanks are kept.
+// Strips blanks (see Blanks: the full-width one too) from both ends; tabs are kept.
 QStringView trimBlanks(QStringView text);
 // Family name and given name, each without outer blanks, joined by one blank.
 QString displayName(QStringView firstName, QStringView lastName);

@@ -4,12 +4,10 @@
 
 class Database;
 
-// Whole-row commands of the contact list: the placeholder of a new contact, the template,
-// deleting and regrouping. A result of false means the row was not there.
+// Whole-row commands of the contact list: the template, deleting and regrouping. A result of false
+// means the row was not there.
 namespace ContactRows {
 
-// The placeholder row ("姓"/"名字"), created from the template's values when there is none.
-Result<qint64> placeholder(Database &database);
 // The template row ("模板"/"模板"), created with the default number labels on first use.
 Result<qint64> templateRow(Database &database);
 Result<bool> exists(Database &database, qint64 id);

@@ -6,6 +6,7 @@
 #include "data/Database.h"
 #include "data/ReservedRows.h"
 #include "data/TableWatch.h"
+#include "shared/Blanks.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -19,11 +20,7 @@ constexpr qsizetype rowByRowLimit = 20000;
 
 QByteArrayView trimBlanks(QByteArrayView text)
 {
-    while (!text.isEmpty() && text.front() == ' ')
-        text = text.sliced(1);
-    while (!text.isEmpty() && text.back() == ' ')
-        text.chop(1);
-    return text;
+    return Blanks::trimmedUtf8(text);
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "ContactRecord.h"
 #include "shared/Status.h"
 
+#include <QStringList>
+
 class Database;
 
 // Reads and writes one Contacts row for the detail editor. Values travel only as bound values.
@@ -17,6 +19,17 @@ public:
         RowMissing,
         // The file refused the change; nothing was written.
         Failed,
+        // Another program changed a field the user changed too, since the editor loaded it;
+        // nothing was written.
+        Conflict,
+    };
+
+    // What a save does with a field that another program changed while the editor was open.
+    enum class Conflicts {
+        // Writes nothing and reports the fields.
+        Report,
+        KeepMine,
+        KeepTheirs,
     };
 
     struct SaveResult
@@ -24,6 +37,10 @@ public:
         SaveOutcome outcome = SaveOutcome::Failed;
         // What to tell the user, unless saved.
         QString message;
+        // The row written; for a new contact the row it now has.
+        qint64 id = 0;
+        // For a conflict: the captions of the fields both changed.
+        QStringList conflicts;
 
         bool ok() const { return outcome == SaveOutcome::Saved; }
     };
@@ -33,6 +50,9 @@ public:
     {
         ContactRecord before;
         ContactRecord after;
+        // The editor insists on both names; a merge keeps a contact that has only one, as card
+        // imports and syncs make them.
+        bool namesRequired = true;
 
         // True when storing would change a field: the user's edits, not a default.
         bool hasChanges() const;
@@ -42,11 +62,18 @@ public:
 
     // The row with that ID; a failure when there is none or it cannot be read.
     Result<ContactRecord> load(qint64 id);
+    // The values a new contact starts from, not yet in the file (its id is 0): those of the
+    // placeholder left unnamed by an earlier add, else the template's, else the default labels.
+    Result<ContactRecord> fresh();
     // Writes the fields the user changed, in one statement, and nothing else: whatever changed
-    // the row meanwhile (a regrouping, another program) is kept. The names are stored without
+    // the row meanwhile (a regrouping, another program) is kept. A field the user changed that
+    // another program changed too is a conflict, settled as asked. The names are stored without
     // outer blanks and the group as the group box's rule leaves it; a group still empty in the
     // file gets the default group. Nothing at all is written when nothing changed.
-    SaveResult save(const Edit &edit);
+    SaveResult save(const Edit &edit, Conflicts conflicts = Conflicts::Report);
+    // Stores a new contact: into the placeholder row while the file holds one, else into a row
+    // of its own, so two programs adding at once never share a row.
+    SaveResult add(const ContactRecord &record);
 
 private:
     Database &m_database;

@@ -1,15 +1,20 @@
 #include "DataFileCheck.h"
 
 #include "Database.h"
+#include "FileFormat.h"
 #include "GroupCounts.h"
 #include "Schema.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <QtEndian>
 
 namespace {
+
+using DataFileCheck::notADataFile;
 
 constexpr int headerSize = 100;
 constexpr int pageSizeOffset = 16;
@@ -17,19 +22,11 @@ constexpr int changeCounterOffset = 24;
 constexpr int pageCountOffset = 28;
 constexpr int versionValidForOffset = 92;
 constexpr int userVersionOffset = 60;
-// PRAGMA quick_check reads every page. Up to this size (some 20,000 contacts) it takes a few
-// milliseconds and runs at every opening; a larger file is checked where damage shows at
-// once instead (header, length, schema, both ends of every table and index), so opening costs
-// the same at any size. Damage deeper inside such a file is found when its page is read: SQLite
-// (with cell_size_check) then fails the statement as corrupt, the program says the file is
-// damaged, and nothing is written over it.
+// PRAGMA quick_check reads every page: up to this size (some 20,000 contacts) in a few
+// milliseconds, so it runs as the file opens. A larger file is checked on a connection of its own
+// while the program starts, and no write reaches it before that check has passed.
 constexpr qint64 fullCheckLimit = 8 * 1024 * 1024;
 constexpr int applicationIdOffset = 68;
-
-QString notADataFile(const QString &path, const QString &reason)
-{
-    return QStringLiteral("“%1”不是有效的Zorvane数据文件：%2").arg(path, reason);
-}
 
 qint32 readBigEndian(const QByteArray &header, int offset)
 {
@@ -50,53 +47,6 @@ bool lengthFitsHeader(const QByteArray &header, qint64 fileSize)
     return counter != validFor || pages == 0 || qint64(pages) * pageSize <= fileSize;
 }
 
-// Reads the first and the last entry of each table and of each index the file holds: the pages
-// from the root to both ends. Runs once the file holds only known tables and indexes, all of
-// them indexes of Contacts.
-Status checkEnds(Database &database)
-{
-    QStringList statements;
-    for (const Schema::Table &table : Schema::tables()) {
-        for (const char *order : { "ASC", "DESC" })
-            statements << QStringLiteral("SELECT * FROM %1 ORDER BY rowid %2 LIMIT 1")
-                              .arg(table.name, QLatin1String(order));
-    }
-    const auto present = database.records(
-        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL"));
-    if (!present)
-        return Status::failure(notADataFile(database.path(), present.message()));
-    for (const QSqlRecord &index : present.value()) {
-        const QString columns = Schema::indexColumns(index.value(0).toString());
-        for (const char *order : { " ASC", " DESC" }) {
-            QStringList ordered = columns.split(QStringLiteral(", "));
-            for (QString &column : ordered)
-                column += QLatin1String(order);
-            statements << QStringLiteral("SELECT %1 FROM Contacts ORDER BY %2 LIMIT 1")
-                              .arg(columns, ordered.join(QStringLiteral(", ")));
-        }
-    }
-    for (const QString &statement : std::as_const(statements)) {
-        if (Status read = database.select(statement, {}, [](const QSqlQuery &) {}); !read)
-            return Status::failure(notADataFile(database.path(), read.message()));
-    }
-    return Status::success();
-}
-
-bool checksEveryPage(const Database &database)
-{
-    return QFileInfo(database.path()).size() <= fullCheckLimit;
-}
-
-Status checkIntegrity(Database &database)
-{
-    const auto rows = database.records(QStringLiteral("PRAGMA quick_check"));
-    if (!rows)
-        return Status::failure(notADataFile(database.path(), rows.message()));
-    if (rows.value().size() != 1 || rows.value().first().value(0).toString() != QLatin1String("ok"))
-        return Status::failure(notADataFile(database.path(), QStringLiteral("文件已损坏")));
-    return Status::success();
-}
-
 const GroupCounts::Definition *groupCountsObject(const QString &type, const QString &name)
 {
     for (const GroupCounts::Definition &definition : GroupCounts::definitions()) {
@@ -106,13 +56,26 @@ const GroupCounts::Definition *groupCountsObject(const QString &type, const QStr
     return nullptr;
 }
 
+// ANALYZE writes its statistics into these; they only guide SQLite's choice of plan.
+const QHash<QString, QString> &statisticsTables()
+{
+    static const QHash<QString, QString> tables {
+        { QStringLiteral("sqlite_stat1"),
+          QStringLiteral("CREATE TABLE sqlite_stat1(tbl,idx,stat)") },
+        { QStringLiteral("sqlite_stat4"),
+          QStringLiteral("CREATE TABLE sqlite_stat4(tbl,idx,neq,nlt,ndlt,sample)") },
+    };
+    return tables;
+}
+
 bool isAllowedObject(const QString &type, const QString &name)
 {
     if (groupCountsObject(type, name))
         return true;
     if (type == QLatin1String("table"))
         return Schema::findTable(name) || Schema::findFeatureTable(name)
-            || name == QLatin1String("sqlite_sequence");
+            || name.compare(FileFormat::tableName(), Qt::CaseInsensitive) == 0
+            || name == QLatin1String("sqlite_sequence") || statisticsTables().contains(name);
     if (type == QLatin1String("index")) {
         return name.startsWith(QLatin1String("sqlite_autoindex_"))
             || Schema::indexNames().contains(name, Qt::CaseInsensitive);
@@ -160,17 +123,39 @@ Status checkDefinition(Database &database, const Schema::Table &table)
     return Status::success();
 }
 
-// Triggers run with every write to Contacts, so a stored one must be exactly the program's own.
-Status checkGroupCounts(Database &database)
+// The definition the program gives an object it allows; empty for the tables compared field by
+// field elsewhere, and for an index or trigger the program does not make.
+QString expectedDefinition(const QString &type, const QString &name)
+{
+    if (const auto *counts = groupCountsObject(type, name))
+        return counts->createStatement;
+    if (type == QLatin1String("index"))
+        return Schema::indexStatement(name);
+    if (type == QLatin1String("table") && statisticsTables().contains(name))
+        return statisticsTables().value(name);
+    if (type == QLatin1String("table")
+        && name.compare(FileFormat::tableName(), Qt::CaseInsensitive) == 0)
+        return FileFormat::createStatement();
+    return {};
+}
+
+// Triggers run with every write to Contacts, and an index can forbid rows (UNIQUE) or leave some
+// out (WHERE): a stored one must be exactly the program's own.
+Status checkDefinitions(Database &database)
 {
     QString changed;
     const Status listed = database.select(
         QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE type IN ('table', "
-                       "'trigger')"),
+                       "'trigger', 'index') AND sql IS NOT NULL"),
         {}, [&](const QSqlQuery &row) {
-            const auto *known = groupCountsObject(row.value(0).toString(), row.value(1).toString());
-            if (known && row.value(2).toString() != known->createStatement && changed.isEmpty())
-                changed = known->name;
+            const QString type = row.value(0).toString();
+            const QString name = row.value(1).toString();
+            const QString expected = expectedDefinition(type, name);
+            // An index or trigger the program does not make (under an automatic index's name)
+            // matches nothing.
+            const bool compared = type != QLatin1String("table") || !expected.isEmpty();
+            if (compared && row.value(2).toString() != expected && changed.isEmpty())
+                changed = name;
         });
     if (!listed)
         return Status::failure(notADataFile(database.path(), listed.message()));
@@ -200,8 +185,7 @@ Status checkFile(const QString &path)
         return Status::failure(notADataFile(path, QStringLiteral("这是其他程序的数据库文件")));
     const qint32 version = readBigEndian(header, userVersionOffset);
     if (version > Schema::version)
-        return Status::failure(
-            notADataFile(path, QStringLiteral("它由更新版本的Zorvane创建，请先升级本程序")));
+        return Status::failure(FileFormat::newerFileMessage());
     if (version < 1)
         return Status::failure(notADataFile(path, QStringLiteral("文件格式版本不对")));
     if (!lengthFitsHeader(header, info.size()))
@@ -209,12 +193,31 @@ Status checkFile(const QString &path)
     return Status::success();
 }
 
+bool checkedAtOpening(const QString &path)
+{
+    return QFileInfo(path).size() <= fullCheckLimit;
+}
+
+QString notADataFile(const QString &path, const QString &reason)
+{
+    return QStringLiteral("“%1”不是有效的Zorvane数据文件：%2").arg(path, reason);
+}
+
+QString damagedFile(const QString &path, const QString &damage)
+{
+    return notADataFile(path, QStringLiteral("文件已损坏（%1）").arg(damage));
+}
+
+QString readOnlyNotice(const QString &path, const QString &damage)
+{
+    return QStringLiteral("数据文件“%1”已损坏：\n%2\n\n为免损坏扩大，本程序以只读方式打开它，"
+                          "不会写入任何内容，其中的联系人仍可查看。请改用以前用“备份数据库文件”"
+                          "保存的备份（“选择数据库文件”）。")
+        .arg(QDir::toNativeSeparators(path), damage);
+}
+
 Status checkContents(Database &database)
 {
-    if (checksEveryPage(database)) {
-        if (Status intact = checkIntegrity(database); !intact)
-            return intact;
-    }
     QSet<QString> tablesFound;
     if (Status objects = checkObjects(database, tablesFound); !objects)
         return objects;
@@ -231,9 +234,11 @@ Status checkContents(Database &database)
         if (Status defined = checkDefinition(database, table); !defined)
             return defined;
     }
-    if (Status counts = checkGroupCounts(database); !counts)
-        return counts;
-    return checksEveryPage(database) ? Status::success() : checkEnds(database);
+    if (Status definitions = checkDefinitions(database); !definitions)
+        return definitions;
+    if (Status version = FileFormat::checkVersion(database); !version)
+        return Status::failure(version.message());
+    return Status::success();
 }
 
 } // namespace DataFileCheck

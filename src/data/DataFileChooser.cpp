@@ -47,7 +47,8 @@ Result<std::unique_ptr<Database>> openOrCreateDefault(const QString &path)
         if (Status created = createDefault(path); !created)
             return created;
     }
-    return Database::open(path);
+    // A damaged file still shows what it holds; nothing is written to it.
+    return Database::open(path, Database::Damaged::OpenReadOnly);
 }
 
 Result<OpenedDataFile> chooseAndOpen()

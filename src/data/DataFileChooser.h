@@ -21,7 +21,8 @@ namespace DataFileChooser {
 
 QString defaultPath();
 Result<OpenedDataFile> chooseAndOpen();
-// Opens path; the default file is created first when it is the one missing.
+// Opens path, a damaged file read-only; the default file is created first when it is the one
+// missing.
 Result<std::unique_ptr<Database>> openOrCreateDefault(const QString &path);
 
 } // namespace DataFileChooser

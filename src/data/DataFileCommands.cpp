@@ -3,6 +3,7 @@
 #include "DataFileCheck.h"
 #include "DataFileFactory.h"
 #include "Database.h"
+#include "WriteGate.h"
 #include "shared/AppEnvironment.h"
 #include "shared/AppSettings.h"
 #include "shared/AppState.h"
@@ -54,9 +55,18 @@ Status copyDatabase(Database &current, const QString &scratch)
     sqlite3_close(target);
     if (result != SQLITE_OK)
         return Status::failure(QString::fromUtf8(sqlite3_errstr(result)));
-    // The copy must open as a data file before it replaces anything.
-    auto check = Database::open(scratch);
-    return check ? Status::success() : check.status();
+    // The copy must open as a data file and pass SQLite's full check before it replaces
+    // anything: a copy of a damaged file is no back-up.
+    auto copy = Database::open(scratch, Database::Damaged::OpenReadOnly);
+    if (!copy)
+        return copy.status();
+    const auto checked = WriteGate::check(copy.value()->sqliteHandle(), "integrity_check");
+    if (!checked)
+        return checked.status();
+    if (!checked.value().isEmpty())
+        return Status::failure(QStringLiteral("数据文件已损坏，副本未通过完整性检查：\n")
+                               + checked.value());
+    return Status::success();
 }
 
 } // namespace

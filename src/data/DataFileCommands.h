@@ -19,7 +19,8 @@ QString fileFilter();
 Status createFromTemplate(const QString &target, const QString &currentFile);
 
 // Writes a consistent copy of the open data file to target, read through the open connection,
-// so changes other programs have not committed yet never end up half in the copy.
+// so changes other programs have not committed yet never end up half in the copy. The copy
+// replaces target only once SQLite's full integrity check has passed it.
 Status backUp(Database &current, const QString &target);
 
 // Makes path the data file the next login opens.

@@ -1,6 +1,7 @@
 #include "DataFileImport.h"
 
 #include "Database.h"
+#include "ReservedRows.h"
 #include "SqlErrorText.h"
 
 #include <QSqlError>
@@ -318,15 +319,13 @@ private:
         });
     }
 
-    bool isReservedRow(const QVariant &firstName) const
+    static bool isReservedRow(const QVariant &firstName, const QVariant &lastName)
     {
-        if (firstName.isNull())
-            return true;
-        const QString text = firstName.toString();
-        return text == QStringLiteral("姓") || text == QStringLiteral("模板");
+        return ReservedRows::matches(firstName.toString(), lastName.toString());
     }
 
-    bool isDuplicate(const QString &firstName, const QVariant &lastName)
+    // A family name may be Null: it then matches only a Null family name.
+    bool isDuplicate(const QVariant &firstName, const QVariant &lastName)
     {
         const QString last = lastName.isNull() ? QStringLiteral("") : lastName.toString();
         if (found(m_lookup, { firstName, last }))
@@ -335,11 +334,11 @@ private:
         return last.isEmpty() && found(m_lookupNullName, { firstName });
     }
 
-    Choice askAboutDuplicate(const QString &firstName, const QVariant &lastName)
+    Choice askAboutDuplicate(const QVariant &firstName, const QVariant &lastName)
     {
         if (!m_import.onDuplicate || !commit())
             return stopped() ? Choice::Stop : Choice::Skip;
-        const Choice choice = m_import.onDuplicate(firstName, lastName.toString());
+        const Choice choice = m_import.onDuplicate(firstName.toString(), lastName.toString());
         if (choice == Choice::Stop)
             m_summary.cancelled = true;
         return choice;
@@ -349,13 +348,16 @@ private:
     bool importContact(const SourceRow &row, int firstName, int lastName)
     {
         const QVariant first = row.value(firstName);
-        if (isReservedRow(first))
+        if (isReservedRow(first, row.value(lastName))) {
+            ++m_summary.reservedSkipped;
             return true;
-        if (isDuplicate(first.toString(), row.value(lastName))) {
+        }
+        if (isDuplicate(first, row.value(lastName))) {
             if (stopped())
                 return false;
-            switch (askAboutDuplicate(first.toString(), row.value(lastName))) {
+            switch (askAboutDuplicate(first, row.value(lastName))) {
             case Choice::Skip:
+                ++m_summary.duplicatesSkipped;
                 return true;
             case Choice::Stop:
                 return false;

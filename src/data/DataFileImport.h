@@ -12,6 +12,10 @@ struct ImportSummary
 {
     int categoriesCopied = 0;
     int contactsCopied = 0;
+    // Source rows that are no contact: the template and the new-contact placeholder.
+    int reservedSkipped = 0;
+    // Source contacts whose name the target held, skipped as the user chose.
+    int duplicatesSkipped = 0;
     // Rows the target refused (a text longer than its field allows, for example).
     int rowsFailed = 0;
     QString firstFailure;
@@ -22,9 +26,10 @@ struct ImportSummary
 };
 
 // Merges another data file's categories and contacts into the open data file. Categories come
-// first (each unless its name and kind exist), then contacts in ID order, skipping the template
-// and the placeholder rows. Rows are matched by column name, so the order of columns in either
-// file does not matter.
+// first (each unless its name and kind exist), then contacts in ID order, skipping only the
+// template and the placeholder rows (both names must match: a family name "姓" alone is a real
+// contact). Rows are matched by column name, so the order of columns in either file does not
+// matter.
 //
 // onStage and onDuplicate run with all rows so far committed and no transaction open, so they may
 // wait for the user without keeping the file locked. onProgress may run while a batch of rows is

@@ -2,6 +2,7 @@
 
 #include "DataFileCheck.h"
 #include "SqlErrorText.h"
+#include "WriteGate.h"
 
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -85,6 +86,7 @@ Database::Database(QString path, QString name)
 
 Database::~Database()
 {
+    m_gate.reset();
     {
         QSqlDatabase connection = QSqlDatabase::database(m_name, false);
         if (connection.isOpen())
@@ -93,26 +95,41 @@ Database::~Database()
     QSqlDatabase::removeDatabase(m_name);
 }
 
-Result<std::unique_ptr<Database>> Database::open(const QString &path)
+Result<std::unique_ptr<Database>> Database::open(const QString &path, Damaged damaged)
 {
     if (Status header = DataFileCheck::checkFile(path); !header)
         return header;
     auto connected = connect(path, true);
     if (!connected)
         return connected;
-    if (Status contents = DataFileCheck::checkContents(*connected.value()); !contents)
+    Database &database = *connected.value();
+    database.m_gate->install(database.sqliteHandle());
+    if (DataFileCheck::checkedAtOpening(path)) {
+        const auto checked = WriteGate::check(database.sqliteHandle(), "quick_check");
+        if (!checked)
+            return Status::failure(DataFileCheck::notADataFile(path, checked.message()));
+        if (!checked.value().isEmpty() && damaged == Damaged::Refuse)
+            return Status::failure(DataFileCheck::damagedFile(path, checked.value()));
+        database.m_gate->record(checked.value());
+    }
+    if (Status contents = DataFileCheck::checkContents(database); !contents)
         return contents;
     return connected;
 }
 
 Result<std::unique_ptr<Database>> Database::openForCreation(const QString &path)
 {
-    return connect(path, false);
+    auto connected = connect(path, false);
+    // The program writes such a file itself from the start.
+    if (connected)
+        connected.value()->m_gate->record(QString());
+    return connected;
 }
 
 Result<std::unique_ptr<Database>> Database::connect(const QString &path, bool mustExist)
 {
     std::unique_ptr<Database> database(new Database(path, nextConnectionName()));
+    database->m_gate = std::make_unique<WriteGate>(QFileInfo(path).absoluteFilePath());
     {
         QSqlDatabase connection
             = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), database->m_name);
@@ -149,6 +166,20 @@ sqlite3 *Database::sqliteHandle() const
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return nullptr;
     return *static_cast<sqlite3 *const *>(handle.data());
+}
+
+bool Database::inTransaction() const
+{
+    sqlite3 *handle = sqliteHandle();
+    return handle && sqlite3_get_autocommit(handle) == 0;
+}
+
+bool Database::isReadOnly() const
+{
+    if (m_gate && m_gate->state() == WriteGate::State::Damaged)
+        return true;
+    sqlite3 *handle = sqliteHandle();
+    return handle && sqlite3_db_readonly(handle, "main") == 1;
 }
 
 Status Database::applySafetySettings()

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class WriteGate;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -47,8 +48,13 @@ public:
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
 
+    // What opening does with a file whose pages the whole-file check finds damaged.
+    enum class Damaged { Refuse, OpenReadOnly };
+
     // Opens an existing data file after checking it is a sound Zorvane file; never creates one.
-    static Result<std::unique_ptr<Database>> open(const QString &path);
+    // A small file's pages are checked here; a large one's by its write gate, before any write.
+    static Result<std::unique_ptr<Database>> open(const QString &path,
+                                                  Damaged damaged = Damaged::Refuse);
     // Opens (and creates) a file with no checks; only for writing a brand-new data file.
     static Result<std::unique_ptr<Database>> openForCreation(const QString &path);
 
@@ -56,6 +62,11 @@ public:
     QString connectionName() const { return m_name; }
     QSqlDatabase connection() const;
     sqlite3 *sqliteHandle() const;
+    // True when the file cannot be written (the medium or the file's permissions refuse it, or the
+    // file failed its check).
+    bool isReadOnly() const;
+    // Holds this connection's writes until the file has passed its check.
+    WriteGate &gate() { return *m_gate; }
 
     // Runs one statement; the result holds the number of rows it changed.
     Result<int> execute(const QString &sql, const QVariantList &values = {});
@@ -76,6 +87,8 @@ public:
     // Write transactions take the write lock at once, so two programs queue instead of failing
     // half-way; see Transaction for the guard that uses them.
     Status beginImmediate();
+    // True while a transaction of this connection is open.
+    bool inTransaction() const;
     Status commit();
     Status rollback();
 
@@ -90,4 +103,5 @@ private:
 
     QString m_path;
     QString m_name;
+    std::unique_ptr<WriteGate> m_gate;
 };

@@ -1,8 +1,20 @@
 #include "ReservedRows.h"
 
+#include "shared/Blanks.h"
+
 #include <QStringList>
+#include <algorithm>
 
 namespace ReservedRows {
+
+bool matches(QStringView firstName, QStringView lastName)
+{
+    const QStringView first = Blanks::trimmed(firstName);
+    const QStringView last = Blanks::trimmed(lastName);
+    return std::any_of(std::cbegin(names), std::cend(names), [&](const Name &reserved) {
+        return first == reserved.firstName && last == reserved.lastName;
+    });
+}
 
 QString sqlTest(const QString &row)
 {

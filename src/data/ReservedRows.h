@@ -16,6 +16,8 @@ struct Name
 
 inline constexpr Name names[] = { { u"姓", u"名字" }, { u"模板", u"模板" } };
 
+// Whether a family and a given name, each without outer blanks, name one of them.
+bool matches(QStringView firstName, QStringView lastName);
 // Whether a row of Contacts is one of them, as an SQL condition; row names the row (NEW, OLD)
 // where the statement needs it. The names are constants, never user data.
 QString sqlTest(const QString &row = {});

@@ -1,6 +1,7 @@
 #include "Schema.h"
 
 #include "Database.h"
+#include "FileFormat.h"
 #include "GroupCounts.h"
 #include "Transaction.h"
 
@@ -149,12 +150,17 @@ const QList<Index> &indexes()
     return all;
 }
 
+QString indexSql(const Index &index)
+{
+    return QStringLiteral("CREATE INDEX %1 ON Contacts (%2)").arg(index.name, index.columns);
+}
+
 Status createIndexes(Database &database)
 {
     for (const Index &index : indexes()) {
-        const auto made
-            = database.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON Contacts (%2)")
-                                   .arg(index.name, index.columns));
+        QString statement = indexSql(index);
+        statement.insert(statement.indexOf(index.name), QLatin1String("IF NOT EXISTS "));
+        const auto made = database.execute(statement);
         if (!made)
             return made.status();
     }
@@ -218,7 +224,7 @@ Status ensureFeatureTable(Database &database, const QString &name)
     if (present.value().toInt() > 0)
         return Status::success();
     const auto made = database.execute(table->createStatement);
-    return made ? Status::success() : made.status();
+    return made ? FileFormat::record(database) : made.status();
 }
 
 QStringList indexNames()
@@ -229,11 +235,11 @@ QStringList indexNames()
     return names;
 }
 
-QString indexColumns(const QString &name)
+QString indexStatement(const QString &name)
 {
     for (const Index &index : indexes()) {
         if (index.name.compare(name, Qt::CaseInsensitive) == 0)
-            return index.columns;
+            return indexSql(index);
     }
     return {};
 }
@@ -255,6 +261,8 @@ Status create(Database &database)
     }
     if (Status indexed = createIndexes(database); !indexed)
         return indexed;
+    if (Status recorded = FileFormat::record(database); !recorded)
+        return recorded;
     if (Status committed = transaction.commit(); !committed)
         return committed;
     return GroupCounts::ensure(database);

@@ -14,7 +14,8 @@ namespace Schema {
 
 // "ZORV" as the SQLite application_id.
 constexpr qint32 applicationId = 0x5A4F5256;
-constexpr int version = 1;
+// 2: the file records its version and feature tables in a table of its own.
+constexpr int version = 2;
 
 struct Table
 {
@@ -34,8 +35,8 @@ const Table *findFeatureTable(const QString &name);
 Status ensureFeatureTable(Database &database, const QString &name);
 // Indexes the program creates; a file may hold them or not.
 QStringList indexNames();
-// The indexed columns of one of them, as "A, B"; empty for an index the program does not make.
-QString indexColumns(const QString &name);
+// The statement that makes it, as the file keeps it; empty for an index the program does not make.
+QString indexStatement(const QString &name);
 
 // Creates the tables, indexes and group counts and writes the marks.
 Status create(Database &database);

@@ -1,6 +1,7 @@
 #include "Transaction.h"
 
 #include "Database.h"
+#include "WriteGate.h"
 
 Transaction::Transaction(Database &database)
     : m_database(database)
@@ -14,6 +15,13 @@ Transaction::~Transaction()
 
 Status Transaction::begin()
 {
+    // Inside a write the caller began already: that write's guard commits or rolls back.
+    if (m_database.inTransaction()) {
+        m_joined = true;
+        return Status::success();
+    }
+    if (Status writable = m_database.gate().awaitWritable(); !writable)
+        return writable;
     Status status = m_database.beginImmediate();
     m_active = status.ok();
     return status;
@@ -21,6 +29,8 @@ Status Transaction::begin()
 
 Status Transaction::commit()
 {
+    if (m_joined)
+        return Status::success();
     if (!m_active)
         return Status::failure(QStringLiteral("事务尚未开始"));
     Status status = m_database.commit();

@@ -5,7 +5,8 @@
 class Database;
 
 // Rolls back on destruction unless commit() succeeded, so an early return never leaves
-// half of a change in the file.
+// half of a change in the file. A guard begun inside another one's transaction joins it: only the
+// outermost commits, and a failure it reports is the outer caller's to roll back.
 class Transaction
 {
 public:
@@ -20,4 +21,5 @@ public:
 private:
     Database &m_database;
     bool m_active = false;
+    bool m_joined = false;
 };

@@ -174,6 +174,21 @@ Status restore(Database &database, qint64 mergeId, const QVariantList &before)
     return restoreCards(database, mergeId);
 }
 
+// A merge that can no longer be taken back is forgotten, so the one before it can be: the
+// refusal says so.
+Status forget(Database &database, Transaction &transaction, qint64 mergeId, const Status &refusal)
+{
+    const auto dropped
+        = database.execute(QStringLiteral("DELETE FROM MergeUndo WHERE MergeID = ?"), { mergeId });
+    if (!dropped)
+        return refusal;
+    if (Status committed = transaction.commit(); !committed)
+        return refusal;
+    return Status::failure(refusal.message()
+                           + QStringLiteral("\n这次合并已不能撤销，它的撤销记录已删除；"
+                                            "更早的合并仍可撤销。"));
+}
+
 Result<QVariant> lastMergeId(Database &database)
 {
     const auto present = database.scalar(
@@ -251,7 +266,7 @@ Status writeMerge(Database &database, const QList<ContactRecord> &contacts,
     if (!status)
         return status;
     // The view read the rows it shows; only the fields the merge chose differently are written.
-    const auto saved = ContactStore(database).save({ contacts.first(), kept });
+    const auto saved = ContactStore(database).save({ contacts.first(), kept, false });
     if (!saved.ok())
         return Status::failure(saved.message);
     CardStore store(database);
@@ -351,11 +366,12 @@ Result<qint64> undoLast(Database &database)
     const auto after = undoRow(database, mergeId, KeptAfter);
     if (!before || !after)
         return !before ? before.status() : after.status();
-    if (before.value().isEmpty() || after.value().isEmpty())
-        return Status::failure(QStringLiteral("合并记录不完整，无法撤销。"));
-    Status status = checkUndoable(database, mergeId, after.value());
-    if (status)
-        status = restore(database, mergeId, before.value());
+    Status status = before.value().isEmpty() || after.value().isEmpty()
+        ? Status::failure(QStringLiteral("合并记录不完整，无法撤销。"))
+        : checkUndoable(database, mergeId, after.value());
+    if (!status)
+        return forget(database, transaction, mergeId, status);
+    status = restore(database, mergeId, before.value());
     if (status)
         status = transaction.commit();
     if (!status)

@@ -1,11 +1,10 @@
 #include "CardFileReader.h"
 
-#include "CsvColumns.h"
-#include "CsvReader.h"
+#include "CsvCards.h"
+#include "CsvFileReader.h"
 #include "cards/CardProjection.h"
 #include "cards/CardReader.h"
 #include "cards/CardWriter.h"
-#include "cards/TextEncoding.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -51,14 +50,21 @@ void applyGroupCards(CardFileReader::Contents &contents, const QList<Card> &grou
     }
 }
 
-CardFileReader::Contents fromVCards(QIODevice &device)
+// Cards between two reports of progress.
+constexpr int progressStep = 1000;
+
+Result<CardFileReader::Contents> fromVCards(QIODevice &device,
+                                            const CardFileReader::Progress &onProgress)
 {
     CardReader reader(device);
     CardFileReader::Contents contents;
     QList<Card> groups;
     QHash<QString, qsizetype> byUid;
     Card card;
-    while (reader.next(card)) {
+    const qint64 total = device.size();
+    for (int count = 1; reader.next(card); ++count) {
+        if (onProgress && count % progressStep == 0 && !onProgress(device.pos(), total))
+            return Status::failure(QStringLiteral("已取消，没有导入任何联系人。"));
         if (CardProjection::isGroupCard(card)) {
             groups << card;
             continue;
@@ -83,27 +89,20 @@ CardFileReader::Contents fromVCards(QIODevice &device)
     return contents;
 }
 
-Result<CardFileReader::Contents> fromCsv(const QByteArray &bytes)
+// A CSV row becomes a card with every value of its line, and the row is then that card's view,
+// so what the row shows and what the card keeps never disagree.
+Result<CardFileReader::Contents> fromCsv(QIODevice &device,
+                                         const CardFileReader::Progress &onProgress)
 {
-    if (bytes.contains('\0') && !TextEncoding::isUtf16(bytes))
-        return Status::failure(QStringLiteral("第1行：文件中有不是文字的内容"));
-    const CsvReader::Output table = CsvReader::read(TextEncoding::decode(bytes));
-    if (table.records.isEmpty())
-        return Status::failure(QStringLiteral("第1行：文件是空的"));
-    const CsvColumns columns(table.records.first().fields);
-    if (!columns.hasNameColumn())
-        return Status::failure(
-            QStringLiteral("第%1行：没有可以识别的姓名列").arg(table.records.first().line));
-    CardFileReader::Contents contents;
-    contents.problems = table.problems;
-    for (qsizetype i = 1; i < table.records.size(); ++i) {
-        ContactRecord contact;
-        QString reason;
-        if (columns.toContact(table.records.at(i).fields, contact, reason)
-            && accept(contact, reason))
-            contents.contacts << contact;
-        else
-            contents.problems.append({ table.records.at(i).line, reason });
+    Result<CardFileReader::Contents> contents = CsvFileReader::read(device, onProgress);
+    if (!contents)
+        return contents;
+    CardFileReader::Contents &read = contents.value();
+    read.cards.reserve(read.contacts.size());
+    for (qsizetype at = 0; at < read.contacts.size(); ++at) {
+        const Card card = CsvCards::make(read.contacts.at(at), read.extras.value(at));
+        read.contacts[at] = CsvCards::view(card, read.contacts.at(at));
+        read.cards << CardWriter::keep(card);
     }
     return contents;
 }
@@ -113,15 +112,9 @@ QString refusal(const QString &where)
     return QStringLiteral("该文件不是可以读取的vCard或CSV名片文件，没有导入任何联系人。\n") + where;
 }
 
-} // namespace
-
-namespace CardFileReader {
-
-Result<Contents> read(QIODevice &device)
+// Problems in line order, and a file without one readable contact refused.
+Result<CardFileReader::Contents> checked(Result<CardFileReader::Contents> contents)
 {
-    Result<Contents> contents = CardReader::looksLikeCard(device.peek(4096))
-        ? Result<Contents>(fromVCards(device))
-        : fromCsv(device.readAll());
     if (!contents)
         return Status::failure(refusal(contents.message()));
     std::stable_sort(contents.value().problems.begin(), contents.value().problems.end(),
@@ -136,15 +129,14 @@ Result<Contents> read(QIODevice &device)
     return contents;
 }
 
-Result<Contents> readFile(const QString &path)
+} // namespace
+
+namespace CardFileReader {
+
+Result<Contents> read(QIODevice &device, const Progress &onProgress)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Status::failure(QStringLiteral("无法打开文件“%1”。\n%2")
-                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
-    if (file.size() > maxFileBytes)
-        return Status::failure(refusal(QStringLiteral("文件太大")));
-    return read(file);
+    return checked(CardReader::looksLikeCard(device.peek(4096)) ? fromVCards(device, onProgress)
+                                                                : fromCsv(device, onProgress));
 }
 
 Result<Contents> read(const QByteArray &bytes)
@@ -153,6 +145,17 @@ Result<Contents> read(const QByteArray &bytes)
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     return read(buffer);
+}
+
+Result<Contents> readFile(const QString &path, const Progress &onProgress)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Status::failure(QStringLiteral("无法打开文件“%1”。\n%2")
+                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
+    if (file.size() > maxFileBytes)
+        return Status::failure(refusal(QStringLiteral("文件太大")));
+    return read(file, onProgress);
 }
 
 } // namespace CardFileReader

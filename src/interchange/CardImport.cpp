@@ -23,10 +23,14 @@ constexpr int progressStep = 500;
 
 QString CardImport::Plan::summary() const
 {
-    QString text = QStringLiteral("新联系人：%1个\n与已有联系人同名：%2个\n无法读取：%3处")
+    QString text = QStringLiteral("新联系人：%1个\n与已有联系人同名：%2个\n")
                        .arg(fresh.size())
-                       .arg(sameName.size())
-                       .arg(unreadable.size());
+                       .arg(sameName.size());
+    if (!repeated.isEmpty())
+        text += QStringLiteral("在导入的文件中重复：%1个\n").arg(repeated.size());
+    text += QStringLiteral("无法读取：%1处").arg(unreadable.size());
+    if (!keptColumns.isEmpty())
+        text += QStringLiteral("\n另存在名片中的列：") + keptColumns.join(QStringLiteral("、"));
     if (unreadable.isEmpty())
         return text;
     QStringList lines;
@@ -42,20 +46,12 @@ QString CardImport::Plan::summary() const
 
 QList<ContactRecord> CardImport::Plan::chosen(Choice choice) const
 {
-    return choice == Choice::All ? fresh + sameName : fresh;
+    return choice == Choice::All ? fresh + sameName + repeated : fresh;
 }
 
 QList<QByteArray> CardImport::Plan::chosenCards(Choice choice) const
 {
-    // A list shorter than its contacts (CSV lines) is padded, so the cards stay in step.
-    QList<QByteArray> cards = freshCards;
-    cards.resize(fresh.size());
-    if (choice == Choice::All) {
-        QList<QByteArray> more = sameNameCards;
-        more.resize(sameName.size());
-        cards += more;
-    }
-    return cards;
+    return choice == Choice::All ? freshCards + sameNameCards + repeatedCards : freshCards;
 }
 
 CardImport::CardImport(Database &database)
@@ -74,16 +70,22 @@ Result<CardImport::Plan> CardImport::plan(const CardFileReader::Contents &conten
         return read;
     Plan plan;
     plan.unreadable = contents.problems;
+    plan.keptColumns = contents.keptColumns;
     for (qsizetype i = 0; i < contents.contacts.size(); ++i) {
         const ContactRecord &contact = contents.contacts.at(i);
         const QByteArray card = contents.cards.value(i);
-        if (names.contains(nameKey(contact.firstName, contact.lastName))) {
+        const QString key = nameKey(contact.firstName, contact.lastName);
+        if (names.contains(key)) {
             plan.sameName << contact;
             plan.sameNameCards << card;
+        } else if (m_planned.contains(key)) {
+            plan.repeated << contact;
+            plan.repeatedCards << card;
         } else {
             plan.fresh << contact;
             plan.freshCards << card;
         }
+        m_planned.insert(key);
     }
     return plan;
 }

@@ -3,6 +3,7 @@
 #include "CardFileReader.h"
 #include "shared/Status.h"
 
+#include <QSet>
 #include <functional>
 
 class Database;
@@ -19,10 +20,17 @@ public:
     {
         QList<ContactRecord> fresh;
         QList<ContactRecord> sameName;
-        // The kept cards of fresh and sameName, in their order (see CardFileReader::Contents).
+        // Named like a contact planned before by this import: earlier in the file, or in a
+        // file read before it.
+        QList<ContactRecord> repeated;
+        // The kept cards of fresh, sameName and repeated, in their order; an empty one is made
+        // from its row when first needed.
         QList<QByteArray> freshCards;
         QList<QByteArray> sameNameCards;
+        QList<QByteArray> repeatedCards;
         QList<ReadProblem> unreadable;
+        // Columns whose values the contact rows have no field for.
+        QStringList keptColumns;
 
         // "新联系人：N个" and so on, one line each, the unreadable lines numbered.
         QString summary() const;
@@ -35,7 +43,8 @@ public:
 
     explicit CardImport(Database &database);
 
-    // The contacts the reserved rows' names would hide are left out.
+    // The contacts the reserved rows' names would hide are left out. Each call remembers the
+    // names it planned, so files read one after another count a person once.
     Result<Plan> plan(const CardFileReader::Contents &contents);
     // Writes the contacts with their kept cards (cards[i] belongs to contacts[i]; a contact
     // without one gets its card when first needed), adding each group the category list lacks as
@@ -49,4 +58,5 @@ public:
 
 private:
     Database &m_database;
+    QSet<QString> m_planned;
 };

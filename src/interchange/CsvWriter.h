@@ -9,4 +9,11 @@ namespace CsvWriter {
 
 QString line(const QStringList &fields);
 
+// A cell a spreadsheet would run as a formula (a leading = + - @, tab or CR) with an apostrophe
+// before it, which makes the spreadsheet show the text; plain phone numbers ("+86 138 …") are
+// written as they are.
+QString guarded(const QString &cell);
+// The cell as it was before guarded().
+QString unguarded(const QString &cell);
+
 } // namespace CsvWriter

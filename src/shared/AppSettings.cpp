@@ -2,6 +2,9 @@
 
 #include "AppEnvironment.h"
 
+#include <QCryptographicHash>
+#include <QFileInfo>
+
 namespace {
 
 QVariant readSetting(const QString &key, const QVariant &fallback = {})
@@ -18,6 +21,15 @@ void writeSetting(const QString &key, const QVariant &value)
     settings->setValue(key, value);
     settings->endGroup();
     settings->sync();
+}
+
+// One key per data file, named by a digest of its full path: a path holds characters a key may
+// not.
+QString fullCheckKey(const QString &dataFile)
+{
+    const QByteArray digest = QCryptographicHash::hash(
+        QFileInfo(dataFile).absoluteFilePath().toUtf8(), QCryptographicHash::Sha1);
+    return QStringLiteral("FullCheck_") + QString::fromLatin1(digest.toHex());
 }
 
 } // namespace
@@ -70,6 +82,16 @@ void setMainWindowGeometry(const QByteArray &geometry)
 {
     // Kept as text, as every other key of the section.
     writeSetting(QStringLiteral("MainWindowGeometry"), QString::fromLatin1(geometry.toBase64()));
+}
+
+QDate lastFullCheck(const QString &dataFile)
+{
+    return QDate::fromString(readSetting(fullCheckKey(dataFile)).toString(), Qt::ISODate);
+}
+
+void setLastFullCheck(const QString &dataFile, const QDate &day)
+{
+    writeSetting(fullCheckKey(dataFile), day.toString(Qt::ISODate));
 }
 
 } // namespace AppSettings

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QVariant>
 
@@ -17,5 +18,8 @@ void setFormSplashPosition(int left, int top);
 // The main window's size, place and maximized state as it last closed; empty before the first.
 QByteArray mainWindowGeometry();
 void setMainWindowGeometry(const QByteArray &geometry);
+// The day a data file last passed the full integrity check; invalid when never.
+QDate lastFullCheck(const QString &dataFile);
+void setLastFullCheck(const QString &dataFile, const QDate &day);
 
 } // namespace AppSettings

@@ -55,7 +55,7 @@ void AddressBookDiscovery::discover(const QUrl &server, const QString &user,
         return finish(address);
     m_run = std::make_unique<Run>();
     m_run->server = server;
-    m_run->client.setCredentials(user, password);
+    m_run->client.setCredentials(server, user, password);
     m_run->client.setTimeout(m_timeout);
     QTimer::singleShot(0, this, [this] { findPrincipal(m_run->server, true); });
 }
@@ -88,7 +88,7 @@ void AddressBookDiscovery::findPrincipal(const QUrl &at, bool tryWellKnown)
         [this, tryWellKnown](const Multistatus &answer, const QUrl &from) {
             const QUrl principal = firstHref(answer, from, &DavResource::principal);
             if (!principal.isEmpty())
-                return findHome(principal);
+                return followTo(principal, [this, principal] { findHome(principal); });
             // Servers that keep their DAV root elsewhere name it at the well-known address.
             if (tryWellKnown)
                 return findPrincipal(from.resolved(QUrl(QStringLiteral("/.well-known/carddav"))),
@@ -104,7 +104,7 @@ void AddressBookDiscovery::findHome(const QUrl &principal)
             const QUrl home = firstHref(answer, from, &DavResource::addressBookHome);
             if (home.isEmpty())
                 return finish(Status::failure(QStringLiteral("服务器上没有这个用户的通讯录。")));
-            listBooks(home);
+            followTo(home, [this, home] { listBooks(home); });
         });
 }
 
@@ -115,7 +115,9 @@ void AddressBookDiscovery::listBooks(const QUrl &home)
         for (const DavResource &resource : answer.resources) {
             if (!resource.isAddressBook)
                 continue;
-            const QUrl url = from.resolved(QUrl(resource.href));
+            const QUrl url = canonicalAddress(from.resolved(QUrl(resource.href)));
+            if (Status given = checkGivenAddress(url, m_run->server); !given)
+                return finish(given);
             books.append(
                 { url, resource.displayName.isEmpty() ? lastSegment(url) : resource.displayName });
         }
@@ -123,6 +125,13 @@ void AddressBookDiscovery::listBooks(const QUrl &home)
             return finish(Status::failure(QStringLiteral("服务器上没有这个用户的通讯录。")));
         finish(books);
     });
+}
+
+void AddressBookDiscovery::followTo(const QUrl &given, const std::function<void()> &next)
+{
+    if (Status allowed = checkGivenAddress(given, m_run->server); !allowed)
+        return finish(allowed);
+    next();
 }
 
 void AddressBookDiscovery::finish(const Result<QList<AddressBookInfo>> &books)

@@ -19,7 +19,8 @@ struct AddressBookInfo
 };
 
 // Finds the address books of a user from the server address: current-user-principal, then
-// addressbook-home-set, then the collections listed there.
+// addressbook-home-set, then the collections listed there. Every address the server names must
+// be on the server the user typed.
 class AddressBookDiscovery : public QObject
 {
     Q_OBJECT
@@ -41,6 +42,8 @@ private:
     struct Run;
     void ask(const QUrl &url, const QByteArray &body, const QByteArray &depth,
              std::function<void(const Multistatus &, const QUrl &)> onAnswer);
+    // Goes on only when the server named an address the password may go to.
+    void followTo(const QUrl &given, const std::function<void()> &next);
     void findPrincipal(const QUrl &at, bool tryWellKnown);
     void findHome(const QUrl &principal);
     void listBooks(const QUrl &home);

@@ -1,19 +1,24 @@
 #include "CardDavSync.h"
 
 #include "CardMerge.h"
+#include "ChangeListing.h"
 #include "Collection.h"
 #include "DavBodies.h"
 #include "DavClient.h"
+#include "DeletionGuard.h"
+#include "FirstSyncPairing.h"
 #include "LocalCards.h"
 #include "Multistatus.h"
 #include "SyncCard.h"
 #include "SyncMapping.h"
 #include "contacts/ContactNames.h"
+#include "data/Transaction.h"
 
 #include <QEventLoop>
 #include <QSet>
 #include <QTimer>
 #include <QUuid>
+#include <optional>
 
 namespace {
 
@@ -36,11 +41,16 @@ bool isSuccess(int status)
     return status >= 200 && status <= 299;
 }
 
-// Answers to a sync-collection REPORT from a server that does not offer it.
-bool lacksSyncReport(int status)
+// Only a strong ETag says the bytes are the same: a weak one ("W/…") survives a proxy's
+// recompression, so If-Match with it fails for ever.
+bool isStrong(const QString &etag)
 {
-    return status == 400 || status == 403 || status == 405 || status == 409 || status == 415
-        || status == 501;
+    return !etag.isEmpty() && etag != unknownEtag && !etag.startsWith(u"W/");
+}
+
+QString etagOf(const DavReply &reply)
+{
+    return reply.etag.isEmpty() ? unknownEtag : QString::fromUtf8(reply.etag);
 }
 
 } // namespace
@@ -49,20 +59,30 @@ class CardDavSync::Run
 {
 public:
     Run(CardDavSync &owner, Database &database, const SyncAccount &account, const QString &password,
-        std::chrono::milliseconds timeout)
+        SyncPermissions permissions, std::chrono::milliseconds timeout)
         : m_owner(owner)
+        , m_database(database)
         , m_mapping(database)
         , m_local(database, m_mapping)
         , m_collection(account.addressBook)
+        , m_lister(m_client, m_collection)
+        , m_permissions(permissions)
     {
-        m_client.setCredentials(account.user, password);
+        m_client.setCredentials(account.server, account.user, password);
         m_client.setTimeout(timeout);
     }
 
     void start()
     {
-        if (Status loaded = m_mapping.load(m_collection.url()); !loaded)
-            return fail(loaded);
+        const auto loaded = m_mapping.load(m_collection.url(), m_permissions.relink);
+        if (!loaded)
+            return fail(loaded.status());
+        if (!loaded.value().isEmpty()) {
+            m_report.question = SyncReport::Question::Relink;
+            m_report.linkedAddressBook = loaded.value();
+            return succeed();
+        }
+        m_firstSync = m_mapping.byHref().isEmpty();
         listChanges(m_mapping.syncToken());
     }
 
@@ -75,73 +95,69 @@ private:
         SyncMapping::Entry entry;
         bool remove = false;
         int attempts = 0;
+        // The server's card was fetched and compared: no strong ETag to send If-Match with.
+        bool compared = false;
     };
 
     // ---- What changed on the server
 
     void listChanges(const QString &token)
     {
-        send("REPORT", m_collection.url(), DavBodies::syncCollection(token), { { "Depth", "0" } },
-             [this, token](const DavReply &reply) {
-                 if (reply.status == 207)
-                     return readListing(reply.body, token.isEmpty());
-                 // A token the server no longer knows: start over from none.
-                 if (!token.isEmpty() && lacksSyncReport(reply.status))
-                     return listChanges(QString());
-                 if (token.isEmpty() && lacksSyncReport(reply.status))
-                     return listAll();
-                 fail(DavClient::unexpected(reply));
-             });
+        m_lister.start(token, [this](const Result<Listing> &listing) {
+            if (!listing)
+                return fail(listing.status());
+            m_listing = listing.value();
+            planDownloads();
+        });
     }
 
-    // Servers without sync tokens: every card's ETag.
-    void listAll()
+    void planDownloads()
     {
-        send("PROPFIND", m_collection.url(), DavBodies::etags(), { { "Depth", "1" } },
-             [this](const DavReply &reply) {
-                 if (reply.status != 207)
-                     return fail(DavClient::unexpected(reply));
-                 readListing(reply.body, true);
-             });
-    }
-
-    // complete: the listing names every card, so a mapped card it lacks was deleted there. A
-    // partial listing's token picks up where it stopped at the next sync.
-    void readListing(const QByteArray &body, bool complete)
-    {
-        const auto listing = Multistatus::parse(body);
-        if (!listing)
-            return fail(listing.status());
-        QHash<QString, QString> listed;
-        for (const DavResource &resource : listing.value().resources) {
-            const auto path = m_collection.member(resource.href);
-            if (!path)
-                return fail(path.status());
-            // A 507 on the collection itself: the server listed only part of the changes.
-            if (path.value().isEmpty() && resource.status == 507)
-                complete = false;
-            if (path.value().isEmpty() || resource.isAddressBook)
-                continue;
-            if (resource.status == 404)
-                m_removed << path.value();
-            else if (isSuccess(resource.status))
-                listed.insert(path.value(), resource.etag);
-        }
         const auto &mapped = m_mapping.byHref();
-        if (complete) {
+        QSet<QString> removed = m_listing.gone;
+        // Only a complete listing of every card tells that a card it lacks was deleted there.
+        if (m_listing.full && !m_listing.truncated) {
             for (const SyncMapping::Entry &entry : mapped) {
-                if (!entry.etag.isEmpty() && !listed.contains(entry.href))
-                    m_removed << entry.href;
+                if (!entry.etag.isEmpty() && !m_listing.present.contains(entry.href))
+                    removed.insert(entry.href);
             }
         }
-        for (auto it = listed.cbegin(); it != listed.cend(); ++it) {
+        m_removed = removed.values();
+        for (auto it = m_listing.present.cbegin(); it != m_listing.present.cend(); ++it) {
             const auto entry = mapped.constFind(it.key());
-            if (entry == mapped.cend() || entry->etag != it.value())
+            if (entry == mapped.cend() || entry->etag != it.value() || it.value().isEmpty())
                 m_toFetch << it.key();
         }
-        m_newToken = listing.value().syncToken;
-        m_total = int(m_toFetch.size() + m_removed.size());
+        if (!deletionsAllowed())
+            return succeed();
+        m_total += int(m_toFetch.size() + m_removed.size());
         fetchNext();
+    }
+
+    // False, with the question in the report, when this sync would delete too much.
+    bool deletionsAllowed()
+    {
+        if (m_permissions.massDeletion)
+            return true;
+        int here = 0;
+        for (const QString &path : std::as_const(m_removed))
+            here += m_mapping.byHref().contains(path) ? 1 : 0;
+        const auto contacts = m_mapping.contactCount();
+        const auto gone = m_afterUploads ? Result<int>(0) : m_mapping.linkedContactsGone();
+        if (!contacts || !gone) {
+            fail(!contacts ? contacts.status() : gone.status());
+            return false;
+        }
+        const int cards = int(m_mapping.byHref().size());
+        if (!DeletionGuard::asksFirst(here, contacts.value())
+            && !DeletionGuard::asksFirst(gone.value(), cards))
+            return true;
+        m_report.question = SyncReport::Question::MassDeletion;
+        m_report.wouldDeleteHere = here;
+        m_report.contactsHere = contacts.value();
+        m_report.wouldDeleteThere = gone.value();
+        m_report.cardsThere = cards;
+        return false;
     }
 
     void fetchNext()
@@ -178,10 +194,10 @@ private:
         if (path.value().isEmpty())
             return true;
         Status applied = Status::success();
-        if (isSuccess(card.status) && !card.addressData.isEmpty())
-            applied = applyRemote(path.value(), card.etag, card.addressData);
-        else if (card.status == 404)
+        if (card.status == 404)
             applied = applyRemoval(path.value());
+        else if (isSuccess(card.status))
+            applied = applyRemote(path.value(), card.etag, card.addressData);
         return step(applied);
     }
 
@@ -196,19 +212,38 @@ private:
         return !m_stopped;
     }
 
+    // A card that cannot be read stays as it is on both sides, and the user hears of it.
+    void skipUnreadable(const QString &path)
+    {
+        if (m_unreadable.contains(path))
+            return;
+        m_unreadable.insert(path);
+        m_report.unreadable << path;
+    }
+
     Status applyRemote(const QString &path, const QString &etag, const QByteArray &bytes)
     {
         auto parsed = SyncCard::parse(bytes);
-        // A card that names nobody, or takes a name the program reserves, stays on the server.
-        if (!parsed
-            || ContactNames::isReserved(parsed.value().contact.firstName,
-                                        parsed.value().contact.lastName))
+        if (!parsed) {
+            skipUnreadable(path);
+            return Status::success();
+        }
+        // A card that takes a name the program reserves stays on the server.
+        if (ContactNames::isReserved(parsed.value().contact.firstName,
+                                     parsed.value().contact.lastName))
             return Status::success();
         SyncCard remote = parsed.takeValue();
         const auto entry = m_mapping.byHref().constFind(path);
         const bool mapped = entry != m_mapping.byHref().cend();
         if (remote.uid.isEmpty())
             remote.uid = mapped ? entry->uid : newUid();
+        const QByteArray card = remote.write();
+        // Our own upload, listed again: only its ETag is news.
+        if (mapped && card == entry->card) {
+            SyncMapping::Entry seen = *entry;
+            seen.etag = etag;
+            return m_local.storeMapping(seen);
+        }
         ContactRecord result = remote.contact;
         result.id = 0;
         if (mapped) {
@@ -222,9 +257,38 @@ private:
                 ++m_report.downloaded;
             }
         } else {
-            ++m_report.downloaded;
+            const auto paired = pairedContact(remote);
+            if (!paired)
+                return paired.status();
+            if (paired.value()) {
+                // One person on both sides: merged as if both had changed since an empty card.
+                result = CardMerge::merge(ContactRecord(), *paired.value(), remote.contact);
+                result.id = paired.value()->id;
+                ++m_report.merged;
+            } else {
+                ++m_report.downloaded;
+            }
         }
-        return m_local.store(result, { 0, path, etag, remote.uid, remote.write() });
+        return m_local.store(result, { 0, path, etag, remote.uid, card });
+    }
+
+    // On a first sync, the contact here that is the same person as a new card from the server.
+    Result<std::optional<ContactRecord>> pairedContact(const SyncCard &remote)
+    {
+        if (!m_firstSync)
+            return std::optional<ContactRecord>();
+        if (!m_pairing) {
+            const auto contacts = m_local.readAll();
+            if (!contacts)
+                return contacts.status();
+            m_pairing.emplace(contacts.value());
+        }
+        const FirstSyncPairing::Match match = m_pairing->claim(remote.contact);
+        if (match.ambiguous)
+            m_report.ambiguous << remote.contact.displayName();
+        if (match.contactId == 0)
+            return std::optional<ContactRecord>();
+        return m_local.read(match.contactId);
     }
 
     Status applyRemoval(const QString &path)
@@ -255,10 +319,12 @@ private:
             if (!step(applyRemoval(path)))
                 return;
         }
-        if (!m_newToken.isEmpty()) {
-            if (Status saved = m_local.storeToken(m_newToken); !saved)
+        if (!m_listing.token.isEmpty()) {
+            if (Status saved = m_local.storeToken(m_listing.token); !saved)
                 return fail(saved);
         }
+        if (m_afterUploads)
+            return succeed();
         planUploads();
     }
 
@@ -302,23 +368,44 @@ private:
         if (!contacts)
             return fail(contacts.status());
         QSet<qint64> present;
+        QList<SyncMapping::Entry> named;
         for (const ContactRecord &contact : contacts.value()) {
             present.insert(contact.id);
             const SyncMapping::Entry *entry = m_mapping.findContact(contact.id);
             if (!entry) {
                 const QString uid = newUid();
-                m_uploads.append(
-                    { contact, { contact.id, m_collection.newCardPath(uid), {}, uid, {} } });
+                named.append({ contact.id, m_collection.newCardPath(uid), {}, uid, {} });
+                m_uploads.append({ contact, named.constLast() });
+            } else if (m_unreadable.contains(entry->href)) {
+                continue;
             } else if (entry->etag.isEmpty() || changedHere(contact, *entry)) {
                 m_uploads.append({ contact, *entry });
             }
         }
         for (const SyncMapping::Entry &entry : m_mapping.byHref()) {
-            if (!present.contains(entry.contactId))
+            if (!present.contains(entry.contactId) && !m_unreadable.contains(entry.href))
                 m_uploads.append({ {}, entry, true });
         }
+        if (Status kept = keepNames(named); !kept)
+            return fail(kept);
         m_total += int(m_uploads.size());
         uploadNext();
+    }
+
+    // A new card's name and UID are on record before it is sent, so a retry after a lost answer
+    // finds the card the server may have made instead of making a second.
+    Status keepNames(const QList<SyncMapping::Entry> &named)
+    {
+        if (named.isEmpty())
+            return Status::success();
+        Transaction transaction(m_database);
+        if (Status begun = transaction.begin(); !begun)
+            return begun;
+        for (const SyncMapping::Entry &entry : named) {
+            if (Status kept = m_mapping.put(entry); !kept)
+                return kept;
+        }
+        return transaction.commit();
     }
 
     // A few uploads at a time (parallelUploads).
@@ -333,7 +420,17 @@ private:
                 put(upload);
         }
         if (!m_stopped && m_inFlight == 0)
-            succeed();
+            listOwnChanges();
+    }
+
+    // The token kept must cover this sync's own uploads, else a server that tells only the net
+    // changes since a token never reports a card made here and deleted there.
+    void listOwnChanges()
+    {
+        if (m_uploads.isEmpty() || m_listing.token.isEmpty())
+            return succeed();
+        m_afterUploads = true;
+        listChanges(m_listing.token);
     }
 
     // Every upload ends here, whatever became of it. After a failure the others still on their
@@ -357,32 +454,33 @@ private:
     {
         if (m_stopped)
             return uploadDone();
-        // Never over a card we have not seen: its ETag first.
-        if (upload.entry.etag == unknownEtag)
-            return refetch(upload);
-        const QByteArray card = cardOf(upload.contact, upload.entry);
         DavClient::Headers headers { { "Content-Type", "text/vcard; charset=utf-8" } };
         if (upload.entry.etag.isEmpty())
             headers.append(qMakePair(QByteArray("If-None-Match"), QByteArray("*")));
-        else
+        else if (isStrong(upload.entry.etag))
             headers.append(qMakePair(QByteArray("If-Match"), upload.entry.etag.toUtf8()));
-        sendUpload(
-            "PUT", upload.entry.href, card, headers, [this, upload, card](const DavReply &reply) {
-                if (reply.status == 412)
-                    return refetch(upload);
-                if (!isSuccess(reply.status))
-                    return uploadFailed(DavClient::unexpected(reply));
-                SyncMapping::Entry entry = upload.entry;
-                entry.contactId = upload.contact.id;
-                entry.etag = reply.etag.isEmpty() ? unknownEtag : QString::fromUtf8(reply.etag);
-                entry.card = card;
-                ++m_report.uploaded;
-                step(m_local.storeMapping(entry));
-                uploadDone();
-            });
+        // Never over a card we have not seen: fetched and compared first.
+        else if (!upload.compared)
+            return refetch(upload);
+        const QByteArray card = cardOf(upload.contact, upload.entry);
+        sendUpload("PUT", upload.entry.href, card, headers,
+                   [this, upload, card](const DavReply &reply) {
+                       if (reply.status == 412)
+                           return refetch(upload);
+                       if (!isSuccess(reply.status))
+                           return uploadFailed(DavClient::unexpected(reply));
+                       SyncMapping::Entry entry = upload.entry;
+                       entry.contactId = upload.contact.id;
+                       entry.etag = etagOf(reply);
+                       entry.card = card;
+                       ++m_report.uploaded;
+                       step(m_local.storeMapping(entry));
+                       uploadDone();
+                   });
     }
 
-    // The server's card changed since we last saw it: merge it in, then try again.
+    // The server's card changed since we last saw it, or its ETag cannot tell: merge it in, then
+    // try again.
     void refetch(Upload upload)
     {
         if (m_stopped)
@@ -399,10 +497,12 @@ private:
             if (!isSuccess(reply.status))
                 return uploadFailed(DavClient::unexpected(reply));
             const auto remote = SyncCard::parse(reply.body);
-            if (!remote)
-                return uploadFailed(Status::failure(QStringLiteral("服务器返回的名片无法读取：")
-                                                    + remote.message()));
-            const QString etag = reply.etag.isEmpty() ? unknownEtag : QString::fromUtf8(reply.etag);
+            if (!remote) {
+                skipUnreadable(upload.entry.href);
+                return uploadDone();
+            }
+            const QString etag = etagOf(reply);
+            upload.compared = !isStrong(etag);
             const bool changedThere = remote.value().write() != upload.entry.card;
             if (upload.remove && changedThere)
                 return restoreHere(upload, remote.value(), etag);
@@ -435,17 +535,19 @@ private:
             return uploadDone();
         if (upload.entry.etag.isEmpty())
             return forget(upload);
-        if (upload.entry.etag == unknownEtag)
+        DavClient::Headers headers;
+        if (isStrong(upload.entry.etag))
+            headers.append(qMakePair(QByteArray("If-Match"), upload.entry.etag.toUtf8()));
+        else if (!upload.compared)
             return refetch(upload);
-        sendUpload("DELETE", upload.entry.href, {}, { { "If-Match", upload.entry.etag.toUtf8() } },
-                   [this, upload](const DavReply &reply) {
-                       if (reply.status == 412)
-                           return refetch(upload);
-                       if (!isSuccess(reply.status) && reply.status != 404)
-                           return uploadFailed(DavClient::unexpected(reply));
-                       ++m_report.deletedThere;
-                       forget(upload);
-                   });
+        sendUpload("DELETE", upload.entry.href, {}, headers, [this, upload](const DavReply &reply) {
+            if (reply.status == 412)
+                return refetch(upload);
+            if (!isSuccess(reply.status) && reply.status != 404)
+                return uploadFailed(DavClient::unexpected(reply));
+            ++m_report.deletedThere;
+            forget(upload);
+        });
     }
 
     void forget(const Upload &upload)
@@ -515,20 +617,29 @@ private:
     }
 
     CardDavSync &m_owner;
+    Database &m_database;
     DavClient m_client;
     SyncMapping m_mapping;
     LocalCards m_local;
     Collection m_collection;
+    ChangeListing m_lister;
+    SyncPermissions m_permissions;
     SyncReport m_report;
+    Listing m_listing;
     QStringList m_toFetch;
     QStringList m_removed;
-    QString m_newToken;
+    QSet<QString> m_unreadable;
     QList<Upload> m_uploads;
     qsizetype m_nextUpload = 0;
     int m_inFlight = 0;
     Status m_failure = Status::success();
     int m_done = 0;
     int m_total = 0;
+    // Listing again after this sync's own uploads.
+    bool m_afterUploads = false;
+    // No card was linked when this sync began: cards are paired with contacts before copying.
+    bool m_firstSync = false;
+    std::optional<FirstSyncPairing> m_pairing;
     bool m_stopped = false;
 };
 
@@ -545,20 +656,24 @@ void CardDavSync::setTimeout(std::chrono::milliseconds perRequest)
     m_timeout = perRequest;
 }
 
-void CardDavSync::start(const SyncAccount &account, const QString &password)
+void CardDavSync::start(const SyncAccount &account, const QString &password,
+                        SyncPermissions permissions)
 {
     if (!account.isComplete())
         return finish(Status::failure(QStringLiteral("请先在“同步设置”中选择服务器和通讯录。")));
-    if (Status address = checkServerAddress(account.addressBook); !address)
+    if (Status address = checkServerAddress(account.server); !address)
         return finish(address);
-    m_run = std::make_unique<Run>(*this, m_database, account, password, m_timeout);
+    if (Status book = checkGivenAddress(account.addressBook, account.server); !book)
+        return finish(book);
+    m_run = std::make_unique<Run>(*this, m_database, account, password, permissions, m_timeout);
     QTimer::singleShot(0, this, [this] {
         if (m_run)
             m_run->start();
     });
 }
 
-Result<SyncReport> CardDavSync::run(const SyncAccount &account, const QString &password)
+Result<SyncReport> CardDavSync::run(const SyncAccount &account, const QString &password,
+                                    SyncPermissions permissions)
 {
     Result<SyncReport> outcome = Status::failure(QString());
     QEventLoop loop;
@@ -567,7 +682,7 @@ Result<SyncReport> CardDavSync::run(const SyncAccount &account, const QString &p
                 outcome = report;
                 loop.quit();
             });
-    start(account, password);
+    start(account, password, permissions);
     loop.exec();
     return outcome;
 }

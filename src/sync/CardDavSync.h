@@ -4,20 +4,47 @@
 #include "shared/Status.h"
 
 #include <QObject>
+#include <QStringList>
+#include <QUrl>
 #include <chrono>
 #include <memory>
 
 class Database;
 
+// What the user allowed that a sync would otherwise stop and ask for.
+struct SyncPermissions
+{
+    // Drop the links made with another address book and start over with this one.
+    bool relink = false;
+    // Delete however many contacts the server's side says are gone.
+    bool massDeletion = false;
+};
+
 // What one sync did.
 struct SyncReport
 {
+    // A sync that stopped before changing anything, waiting for the user's word.
+    enum class Question { None, Relink, MassDeletion };
+
     int uploaded = 0;
     int downloaded = 0;
     int merged = 0;
     int deletedHere = 0;
     int deletedThere = 0;
     int requests = 0;
+    // Cards on the server that could not be read: skipped, their contacts left as they were.
+    QStringList unreadable;
+    // First sync: names of server cards that fit more than one contact here, left unlinked.
+    QStringList ambiguous;
+
+    Question question = Question::None;
+    // Relink: the address book the contacts are linked with now.
+    QUrl linkedAddressBook;
+    // MassDeletion: what would have been deleted, of how many on that side.
+    int wouldDeleteHere = 0;
+    int contactsHere = 0;
+    int wouldDeleteThere = 0;
+    int cardsThere = 0;
 };
 
 // Keeps the contacts of a data file and one CardDAV address book in step, both ways.
@@ -31,10 +58,12 @@ public:
     // Each request fails after this long without an answer; 30 s unless set.
     void setTimeout(std::chrono::milliseconds perRequest);
     // finished follows exactly once, never from inside this call.
-    void start(const SyncAccount &account, const QString &password);
+    void start(const SyncAccount &account, const QString &password,
+               SyncPermissions permissions = {});
     // start(), then waits in a local event loop for the end, as a command-line program or a
     // modal progress window does; progress and cancel work meanwhile.
-    Result<SyncReport> run(const SyncAccount &account, const QString &password);
+    Result<SyncReport> run(const SyncAccount &account, const QString &password,
+                           SyncPermissions permissions = {});
     // Stops after the card being applied; finished follows with a failure.
     void cancel();
 

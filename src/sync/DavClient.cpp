@@ -4,6 +4,7 @@
 
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 
 namespace {
 
@@ -42,8 +43,9 @@ DavClient::~DavClient()
     abortAll();
 }
 
-void DavClient::setCredentials(const QString &user, const QString &password)
+void DavClient::setCredentials(const QUrl &origin, const QString &user, const QString &password)
 {
+    m_origin = origin;
     m_authorization = "Basic " + (user + u':' + password).toUtf8().toBase64();
 }
 
@@ -55,6 +57,10 @@ void DavClient::setTimeout(std::chrono::milliseconds perRequest)
 void DavClient::send(const QByteArray &method, const QUrl &url, const QByteArray &body,
                      const Headers &headers, Done done)
 {
+    if (Status allowed = mayReach(url); !allowed) {
+        QTimer::singleShot(0, this, [allowed, done = std::move(done)] { done(allowed); });
+        return;
+    }
     QNetworkRequest request(url);
     // The credentials go with the first request: servers answer a request without them with
     // 401 and no chance to retry a body already sent.
@@ -68,10 +74,8 @@ void DavClient::send(const QByteArray &method, const QUrl &url, const QByteArray
     ++m_sent;
     // The credentials travel with a followed redirect, so it may not leave the server. The reply
     // already names the target when it tells of one: compare with the address asked for.
-    connect(reply, &QNetworkReply::redirected, reply, [reply, from = url](const QUrl &target) {
-        const bool sameServer = target.scheme() == from.scheme() && target.host() == from.host()
-            && target.port(-1) == from.port(-1);
-        if (sameServer && checkServerAddress(target)) {
+    connect(reply, &QNetworkReply::redirected, reply, [this, reply](const QUrl &target) {
+        if (mayReach(target)) {
             emit reply->redirectAllowed();
             return;
         }
@@ -117,6 +121,11 @@ void DavClient::send(const QByteArray &method, const QUrl &url, const QByteArray
     });
 }
 
+Status DavClient::mayReach(const QUrl &url) const
+{
+    return checkGivenAddress(url, m_origin);
+}
+
 void DavClient::abortAll()
 {
     const auto replies = m_network.findChildren<QNetworkReply *>();
@@ -131,7 +140,7 @@ Status DavClient::unexpected(const DavReply &reply)
 {
     switch (reply.status) {
     case 401:
-        return Status::failure(QStringLiteral("服务器拒绝了用户名或密码。"));
+        return refusedCredentials();
     case 403:
         return Status::failure(QStringLiteral("服务器不允许访问这个通讯录。"));
     case 404:
@@ -142,4 +151,9 @@ Status DavClient::unexpected(const DavReply &reply)
     if (reply.status >= 500)
         return Status::failure(QStringLiteral("同步服务器出错（HTTP %1）。").arg(reply.status));
     return Status::failure(QStringLiteral("同步服务器拒绝了请求（HTTP %1）。").arg(reply.status));
+}
+
+Status DavClient::refusedCredentials()
+{
+    return Status::failure(QStringLiteral("服务器拒绝了用户名或密码。"));
 }

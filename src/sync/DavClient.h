@@ -22,7 +22,8 @@ struct DavReply
 };
 
 // Sends WebDAV requests with the user's credentials, one timeout per request, and redirects only
-// to addresses a sync may use. A request that got no HTTP answer fails with the reason.
+// to addresses a sync may use. The credentials belong to one server: a request or redirect to
+// any other fails without being sent. A request that got no HTTP answer fails with the reason.
 class DavClient : public QObject
 {
     Q_OBJECT
@@ -37,7 +38,8 @@ public:
     explicit DavClient(QObject *parent = nullptr);
     ~DavClient() override;
 
-    void setCredentials(const QString &user, const QString &password);
+    // origin: the server the user typed; only its scheme, host and port count.
+    void setCredentials(const QUrl &origin, const QString &user, const QString &password);
     void setTimeout(std::chrono::milliseconds perRequest);
     void setMaxAnswerSize(qint64 bytes) { m_maxAnswerSize = bytes; }
     void send(const QByteArray &method, const QUrl &url, const QByteArray &body,
@@ -48,9 +50,15 @@ public:
 
     // The message for an HTTP answer the caller did not expect.
     static Status unexpected(const DavReply &reply);
+    // What unexpected() says of a 401: the server refused the user name or password.
+    static Status refusedCredentials();
 
 private:
+    // Whether the credentials may go to the address: a failure with the message if not.
+    Status mayReach(const QUrl &url) const;
+
     QNetworkAccessManager m_network;
+    QUrl m_origin;
     QByteArray m_authorization;
     std::chrono::milliseconds m_timeout;
     qint64 m_maxAnswerSize = defaultMaxAnswerSize;

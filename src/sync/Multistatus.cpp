@@ -56,27 +56,21 @@ private:
     void readResponse()
     {
         DavResource resource;
-        bool propertiesFound = false;
-        int responseStatus = 0;
         while (m_xml.readNextStartElement()) {
             if (isDav(u"href"))
                 resource.href = m_xml.readElementText().trimmed();
             else if (isDav(u"status"))
-                responseStatus = statusCode(m_xml.readElementText());
+                resource.status = statusCode(m_xml.readElementText());
             else if (isDav(u"propstat"))
-                propertiesFound |= readPropstat(resource);
+                readPropstat(resource);
             else
                 m_xml.skipCurrentElement();
         }
-        if (responseStatus != 0)
-            resource.status = responseStatus;
-        else if (!propertiesFound)
-            resource.status = 404;
         m_out.resources << resource;
     }
 
-    // True when the properties it holds were found.
-    bool readPropstat(DavResource &resource)
+    // Properties the server could not give (403, 404) say nothing of the resource itself.
+    void readPropstat(DavResource &resource)
     {
         DavResource found;
         int status = 0;
@@ -89,7 +83,7 @@ private:
                 m_xml.skipCurrentElement();
         }
         if (status < 200 || status > 299)
-            return false;
+            return;
         resource.etag = found.etag.isEmpty() ? resource.etag : found.etag;
         if (!found.addressData.isEmpty())
             resource.addressData = found.addressData;
@@ -99,7 +93,6 @@ private:
         resource.principal = found.principal.isEmpty() ? resource.principal : found.principal;
         resource.addressBookHome
             = found.addressBookHome.isEmpty() ? resource.addressBookHome : found.addressBookHome;
-        return true;
     }
 
     void readProperties(DavResource &resource)

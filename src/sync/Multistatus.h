@@ -11,7 +11,8 @@ struct DavResource
 {
     // As the server wrote it, percent-encoding and all.
     QString href;
-    // From the response's own status or the status of the properties found (404: gone).
+    // The response's own status: 404 there alone means the resource is gone. A property the
+    // server could not give leaves it 200 with that property empty.
     int status = 200;
     QString etag;
     QByteArray addressData;

@@ -9,9 +9,11 @@ namespace {
 
 SecretStore *installedStore = nullptr;
 
+// One key per user and server however the address was spelt, and never with a password in it.
 QString keyFor(const SyncAccount &account)
 {
-    return QStringLiteral("carddav:") + account.user + u'@' + account.server.toString();
+    return QStringLiteral("carddav:") + account.user + u'@'
+        + canonicalAddress(account.server).toString();
 }
 
 // Keychain jobs answer through D-Bus; the callers want the answer before they go on.

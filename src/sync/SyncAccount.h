@@ -22,5 +22,15 @@ struct SyncAccount
     void save() const;
 };
 
-// Plain http only for a loopback host; otherwise https. A failure carries the message to show.
+// Plain http only for a loopback host; otherwise https; never a user name or password inside
+// the address. A failure carries the message to show.
 Status checkServerAddress(const QUrl &address);
+// The one spelling of an address that names the same thing as its other spellings: scheme and
+// host in lower case, no default port, the path's percent-encoding normalised, one trailing
+// slash, no query or fragment.
+QUrl canonicalAddress(const QUrl &address);
+// Same scheme, host and port, compared in their canonical forms.
+bool sameOrigin(const QUrl &one, const QUrl &other);
+// An address the server named (a principal, a home, an address book, a redirect): the rule of
+// checkServerAddress, and on the server the user typed, else the password could follow it.
+Status checkGivenAddress(const QUrl &given, const QUrl &typed);

@@ -1,5 +1,6 @@
 #include "SyncMapping.h"
 
+#include "SyncAccount.h"
 #include "data/Database.h"
 #include "data/Schema.h"
 #include "data/Transaction.h"
@@ -15,9 +16,9 @@ SyncMapping::SyncMapping(Database &database)
     : m_database(database)
 { }
 
-Status SyncMapping::load(const QUrl &addressBook)
+Result<QUrl> SyncMapping::load(const QUrl &addressBook, bool relink)
 {
-    m_addressBook = addressBook;
+    m_addressBook = canonicalAddress(addressBook);
     m_entries.clear();
     m_hrefByContact.clear();
     Transaction transaction(m_database);
@@ -32,24 +33,29 @@ Status SyncMapping::load(const QUrl &addressBook)
         = m_database.records(QStringLiteral("SELECT AddressBook, SyncToken FROM CardDavState"));
     if (!stored)
         return stored.status();
-    const QString book = addressBook.toString();
-    if (stored.value().size() != 1 || stored.value().first().value(0).toString() != book) {
-        // Another address book: its cards say nothing about this one.
-        const auto dropped = m_database.execute(QStringLiteral("DELETE FROM CardDavCards"));
-        auto reset
-            = dropped ? m_database.execute(QStringLiteral("DELETE FROM CardDavState")) : dropped;
-        if (reset)
-            reset = m_database.execute(
-                QStringLiteral("INSERT INTO CardDavState (AddressBook, SyncToken) VALUES (?, '')"),
-                { book });
-        if (!reset)
-            return reset.status();
+    const QUrl linked = stored.value().size() == 1
+        ? canonicalAddress(QUrl(stored.value().first().value(0).toString()))
+        : QUrl();
+    if (linked != m_addressBook) {
+        const auto links = m_database.records(QStringLiteral("SELECT COUNT(*) FROM CardDavCards"));
+        if (!links)
+            return links.status();
+        if (!relink && links.value().first().value(0).toInt() > 0 && !linked.isEmpty())
+            return linked;
+        if (Status reset = startOver(); !reset)
+            return reset;
     } else {
         m_syncToken = stored.value().first().value(1).toString();
+        // Older files kept the address as it was typed.
+        const auto respelt
+            = m_database.execute(QStringLiteral("UPDATE CardDavState SET AddressBook = ?"),
+                                 { m_addressBook.toString() });
+        if (!respelt)
+            return respelt.status();
     }
     if (Status committed = transaction.commit(); !committed)
         return committed;
-    return m_database.select(
+    const Status read = m_database.select(
         QStringLiteral("SELECT ContactID, Href, ETag, UID, Card FROM CardDavCards"), {},
         [this](const QSqlQuery &row) {
             Entry entry { row.value(0).toLongLong(), row.value(1).toString(),
@@ -58,6 +64,22 @@ Status SyncMapping::load(const QUrl &addressBook)
             m_hrefByContact.insert(entry.contactId, entry.href);
             m_entries.insert(entry.href, std::move(entry));
         });
+    if (!read)
+        return read;
+    return QUrl();
+}
+
+Status SyncMapping::startOver()
+{
+    // Another address book: its cards say nothing about this one.
+    auto reset = m_database.execute(QStringLiteral("DELETE FROM CardDavCards"));
+    if (reset)
+        reset = m_database.execute(QStringLiteral("DELETE FROM CardDavState"));
+    if (reset)
+        reset = m_database.execute(
+            QStringLiteral("INSERT INTO CardDavState (AddressBook, SyncToken) VALUES (?, '')"),
+            { m_addressBook.toString() });
+    return reset.status();
 }
 
 const SyncMapping::Entry *SyncMapping::findContact(qint64 contactId) const
@@ -111,4 +133,22 @@ Status SyncMapping::saveSyncToken(const QString &token)
         return saved.status();
     m_syncToken = token;
     return Status::success();
+}
+
+Result<int> SyncMapping::linkedContactsGone() const
+{
+    const auto counted = m_database.records(
+        QStringLiteral("SELECT COUNT(*) FROM CardDavCards WHERE ContactID NOT IN "
+                       "(SELECT ID FROM Contacts)"));
+    if (!counted)
+        return counted.status();
+    return counted.value().first().value(0).toInt();
+}
+
+Result<int> SyncMapping::contactCount() const
+{
+    const auto counted = m_database.records(QStringLiteral("SELECT COUNT(*) FROM Contacts"));
+    if (!counted)
+        return counted.status();
+    return counted.value().first().value(0).toInt();
 }

@@ -27,9 +27,11 @@ public:
 
     explicit SyncMapping(Database &database);
 
-    // Reads the mapping of an address book; a mapping made for another one is dropped, with
-    // its sync token, in one transaction.
-    Status load(const QUrl &addressBook);
+    // Reads the mapping of an address book, known by its canonical address however it is spelt.
+    // Links made with another address book are dropped, with the sync token, in one transaction
+    // when relink is true; else nothing changes and the other address book is the value. An
+    // empty value: loaded.
+    Result<QUrl> load(const QUrl &addressBook, bool relink);
     const QHash<QString, Entry> &byHref() const { return m_entries; }
     const Entry *findContact(qint64 contactId) const;
     QString syncToken() const { return m_syncToken; }
@@ -37,8 +39,13 @@ public:
     Status put(const Entry &entry);
     Status remove(const QString &href);
     Status saveSyncToken(const QString &token);
+    // Linked cards whose contact is no longer in the file: to be deleted on the server.
+    Result<int> linkedContactsGone() const;
+    Result<int> contactCount() const;
 
 private:
+    Status startOver();
+
     Database &m_database;
     QUrl m_addressBook;
     QHash<QString, Entry> m_entries;

@@ -19,14 +19,17 @@ using CardsTool::ExitCode;
 const char *helpText
     = "用法 / Usage:\n"
       "  zorvane-cards sync [--data 文件] [--server 地址 --user 用户名 [--addressbook 地址]]\n"
-      "                     [--password-stdin]\n"
+      "                     [--password-stdin] [--relink] [--allow-deletions]\n"
       "\n"
       "把数据文件与CardDAV通讯录双向同步。给出的服务器、用户名和通讯录会记住，下次不必再给；\n"
       "没有给出通讯录时使用服务器上找到的第一个。密码从密码存储读取，--password-stdin 时从\n"
-      "标准输入读取一行。\n"
+      "标准输入读取一行。联系人已与另一个通讯录对应时，只有给出 --relink 才改与这个通讯录同步；\n"
+      "一次同步要删除十个以上且超过一方五分之一的联系人时，只有给出 --allow-deletions 才删除。\n"
       "Syncs the data file with a CardDAV address book, both ways. A given server, user and\n"
       "address book are remembered; without an address book the first one found is used. The\n"
-      "password comes from the secret store, or from one line of standard input.\n";
+      "password comes from the secret store, or from one line of standard input. Contacts linked\n"
+      "with another address book are linked anew only with --relink; a sync that would delete\n"
+      "more than ten contacts and over a fifth of one side does so only with --allow-deletions.\n";
 
 struct Options
 {
@@ -35,6 +38,7 @@ struct Options
     QString user;
     QString addressBook;
     bool passwordFromInput = false;
+    SyncPermissions permissions;
     bool help = false;
 };
 
@@ -57,6 +61,10 @@ bool parse(const QStringList &arguments, Options &options, QString &problem)
             options.help = true;
         } else if (argument == u"--password-stdin") {
             options.passwordFromInput = true;
+        } else if (argument == u"--relink") {
+            options.permissions.relink = true;
+        } else if (argument == u"--allow-deletions") {
+            options.permissions.massDeletion = true;
         } else if (valued.contains(argument) && i + 1 < arguments.size()) {
             options.*valued.value(argument) = arguments.at(++i);
         } else {
@@ -80,12 +88,13 @@ SyncAccount accountOf(const Options &options)
     if (options.server.isEmpty())
         return account;
     const QUrl server(options.server);
-    if (server != account.server || options.user != account.user)
+    if (canonicalAddress(server) != canonicalAddress(account.server)
+        || options.user != account.user)
         account.addressBook.clear();
     account.server = server;
     account.user = options.user;
     if (!options.addressBook.isEmpty())
-        account.addressBook = account.server.resolved(QUrl(options.addressBook));
+        account.addressBook = canonicalAddress(account.server.resolved(QUrl(options.addressBook)));
     return account;
 }
 
@@ -125,6 +134,34 @@ QString summary(const SyncReport &report)
         .arg(report.merged)
         .arg(report.deletedHere)
         .arg(report.deletedThere);
+}
+
+// Why a sync stopped to ask, and the option that answers yes.
+QString question(const SyncReport &report)
+{
+    if (report.question == SyncReport::Question::Relink)
+        return QStringLiteral("数据文件的联系人已与通讯录 %1 对应，没有同步。要改与 %2 同步，"
+                              "请加 --relink（已有的对应关系将作废）。")
+            .arg(report.linkedAddressBook.toDisplayString());
+    return QStringLiteral("这次同步将删除本机%1个联系人中的%2个、服务器%3张名片中的%4张，已在删除前"
+                          "停止。确需删除，请加 --allow-deletions。")
+        .arg(report.contactsHere)
+        .arg(report.wouldDeleteHere)
+        .arg(report.cardsThere)
+        .arg(report.wouldDeleteThere);
+}
+
+// What the user may want to look at after the sync.
+QString leftAlone(const SyncReport &report)
+{
+    QString text;
+    if (!report.unreadable.isEmpty())
+        text += QStringLiteral("无法读取、已跳过的名片：%1\n")
+                    .arg(report.unreadable.join(QStringLiteral("，")));
+    if (!report.ambiguous.isEmpty())
+        text += QStringLiteral("本机有多个可能对应的联系人、没有自动对应的名片：%1\n")
+                    .arg(report.ambiguous.join(QStringLiteral("，")));
+    return text;
 }
 
 QString dataFileOf(const Options &options)
@@ -175,11 +212,17 @@ int run(const QStringList &arguments, QIODevice &in, QIODevice &out, QIODevice &
             return refuse(err, found.message());
         account.addressBook = found.value();
     }
+    const auto report
+        = CardDavSync(*database.value()).run(account, password.value(), options.permissions);
+    // A mistyped address book is not remembered over the linked one.
+    if (report && report.value().question == SyncReport::Question::Relink)
+        return refuse(err, question(report.value()).arg(account.addressBook.toDisplayString()));
     account.save();
-    const auto report = CardDavSync(*database.value()).run(account, password.value());
     if (!report)
         return refuse(err, report.message());
-    print(out, summary(report.value()));
+    if (report.value().question != SyncReport::Question::None)
+        return refuse(err, question(report.value()));
+    print(out, summary(report.value()) + leftAlone(report.value()));
     return ExitCode::Done;
 }
 

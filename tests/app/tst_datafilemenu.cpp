@@ -114,8 +114,7 @@ private slots:
         QFETCH(QString, item);
         QFETCH(int, kind);
         QFETCH(QString, preset);
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, fx->app);
         const auto before = RawSql::everything(fx->file);
         for (const QString &cancel : { QString(), QStringLiteral("   ") }) {
             fx->prompts.chooseFile(cancel);
@@ -143,8 +142,7 @@ private slots:
     {
         QFETCH(QString, item);
         QVERIFY(QFile::remove(templateFile));
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, fx->app);
         const auto before = RawSql::everything(fx->file);
         fx->prompts.chooseFile(item == QLatin1String("Create_New")
                                    ? fx->sandbox.path(QStringLiteral("新名片.cot"))
@@ -162,8 +160,7 @@ private slots:
     void backUpLeavesSettingsAndWindowsAsTheyWere()
     {
         AppSettings::setDatabasePath(fx->file);
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, fx->app);
         trigger(main, QStringLiteral("UpdatePwd"));
         editWangWei(main);
         auto *notes = main->findChild<QPlainTextEdit *>(QStringLiteral("txtNotes"));
@@ -205,8 +202,7 @@ private slots:
         AppSettings::setDatabasePath(old);
         next = next.isEmpty() ? fx->file : fx->sandbox.path(next);
         QVERIFY(DataFileFactory::createDataFile(fx->sandbox.path(QStringLiteral("其他.cot"))));
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, fx->app);
         QLineEdit *surname = editWangWei(main);
         surname->clear();
         const bool asksForFile = item != QLatin1String("Default_Data");
@@ -240,14 +236,14 @@ private slots:
     // put back in its place.
     void importAsksWithTheNoticeShowingAndCancelKeepsEarlierRows()
     {
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, fx->app);
         trigger(main, QStringLiteral("UpdatePwd"));
         main->childWindow(QStringLiteral("frmContacts"))->move(300, 200);
         fx->prompts.chooseFile(fx->file);
         fx->prompts.expectMessage();
         for (Answer answer : { Answer::Yes, Answer::No, Answer::Cancel })
             fx->prompts.answer(answer);
+        fx->prompts.expectMessage();
         int question = 0;
         QPoint start;
         QStringList notices;
@@ -285,6 +281,9 @@ private slots:
                  QStringList({ QStringLiteral("开始导入联系人信息...请稍候...|"),
                                QStringLiteral("开始导入联系人信息...请稍候...|33 %"),
                                QStringLiteral("no notice") }));
+        // What was left out, and why.
+        QCOMPARE(fx->prompts.last().text,
+                 QStringLiteral("已导入0个类别、1个联系人。\n1个同名联系人按您的选择没有导入。"));
         QVERIFY(AppSettings::formSplashLeft().isValid());
         stillOn(main, fx->file);
         QMdiSubWindow *list = main->childWindow(QStringLiteral("frmContacts"));
@@ -299,8 +298,7 @@ private slots:
     {
         const QString bad = fx->sandbox.path(QStringLiteral("名单.cot"));
         QVERIFY(FileBytes::write(bad, "王 伟, 李 娜\n"));
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, fx->app);
         fx->prompts.chooseFile(bad);
         fx->prompts.expectMessage();
         trigger(main, QStringLiteral("ImportOther"));

@@ -11,6 +11,9 @@
 #include <QPushButton>
 #include <QtTest>
 
+// What the user is told whenever the update information cannot be had.
+const QString failureText = QStringLiteral("获取更新信息失败...请稍候再试...");
+
 namespace {
 
 const QString updatePath = QStringLiteral("/update.txt");
@@ -87,7 +90,7 @@ private slots:
                    .toUtf8()
             << QStringLiteral("[Zorvane]有更新版本V20 Builder0101\n下载地址：http://x/z.zip\n"
                               "-----------------------修正了排序\n新增提醒updateinfo");
-        QTest::newRow("not found") << QByteArray() << UpdateInfo::failureText();
+        QTest::newRow("not found") << QByteArray() << failureText;
     }
 
     void showsResultOfCheck()

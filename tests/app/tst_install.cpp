@@ -2,6 +2,7 @@
 #include "TestSandbox.h"
 #include "app/widgets/StartUp.h"
 #include "app/widgets/frmMain.h"
+#include "data/Database.h"
 #include "shared/AppState.h"
 
 #include <QProcess>
@@ -99,8 +100,10 @@ private slots:
         else
             program.start(installed);
         QVERIFY(program.waitForStarted());
+        // The file appears whole (written beside it, then moved in place) and opens as a data
+        // file; the program has not stopped on the way.
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(dataFile), 30000);
-        QTest::qWait(500);
+        QVERIFY(Database::open(dataFile));
         QCOMPARE(program.state(), QProcess::Running);
         program.kill();
         program.waitForFinished();
@@ -115,8 +118,7 @@ private slots:
         sandbox.data = QFileInfo(dataFile).path();
         AppDriver app;
         StartUp::setDesktopIdentity();
-        frmMain *main = app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, app);
         QCOMPARE(AppState::instance().dbPath, dataFile);
         QCOMPARE(main->windowIcon().availableSizes().size(), 7);
     }

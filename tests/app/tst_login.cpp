@@ -1,3 +1,4 @@
+#include "../../fuzz/HostileDataFiles.h"
 #include "FileBytes.h"
 #include "GuiFixture.h"
 #include "RawSql.h"
@@ -125,14 +126,43 @@ private slots:
         QVERIFY(AppDriver::topLevel(QStringLiteral("frmLogin")));
     }
 
+    // A file whose pages are damaged is no reason to lose sight of its contacts: the login keeps
+    // it, read-only, and says why and how to go on.
+    void damagedFileIsKeptReadOnlyWithAMessage()
+    {
+        QTemporaryDir crafted;
+        const auto written = HostileDataFiles::write(crafted.path());
+        QVERIFY2(written, qPrintable(written.message()));
+        const QString damaged = fx->sandbox.path(QStringLiteral("损坏.cot"));
+        QVERIFY(QFile::copy(crafted.filePath(QStringLiteral("free-list-damaged.cot")), damaged));
+        const QByteArray before = FileBytes::read(damaged);
+        AppSettings::setDatabasePath(damaged);
+        fx->prompts.expectMessage();
+        frmLogin *login = fx->app.openLogin();
+        QVERIFY(login);
+        QCOMPARE(fx->prompts.texts().size(), 1);
+        const QString told = fx->prompts.last().text;
+        QVERIFY2(
+            told.startsWith(QStringLiteral("数据文件“") + damaged + QStringLiteral("”已损坏：")),
+            qPrintable(told));
+        QVERIFY(told.contains(QStringLiteral("“备份数据库文件”")));
+        login->findChild<QPushButton *>(QStringLiteral("cmdLogin"))->click();
+        QVERIFY(AppDriver::topLevel(QStringLiteral("frmMain")));
+        QCOMPARE(AppSettings::databasePath(), damaged);
+        QCOMPARE(FileBytes::read(damaged), before);
+    }
+
     void unreadableChosenFileFallsBackWithAMessage()
     {
         AppSettings::setDatabasePath(fx->sandbox.path(QStringLiteral("不存在.cot")));
         fx->prompts.expectMessage();
         frmLogin *login = fx->app.openLogin();
         QVERIFY(login);
+        // The reason follows the fallback message.
         QCOMPARE(fx->prompts.texts(),
-                 QStringList({ QStringLiteral("打开数据出错，将恢复使用默认数据库！") }));
+                 QStringList({ QStringLiteral("打开数据出错，将恢复使用默认数据库！\n数据文件“")
+                               + fx->sandbox.path(QStringLiteral("不存在.cot"))
+                               + QStringLiteral("”不存在。") }));
         QCOMPARE(fx->prompts.last().caption, QStringLiteral("Zorvane"));
         QCOMPARE(listed(login).size(), 2);
         QCOMPARE(AppSettings::databasePath(), fx->file);

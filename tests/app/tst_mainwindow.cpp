@@ -56,8 +56,7 @@ private slots:
 
     void menusFollowTheirOrderCaptionsAndShortcuts()
     {
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, fx->app);
         QStringList seen;
         const auto menus = main->menuBar()->actions();
         for (QAction *menu : menus) {
@@ -109,8 +108,7 @@ private slots:
     // The tests run in the C locale and in UTC: short date, a blank, a time without its zone.
     void greetingShowsUserAndClockAndFollowsTheTimer()
     {
-        frmMain *main = fx->app.logIn(QStringLiteral("普通用户"));
-        QVERIFY(main);
+        LOG_IN(main, fx->app, QStringLiteral("普通用户"));
         const QString prefix = QStringLiteral("普通用户,您好！欢迎使用[Zorvane]，现在时间是：");
         QCOMPARE(greeting(main), prefix + QStringLiteral("7 Dec 2026 09:05:03"));
         fx->clock->time = fx->clock->time.addSecs(3600);
@@ -125,8 +123,7 @@ private slots:
 
     void reloginRebuildsOnTheFileTheSettingsName()
     {
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, fx->app);
         const QString other = fx->sandbox.path(QStringLiteral("其他.cot"));
         QVERIFY(DataFileFactory::createDataFile(other));
         QVERIFY(RawSql::run(
@@ -140,15 +137,14 @@ private slots:
         AppDriver::closeAll();
         QVERIFY(fx->app.endRequests.isEmpty());
 
-        frmMain *again = fx->app.logIn(QStringLiteral("Other"));
-        QVERIFY(again);
+        LOG_IN(again, fx->app, QStringLiteral("Other"));
         QCOMPARE(again->DB().path(), other);
         QCOMPARE(AppState::instance().dbPath, other);
     }
 
     void closingTheFrameEndsTheProgramAndExitEndsAtOnce()
     {
-        frmMain *main = fx->app.logIn();
+        LOG_IN(main, fx->app);
         menuItem(main, QStringLiteral("mnuExit"))->trigger();
         QCOMPARE(fx->app.endRequests, QList<int>({ 0 }));
         QVERIFY(main->contactList());
@@ -156,29 +152,9 @@ private slots:
         QCOMPARE(fx->app.endRequests, QList<int>({ 0, 0 }));
     }
 
-    void childWindowsCanBeScrolledToAndTheFrameKeepsItsSize()
-    {
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
-        // The editor stands beside the list, past the edge of the frame's designed size.
-        main->OpenDetails(QStringLiteral("模板 模板"), QString());
-        QMdiArea *area = main->mdiArea();
-        QTRY_VERIFY(area->horizontalScrollBar()->maximum() > 0);
-        area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->maximum());
-        QTRY_VERIFY(area->currentSubWindow()->geometry().right() <= area->viewport()->width());
-
-        main->resize(720, 530);
-        main->close();
-        AppDriver::closeAll();
-        frmMain *again = fx->app.logIn();
-        QVERIFY(again);
-        QCOMPARE(again->size(), QSize(720, 530));
-    }
-
     void closeAllStopsAfterFiftyOneWindows()
     {
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, fx->app);
         QCOMPARE(main->mdiArea()->subWindowList().size(), 2);
         for (int i = 0; i < 50; ++i) {
             auto *extra = new QWidget;
@@ -192,8 +168,7 @@ private slots:
 
     void resizeKeepsRemindersAtTheRightAndDocksTheList()
     {
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, fx->app);
         main->resize(900, 600);
         QMdiSubWindow *reminders = main->childWindow(QStringLiteral("frmReminders"));
         QVERIFY(reminders);
@@ -243,7 +218,7 @@ private slots:
         QFETCH(QStringList, typed);
         QFETCH(QString, message);
         QFETCH(QString, focused);
-        frmMain *main = fx->app.logIn(QStringLiteral("管理员"));
+        LOG_IN(main, fx->app, QStringLiteral("管理员"));
         QMdiSubWindow *window = openPasswordWindow(main);
         QVERIFY(window);
         QCOMPARE(window->widget()->windowTitle(), QStringLiteral("为[管理员]更改密码"));
@@ -275,7 +250,7 @@ private slots:
 
     void passwordDialogTellsOfAVanishedAccount()
     {
-        frmMain *main = fx->app.logIn(QStringLiteral("管理员"));
+        LOG_IN(main, fx->app, QStringLiteral("管理员"));
         QVERIFY(RawSql::run(fx->file,
                             { QStringLiteral("DELETE FROM Users WHERE UserName = '管理员'") }));
         fx->prompts.expectMessage();
@@ -285,23 +260,9 @@ private slots:
         QCOMPARE(fx->prompts.last().caption, QStringLiteral("出错啦！"));
     }
 
-    void passwordDialogIsCentredOnlyInALargeFrame()
-    {
-        frmMain *main = fx->app.logIn();
-        main->resize(Twips::toPixels(5000), 600);
-        QMdiSubWindow *window = openPasswordWindow(main);
-        window->move(7, 9);
-        openPasswordWindow(main);
-        QCOMPARE(window->pos(), QPoint(7, 9));
-
-        main->resize(800, 600);
-        openPasswordWindow(main);
-        QCOMPARE(window->pos(), QPoint((main->width() - window->width()) / 2, 9));
-    }
-
     void refreshContactsStoresEditsAndLeavesOnlyAFreshListShowingRenamedGroups()
     {
-        frmMain *main = fx->app.logIn();
+        LOG_IN(main, fx->app);
         openPasswordWindow(main);
         // An editor closed by the refresh keeps what was typed in it.
         main->OpenDetails(QStringLiteral("模板 模板"), QString());
@@ -339,7 +300,7 @@ private slots:
     void updateCheckOpensOneWindow()
     {
         qputenv("ZORVANE_UPDATE_URL", "http://127.0.0.1:9/zorvaneupdate.txt");
-        frmMain *main = fx->app.logIn();
+        LOG_IN(main, fx->app);
         menuItem(main, QStringLiteral("Update"))->trigger();
         menuItem(main, QStringLiteral("Update"))->trigger();
         int updates = 0;

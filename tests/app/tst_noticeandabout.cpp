@@ -107,7 +107,6 @@ private slots:
         QTest::addColumn<QString>("grip");
         QTest::newRow("surface") << QStringLiteral("Frm_ExitSplash");
         QTest::newRow("Label1") << QStringLiteral("Label1");
-        QTest::newRow("Label2") << QStringLiteral("Label2");
     }
 
     void noticeMovesAndClosesByAnyPart()
@@ -134,26 +133,9 @@ private slots:
         QCOMPARE(again->pos(), moved);
     }
 
-    void label1ToolTipFollowsItsCaption()
-    {
-        auto *notice = new Frm_ExitSplash;
-        notice->show();
-        const QString longText = QStringLiteral("开始导入联系人信息...请稍候...这一行比窗口宽得多，"
-                                                "只有在提示中才能读完");
-        for (const QString &text : { QStringLiteral("正在导入数据...请稍候..."), longText }) {
-            notice->setLabel1(text);
-            sendMouse(notice->Label1(), QEvent::MouseMove,
-                      notice->Label1()->mapToGlobal(QPoint(1, 1)), Qt::NoButton, Qt::NoButton);
-            QCOMPARE(notice->Label1()->toolTip(), text);
-        }
-        QCOMPARE(notice->Label1()->font().family(), QStringLiteral("Arial"));
-        QCOMPARE(notice->Label1()->font().pointSize(), 12);
-    }
-
     void aboutBoxShowsTheVersionOpensTheSiteAndClosesOnEscape()
     {
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, fx->app);
         QString version;
         QString firstLine;
         bool closedByEscape = false;
@@ -189,8 +171,7 @@ private slots:
 
     void helpOpensTheReadMeBesideTheProgram()
     {
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, fx->app);
         main->findChild<QAction *>(QStringLiteral("help"))->trigger();
         QCOMPARE(
             fx->desktop.opened,

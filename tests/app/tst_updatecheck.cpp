@@ -1,10 +1,14 @@
 #include "LocalHttpServer.h"
+#include "RefusingPort.h"
 #include "TestSandbox.h"
 #include "app/UpdateCheck.h"
 #include "app/UpdateInfo.h"
 #include "app/UpdateSite.h"
 
 #include <QtTest>
+
+// What the user is told whenever the update information cannot be had.
+const QString failureText = QStringLiteral("获取更新信息失败...请稍候再试...");
 
 using Outcome = UpdateReading::Outcome;
 
@@ -115,14 +119,13 @@ private slots:
             << QStringLiteral("[updateinfo:Zorvane]有更新版本V30 Builder0000\n下载地址：") + address
                 + QStringLiteral("\n") + dashes + QStringLiteral("说明")
             << address;
-        QTest::newRow("no marker")
-            << QStringLiteral("Zorvane||20101||%1||-||说明").arg(address) << old
-            << Outcome::NotUpdateInformation << UpdateInfo::failureText() << old;
+        QTest::newRow("no marker") << QStringLiteral("Zorvane||20101||%1||-||说明").arg(address)
+                                   << old << Outcome::NotUpdateInformation << failureText << old;
         QTest::newRow("marker in capitals")
             << QStringLiteral("UPDATEINFO Zorvane||20101||%1").arg(address) << QString()
-            << Outcome::NotUpdateInformation << UpdateInfo::failureText() << QString();
-        QTest::newRow("empty text") << QString() << old << Outcome::NotUpdateInformation
-                                    << UpdateInfo::failureText() << old;
+            << Outcome::NotUpdateInformation << failureText << QString();
+        QTest::newRow("empty text")
+            << QString() << old << Outcome::NotUpdateInformation << failureText << old;
         QTest::newRow("only field 0")
             << QStringLiteral("updateinfo Zorvane") << old << Outcome::UpToDate
             << QStringLiteral("您使用的是最新版的updateinfo Zorvane：V20 Builder0100") << old;
@@ -309,7 +312,7 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("text");
 
-        const QString failure = UpdateInfo::failureText();
+        const QString failure = failureText;
         QTest::newRow("gbk without charset")
             << QStringLiteral("gbk without charset")
             << QStringLiteral("[名片管家]有更新版本V20 Builder0101\n下载地址：http://x/z.zip\n")
@@ -350,23 +353,20 @@ private slots:
         QElapsedTimer clock;
         clock.start();
 
-        QCOMPARE(runCheck(check, server.url(updatePath)), UpdateInfo::failureText());
+        QCOMPARE(runCheck(check, server.url(updatePath)), failureText);
         QVERIFY(clock.elapsed() >= timeout.count());
         QCOMPARE(server.requested(), QList<QString> { updatePath });
     }
 
     void closedPortFails()
     {
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const quint16 port = closed.serverPort();
-        closed.close();
+        const RefusingPort closed;
         UpdateCheck check;
 
-        const QString text
-            = runCheck(check, QUrl(QStringLiteral("http://127.0.0.1:%1/u.txt").arg(port)));
+        const QString text = runCheck(
+            check, QUrl(QStringLiteral("http://127.0.0.1:%1/u.txt").arg(closed.number())));
 
-        QCOMPARE(text, UpdateInfo::failureText());
+        QCOMPARE(text, failureText);
     }
 
     void nonWebAddressRefused_data()
@@ -388,7 +388,7 @@ private slots:
         QVERIFY(!answeredAtOnce);
         check.disconnect(this);
 
-        QCOMPARE(runCheck(check, url), UpdateInfo::failureText());
+        QCOMPARE(runCheck(check, url), failureText);
     }
 
     void downloadAddressAcrossChecks()

@@ -6,6 +6,9 @@
 
 #include <QtTest>
 
+// The hint the name box shows until a name is typed.
+const QString designText = QStringLiteral("请在此输入新的类别名称");
+
 using SaveOutcome = CategoryModel::SaveOutcome;
 
 Q_DECLARE_METATYPE(SaveOutcome)
@@ -180,8 +183,7 @@ private slots:
         QTest::newRow("empty") << QString() << QString() << SaveOutcome::NameMissing;
         QTest::newRow("blanks") << QStringLiteral("   ") << QString() << SaveOutcome::NameMissing;
         QTest::newRow("design text padded")
-            << QStringLiteral(" %1 ").arg(CategoryName::designText()) << QString()
-            << SaveOutcome::NameMissing;
+            << QStringLiteral(" %1 ").arg(designText) << QString() << SaveOutcome::NameMissing;
         QTest::newRow("name too long")
             << QString(26, QChar(u'名')) << QString() << SaveOutcome::Failed;
         QTest::newRow("description too long")

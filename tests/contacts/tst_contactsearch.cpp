@@ -126,10 +126,10 @@ private:
         addContact(*database, QStringLiteral("姓"), QStringLiteral("名字"),
                    fields({ { "Title", QStringLiteral("经理") },
                             { "Notes", QStringLiteral("张 手机 Acme") } }));
-        addContact(*database, QStringLiteral(" 欧阳 "), QStringLiteral("  明 "),
-                   fields({ { "Title", QStringLiteral(" 主管 ") },
+        addContact(*database, QStringLiteral("\u3000欧阳 "), QStringLiteral(" \u00A0明\u2003"),
+                   fields({ { "Title", QStringLiteral(" 主管\u202F") },
                             { "CompanyName", QStringLiteral("蓝天软件 ") },
-                            { "Address1", QStringLiteral(" 北京市") },
+                            { "Address1", QStringLiteral("\u3000北京市") },
                             { "Address2", QStringLiteral("中山路 ") },
                             { "Type", QStringLiteral("同事") },
                             { "Combo3", QStringLiteral("传真") },
@@ -177,12 +177,12 @@ private:
                 contact.firstName = QStringLiteral("赵");
             });
         case Change::NewContact: {
-            auto placeholder = ContactRows::placeholder(*database);
-            QVERIFY(placeholder);
-            return edit(placeholder.value(), [](ContactRecord &contact) {
-                contact.firstName = QStringLiteral("新");
-                contact.lastName = QStringLiteral("朋友");
-            });
+            auto fresh = ContactStore(*database).fresh();
+            QVERIFY(fresh);
+            fresh.value().firstName = QStringLiteral("新");
+            fresh.value().lastName = QStringLiteral("朋友");
+            QVERIFY(ContactStore(*database).add(fresh.value()).ok());
+            return;
         }
         case Change::Delete:
             QVERIFY(ContactRows::remove(*database, 1));
@@ -393,6 +393,8 @@ private slots:
             << QStringLiteral("模板") << QStringLiteral("其他") << false;
         QTest::newRow("names swapped") << QStringLiteral("名字") << QStringLiteral("姓") << false;
         QTest::newRow("whole name in one part") << QStringLiteral("姓 名字") << QString() << false;
+        QTest::newRow("placeholder with unicode blanks")
+            << QStringLiteral("\u3000姓") << QStringLiteral("名字\u00A0") << true;
         QTest::newRow("tab is not a blank")
             << QStringLiteral("姓\t") << QStringLiteral("名字") << false;
     }

@@ -9,6 +9,7 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(ContactStore::SaveOutcome)
+Q_DECLARE_METATYPE(ContactStore::Conflicts)
 
 class TestContactStore : public QObject, protected SandboxedDataFile
 {
@@ -119,8 +120,8 @@ private slots:
         QTest::newRow("number changed by another program")
             << friends << QStringLiteral("Data1=222") << QStringLiteral("Email=w@x.cn") << friends
             << true;
-        QTest::newRow("the user's own group wins")
-            << friends << QStringLiteral("Type=好友") << QStringLiteral("Type=家人")
+        QTest::newRow("both set the same group")
+            << friends << QStringLiteral("Type=家人") << QStringLiteral("Type=家人")
             << QStringLiteral("家人") << true;
         QTest::newRow("nothing changed") << friends << QString() << QString() << friends << false;
         QTest::newRow("empty group gets the default")
@@ -183,6 +184,17 @@ private slots:
         QTest::newRow("outer blanks of names")
             << QStringLiteral("  王 ") << QStringLiteral(" 五") << QStringLiteral("朋友")
             << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("朋友");
+        // Blank means blank: the full-width space of Chinese input, the no-break space and kin.
+        QTest::newRow("unicode blanks around names")
+            << QStringLiteral("\u3000王\u00A0") << QStringLiteral("\u2003五\u3000")
+            << QStringLiteral("朋友") << QStringLiteral("王") << QStringLiteral("五")
+            << QStringLiteral("朋友");
+        QTest::newRow("full-width blank group")
+            << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("\u3000")
+            << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("其他方面");
+        QTest::newRow("tab is no blank")
+            << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("\t")
+            << QStringLiteral("王") << QStringLiteral("五") << QStringLiteral("\t");
     }
 
     void groupAndNamesAreStoredByTheirRules()
@@ -216,6 +228,8 @@ private slots:
         const QString other = QStringLiteral("其他方面");
         QTest::newRow("empty") << QString() << other << other;
         QTest::newRow("blanks") << QStringLiteral("  ") << other << other;
+        QTest::newRow("unicode blanks")
+            << QStringLiteral("\u3000\u00A0\u202F\u205F") << other << other;
         QTest::newRow("only a separator")
             << QStringLiteral(" | ") << QStringLiteral(" | ") << QStringLiteral(" - ");
     }
@@ -245,6 +259,8 @@ private slots:
         QTest::newRow("no surname")
             << QStringLiteral("  ") << QStringLiteral("五") << 0 << false << missing << nameMissing;
         QTest::newRow("no given name") << name << QString() << 0 << false << missing << nameMissing;
+        QTest::newRow("full-width blank surname")
+            << QStringLiteral("\u3000") << name << 0 << false << missing << nameMissing;
         QTest::newRow("over-long field")
             << name << name << 101 << false << failed << QStringLiteral("输入的内容过长");
         QTest::newRow("read-only file")
@@ -267,7 +283,8 @@ private slots:
             record.address3 = QString(address3Length, QLatin1Char('x'));
         if (readOnly)
             QVERIFY(database->pragma(QStringLiteral("PRAGMA query_only = ON")));
-        const auto saved = ContactStore(*database).save({ {}, record });
+        const auto saved
+            = ContactStore(*database).save({ ContactStore(*database).load(id).value(), record });
         QTEST(saved.outcome, "outcome");
         QVERIFY2(saved.message.startsWith(message), qPrintable(saved.message));
         QCOMPARE(storedRow(id), before);
@@ -284,24 +301,83 @@ private slots:
         QCOMPARE(RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Contacts")).toInt(), 0);
     }
 
-    void placeholderIsReusedUntilNamed()
+    // A field the user changed that another program changed too is never overwritten unasked.
+    void aChangeOverAnotherProgramsChangeAsks_data()
     {
-        const qint64 first = ContactRows::placeholder(*database).value();
-        QCOMPARE(ContactRows::placeholder(*database).value(), first);
-        // Without a template a new contact gets the default labels.
-        QCOMPARE(RawSql::value(file,
-                               QStringLiteral("SELECT Combo1 || Combo2 || Combo3 || Combo4 FROM "
-                                              "Contacts WHERE ID = %1")
-                                   .arg(first))
-                     .toString(),
-                 QStringLiteral("电话手机传真寻呼机"));
-        QVERIFY(RawSql::run(
-            file, { QStringLiteral("UPDATE Contacts SET FirstName = '王', LastName = '五'") }));
-        QVERIFY(ContactRows::placeholder(*database).value() > first);
-        QCOMPARE(RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Contacts")).toInt(), 2);
+        QTest::addColumn<ContactStore::Conflicts>("choice");
+        QTest::addColumn<ContactStore::SaveOutcome>("outcome");
+        QTest::addColumn<QVariantList>("stored");
+        const QString mine = QStringLiteral("mine@a.cn");
+        const QString theirs = QStringLiteral("theirs@b.cn");
+        // Email: both changed it; Title: only the user; Data1: only the other program.
+        QTest::newRow("reported, nothing written")
+            << ContactStore::Conflicts::Report << ContactStore::SaveOutcome::Conflict
+            << QVariantList { theirs, QStringLiteral("旧职务"), QStringLiteral("222") };
+        QTest::newRow("keep mine")
+            << ContactStore::Conflicts::KeepMine << ContactStore::SaveOutcome::Saved
+            << QVariantList { mine, QStringLiteral("经理"), QStringLiteral("222") };
+        QTest::newRow("keep theirs")
+            << ContactStore::Conflicts::KeepTheirs << ContactStore::SaveOutcome::Saved
+            << QVariantList { theirs, QStringLiteral("经理"), QStringLiteral("222") };
     }
 
-    void placeholderTakesTheTemplatesTrimmedValues()
+    void aChangeOverAnotherProgramsChangeAsks()
+    {
+        QFETCH(ContactStore::Conflicts, choice);
+        const qint64 id = addContact(*database, QStringLiteral("王"), QStringLiteral("五"),
+                                     { { QStringLiteral("Email"), QStringLiteral("old@c.cn") },
+                                       { QStringLiteral("Title"), QStringLiteral("旧职务") } });
+        ContactStore store(*database);
+        const ContactRecord before = store.load(id).value();
+        ContactRecord after = before;
+        after.email = QStringLiteral("mine@a.cn");
+        after.title = QStringLiteral("经理");
+        QVERIFY(RawSql::run(file,
+                            { QStringLiteral("UPDATE Contacts SET Email = 'theirs@b.cn', "
+                                             "Data1 = '222' WHERE ID = %1")
+                                  .arg(id) }));
+        const auto saved = store.save({ before, after }, choice);
+        QTEST(saved.outcome, "outcome");
+        if (choice == ContactStore::Conflicts::Report)
+            QCOMPARE(saved.conflicts, QStringList { QStringLiteral("电子邮件") });
+        const QList<QVariantList> rows = RawSql::rows(
+            file, QStringLiteral("SELECT Email, Title, Data1 FROM Contacts WHERE ID = %1").arg(id));
+        QTEST(rows.first(), "stored");
+    }
+
+    // A new contact takes no row until it is stored, and then the placeholder's if there is one.
+    void aNewContactTakesTheLeftPlaceholderOrARowOfItsOwn()
+    {
+        ContactStore store(*database);
+        ContactRecord fresh = store.fresh().value();
+        QCOMPARE(fresh.id, 0);
+        QCOMPARE(fresh.displayName(), QStringLiteral("姓 名字"));
+        // Without a template a new contact gets the default labels.
+        QCOMPARE(fresh.labels[0] + fresh.labels[1] + fresh.labels[2] + fresh.labels[3],
+                 QStringLiteral("电话手机传真寻呼机"));
+        QCOMPARE(RawSql::value(file, QStringLiteral("SELECT COUNT(*) FROM Contacts")).toInt(), 0);
+        // Stored unnamed, it is the placeholder the next add starts from.
+        fresh.email = QStringLiteral("x@y.cn");
+        const qint64 placeholder = store.add(fresh).id;
+        QVERIFY(placeholder > 0);
+        ContactRecord next = store.fresh().value();
+        QCOMPARE(next.email, QStringLiteral("x@y.cn"));
+        QCOMPARE(next.id, 0);
+        next.firstName = QStringLiteral("王");
+        next.lastName = QStringLiteral("五");
+        QCOMPARE(store.add(next).id, placeholder);
+        ContactRecord third = store.fresh().value();
+        third.firstName = QStringLiteral("李");
+        QVERIFY(store.add(third).id > placeholder);
+        QCOMPARE(RawSql::rows(file,
+                              QStringLiteral("SELECT FirstName, LastName, Email FROM "
+                                             "Contacts ORDER BY ID")),
+                 QList<QVariantList>(
+                     { { QStringLiteral("王"), QStringLiteral("五"), QStringLiteral("x@y.cn") },
+                       { QStringLiteral("李"), QStringLiteral("名字"), QString() } }));
+    }
+
+    void aNewContactStartsFromTheTemplatesTrimmedValues()
     {
         QVERIFY(RawSql::run(
             file,
@@ -310,20 +386,17 @@ private slots:
                 "Address1, Postcode, Data1, Combo1, Combo2, Email, Notes) VALUES "
                 "('模板', '模板', ' 经理 ', '客户', ' 华信 ', '\u3000北京\u3000', '100000', "
                 "'010-1', 'QQ', NULL, 'a@b.cn', ' 注意\n第二行 ')") }));
-        const qint64 id = ContactRows::placeholder(*database).value();
-        const QList<QVariantList> made = RawSql::rows(
-            file,
-            QStringLiteral(
-                "SELECT FirstName, LastName, Title, Type, CompanyName, Address1, Postcode, Data1, "
-                "Combo1, Combo2, Email, Notes, Address3 FROM Contacts WHERE ID = %1")
-                .arg(id));
+        const ContactRecord fresh = ContactStore(*database).fresh().value();
         QCOMPARE(
-            made.first(),
-            QVariantList({ QStringLiteral("姓"), QStringLiteral("名字"), QStringLiteral("经理"),
-                           QStringLiteral("客户"), QStringLiteral("华信"),
-                           QStringLiteral("\u3000北京\u3000"), QStringLiteral("100000"),
-                           QStringLiteral("010-1"), QStringLiteral("QQ"), QString(),
-                           QStringLiteral("a@b.cn"), QStringLiteral("注意\n第二行"), QString() }));
+            QStringList({ fresh.firstName, fresh.lastName, fresh.title, fresh.type,
+                          fresh.companyName, fresh.address1, fresh.postcode, fresh.numbers[0],
+                          fresh.labels[0], fresh.labels[1], fresh.email, fresh.notes,
+                          fresh.address3 }),
+            QStringList({ QStringLiteral("姓"), QStringLiteral("名字"), QStringLiteral("经理"),
+                          QStringLiteral("客户"), QStringLiteral("华信"), QStringLiteral("北京"),
+                          QStringLiteral("100000"), QStringLiteral("010-1"), QStringLiteral("QQ"),
+                          QString(), QStringLiteral("a@b.cn"), QStringLiteral("注意\n第二行"),
+                          QString() }));
     }
 
     void templateIsCreatedOnce()

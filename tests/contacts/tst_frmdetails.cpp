@@ -2,7 +2,9 @@
 #include "ContactTreeNodes.h"
 #include "FindControl.h"
 #include "GuiFixture.h"
+#include "RawSql.h"
 #include "StoredContacts.h"
+#include "WhenModalShown.h"
 #include "app/widgets/frmMain.h"
 #include "categories/widgets/FrmType.h"
 #include "contacts/ContactKeys.h"
@@ -25,7 +27,8 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QtTest>
-#include <functional>
+
+Q_DECLARE_METATYPE(Answer)
 
 class TestFrmDetails : public QObject
 {
@@ -130,22 +133,6 @@ private:
         QTest::mouseClick(control<QLabel>(editor, label), Qt::LeftButton);
     }
 
-    // Runs work on the category manager once it is shown modally, then lets it go.
-    void whenManagerOpens(const std::function<void(FrmType *)> &work)
-    {
-        auto *timer = new QTimer(this);
-        timer->setInterval(10);
-        connect(timer, &QTimer::timeout, this, [timer, work] {
-            auto *manager = qobject_cast<FrmType *>(QApplication::activeModalWidget());
-            if (!manager)
-                return;
-            timer->stop();
-            timer->deleteLater();
-            work(manager);
-        });
-        timer->start();
-    }
-
     static QTreeWidgetItem *node(frmContacts *list, qint64 id)
     {
         return ContactTreeNodes::byKey(list->tree(), ContactKeys::contactKey(id));
@@ -244,13 +231,15 @@ private slots:
                                    { QStringLiteral("Combo3"), labels.at(2) },
                                    { QStringLiteral("Combo4"), labels.at(3) } });
         frmMain *main = logIn();
+        QVERIFY(main);
         frmDetails *editor = openIn(main, id);
-        whenManagerOpens([](FrmType *manager) {
+        const WhenModalShown<FrmType> managerOpens([](FrmType *manager) {
             control(manager, QStringLiteral("Datafiled(0)"))->setText(QStringLiteral("微信"));
             control<QPushButton>(manager, QStringLiteral("cmdUpdate"))->click();
             control<QPushButton>(manager, QStringLiteral("cmdCancel"))->click();
         });
         pick(box(editor, QStringLiteral("cmbData1(1)")), QStringLiteral("-=类别设置=-"));
+        QVERIFY(managerOpens.seen());
 
         const QStringList offered { QStringLiteral("-=类别设置=-"), QStringLiteral("电话"),
                                     QStringLiteral("手机"),         QStringLiteral("传真"),
@@ -294,7 +283,7 @@ private slots:
         frmDetails *editor = openAlone(id);
         QString shownCaption;
         int shownKind = 0;
-        whenManagerOpens([&](FrmType *manager) {
+        const WhenModalShown<FrmType> managerOpens([&](FrmType *manager) {
             shownCaption = manager->windowTitle();
             shownKind = manager->Int_Type;
             manager->close();
@@ -303,6 +292,7 @@ private slots:
             click(editor, from);
         else
             pick(box(editor, from), QStringLiteral("-=类别设置=-"));
+        QVERIFY(managerOpens.seen());
         QCOMPARE(shownCaption, caption);
         QCOMPARE(shownKind, kind);
         QCOMPARE(box(editor, QStringLiteral("cmbCat(0)"))->currentText(), QStringLiteral("经理"));
@@ -333,6 +323,7 @@ private slots:
         QFETCH(QString, how);
         const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"));
         frmMain *main = logIn();
+        QVERIFY(main);
         const QVariantList before = StoredContacts::row(fx->file, id);
         frmDetails *editor = openIn(main, id);
         QPointer<QMdiSubWindow> frame = qobject_cast<QMdiSubWindow *>(editor->parentWidget());
@@ -370,6 +361,7 @@ private slots:
         const qint64 id = addRow(QStringLiteral("姓"), QStringLiteral("名字"),
                                  { { QStringLiteral("Type"), QStringLiteral("朋友") } });
         frmMain *main = logIn();
+        QVERIFY(main);
         frmContacts *list = main->contactList();
         const QString status = list->statusText();
         frmDetails *editor = openIn(main, id);
@@ -432,6 +424,7 @@ private slots:
         const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
                                  { { QStringLiteral("Type"), QStringLiteral("朋友") } });
         frmMain *main = logIn();
+        QVERIFY(main);
         frmContacts *list = main->contactList();
         frmDetails *editor = openIn(main, id);
         control(editor, QStringLiteral("txtFirstName"))->setText(QStringLiteral("汪"));
@@ -454,9 +447,10 @@ private slots:
         const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
                                  { { QStringLiteral("Type"), QStringLiteral("朋友") } });
         frmMain *main = logIn();
+        QVERIFY(main);
         frmDetails *editor = openIn(main, id);
         control(editor, QStringLiteral("txtEmail"))->setText(QStringLiteral("w@x.cn"));
-        whenManagerOpens([](FrmType *manager) {
+        const WhenModalShown<FrmType> managerOpens([](FrmType *manager) {
             auto *lines = control<QListWidget>(manager, QStringLiteral("ListBox1"));
             lines->setCurrentItem(
                 lines->findItems(QStringLiteral("朋友"), Qt::MatchExactly).first());
@@ -465,6 +459,7 @@ private slots:
             manager->close();
         });
         click(editor, QStringLiteral("Label10"));
+        QVERIFY(managerOpens.seen());
         QCOMPARE(box(editor, QStringLiteral("cmbCat(1)"))->currentText(), QStringLiteral("好友"));
         editor->closeWindow();
         QCOMPARE(stored(id, QStringLiteral("Type")).toString(), QStringLiteral("好友"));
@@ -477,6 +472,7 @@ private slots:
     {
         const qint64 id = addRow(QStringLiteral("模板"), QStringLiteral("模板"));
         frmMain *main = logIn();
+        QVERIFY(main);
         frmDetails *editor = openIn(main, id);
         control(editor, QStringLiteral("txtCity"))->setText(QStringLiteral("新公司"));
         QLineEdit *name = control(editor, QStringLiteral("txtFirstName"));
@@ -497,6 +493,7 @@ private slots:
         const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
                                  { { QStringLiteral("Type"), QStringLiteral("朋友") } });
         frmMain *main = logIn();
+        QVERIFY(main);
         frmContacts *list = main->contactList();
         frmDetails *editor = openIn(main, id);
         QPointer<QMdiSubWindow> frame = qobject_cast<QMdiSubWindow *>(editor->parentWidget());
@@ -517,6 +514,44 @@ private slots:
         QTRY_VERIFY(!frame);
         QCOMPARE(stored(id, QStringLiteral("FirstName")).toString(), QStringLiteral("汪"));
         QCOMPARE(node(list, id)->text(0), QStringLiteral("汪 五"));
+    }
+
+    // Which fields conflict is the store's rule; the editor asks, and each answer does what it
+    // says.
+    void aChangeOverAnotherProgramsAsksWhoseValueStays_data()
+    {
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<QString>("email");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("yes keeps mine") << Answer::Yes << QStringLiteral("mine@a.cn") << true;
+        QTest::newRow("no keeps theirs") << Answer::No << QStringLiteral("theirs@b.cn") << true;
+        QTest::newRow("cancel goes on editing")
+            << Answer::Cancel << QStringLiteral("theirs@b.cn") << false;
+    }
+
+    void aChangeOverAnotherProgramsAsksWhoseValueStays()
+    {
+        QFETCH(Answer, answer);
+        QFETCH(QString, email);
+        const qint64 id = addRow(QStringLiteral("王"), QStringLiteral("五"),
+                                 { { QStringLiteral("Type"), QStringLiteral("朋友") },
+                                   { QStringLiteral("Email"), QStringLiteral("old@c.cn") } });
+        frmDetails *editor = openAlone(id);
+        control(editor, QStringLiteral("txtEmail"))->setText(QStringLiteral("mine@a.cn"));
+        QVERIFY(RawSql::run(fx->file,
+                            { QStringLiteral("UPDATE Contacts SET Email = "
+                                             "'theirs@b.cn' WHERE ID = %1")
+                                  .arg(id) }));
+        fx->prompts.answer(answer);
+        editor->closeWindow();
+        QCOMPARE(fx->prompts.last().kind, ShownBox::Kind::YesNoCancel);
+        QCOMPARE(
+            fx->prompts.last().text,
+            QStringLiteral("在您编辑期间，另一个程序也修改了这个联系人的电子邮件。\n\n"
+                           "要保留您填写的内容吗？\n"
+                           "选“是”保留您的内容，选“否”保留另一个程序的内容，选“取消”继续编辑。"));
+        QCOMPARE(stored(id, QStringLiteral("Email")).toString(), email);
+        QTEST(!editor->isVisible(), "closes");
     }
 
     // Which addresses may open is the link rules'; the captions hand them what is typed.
@@ -548,77 +583,6 @@ private slots:
         QCOMPARE(fx->desktop.opened, QList<QUrl> { QUrl(opened) });
         QCOMPARE(stored(id, QStringLiteral("Email")).toString(), QStringLiteral("alt@example.cn"));
         QVERIFY(editor->isVisible());
-    }
-
-    // The captions are clickable labels (a pointing hand, keys, readers); "关闭" also turns blue.
-    void closeCaptionTurnsBlueUnderThePointer()
-    {
-        frmDetails *editor = openAlone(addRow(QStringLiteral("王"), QStringLiteral("五")));
-        QLabel *closeCaption = control<QLabel>(editor, QStringLiteral("Label7"));
-        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), closeCaption->mapToGlobal(QPointF(1, 1)));
-        QCoreApplication::sendEvent(closeCaption, &enter);
-        QCOMPARE(closeCaption->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-        QEvent leave(QEvent::Leave);
-        QCoreApplication::sendEvent(closeCaption, &leave);
-        QCOMPARE(closeCaption->palette().color(QPalette::WindowText), QColor(Qt::black));
-    }
-
-    void boxesSelectTheirTextAndShowItAsTip()
-    {
-        const qint64 id
-            = addRow(QStringLiteral("王"), QStringLiteral("五"),
-                     { { QStringLiteral("Address1"), QStringLiteral("北京市海淀区某某路一号院") },
-                       { QStringLiteral("CompanyName"), QStringLiteral("某某科技有限公司") } });
-        frmDetails *editor = openAlone(id);
-        QLineEdit *address = control(editor, QStringLiteral("txtAddress1"));
-        QCOMPARE(address->toolTip(), QStringLiteral("公司地址一"));
-        focus(address);
-        QTRY_COMPARE(address->selectedText(), address->text());
-        for (const QString &name : { QStringLiteral("txtAddress1"), QStringLiteral("txtCity") }) {
-            QLineEdit *target = control(editor, name);
-            QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), target->mapToGlobal(QPointF(2, 2)),
-                             Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(target, &move);
-            QCOMPARE(target->toolTip(), target->text());
-        }
-    }
-
-    void tabOrderFollowsTheFormAndTakesTheCaptions()
-    {
-        frmDetails *editor = openAlone(addRow(QStringLiteral("王"), QStringLiteral("五")));
-        const QStringList expected {
-            QStringLiteral("txtFirstName"), QStringLiteral("txtLastName"),
-            QStringLiteral("txtAddress1"),  QStringLiteral("txtAddress2"),
-            QStringLiteral("txtAddress3"),  QStringLiteral("txtCity"),
-            QStringLiteral("txtPostcode"),  QStringLiteral("cmbCat(0)"),
-            QStringLiteral("cmbData1(0)"),  QStringLiteral("txtData1"),
-            QStringLiteral("txtData2"),     QStringLiteral("txtData3"),
-            QStringLiteral("txtData4"),     QStringLiteral("txtEmail"),
-            QStringLiteral("txtWebsite"),   QStringLiteral("txtNotes"),
-            QStringLiteral("cmbCat(1)"),    QStringLiteral("cmbData1(1)"),
-            QStringLiteral("cmbData1(2)"),  QStringLiteral("cmbData1(3)"),
-            QStringLiteral("Label3"),       QStringLiteral("Label10"),
-            QStringLiteral("Label8"),       QStringLiteral("Label11"),
-            QStringLiteral("Label14"),      QStringLiteral("Label7"),
-        };
-        QWidget *start = control<QWidget>(editor, expected.first());
-        QStringList chain { start->objectName() };
-        for (QWidget *next = start->nextInFocusChain(); next != start;
-             next = next->nextInFocusChain()) {
-            if (expected.contains(next->objectName()) && !chain.contains(next->objectName()))
-                chain << next->objectName();
-        }
-        QCOMPARE(chain, expected);
-        // A caption in the chain is pressed by Space as any clickable label is.
-        for (const QString &name : expected)
-            QVERIFY2(control<QWidget>(editor, name)->focusPolicy() & Qt::TabFocus,
-                     qPrintable(name));
-        focus(control<QWidget>(editor, QStringLiteral("Label14")));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTRY_COMPARE(QApplication::focusWidget(),
-                     control<QWidget>(editor, QStringLiteral("Label7")));
-        QCOMPARE(control<QTabWidget>(editor, QStringLiteral("SSTab1"))->tabText(1),
-                 QStringLiteral("附加信息"));
     }
 };
 

@@ -3,7 +3,6 @@
 #include "RawSql.h"
 #include "contacts/ContactSearchIndex.h"
 #include "contacts/widgets/FrmSearch.h"
-#include "data/Transaction.h"
 #include "shared/Twips.h"
 
 #include <QAction>
@@ -12,7 +11,6 @@
 #include <QMdiSubWindow>
 #include <QSignalSpy>
 #include <QStringDecoder>
-#include <QToolBar>
 #include <QTreeView>
 #include <QtTest>
 
@@ -245,36 +243,6 @@ private slots:
         QCOMPARE(opened.at(1).at(0).toString(), QStringLiteral("张 三"));
     }
 
-    void columnsFitHeadingAndEveryRow()
-    {
-        const QString longMail
-            = QStringLiteral("a.very.long.mail.address.for.testing@example-company.cn");
-        const QString hugeCompany = QString(100, QChar(u'华'));
-        {
-            Transaction transaction(*fx->database());
-            QVERIFY(transaction.begin());
-            addContact(*fx->database(), QStringLiteral("张"), QStringLiteral("三"),
-                       { { QStringLiteral("Email"), longMail },
-                         { QStringLiteral("CompanyName"), hugeCompany } });
-            QList<QVariantList> rows;
-            for (int i = 0; i < 3000; ++i)
-                rows << QVariantList { QStringLiteral("李"), QStringLiteral("四"),
-                                       QStringLiteral("x@y.cn") };
-            QVERIFY(fx->database()->executeEach(
-                QStringLiteral(
-                    "INSERT INTO Contacts (FirstName, LastName, Email) VALUES (?, ?, ?)"),
-                rows));
-            QVERIFY(transaction.commit());
-        }
-        openWindow(QStringLiteral("*"));
-        QCOMPARE(rowCount(), 3001);
-        const QFontMetrics metrics(list()->font());
-        QVERIFY(list()->columnWidth(4) > metrics.horizontalAdvance(longMail));
-        QCOMPARE(list()->columnWidth(2), Twips::toPixels(6000));
-        QCOMPARE(list()->columnWidth(1), list()->header()->sectionSizeHint(1));
-        QVERIFY(list()->columnWidth(0) >= metrics.horizontalAdvance(QStringLiteral("张 三")));
-    }
-
     void listFollowsTheWindowSize()
     {
         openWindow(QStringLiteral("*"));
@@ -320,36 +288,6 @@ private slots:
         window->OpenSearch(QStringLiteral("张"));
         QCOMPARE(fx->prompts.last().caption, QStringLiteral("出错啦！"));
         QVERIFY(!fx->prompts.last().text.isEmpty());
-    }
-
-    void captionsAndTips()
-    {
-        openWindow(QStringLiteral("*"));
-        auto *toolbar = window->findChild<QToolBar *>(QStringLiteral("tbContacts"));
-        QVERIFY(toolbar);
-        QStringList captions;
-        QStringList tips;
-        for (const QAction *action : toolbar->actions()) {
-            captions << action->text();
-            tips << action->toolTip();
-        }
-        QCOMPARE(captions,
-                 QStringList({ QStringLiteral("  查看  "), QStringLiteral("  刷新  "),
-                               QStringLiteral("显示所有"), QStringLiteral("  导出  ") }));
-        QCOMPARE(
-            tips,
-            QStringList({ QStringLiteral("查看详细信息"), QStringLiteral("刷新当前显示的所有数据"),
-                          QStringLiteral("显示所有联系人的信息"),
-                          QStringLiteral("将信息导出文本文件，可以用来排版、打印、查看等") }));
-        QStringList headings;
-        for (int i = 0; i < list()->model()->columnCount(); ++i)
-            headings << list()->model()->headerData(i, Qt::Horizontal).toString();
-        QCOMPARE(headings,
-                 QStringList({ QStringLiteral("姓名"), QStringLiteral("职务"),
-                               QStringLiteral("公司名称"), QStringLiteral("联系方式一"),
-                               QStringLiteral("电子邮件"), QStringLiteral("公司地址"),
-                               QStringLiteral("关系类别") }));
-        QCOMPARE(list()->toolTip(), QStringLiteral("您可以点击标题进行排序，例如“姓名”"));
     }
 };
 

@@ -17,6 +17,7 @@
 #include <QMdiSubWindow>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -70,6 +71,45 @@ private slots:
     {
         main = nullptr;
         fx.reset();
+    }
+
+    void doubleClickOnAContactOpensIt()
+    {
+        QTreeWidget *tree = list()->tree();
+        QTreeWidgetItem *li = node(QStringLiteral("李 四"));
+        QVERIFY(li);
+        tree->scrollToItem(li);
+        QTRY_VERIFY(!tree->visualItemRect(li).isEmpty());
+        const QPoint centre = tree->visualItemRect(li).center();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, centre);
+        QTRY_COMPARE(editors().size(), 1);
+        QCOMPARE(editors().first()->windowTitle(), QStringLiteral("联系人 - 李 四"));
+        QCOMPARE(control(editors().first(), QStringLiteral("txtFirstName"))->text(),
+                 QStringLiteral("李"));
+    }
+
+    // Enter in the list's search box opens the search window on those words; its 查看 opens
+    // the chosen contact.
+    void searchBoxOpensTheSearchWindow()
+    {
+        QLineEdit *box = control(list(), QStringLiteral("txtSearch"));
+        QVERIFY(box);
+        box->setText(QStringLiteral("王"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QMdiSubWindow *window = main->childWindow(QStringLiteral("FrmSearch"));
+        QVERIFY(window);
+        QCOMPARE(main->mdiArea()->activeSubWindow(), window);
+        QCOMPARE(window->widget()->windowTitle(), QStringLiteral("搜索结果（共找到：2条记录）"));
+        auto *found = control<QTreeView>(window->widget(), QStringLiteral("ListView1"));
+        QVERIFY(found);
+        QCOMPARE(found->model()->index(0, 0).data().toString(), QStringLiteral("王 五"));
+        QCOMPARE(found->model()->index(1, 0).data().toString(), QStringLiteral("王 五"));
+
+        found->setCurrentIndex(found->model()->index(1, 0));
+        control<QAction>(window->widget(), QStringLiteral("btnView"))->trigger();
+        QCOMPARE(editors().size(), 1);
+        QCOMPARE(editors().first()->windowTitle(), QStringLiteral("联系人 - 王 五"));
     }
 
     // Reusing the placeholder row is the rows' rule; a second add brings its editor forward.

@@ -6,6 +6,42 @@
 
 #include <QtTest>
 #include <atomic>
+#include <sqlite3.h>
+#include <thread>
+
+namespace {
+
+// Counts the pauses SQLite takes while a connection waits for another's lock: the sign that a
+// write really waited. Every connection of the program uses the default file system layer.
+class BusyPauses
+{
+public:
+    BusyPauses()
+        : m_vfs(sqlite3_vfs_find(nullptr))
+    {
+        s_pauses = 0;
+        s_sleep = m_vfs->xSleep;
+        m_vfs->xSleep = &countedSleep;
+    }
+    ~BusyPauses() { m_vfs->xSleep = s_sleep; }
+    BusyPauses(const BusyPauses &) = delete;
+    BusyPauses &operator=(const BusyPauses &) = delete;
+
+    int count() const { return s_pauses; }
+
+private:
+    static int countedSleep(sqlite3_vfs *vfs, int microseconds)
+    {
+        ++s_pauses;
+        return s_sleep(vfs, microseconds);
+    }
+
+    sqlite3_vfs *m_vfs;
+    static inline std::atomic<int> s_pauses { 0 };
+    static inline int (*s_sleep)(sqlite3_vfs *, int) = nullptr;
+};
+
+} // namespace
 
 class TestDatabase : public QObject, protected SandboxedDataFile
 {
@@ -142,23 +178,27 @@ private slots:
 
     void writerWaitsOutAnotherConnectionsBriefLock()
     {
-        // Another connection holds the write lock for a moment; our write waits instead of failing.
+        // Another connection holds the write lock until our write is seen waiting for it, then
+        // lets go; the write goes through instead of failing.
+        const BusyPauses pauses;
         std::atomic<bool> locked { false };
+        std::atomic<bool> sawWait { false };
         std::atomic<bool> committed { false };
         JoiningThread holder([&] {
             auto other = Database::open(file);
             if (!other || !other.value()->beginImmediate())
                 return;
             locked = true;
-            QThread::msleep(300);
+            const QDeadlineTimer deadline(5000);
+            while (pauses.count() == 0 && !deadline.hasExpired())
+                std::this_thread::yield();
+            sawWait = pauses.count() > 0;
             committed = bool(other.value()->commit());
         });
-        QDeadlineTimer deadline(5000);
-        while (!locked && !deadline.hasExpired())
-            QThread::msleep(5);
-        QVERIFY(locked);
+        QTRY_VERIFY_WITH_TIMEOUT(locked, 5000);
         QVERIFY(addContact(QStringLiteral("等")) > 0);
         holder.join();
+        QVERIFY(sawWait);
         QVERIFY(committed);
         QCOMPARE(contactCount(), 1);
     }

@@ -5,6 +5,8 @@
 #include "TestSandbox.h"
 #include "data/DataFileChooser.h"
 #include "data/DataFileFactory.h"
+#include "data/Transaction.h"
+#include "data/WriteGate.h"
 #include "shared/AppSettings.h"
 #include "shared/AppState.h"
 
@@ -66,7 +68,7 @@ private slots:
         const auto written = HostileDataFiles::write(crafted.path());
         QVERIFY2(written, qPrintable(written.message()));
         for (const HostileDataFiles::Sample &sample : written.value()) {
-            if (!sample.opens)
+            if (!sample.opens && !sample.damagedPages)
                 QTest::newRow(qPrintable(sample.fileName)) << crafted.filePath(sample.fileName);
         }
     }
@@ -91,6 +93,45 @@ private slots:
         QCOMPARE(AppSettings::databasePath(), defaultFile);
         QCOMPARE(QFileInfo::exists(bad), existed);
         QCOMPARE(FileBytes::read(bad), before);
+    }
+
+    // A file whose tables are intact but whose pages are damaged stays in use for reading, and
+    // nothing is written to it.
+    void damagedFileOpensReadOnly_data()
+    {
+        QTest::addColumn<QString>("source");
+        const auto written = HostileDataFiles::write(crafted.path());
+        QVERIFY2(written, qPrintable(written.message()));
+        for (const HostileDataFiles::Sample &sample : written.value()) {
+            if (sample.damagedPages)
+                QTest::newRow(qPrintable(sample.fileName)) << crafted.filePath(sample.fileName);
+        }
+    }
+
+    void damagedFileOpensReadOnly()
+    {
+        QFETCH(QString, source);
+        TestSandbox sandbox;
+        sandbox.writeDefaultDataFile();
+        const QString damaged = sandbox.path(QStringLiteral("damaged.cot"));
+        QVERIFY(QFile::copy(source, damaged));
+        const QByteArray before = FileBytes::read(damaged);
+        AppSettings::setDatabasePath(damaged);
+
+        auto opened = DataFileChooser::chooseAndOpen();
+        QVERIFY2(opened, qPrintable(opened.message()));
+        QVERIFY(!opened.value().fellBack);
+        QCOMPARE(opened.value().path, damaged);
+        Database &database = *opened.value().database;
+        QCOMPARE(database.gate().state(), WriteGate::State::Damaged);
+        QVERIFY(!database.gate().damage().isEmpty());
+        Transaction transaction(database);
+        const Status begun = transaction.begin();
+        QVERIFY(!begun);
+        QVERIFY(begun.message().startsWith(QStringLiteral("数据文件已损坏（")));
+        QVERIFY(!database.execute(QStringLiteral("DELETE FROM Reminders")));
+        opened.value().database.reset();
+        QCOMPARE(FileBytes::read(damaged), before);
     }
 
     void deletedDefaultFileIsRecreated()

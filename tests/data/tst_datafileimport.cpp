@@ -154,17 +154,24 @@ private slots:
                  answer == Choice::Copy ? namesBefore + QStringLiteral(", ") + asked : namesBefore);
     }
 
-    // Reserved rows are skipped but counted: progress runs over every source contact.
-    void reservedRowsAreNeverImported()
+    // Only the template and the placeholder, both names, are left out, and the summary says how
+    // many; a family name "姓" or "模板" alone is a real contact. Progress runs over every row.
+    void onlyTheReservedRowsAreLeftOut()
     {
         addPeople(sourcePath,
                   people(QStringLiteral("模板 模板, 姓 名字, 张 三, 姓 其他, 模板 张三")));
-        addPeople(sourcePath, { { QVariant(), QStringLiteral("无姓") } });
+        addPeople(sourcePath,
+                  { { QVariant(), QStringLiteral("无姓") },
+                    { QStringLiteral(" 姓\u3000"), QStringLiteral("名字\u00A0") } });
         Recorder recorder;
-        QVERIFY(recorder.run(openTarget(), sourcePath));
-        QCOMPARE(names(targetPath), QStringLiteral("张 三"));
+        const auto done = recorder.run(openTarget(), sourcePath);
+        QVERIFY2(done, qPrintable(done.message()));
+        QCOMPARE(names(targetPath), QStringLiteral("张 三, 姓 其他, 模板 张三,  无姓"));
+        QCOMPARE(done.value().contactsCopied, 4);
+        QCOMPARE(done.value().reservedSkipped, 3);
+        QCOMPARE(done.value().duplicatesSkipped, 0);
         QCOMPARE(recorder.questions, QStringList());
-        QCOMPARE(recorder.percents, QList<int>({ 16, 33, 50, 66, 83, 100 }));
+        QCOMPARE(recorder.percents, QList<int>({ 14, 28, 42, 57, 71, 85, 100 }));
         QCOMPARE(recorder.stages,
                  QList<DataFileImport::Stage>(
                      { DataFileImport::Stage::Categories, DataFileImport::Stage::Contacts }));
@@ -174,8 +181,9 @@ private slots:
     {
         QTest::addColumn<Choice>("answer");
         QTest::addColumn<int>("copies");
-        QTest::newRow("yes") << Choice::Copy << 2;
-        QTest::newRow("no") << Choice::Skip << 1;
+        QTest::addColumn<int>("skipped");
+        QTest::newRow("yes") << Choice::Copy << 2 << 0;
+        QTest::newRow("no") << Choice::Skip << 1 << 1;
     }
 
     void secondContactOfANewNameRaisesTheQuestion()
@@ -191,6 +199,7 @@ private slots:
         QVERIFY(done);
         QCOMPARE(recorder.questions, QStringList({ QStringLiteral("李 雷") }));
         QCOMPARE(done.value().contactsCopied, copies);
+        QTEST(done.value().duplicatesSkipped, "skipped");
         const auto titles
             = RawSql::rows(targetPath, QStringLiteral("SELECT Title FROM Contacts ORDER BY ID"));
         QCOMPARE(titles.size(), copies);

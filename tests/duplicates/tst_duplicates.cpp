@@ -187,22 +187,65 @@ private slots:
         QCOMPARE(ContactMerge::canUndo(*database).value(), false);
     }
 
-    void undoAfterALaterEditIsRefused()
+    // Card imports and syncs make contacts with a family or a given name only.
+    void contactsWithOneNameMerge_data()
     {
-        const QList<qint64> ids = addTwoWangWei();
-        const QList<ContactRecord> contacts = load(ids);
-        QVERIFY(ContactMerge::merge(*database, contacts, ContactMerge::defaultChoices(contacts)));
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("family name only") << QStringLiteral("Alice") << QString();
+        QTest::newRow("given name only") << QString() << QStringLiteral("小明");
+    }
+
+    void contactsWithOneNameMerge()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        const qint64 older = addContact(*database, first, last,
+                                        { { QStringLiteral("Email"), QStringLiteral("a@b.cn") } });
+        const qint64 newer = addContact(*database, first, last,
+                                        { { QStringLiteral("Data1"), QStringLiteral("010-1") } });
+        const QList<ContactRecord> contacts = load({ older, newer });
+        const auto merged
+            = ContactMerge::merge(*database, contacts, ContactMerge::defaultChoices(contacts));
+        QVERIFY2(merged, qPrintable(merged.message()));
+        QCOMPARE(RawSql::rows(file, QStringLiteral("SELECT ID, Email, Data1 FROM Contacts")),
+                 QList<QVariantList>({ { 1, QStringLiteral("a@b.cn"), QStringLiteral("010-1") } }));
+    }
+
+    // A merge whose kept contact was edited since cannot be taken back; saying so forgets it, and
+    // the merge before it can still be undone.
+    void aFailedUndoIsReportedAndNoLongerBlocksEarlierOnes()
+    {
+        const QList<ContactRecord> wang = load(addTwoWangWei());
+        QVERIFY(ContactMerge::merge(*database, wang, ContactMerge::defaultChoices(wang)));
+        const QList<ContactRecord> li
+            = load({ addContact(*database, QStringLiteral("李"), QStringLiteral("娜")),
+                     addContact(*database, QStringLiteral("李"), QStringLiteral("娜")) });
+        QVERIFY(ContactMerge::merge(*database, li, ContactMerge::defaultChoices(li)));
         QVERIFY(database->execute(QStringLiteral("UPDATE Contacts SET Title = ? WHERE ID = ?"),
-                                  { QStringLiteral("经理"), ids.first() }));
+                                  { QStringLiteral("经理"), 3 }));
         const auto afterEdit = allContacts();
 
-        const auto undone = ContactMerge::undoLast(*database);
-        QVERIFY(!undone);
-        QCOMPARE(undone.message(),
-                 QStringLiteral(
-                     "无法撤销上次合并：合并后联系人[王 伟]又被修改过，撤销会丢掉这些修改。"));
+        const auto refused = ContactMerge::undoLast(*database);
+        QVERIFY(!refused);
+        QCOMPARE(
+            refused.message(),
+            QStringLiteral("无法撤销上次合并：合并后联系人[李 娜]又被修改过，撤销会丢掉这些修改。"
+                           "\n这次合并已不能撤销，它的撤销记录已删除；更早的合并仍可撤销。"));
         QCOMPARE(allContacts(), afterEdit);
-        QVERIFY(ContactMerge::canUndo(*database).value());
+        QCOMPARE(ContactMerge::canUndo(*database).value(), true);
+
+        const auto undone = ContactMerge::undoLast(*database);
+        QVERIFY2(undone, qPrintable(undone.message()));
+        QCOMPARE(undone.value(), 1);
+        QCOMPARE(RawSql::rows(file,
+                              QStringLiteral("SELECT ID, FirstName, LastName, "
+                                             "COALESCE(Title, '') FROM Contacts ORDER BY ID")),
+                 QList<QVariantList>({ { 1, QStringLiteral("王"), QStringLiteral("伟"), QString() },
+                                       { 2, QStringLiteral("王"), QStringLiteral("伟"), QString() },
+                                       { 3, QStringLiteral("李"), QStringLiteral("娜"),
+                                         QStringLiteral("经理") } }));
+        QCOMPARE(ContactMerge::canUndo(*database).value(), false);
     }
 };
 

@@ -1,11 +1,20 @@
 #include "ContactTreeNodes.h"
 #include "FileBytes.h"
+#include "FindControl.h"
 #include "GuiFixture.h"
 #include "RawSql.h"
+#include "WhenModalShown.h"
 #include "app/widgets/frmMain.h"
 #include "contacts/widgets/frmContacts.h"
 #include "interchange/widgets/CardDialogs.h"
+#include "interchange/widgets/ExportOptionsDialog.h"
+#include "interchange/widgets/ImportSummaryDialog.h"
 
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QtTest>
 
 namespace {
@@ -55,6 +64,16 @@ class tst_CardCommands : public QObject
         return FileBytes::write(path, bytes) ? path : QString();
     }
 
+    QStringList messages() const
+    {
+        QStringList texts;
+        for (const ShownBox &box : fx->prompts.shown()) {
+            if (box.kind == ShownBox::Kind::Message)
+                texts << box.text;
+        }
+        return texts;
+    }
+
     int contacts() const
     {
         return RawSql::value(fx->file, QStringLiteral("SELECT COUNT(*) FROM Contacts")).toInt();
@@ -79,8 +98,7 @@ private slots:
 
     void importShowsTheSummaryAndTheNewContactsInTheList()
     {
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, fx->app);
         const int before = contacts();
         fx->prompts.chooseFile(writeFile(QStringLiteral("a.vcf"),
                                          "BEGIN:VCARD\nFN:王伟\nEND:VCARD\n"
@@ -101,8 +119,7 @@ private slots:
 
     void refusedFileIsReportedAndChangesNothing()
     {
-        frmMain *main = fx->app.logIn();
-        QVERIFY(main);
+        LOG_IN(main, fx->app);
         const int before = contacts();
         fx->prompts.chooseFile(
             writeFile(QStringLiteral("junk.vcf"), QByteArray("\x01\x02junk\0\xff", 8)));
@@ -115,10 +132,84 @@ private slots:
         QCOMPARE(contacts(), before);
     }
 
-    void exportWritesTheSelectedGroup()
+    void summaryEnterImportsOnlyWhatIsNew_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("defaultButton");
+        QTest::addColumn<int>("added");
+        QTest::addColumn<QStringList>("messages");
+
+        QTest::newRow("nothing new: Enter closes the summary")
+            << QByteArray("姓,名\n王,伟\n王,伟\n") << "cmdCancel" << 0 << QStringList();
+        QTest::newRow("a new person twice in the file comes in once")
+            << QByteArray("姓,名\n王,伟\n赵,六\n赵,六\n") << "cmdNewOnly" << 1
+            << QStringList { "已导入1个联系人。" };
+    }
+
+    // The real summary window, answered with Enter as a hurried user would.
+    void summaryEnterImportsOnlyWhatIsNew()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, defaultButton);
+        QFETCH(int, added);
+        QFETCH(QStringList, messages);
+        dialogs.reset();
+        frmMain *main = fx->app.logIn();
+        QVERIFY(main);
+        const int before = contacts();
+        fx->prompts.chooseFile(writeFile(QStringLiteral("a.csv"), file));
+        for (qsizetype i = 0; i < messages.size(); ++i)
+            fx->prompts.expectMessage();
+        QString shownDefault;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, main, [&] {
+            auto *summary = main->findChild<QDialog *>(QStringLiteral("FrmCardImport"));
+            if (!summary || !summary->isVisible())
+                return;
+            poll.stop();
+            for (const QPushButton *button : summary->findChildren<QPushButton *>()) {
+                if (button->isDefault())
+                    shownDefault = button->objectName();
+            }
+            QTest::keyClick(summary, Qt::Key_Return);
+        });
+        poll.start(10);
+        main->findChild<QAction *>(QStringLiteral("ImportCards"))->trigger();
+
+        QCOMPARE(shownDefault, defaultButton);
+        QCOMPARE(this->messages(), messages);
+        QCOMPARE(contacts(), before + added);
+    }
+
+    void cancelWhileReadingImportsNothing()
     {
         frmMain *main = fx->app.logIn();
         QVERIFY(main);
+        const int before = contacts();
+        QByteArray file("Name,Mobile Phone\n");
+        for (int i = 0; i < 3000; ++i)
+            file += "测试" + QByteArray::number(i) + ",138" + QByteArray::number(i) + "\n";
+        fx->prompts.chooseFile(writeFile(QStringLiteral("big.csv"), file));
+        bool clicked = false;
+        QTimer::singleShot(0, main, [&] {
+            auto *progress = main->findChild<QProgressDialog *>(QStringLiteral("FrmCardProgress"));
+            auto *cancel = progress ? progress->findChild<QPushButton *>() : nullptr;
+            if (cancel) {
+                cancel->click();
+                clicked = true;
+            }
+        });
+        main->findChild<QAction *>(QStringLiteral("ImportCards"))->trigger();
+
+        QVERIFY(clicked);
+        QVERIFY(dialogs->summaries.isEmpty());
+        QCOMPARE(messages(), QStringList());
+        QCOMPARE(contacts(), before);
+    }
+
+    void exportWritesTheSelectedGroup()
+    {
+        LOG_IN(main, fx->app);
         QTreeWidget *tree = main->contactList()->tree();
         tree->setCurrentItem(ContactTreeNodes::find(tree, QStringLiteral("王 伟")));
         dialogs->exportChoice
@@ -135,6 +226,66 @@ private slots:
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines.at(0).startsWith("\xEF\xBB\xBF姓氏,名字,"));
         QVERIFY(lines.at(1).startsWith("王,伟,,朋友,"));
+    }
+
+    // The real summary: what it tells, and its "全部导入" brings the namesake in as well.
+    void realSummaryImportsAllWhenAsked()
+    {
+        dialogs.reset();
+        LOG_IN(main, fx->app);
+        const int before = contacts();
+        fx->prompts.chooseFile(writeFile(QStringLiteral("a.vcf"),
+                                         "BEGIN:VCARD\nFN:王伟\nEND:VCARD\n"
+                                         "BEGIN:VCARD\nFN:赵六\nEND:VCARD\n"));
+        QString told;
+        const WhenModalShown<ImportSummaryDialog> summary([&](ImportSummaryDialog *dialog) {
+            told = control<QLabel>(dialog, QStringLiteral("lblSummary"))->text();
+            control<QPushButton>(dialog, QStringLiteral("cmdAll"))->click();
+        });
+        fx->prompts.expectMessage();
+        main->findChild<QAction *>(QStringLiteral("ImportCards"))->trigger();
+
+        QVERIFY(summary.seen());
+        QCOMPARE(told, QStringLiteral("新联系人：1个\n与已有联系人同名：1个\n无法读取：0处"));
+        QCOMPARE(fx->prompts.last().text, QStringLiteral("已导入2个联系人。"));
+        QCOMPARE(contacts(), before + 2);
+    }
+
+    // The real options: the selected group is offered by name, search rows are not, and the
+    // chosen group and format reach the file.
+    void realExportOptionsWriteTheChosenGroup()
+    {
+        dialogs.reset();
+        QVERIFY(RawSql::run(fx->file,
+                            { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, "
+                                             "Type) VALUES ('李', '四', '同事')") }));
+        LOG_IN(main, fx->app);
+        QTreeWidget *tree = main->contactList()->tree();
+        tree->setCurrentItem(ContactTreeNodes::find(tree, QStringLiteral("王 伟")));
+        QString groupCaption;
+        bool rowsOffered = true;
+        const WhenModalShown<ExportOptionsDialog> options([&](ExportOptionsDialog *dialog) {
+            auto *group = control<QRadioButton>(dialog, QStringLiteral("optGroup"));
+            groupCaption = group->isEnabled() ? group->text() : QString();
+            rowsOffered = control<QRadioButton>(dialog, QStringLiteral("optRows"))->isEnabled();
+            group->click();
+            auto *format = control<QComboBox>(dialog, QStringLiteral("cmbFormat"));
+            format->setCurrentIndex(format->findText(QStringLiteral("vCard 3.0")));
+            control<QPushButton>(dialog, QStringLiteral("cmdExport"))->click();
+        });
+        const QString path = fx->sandbox.path(QStringLiteral("朋友.vcf"));
+        fx->prompts.chooseFile(path);
+        fx->prompts.expectMessage();
+        main->findChild<QAction *>(QStringLiteral("ExportCards"))->trigger();
+
+        QVERIFY(options.seen());
+        QCOMPARE(groupCaption, QStringLiteral("名单列表中选中的分组（朋友）"));
+        QVERIFY(!rowsOffered);
+        QCOMPARE(fx->prompts.last().text, QStringLiteral("已导出1个联系人。"));
+        const QByteArray written = FileBytes::read(path);
+        QVERIFY2(written.contains("VERSION:3.0\r\n") && written.contains("FN:王伟\r\n"),
+                 written.constData());
+        QVERIFY(!written.contains("李"));
     }
 };
 

@@ -163,7 +163,7 @@ void tst_CardReading::refusesWhatIsNoCardFile_data()
         junk += char((i * 7919) % 256);
     QTest::newRow("binary junk") << junk << "第1行";
     QTest::newRow("CSV without a name column") << QByteArray("a,b,c\n1,2,3\n") << "第1行";
-    QTest::newRow("empty file") << QByteArray() << "";
+    QTest::newRow("empty file") << QByteArray() << "第1行：文件是空的";
 }
 
 void tst_CardReading::refusesWhatIsNoCardFile()

@@ -58,8 +58,12 @@ private slots:
                               "CATEGORIES:朋友\r\nEND:VCARD")
             << 0;
         QTest::newRow("unknown format")
-            << QStringList { "export", "--data", "DATA", "--format", "x" } << 2 << QString() << 0;
-        QTest::newRow("no command") << QStringList { "--data", "DATA" } << 2 << QString() << 0;
+            << QStringList { "export", "--data", "DATA", "--format", "x" } << 2
+            << QStringLiteral("未知格式 / unknown format: x\n") << 0;
+        QTest::newRow("no command") << QStringList { "--data", "DATA" } << 2
+                                    << QStringLiteral("需要 import 或 export / expected import or "
+                                                      "export\n\n用法 / Usage:")
+                                    << 0;
         QTest::newRow("help") << QStringList { "--help" } << 0
                               << QStringLiteral("zorvane-cards import") << 0;
     }
@@ -77,7 +81,9 @@ private slots:
         program.start(QStringLiteral(ZORVANE_BIN_DIR "/zorvane-cards"), arguments);
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitCode(), exitCode);
-        const QString printed = QString::fromUtf8(program.readAllStandardOutput());
+        // A usage error is told on the error channel.
+        const QString printed
+            = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
         QVERIFY2(printed.contains(output), qPrintable(printed));
         QCOMPARE(contacts(), before + added);
     }

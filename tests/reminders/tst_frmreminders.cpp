@@ -1,5 +1,6 @@
 #include "GuiFixture.h"
 #include "RawSql.h"
+#include "WhenModalShown.h"
 #include "data/Database.h"
 #include "reminders/ReminderStore.h"
 #include "reminders/widgets/frmAgent.h"
@@ -183,24 +184,6 @@ private slots:
         fx.reset();
     }
 
-    void emptyTableShowsNothingUntilTheFirstAdd()
-    {
-        openWindow();
-        QCOMPARE(window->windowTitle(), QStringLiteral("事件记忆卡"));
-        QCOMPARE(list()->count(), 0);
-        QCOMPARE(status(), QString());
-        window->CheckItem(0);
-        window->UnCheckItem(0);
-
-        add(QStringLiteral("买牛奶"));
-        QCOMPARE(lineTexts(), QStringList { QStringLiteral("买牛奶") });
-        QCOMPARE(lineTicks(), QList<bool> { false });
-        QCOMPARE(status(), countText(1));
-        QCOMPARE(list()->currentRow(), 0);
-        QCOMPARE(RawSql::rows(fx->file, QStringLiteral("SELECT item, Done, Date FROM Reminders")),
-                 (QList<QVariantList> { { QStringLiteral("买牛奶"), 0, today } }));
-    }
-
     void theAddDialogStartsWithTheDate_data()
     {
         QTest::addColumn<bool>("save");
@@ -266,21 +249,13 @@ private slots:
     {
         auto realWindow = std::make_unique<frmReminders>(*fx->database());
         realWindow->show();
-        bool seen = false;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, &poll, [&] {
-            auto *agent = qobject_cast<frmAgent *>(QApplication::activeModalWidget());
-            if (!agent)
-                return;
-            poll.stop();
-            seen = true;
+        const WhenModalShown<frmAgent> agentOpens([](frmAgent *agent) {
             textBox(*agent)->setText(QStringLiteral("看牙医"));
             QTest::keyClick(textBox(*agent), Qt::Key_Return);
         });
-        poll.start(10);
         realWindow->AddReminder();
 
-        QVERIFY(seen);
+        QVERIFY(agentOpens.seen());
         QCOMPARE(storedTexts(), QStringList { QStringLiteral("看牙医") });
         QCOMPARE(realWindow->findChild<QListWidget *>(QStringLiteral("lstReminders"))->count(), 1);
     }
@@ -291,6 +266,7 @@ private slots:
         QTest::newRow("tick") << QStringLiteral("tick");
         QTest::newRow("edit") << QStringLiteral("edit");
         QTest::newRow("delete") << QStringLiteral("delete");
+        QTest::newRow("delete declined") << QStringLiteral("keep");
     }
 
     void sameTextChangesOnlyTheChosenLine()
@@ -304,7 +280,7 @@ private slots:
         else if (change == QLatin1String("edit"))
             edit(1, typeAndSave(QStringLiteral("改了")));
         else
-            remove(1);
+            remove(1, change == QLatin1String("keep") ? Answer::No : Answer::Yes);
 
         QStringList texts { same, same, QStringLiteral("别的") };
         QList<bool> ticks { false, false, false };
@@ -312,7 +288,7 @@ private slots:
             ticks[1] = true;
         } else if (change == QLatin1String("edit")) {
             texts[1] = QStringLiteral("改了");
-        } else {
+        } else if (change == QLatin1String("delete")) {
             texts.removeAt(1);
             ticks.removeAt(1);
         }
@@ -320,8 +296,12 @@ private slots:
         QCOMPARE(storedTicks(), ticks);
         QCOMPARE(lineTexts(), texts);
         QCOMPARE(lineTicks(), ticks);
-        if (change == QLatin1String("delete"))
+        QCOMPARE(status(), countText(int(texts.size())));
+        if (change == QLatin1String("delete") || change == QLatin1String("keep")) {
+            QCOMPARE(fx->prompts.last().kind, ShownBox::Kind::YesNo);
+            QCOMPARE(fx->prompts.last().caption, QStringLiteral("删除事务"));
             QCOMPARE(fx->prompts.last().text, QStringLiteral("您确实要删除事务：[同一件事] 吗？"));
+        }
     }
 
     void editKeepsTheTickAndTheNextTickIsStored_data()
@@ -330,7 +310,6 @@ private slots:
         QTest::addColumn<bool>("save");
         QTest::addColumn<QString>("expected");
         QTest::newRow("new text") << QStringLiteral("新的") << true << QStringLiteral("新的");
-        QTest::newRow("same text") << QStringLiteral("做完了") << true << QStringLiteral("做完了");
         QTest::newRow("cancelled") << QStringLiteral("新的") << false << QStringLiteral("做完了");
     }
 
@@ -360,44 +339,6 @@ private slots:
         QCOMPARE(storedTicks(), (QList<bool> { true, false }));
     }
 
-    void editWithoutACurrentLineDoesNothing()
-    {
-        seed({ { QStringLiteral("一"), false } });
-        openWindow();
-        list()->setCurrentItem(nullptr);
-        window->onAgent = typeAndSave(QStringLiteral("不该出现"));
-        press(QStringLiteral("编辑"));
-        press(QStringLiteral("删除"));
-        QVERIFY(window->presets.isEmpty());
-        QCOMPARE(storedTexts(), QStringList { QStringLiteral("一") });
-    }
-
-    void deleteAsksAndTheCountFollows()
-    {
-        seed({ { QStringLiteral("一"), false },
-               { QStringLiteral("二"), true },
-               { QStringLiteral("三"), false } });
-        openWindow();
-        QCOMPARE(status(), countText(3));
-
-        remove(1, Answer::No);
-        QCOMPARE(storedTexts().size(), 3);
-        QCOMPARE(status(), countText(3));
-        QCOMPARE(fx->prompts.last().kind, ShownBox::Kind::YesNo);
-        QCOMPARE(fx->prompts.last().icon, MessageIcon::Question);
-        QCOMPARE(fx->prompts.last().caption, QStringLiteral("删除事务"));
-        QCOMPARE(fx->prompts.last().text, QStringLiteral("您确实要删除事务：[二] 吗？"));
-
-        remove(1);
-        QCOMPARE(lineTexts(), (QStringList { QStringLiteral("一"), QStringLiteral("三") }));
-        QCOMPARE(status(), countText(2));
-        remove(0);
-        remove(0);
-        QCOMPARE(list()->count(), 0);
-        QCOMPARE(status(), countText(0));
-        QVERIFY(storedTexts().isEmpty());
-    }
-
     void aTickWhileLoadingStoresNothing()
     {
         seed({ { QStringLiteral("一"), false } });
@@ -412,31 +353,6 @@ private slots:
         add(QStringLiteral("二"));
         QCOMPARE(ticked, 2);
         QCOMPARE(storedTicks(), (QList<bool> { false, false }));
-    }
-
-    void everyChangeIsThereWhenTheWindowOpensAgain()
-    {
-        openWindow();
-        const QStringList texts { QStringLiteral("O'Brien's \"plan\""),
-                                  QStringLiteral("it's; DROP TABLE Reminders;--"),
-                                  QStringLiteral("删掉我"), QStringLiteral("保持原样") };
-        for (const QString &text : texts)
-            add(text);
-        toggle(0);
-        toggle(1);
-        edit(1, typeAndSave(QStringLiteral("改成 'quoted' 的")));
-        remove(2);
-        window.reset();
-
-        const QStringList expected { texts.at(0), QStringLiteral("改成 'quoted' 的"), texts.at(3) };
-        const QList<bool> ticks { true, true, false };
-        QCOMPARE(storedTexts(), expected);
-        QCOMPARE(storedTicks(), ticks);
-        fx->closeDatabase();
-        openWindow();
-        QCOMPARE(lineTexts(), expected);
-        QCOMPARE(lineTicks(), ticks);
-        QCOMPARE(status(), countText(3));
     }
 
     void failedWritesAreReportedAndTheListShowsWhatIsStored_data()
@@ -492,24 +408,6 @@ private slots:
         QTRY_COMPARE(lineTexts(), texts);
         QCOMPARE(lineTicks(), QList<bool>(texts.size(), false));
         QCOMPARE(status(), countText(int(texts.size())));
-    }
-
-    void dragsByTheBackground()
-    {
-        openWindow();
-        window->move(100, 100);
-        QTRY_COMPARE(window->pos(), QPoint(100, 100));
-        const QPoint background(1, 1);
-        QCOMPARE(window->childAt(background), nullptr);
-        const auto send = [this](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
-            QMouseEvent event(type, at, window->mapToGlobal(at), Qt::LeftButton, buttons,
-                              Qt::NoModifier);
-            QApplication::sendEvent(window.get(), &event);
-        };
-        send(QEvent::MouseButtonPress, background, Qt::LeftButton);
-        send(QEvent::MouseMove, background + QPoint(30, 20), Qt::LeftButton);
-        send(QEvent::MouseButtonRelease, background + QPoint(30, 20), Qt::NoButton);
-        QTRY_COMPARE(window->pos(), QPoint(130, 120));
     }
 };
 

@@ -90,7 +90,7 @@ private slots:
         QFETCH(QString, message);
         const qint64 id = add(QStringLiteral("原来的"));
         const QList<QVariantList> before = storedRows();
-        const QString tooLong(ReminderStore::maxTextLength + 1, QChar(u'字'));
+        const QString tooLong(101, QChar(u'字'));
         const qint64 gone = id + 1;
         Status status = Status::success();
         if (change == QLatin1String("add blank"))
@@ -112,7 +112,7 @@ private slots:
 
     void longestTextIsAccepted()
     {
-        const QString longest(ReminderStore::maxTextLength, QChar(u'字'));
+        const QString longest(100, QChar(u'字'));
         const qint64 id = add(longest);
         QVERIFY(store->setText(id, longest));
         QCOMPARE(store->list().value().first().item, longest);

@@ -235,8 +235,11 @@ private slots:
         addRow("word NULL", QStringLiteral("NULL"));
         addRow("empty", QString(), emptyName);
         addRow("blanks", QStringLiteral("   "), emptyName);
+        // Names lose outer blanks of every width, as categories do.
         addRow("full-width blanks", QStringLiteral("\u3000全角\u3000"),
-               { { QStringLiteral("category"), QStringLiteral("全角") } });
+               { { QStringLiteral("category"), QStringLiteral("全角") },
+                 { QStringLiteral("name"), QStringLiteral("全角") },
+                 { QStringLiteral("given"), QStringLiteral("全角") } });
         addRow("file address", QStringLiteral("file:///etc/passwd"));
         addRow("zero-width space", QStringLiteral("zero\u200Bwidth"));
         addRow("combining accent", QStringLiteral("e\u0301"));

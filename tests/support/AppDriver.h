@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QWidget>
+#include <QtTest>
 
 class frmLogin;
 class frmMain;
@@ -35,3 +36,9 @@ public:
 
     QList<int> endRequests;
 };
+
+// Logs in as AppDriver::logIn does and names the main window; when none came up, the test
+// function ends there, failed, instead of going on with a null window.
+#define LOG_IN(window, driver, ...)                                                                \
+    frmMain *window = (driver).logIn(__VA_ARGS__);                                                 \
+    QVERIFY2(window, "the login did not open the main window")

@@ -43,6 +43,7 @@ void LocalHttpServer::accept()
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readRequest(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            ++m_closed;
             m_pending.remove(socket);
             socket->deleteLater();
         });
@@ -56,6 +57,7 @@ void LocalHttpServer::readRequest(QTcpSocket *socket)
     if (!request.contains("\r\n\r\n"))
         return;
     const QList<QByteArray> requestLine = request.left(request.indexOf("\r\n")).split(' ');
+    m_heads.append(request.left(request.indexOf("\r\n\r\n")));
     request.clear();
     const QString path
         = requestLine.size() > 1 ? QString::fromLatin1(requestLine.at(1)) : QString();

@@ -37,6 +37,10 @@ public:
     QUrl url(const QString &path) const;
     // Paths requested so far, in order.
     const QList<QString> &requested() const { return m_requested; }
+    // Connections the other side has closed so far.
+    int closedConnections() const { return m_closed; }
+    // The request line and header lines of each request so far, in order.
+    const QList<QByteArray> &heads() const { return m_heads; }
 
 private:
     void accept();
@@ -48,4 +52,6 @@ private:
     QHash<QString, QList<Answer>> m_turns;
     QHash<QTcpSocket *, QByteArray> m_pending;
     QList<QString> m_requested;
+    int m_closed = 0;
+    QList<QByteArray> m_heads;
 };

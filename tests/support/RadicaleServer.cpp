@@ -5,25 +5,22 @@
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
+#include <csignal>
+#include <cstdio>
+#include <sys/prctl.h>
 
 namespace {
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
-}
 
 bool writeFile(const QString &path, const QByteArray &content)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
+
+// The server's own report of the port the system gave it: "Listening on '[127.0.0.1]:40123'".
+const QRegularExpression listeningOn(QStringLiteral("Listening on '\\[127\\.0\\.0\\.1\\]:(\\d+)'"));
 
 } // namespace
 
@@ -34,25 +31,40 @@ RadicaleServer::RadicaleServer()
         m_problem = QStringLiteral("radicale is not installed (scripts/setup-deps installs it)");
         return;
     }
-    m_port = freePort();
     const QString users = m_folder.filePath(QStringLiteral("users"));
     const QString config = m_folder.filePath(QStringLiteral("config"));
-    const QByteArray settings = "[server]\nhosts = 127.0.0.1:" + QByteArray::number(m_port)
-        + "\n[auth]\ntype = htpasswd\nhtpasswd_filename = " + users.toUtf8()
+    // Port 0: the system picks a free port as the server binds, so no other program can take it
+    // in between. The server names the port at the info level.
+    const QByteArray settings = "[server]\nhosts = 127.0.0.1:0\n[auth]\ntype = htpasswd\n"
+                                "htpasswd_filename = "
+        + users.toUtf8()
         + "\nhtpasswd_encryption = plain\n[rights]\ntype = owner_only\n[storage]\n"
           "filesystem_folder = "
         + m_folder.filePath(QStringLiteral("storage")).toUtf8()
-        + "\n[web]\ntype = none\n[logging]\nlevel = warning\n";
+        + "\n[web]\ntype = none\n[logging]\nlevel = info\n";
     if (!writeFile(users, (user() + u':' + password() + u'\n').toUtf8())
         || !writeFile(config, settings)) {
         m_problem = QStringLiteral("cannot write the server's configuration");
         return;
     }
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.setStandardOutputFile(QProcess::nullDevice());
+    // The server goes with the test program even when that is aborted (a test function that
+    // timed out), never left running on its storage.
+    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     m_process.start(program, { QStringLiteral("--config"), config });
-    if (!waitUntilAnswering())
-        m_problem = QStringLiteral("radicale did not start on port %1").arg(m_port);
+    if (!waitUntilReady()) {
+        m_problem = QStringLiteral("radicale did not start: ") + QString::fromUtf8(m_log);
+        return;
+    }
+    // From now on only its warnings and errors are worth showing.
+    QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_process, [this] {
+        m_process.setReadChannel(QProcess::StandardError);
+        while (m_process.canReadLine()) {
+            const QByteArray line = m_process.readLine();
+            if (!line.contains("] [INFO] ") && !line.contains("] [DEBUG] "))
+                std::fputs(line.constData(), stderr);
+        }
+    });
 }
 
 RadicaleServer::~RadicaleServer()
@@ -68,15 +80,20 @@ QUrl RadicaleServer::root() const
     return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port));
 }
 
-bool RadicaleServer::waitUntilAnswering()
+bool RadicaleServer::waitUntilReady()
 {
     const QDeadlineTimer deadline(20000);
-    while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, m_port);
-        if (probe.waitForConnected(200))
-            return true;
-        QThread::msleep(100);
+    m_process.setReadChannel(QProcess::StandardError);
+    while (m_process.waitForReadyRead(int(deadline.remainingTime()))) {
+        while (m_process.canReadLine()) {
+            const QByteArray line = m_process.readLine();
+            m_log += line;
+            const auto port = listeningOn.match(QString::fromUtf8(line));
+            if (port.hasMatch())
+                m_port = quint16(port.captured(1).toUInt());
+            if (line.contains("Radicale server ready"))
+                return m_port != 0;
+        }
     }
     return false;
 }

@@ -6,8 +6,9 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
-// Debian's Radicale CardDAV server on 127.0.0.1, on a free port, with its own storage folder and
-// one htpasswd user; stopped when this goes. Shared by the tests and the benchmark.
+// Debian's Radicale CardDAV server on 127.0.0.1, on a port the system picks, with its own storage
+// folder and one htpasswd user; stopped when this goes, or when the test program ends however it
+// ends. Shared by the tests and the benchmark.
 class RadicaleServer
 {
 public:
@@ -27,10 +28,12 @@ public:
                 QByteArray *body = nullptr);
 
 private:
-    bool waitUntilAnswering();
+    // Reads the server's log until it reports that it listens, or gives up after 20 seconds.
+    bool waitUntilReady();
 
     QTemporaryDir m_folder;
     QProcess m_process;
     quint16 m_port = 0;
     QString m_problem;
+    QByteArray m_log;
 };

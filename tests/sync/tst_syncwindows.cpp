@@ -10,6 +10,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 #include <optional>
@@ -86,7 +87,7 @@ private slots:
                                              "LastName, Type) VALUES ('张', '三', "
                                              "'朋友')") }));
 
-        frmMain *main = fx->app.logIn();
+        LOG_IN(main, fx->app);
         if (!secretStore)
             fx->prompts.expectMessage();
         QTimer::singleShot(0, main, [&server] { fillSettings(server.root()); });
@@ -110,6 +111,92 @@ private slots:
         QTRY_VERIFY(
             main->contactList()
             && ContactTreeNodes::find(main->contactList()->tree(), QStringLiteral("李 四")));
+    }
+    // "立即同步" with another address book than the linked one asks first; "否" leaves every
+    // link and the other address book as they were.
+    void anotherAddressBookIsAskedAbout()
+    {
+        StoredPasswords passwords;
+        passwords.stored = RadicaleServer::password();
+        RadicaleServer server;
+        QVERIFY2(server.problem().isEmpty(), qPrintable(server.problem()));
+        const QUrl book = server.makeAddressBook(QStringLiteral("desk"));
+        const QUrl other = server.makeAddressBook(QStringLiteral("other"));
+        QVERIFY(!book.isEmpty() && !other.isEmpty());
+        QVERIFY(RawSql::run(fx->file,
+                            { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, "
+                                             "Type) VALUES ('张', '三', '朋友')") }));
+        SyncAccount { server.root(), RadicaleServer::user(), book }.save();
+        frmMain *main = fx->app.logIn();
+        fx->prompts.expectMessage();
+        main->findChild<QAction *>(QStringLiteral("SyncNow"))->trigger();
+        QVERIFY2(fx->prompts.last().text.startsWith(QStringLiteral("同步完成")),
+                 qPrintable(fx->prompts.last().text));
+
+        SyncAccount { server.root(), RadicaleServer::user(), other }.save();
+        fx->prompts.answer(Answer::No);
+        main->findChild<QAction *>(QStringLiteral("SyncNow"))->trigger();
+        QCOMPARE(fx->prompts.last().kind, ShownBox::Kind::YesNo);
+        QCOMPARE(fx->prompts.last().text,
+                 QStringLiteral("这个数据文件的联系人已经与通讯录“%1”对应，现在选的是另一个通讯录"
+                                "“%2”。\n要改为与新的通讯录同步吗？原来的对应关系将作废，"
+                                "两边的联系人会互相复制。")
+                     .arg(book.toDisplayString(), other.toDisplayString()));
+        QCOMPARE(RawSql::value(fx->file, QStringLiteral("SELECT COUNT(*) FROM CardDavCards")),
+                 QVariant(1));
+        QByteArray cards;
+        QCOMPARE(server.request("GET", other, {}, &cards), 200);
+        QVERIFY2(!cards.contains("FN:张三"), cards.constData());
+    }
+    // What is typed in an open editor is stored before the sync, so it reaches the server.
+    void typedChangeIsSyncedFirst()
+    {
+        StoredPasswords passwords;
+        passwords.stored = RadicaleServer::password();
+        RadicaleServer server;
+        QVERIFY2(server.problem().isEmpty(), qPrintable(server.problem()));
+        const QUrl book = server.makeAddressBook(QStringLiteral("desk"));
+        QVERIFY(!book.isEmpty());
+        QVERIFY(RawSql::run(fx->file,
+                            { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, "
+                                             "Type) VALUES ('张', '三', '朋友')") }));
+        SyncAccount { server.root(), RadicaleServer::user(), book }.save();
+        frmMain *main = fx->app.logIn();
+        frmContacts *list = main->contactList();
+        list->tree()->setCurrentItem(ContactTreeNodes::find(list->tree(), QStringLiteral("张 三")));
+        list->editSelected();
+        auto *notes = main->findChild<QPlainTextEdit *>(QStringLiteral("txtNotes"));
+        QVERIFY(notes);
+        notes->setPlainText(QStringLiteral("刚输入的备注"));
+
+        fx->prompts.expectMessage();
+        main->findChild<QAction *>(QStringLiteral("SyncNow"))->trigger();
+        QVERIFY2(fx->prompts.last().text.startsWith(QStringLiteral("同步完成")),
+                 qPrintable(fx->prompts.last().text));
+        QByteArray cards;
+        QCOMPARE(server.request("GET", book, {}, &cards), 200);
+        QVERIFY2(cards.contains("NOTE:刚输入的备注"), cards.constData());
+        QCOMPARE(main->childWindow(QStringLiteral("frmDetails")), nullptr);
+    }
+    // A stored password the server now refuses is asked for again and replaced.
+    void refusedPasswordIsAskedAgain()
+    {
+        StoredPasswords passwords;
+        passwords.stored = QStringLiteral("old-password");
+        AnsweringPasswordPrompt prompt;
+        RadicaleServer server;
+        QVERIFY2(server.problem().isEmpty(), qPrintable(server.problem()));
+        const QUrl book = server.makeAddressBook(QStringLiteral("desk"));
+        QVERIFY(!book.isEmpty());
+        SyncAccount { server.root(), RadicaleServer::user(), book }.save();
+        frmMain *main = fx->app.logIn();
+
+        fx->prompts.expectMessage();
+        main->findChild<QAction *>(QStringLiteral("SyncNow"))->trigger();
+        QVERIFY2(fx->prompts.last().text.startsWith(QStringLiteral("同步完成")),
+                 qPrintable(fx->prompts.last().text));
+        QCOMPARE(prompt.asked, 1);
+        QCOMPARE(passwords.stored, std::optional<QString>(QStringLiteral("secret")));
     }
 };
 

@@ -1,16 +1,21 @@
 // Adds, edits and deletes contacts and reminders on one data file as fast as it can, so that a
-// test can run two of these against the same file at once. Prints what it left in the file.
-// With "import SOURCE" it imports another data file instead, printing its progress and pausing
-// at each step, so that a test can kill it half-way.
+// test can run two of these against the same file at once. Prints what it left in the file and
+// when (on the machine's monotonic clock) its first change began and its last one ended.
+// With "import SOURCE" it imports another data file instead, printing its progress and waiting
+// for a line on standard input at each step, so that a test can kill it half-way. With "add EMAIL"
+// it adds one contact as the contact list's add command and the editor do: it prints "opened"
+// once the new contact's editor would show, reads the family and given name from a line of its
+// input, stores the contact and prints "saved ID".
 #include "contacts/ContactRows.h"
+#include "contacts/ContactStore.h"
 #include "data/DataFileImport.h"
 #include "data/Database.h"
 #include "reminders/ReminderStore.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
-#include <QThread>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -20,7 +25,17 @@ struct Outcome
     QList<qint64> reminders;
     int committed = 0;
     int failed = 0;
+    qint64 firstBegan = 0;
+    qint64 lastEnded = 0;
 };
+
+// Comparable between programs on one machine, unlike the wall clock.
+qint64 monotonicNanoseconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
 
 void record(Outcome &outcome, const Status &status)
 {
@@ -89,7 +104,9 @@ int importSlowly(Database &target, const QString &source)
     importer.onProgress = [](int percent) {
         std::printf("progress %d\n", percent);
         std::fflush(stdout);
-        QThread::msleep(20);
+        char go[8];
+        if (!std::fgets(go, sizeof go, stdin))
+            return;
     };
     importer.onDuplicate
         = [](const QString &, const QString &) { return DataFileImport::DuplicateChoice::Copy; };
@@ -102,13 +119,41 @@ int importSlowly(Database &target, const QString &source)
     return 0;
 }
 
+int addOne(Database &database, const QString &email)
+{
+    ContactStore store(database);
+    auto fresh = store.fresh();
+    if (!fresh) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(fresh.message()));
+        return 1;
+    }
+    std::printf("opened\n");
+    std::fflush(stdout);
+    char line[256] = {};
+    if (!std::fgets(line, sizeof line, stdin))
+        return 1;
+    const QStringList names = QString::fromUtf8(line).trimmed().split(QLatin1Char(' '));
+    ContactRecord contact = fresh.value();
+    contact.firstName = names.value(0);
+    contact.lastName = names.value(1);
+    contact.email = email;
+    const auto saved = store.add(contact);
+    if (!saved.ok()) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(saved.message));
+        return 1;
+    }
+    std::printf("saved %lld\n", saved.id);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     if (argc != 4) {
-        std::fputs("usage: zorvane-stress FILE TAG COUNT | zorvane-stress FILE import SOURCE\n",
+        std::fputs("usage: zorvane-stress FILE TAG COUNT | zorvane-stress FILE import SOURCE | "
+                   "zorvane-stress FILE add EMAIL\n",
                    stderr);
         return 2;
     }
@@ -120,14 +165,20 @@ int main(int argc, char *argv[])
     const QString tag = QString::fromLocal8Bit(argv[2]);
     if (tag == QLatin1String("import"))
         return importSlowly(*opened.value(), QString::fromLocal8Bit(argv[3]));
+    if (tag == QLatin1String("add"))
+        return addOne(*opened.value(), QString::fromLocal8Bit(argv[3]));
     const int count = QString::fromLocal8Bit(argv[3]).toInt();
     QRandomGenerator random(quint32(qHash(tag)));
     ReminderStore reminders(*opened.value());
     Outcome outcome;
+    outcome.firstBegan = monotonicNanoseconds();
     for (int step = 0; step < count; ++step)
         runOnce(*opened.value(), reminders, random, tag, step, outcome);
-    std::printf("contacts: %s\nreminders: %s\ncommitted: %d\nfailed: %d\n",
+    outcome.lastEnded = monotonicNanoseconds();
+    std::printf("contacts: %s\nreminders: %s\ncommitted: %d\nfailed: %d\nbegan: %lld\n"
+                "ended: %lld\n",
                 qPrintable(joined(outcome.contacts)), qPrintable(joined(outcome.reminders)),
-                outcome.committed, outcome.failed);
+                outcome.committed, outcome.failed, static_cast<long long>(outcome.firstBegan),
+                static_cast<long long>(outcome.lastEnded));
     return outcome.failed == 0 ? 0 : 1;
 }

@@ -1,11 +1,15 @@
 #include "DataFileOpening.h"
 
 #include "app/AccountStore.h"
+#include "data/DataFileCheck.h"
 #include "data/DataFileChooser.h"
+#include "data/FileFormat.h"
 #include "data/GroupCounts.h"
 #include "data/Schema.h"
+#include "data/WriteGate.h"
 #include "shared/AppVersion.h"
 #include "shared/widgets/Prompts.h"
+#include "shared/widgets/ReadOnlyFile.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -39,15 +43,31 @@ std::unique_ptr<Database> openForLogin(QWidget *parent)
     }
     if (opened.value().fellBack) {
         Prompts::current().message(parent, MessageIcon::Exclamation, AppVersion::productName(),
-                                   QStringLiteral("打开数据出错，将恢复使用默认数据库！"));
+                                   QStringLiteral("打开数据出错，将恢复使用默认数据库！\n")
+                                       + opened.value().fallbackReason);
     }
-    // A file from an older program may still hold plain-text passwords; a read-only file keeps
-    // them, and its logins still work.
-    AccountStore(*opened.value().database).upgradePlainTextPasswords();
-    // Best effort as well: without the indexes and the group counts the contact list is only
-    // slower.
-    Schema::addMissingIndexes(*opened.value().database);
-    GroupCounts::ensure(*opened.value().database);
+    Database &database = *opened.value().database;
+    if (database.gate().state() == WriteGate::State::Damaged) {
+        closeSplash();
+        Prompts::current().message(
+            parent, MessageIcon::Exclamation, AppVersion::productName(),
+            DataFileCheck::readOnlyNotice(database.path(), database.gate().damage()));
+    } else if (database.isReadOnly()) {
+        closeSplash();
+        Prompts::current().message(parent, MessageIcon::Information, AppVersion::productName(),
+                                   ReadOnlyFile::openingNotice());
+    }
+    // Once the file has passed its check (a large one's runs after the main window shows).
+    database.gate().whenSound([&database] {
+        // A file from an older program may still hold plain-text passwords; a read-only file
+        // keeps them, and its logins still work.
+        AccountStore(database).upgradePlainTextPasswords();
+        // Best effort as well: without the indexes and the group counts the contact list is only
+        // slower, and it counts by itself while they are wrong.
+        Schema::addMissingIndexes(database);
+        GroupCounts::ensure(database);
+        FileFormat::ensure(database);
+    });
     return std::move(opened.value().database);
 }
 

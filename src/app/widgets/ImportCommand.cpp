@@ -7,6 +7,7 @@
 #include "shared/AppVersion.h"
 #include "shared/FileUtil.h"
 #include "shared/widgets/Prompts.h"
+#include "shared/widgets/ReadOnlyFile.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -120,6 +121,28 @@ QString outcome(const Result<ImportSummary> &result)
     return text.trimmed();
 }
 
+// What the import left out on purpose, and why; empty when it left out nothing.
+QString skipped(const Result<ImportSummary> &result)
+{
+    if (!result)
+        return {};
+    const ImportSummary &summary = result.value();
+    QStringList lines;
+    if (summary.reservedSkipped > 0)
+        lines << QStringLiteral(
+                     "%1条记录是对方的联系人模板或未命名的新联系人，不是联系人，没有导入。")
+                     .arg(summary.reservedSkipped);
+    if (summary.duplicatesSkipped > 0)
+        lines
+            << QStringLiteral("%1个同名联系人按您的选择没有导入。").arg(summary.duplicatesSkipped);
+    if (lines.isEmpty())
+        return {};
+    return QStringLiteral("已导入%1个类别、%2个联系人。\n")
+               .arg(summary.categoriesCopied)
+               .arg(summary.contactsCopied)
+        + lines.join(QLatin1Char('\n'));
+}
+
 Result<ImportSummary> importWithNotice(frmMain &main, const QString &source)
 {
     // The user may close the notice with a double click at any time.
@@ -159,16 +182,25 @@ namespace ImportCommand {
 
 void run(frmMain &main)
 {
+    if (ReadOnlyFile::refuses(&main, main.DB().isReadOnly()))
+        return;
     QString problem;
+    QString leftOut;
     if (FileUtil::fileExists(main.DB().path())) {
         const QString source = Prompts::current().openFileName(
             &main, FileDialogSetup { DataFileCommands::fileFilter(), QString(), false });
-        if (!source.trimmed().isEmpty())
-            problem = outcome(importWithNotice(main, source));
+        if (!source.trimmed().isEmpty()) {
+            const auto result = importWithNotice(main, source);
+            problem = outcome(result);
+            leftOut = skipped(result);
+        }
     }
     if (!problem.isEmpty())
         Prompts::current().message(&main, MessageIcon::Exclamation, QStringLiteral("出错啦"),
                                    problem);
+    else if (!leftOut.isEmpty())
+        Prompts::current().message(&main, MessageIcon::Information, AppVersion::productName(),
+                                   leftOut);
     main.ReloadContactList();
 }
 

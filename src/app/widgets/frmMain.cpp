@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "CardMenu.h"
+#include "DataFileHealth.h"
 #include "DataFileMenu.h"
 #include "FrmPwd.h"
 #include "FrmUpdate.h"
@@ -26,6 +27,7 @@
 #include "shared/Twips.h"
 #include "shared/widgets/Desktop.h"
 #include "shared/widgets/Prompts.h"
+#include "shared/widgets/ReadOnlyFile.h"
 #include "sync/widgets/SyncCommands.h"
 
 #include <QAbstractSpinBox>
@@ -91,6 +93,8 @@ frmMain::frmMain(std::unique_ptr<Database> database, QWidget *parent)
     connect(m_timer, &QTimer::timeout, this, &frmMain::showGreeting);
     m_timer->start();
     mnuShowContactList_Click();
+    // Once the window shows: a large file's check must not hold up the first look at it.
+    QTimer::singleShot(0, this, [this] { DataFileHealth::follow(*this); });
 }
 
 frmMain::~frmMain()
@@ -161,7 +165,8 @@ void frmMain::buildMenus()
     addSeparator(file, QStringLiteral("lineSync"));
     connect(addItem(file, QStringLiteral("SyncNow"), QStringLiteral("立即同步")),
             &QAction::triggered, this, [this] {
-                SyncCommands::syncNow({ DB(), this, [this] { ReloadContactList(); } });
+                if (!ReadOnlyFile::refuses(this, m_database->isReadOnly()))
+                    SyncCommands::syncNow({ DB(), this, [this] { showMergedContacts(); } });
             });
     connect(addItem(file, QStringLiteral("SyncSettings"), QStringLiteral("同步设置(CardDAV)...")),
             &QAction::triggered, this, [this] { SyncCommands::openSettings(this); });
@@ -385,6 +390,8 @@ void frmMain::relogin(const QString &dataFile)
 
 void frmMain::UpdatePwd_Click()
 {
+    if (ReadOnlyFile::refuses(this, m_database->isReadOnly()))
+        return;
     QMdiSubWindow *window = childWindow(QStringLiteral("FrmPwd"));
     if (!window) {
         window = showChild(new FrmPwd(*m_database, this));
@@ -471,6 +478,8 @@ void frmMain::ImportOther_Click()
 
 void frmMain::ImportCards_Click()
 {
+    if (ReadOnlyFile::refuses(this, m_database->isReadOnly()))
+        return;
     m_importing = true;
     CardMenu::importCards(*this);
     m_importing = false;

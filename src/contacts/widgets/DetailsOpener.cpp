@@ -3,6 +3,7 @@
 #include "contacts/ContactKeys.h"
 #include "contacts/ContactNames.h"
 #include "contacts/ContactRows.h"
+#include "contacts/ContactStore.h"
 #include "contacts/widgets/frmDetails.h"
 #include "shared/Twips.h"
 #include "shared/widgets/ChildWindowHost.h"
@@ -19,7 +20,8 @@ void report(ChildWindowHost &host, const QString &text)
                                QStringLiteral("出错啦！"), text);
 }
 
-// Editors are told apart by their row, not their caption: two contacts may share a name.
+// Editors are told apart by their row, not their caption: two contacts may share a name. A new
+// contact has no row yet; its editor is the one without a row.
 QMdiSubWindow *openEditor(ChildWindowHost &host, qint64 id)
 {
     const auto windows = host.openChildren();
@@ -32,13 +34,11 @@ QMdiSubWindow *openEditor(ChildWindowHost &host, qint64 id)
 }
 
 // The row the editor binds to, or 0 after the user has been told why there is none. The
-// placeholder and the template are found, or created, by their names.
+// template is found, or created, by its name.
 qint64 rowFor(ChildWindowHost &host, const QString &displayName, const QString &key)
 {
     Result<qint64> id = qint64(0);
-    if (displayName == ContactNames::placeholderName())
-        id = ContactRows::placeholder(host.DB());
-    else if (displayName == ContactNames::templateName())
+    if (displayName == ContactNames::templateName())
         id = ContactRows::templateRow(host.DB());
     else
         id = ContactKeys::leadingNumber(key);
@@ -49,6 +49,29 @@ qint64 rowFor(ChildWindowHost &host, const QString &displayName, const QString &
     if (id.value() <= 0)
         report(host, QStringLiteral("该联系人的联系方式有问题哦"));
     return id.value();
+}
+
+// The editor of a new contact, which takes a row of the file only when it is stored: two
+// programs adding at once then never edit one row.
+frmDetails *newContactEditor(ChildWindowHost &host)
+{
+    const auto fresh = ContactStore(host.DB()).fresh();
+    if (!fresh) {
+        report(host, fresh.message());
+        return nullptr;
+    }
+    return new frmDetails(host.DB(), fresh.value(), host.hostWidget());
+}
+
+frmDetails *existingContactEditor(ChildWindowHost &host, qint64 id)
+{
+    auto *editor = new frmDetails(host.DB(), id, host.hostWidget());
+    if (!editor->loadStatus()) {
+        report(host, editor->loadStatus().message());
+        delete editor;
+        return nullptr;
+    }
+    return editor;
 }
 
 void place(ChildWindowHost &host, QMdiSubWindow *editor)
@@ -67,20 +90,18 @@ namespace DetailsOpener {
 
 void OpenDetails(ChildWindowHost &host, const QString &displayName, const QString &key)
 {
-    const qint64 id = rowFor(host, displayName, key);
-    if (id <= 0)
+    const bool adding = displayName == ContactNames::placeholderName();
+    const qint64 id = adding ? 0 : rowFor(host, displayName, key);
+    if (!adding && id <= 0)
         return;
     if (QMdiSubWindow *open = openEditor(host, id)) {
         host.activateChild(open);
         open->widget()->setFocus();
         return;
     }
-    auto *editor = new frmDetails(host.DB(), id, host.hostWidget());
-    if (!editor->loadStatus()) {
-        report(host, editor->loadStatus().message());
-        delete editor;
+    frmDetails *editor = adding ? newContactEditor(host) : existingContactEditor(host, id);
+    if (!editor)
         return;
-    }
     editor->setWindowTitle(frmDetails::captionFor(displayName));
     if (displayName == ContactNames::templateName())
         editor->makeTemplate();

@@ -5,6 +5,7 @@
 #include "contacts/ContactKeys.h"
 #include "contacts/ContactNames.h"
 #include "contacts/ContactRows.h"
+#include "data/Database.h"
 #include "shared/AppSettings.h"
 #include "shared/AppState.h"
 #include "shared/Twips.h"
@@ -12,6 +13,7 @@
 #include "shared/widgets/ClickableLabel.h"
 #include "shared/widgets/DragForm.h"
 #include "shared/widgets/PlainText.h"
+#include "shared/widgets/ReadOnlyFile.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -79,12 +81,16 @@ void frmContacts::buildControls()
         button->setEnabled(i != 1 && i != 2);
     }
     const auto buttons = m_toolBar->actions();
-    connect(buttons.at(0), &QAction::triggered, this,
-            [this] { emit openDetailsRequested(ContactNames::placeholderName(), QString()); });
+    connect(buttons.at(0), &QAction::triggered, this, [this] {
+        if (!refusedAsReadOnly())
+            emit openDetailsRequested(ContactNames::placeholderName(), QString());
+    });
     connect(buttons.at(1), &QAction::triggered, this, &frmContacts::editSelected);
     connect(buttons.at(2), &QAction::triggered, this, &frmContacts::deleteSelected);
-    connect(buttons.at(3), &QAction::triggered, this,
-            [this] { emit openDetailsRequested(ContactNames::templateName(), QString()); });
+    connect(buttons.at(3), &QAction::triggered, this, [this] {
+        if (!refusedAsReadOnly())
+            emit openDetailsRequested(ContactNames::templateName(), QString());
+    });
 
     auto *banner = new QLabel(this);
     banner->setObjectName(QStringLiteral("Image1"));
@@ -183,7 +189,8 @@ void frmContacts::LoadContacts()
     }
     for (const ContactGrouping::Group &group : groups.value()) {
         QTreeWidgetItem *node = addGroupNode(group.name);
-        if (group.contactCount > 0) {
+        // Whatever its count says: a group that some contact names opens and shows what it holds.
+        if (!group.types.isEmpty()) {
             node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
             m_unread.insert(node, group);
         }
@@ -223,7 +230,7 @@ void frmContacts::refreshUnreadCounts()
     for (auto unread = m_unread.begin(); unread != m_unread.end();) {
         const ContactGrouping::Group group
             = now.value(ContactGrouping::groupKey(unread.key()->text(0)));
-        if (group.contactCount > 0) {
+        if (!group.types.isEmpty()) {
             unread->types = group.types;
             unread->contactCount = group.contactCount;
             ++unread;
@@ -338,9 +345,14 @@ void frmContacts::editSelected()
         emit openDetailsRequested(node->text(0), keyOf(node));
 }
 
+bool frmContacts::refusedAsReadOnly()
+{
+    return ReadOnlyFile::refuses(this, m_database.isReadOnly());
+}
+
 void frmContacts::deleteSelected()
 {
-    if (!CheckAccess(this))
+    if (refusedAsReadOnly() || !CheckAccess(this))
         return;
     QTreeWidgetItem *node = m_tree->currentItem();
     if (!isContactNode(node))
@@ -388,7 +400,7 @@ void frmContacts::MoveContactNode(const QString &contactKey, QTreeWidgetItem *ta
     if (!source || !target)
         return;
     QTreeWidgetItem *group = target->parent() ? target->parent() : target;
-    if (group == source->parent())
+    if (group == source->parent() || refusedAsReadOnly())
         return;
     const auto moved
         = ContactRows::setGroup(m_database, ContactKeys::leadingNumber(contactKey), group->text(0));

@@ -57,6 +57,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Commands that write ask first, so a read-only file refuses them before they start.
+    bool refusedAsReadOnly();
     void buildControls();
     QTreeWidgetItem *addGroupNode(const QString &name);
     QTreeWidgetItem *newContactNode(const QString &key, const QString &name) const;

@@ -53,20 +53,40 @@ frmDetails::frmDetails(Database &database, qint64 contactId, QWidget *parent)
     , m_store(database)
     , m_id(contactId)
 {
-    setObjectName(QStringLiteral("frmDetails"));
-    setWindowTitle(QStringLiteral("详细信息"));
-    m_controls = DetailsControls::build(this);
-    connectControls();
-    LoadCategoryLists(0);
+    build();
     const auto loaded = m_store.load(contactId);
     if (!loaded) {
         m_loadStatus = loaded.status();
         return;
     }
-    showRecord(loaded.value());
+    showContact(loaded.value());
+}
+
+frmDetails::frmDetails(Database &database, const ContactRecord &fresh, QWidget *parent)
+    : QWidget(parent)
+    , m_database(database)
+    , m_store(database)
+    , m_id(0)
+{
+    build();
+    showContact(fresh);
+}
+
+void frmDetails::build()
+{
+    setObjectName(QStringLiteral("frmDetails"));
+    setWindowTitle(QStringLiteral("详细信息"));
+    m_controls = DetailsControls::build(this);
+    connectControls();
+    LoadCategoryLists(0);
+}
+
+void frmDetails::showContact(const ContactRecord &record)
+{
+    showRecord(record);
     m_shown = recordFromBoxes();
-    setWindowTitle(captionFor(loaded.value().displayName()));
-    if (loaded.value().displayName() == ContactNames::templateName())
+    setWindowTitle(captionFor(record.displayName()));
+    if (record.displayName() == ContactNames::templateName())
         makeTemplate();
 }
 
@@ -433,9 +453,14 @@ bool frmDetails::storeRow()
     // An editor whose row was never read has nothing to store.
     if (!m_loadStatus)
         return true;
-    const auto saved = m_store.save({ m_shown, recordFromBoxes() });
+    const ContactRecord edited = recordFromBoxes();
+    // A new contact left as it opened takes no row.
+    if (isNewContact() && !ContactStore::Edit { m_shown, edited }.hasChanges())
+        return true;
+    const auto saved = save(edited);
     switch (saved.outcome) {
     case ContactStore::SaveOutcome::Saved:
+        m_id = saved.id;
         return true;
     case ContactStore::SaveOutcome::NameMissing:
         Prompts::current().message(this, MessageIcon::Exclamation, errorCaption, saved.message);
@@ -446,11 +471,44 @@ bool frmDetails::storeRow()
         // Nothing is left to store the changes in; keeping the window would only block closing.
         Prompts::current().message(this, MessageIcon::Exclamation, errorCaption, saved.message);
         return true;
+    case ContactStore::SaveOutcome::Conflict:
+        // The user chose to go on editing.
+        return false;
     case ContactStore::SaveOutcome::Failed:
         break;
     }
     Prompts::current().message(this, MessageIcon::Critical, errorCaption, saved.message);
     return false;
+}
+
+ContactStore::SaveResult frmDetails::save(const ContactRecord &edited)
+{
+    if (isNewContact())
+        return m_store.add(edited);
+    const ContactStore::Edit edit { m_shown, edited };
+    const auto saved = m_store.save(edit);
+    if (saved.outcome != ContactStore::SaveOutcome::Conflict)
+        return saved;
+    const auto choice = askAboutConflicts(saved.conflicts);
+    return choice ? m_store.save(edit, *choice) : saved;
+}
+
+std::optional<ContactStore::Conflicts> frmDetails::askAboutConflicts(const QStringList &fields)
+{
+    const QString question
+        = QStringLiteral("在您编辑期间，另一个程序也修改了这个联系人的%1。\n\n"
+                         "要保留您填写的内容吗？\n"
+                         "选“是”保留您的内容，选“否”保留另一个程序的内容，选“取消”继续编辑。")
+              .arg(fields.join(QStringLiteral("、")));
+    switch (Prompts::current().askYesNoCancel(this, MessageIcon::Question,
+                                              QStringLiteral("Zorvane"), question)) {
+    case Answer::Yes:
+        return ContactStore::Conflicts::KeepMine;
+    case Answer::No:
+        return ContactStore::Conflicts::KeepTheirs;
+    default:
+        return std::nullopt;
+    }
 }
 
 void frmDetails::UpdateMe()

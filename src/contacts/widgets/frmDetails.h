@@ -4,6 +4,7 @@
 #include "contacts/ContactStore.h"
 
 #include <QWidget>
+#include <optional>
 
 class Database;
 class QComboBox;
@@ -19,11 +20,15 @@ class frmDetails : public QWidget
 public:
     // Reads the row; see loadStatus() for whether it was there.
     explicit frmDetails(Database &database, qint64 contactId, QWidget *parent = nullptr);
+    // A new contact with these starting values; it gets its row when it is first stored.
+    frmDetails(Database &database, const ContactRecord &fresh, QWidget *parent = nullptr);
 
     // "联系人 - " and the display name: the caption that tells open editors apart.
     static QString captionFor(const QString &displayName);
 
+    // 0 for a new contact not stored yet.
     qint64 contactId() const { return m_id; }
+    bool isNewContact() const { return m_id == 0; }
     // Failed when the row could not be read; such an editor stores nothing and should not be
     // shown.
     const Status &loadStatus() const { return m_loadStatus; }
@@ -44,6 +49,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void build();
+    void showContact(const ContactRecord &record);
     void connectControls();
     void LoadCategoryLists(int kind);
     void showRecord(const ContactRecord &record);
@@ -67,6 +74,9 @@ private:
     bool runClosingSteps();
     // Closing's name check and write; true when the editor may go.
     bool storeRow();
+    ContactStore::SaveResult save(const ContactRecord &edited);
+    // Asks whose value a field both programs changed keeps; nullopt to go on editing.
+    std::optional<ContactStore::Conflicts> askAboutConflicts(const QStringList &fields);
     void showInContactList();
     frmContacts *contactList() const;
 

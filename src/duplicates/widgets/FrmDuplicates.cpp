@@ -3,11 +3,14 @@
 #include "FrmMerge.h"
 #include "OpenEditors.h"
 #include "contacts/ContactStore.h"
+#include "data/Database.h"
 #include "duplicates/ContactMerge.h"
 #include "duplicates/DuplicateFinder.h"
 #include "duplicates/MergeFields.h"
 #include "shared/widgets/CheckAccess.h"
+#include "shared/widgets/PlainText.h"
 #include "shared/widgets/Prompts.h"
+#include "shared/widgets/ReadOnlyFile.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -144,7 +147,7 @@ void FrmDuplicates::showSets()
             section,
             { set.names.join(QStringLiteral("、")), set.reasons.join(QStringLiteral("；")) });
         item->setData(0, setRole, i);
-        item->setToolTip(1, set.reasons.join(QLatin1Char('\n')));
+        item->setToolTip(1, PlainText::toolTip(set.reasons.join(QLatin1Char('\n'))));
     }
     showSet(nullptr);
 }
@@ -243,7 +246,7 @@ bool FrmDuplicates::storeOpenEditors(const QList<qint64> &ids)
 
 void FrmDuplicates::mergeSelected()
 {
-    if (!currentSet() || !CheckAccess(this))
+    if (!currentSet() || ReadOnlyFile::refuses(this, m_database.isReadOnly()) || !CheckAccess(this))
         return;
     const QList<qint64> ids = tickedContacts();
     if (ids.size() < 2) {
@@ -281,6 +284,9 @@ void FrmDuplicates::applyMerge(const QList<ContactRecord> &contacts, const QList
 
 void FrmDuplicates::undoLastMerge()
 {
+    // Taking a merge back deletes and rewrites contacts just as the merge did.
+    if (ReadOnlyFile::refuses(this, m_database.isReadOnly()) || !CheckAccess(this))
+        return;
     const auto involved = ContactMerge::lastMergeContacts(m_database);
     if (involved && !storeOpenEditors(involved.value()))
         return;
@@ -288,6 +294,7 @@ void FrmDuplicates::undoLastMerge()
     if (!undone) {
         Prompts::current().message(this, MessageIcon::Exclamation, QStringLiteral("撤销上次合并"),
                                    undone.message());
+        updateUndoButton();
         return;
     }
     emit contactsChanged(undone.value());

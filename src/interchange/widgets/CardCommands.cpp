@@ -24,6 +24,17 @@ QString presetName(CardFormat format)
     return CardFormats::isCsv(format) ? QStringLiteral("联系人.csv") : QStringLiteral("联系人.vcf");
 }
 
+// Reads the file under a progress bar; no value when the user cancelled.
+std::optional<Result<CardFileReader::Contents>> readCards(QWidget *window, const QString &path)
+{
+    CardProgress progress(window, QStringLiteral("正在读取名片文件..."));
+    auto contents = CardFileReader::readFile(
+        path, [&progress](qint64 done, qint64 total) { return progress.update(done, total); });
+    if (progress.cancelled())
+        return std::nullopt;
+    return contents;
+}
+
 CardExport::Scope scopeFor(const CardCommandContext &context, const ExportChoice &choice)
 {
     CardExport::Scope scope;
@@ -44,13 +55,15 @@ void importCards(const CardCommandContext &context)
         FileDialogSetup { QStringLiteral("名片文件(*.vcf *.vcard *.csv)"), QString(), false });
     if (path.trimmed().isEmpty())
         return;
-    const auto contents = CardFileReader::readFile(path);
-    if (!contents) {
-        reportProblem(context.window, contents.message());
+    const auto contents = readCards(context.window, path);
+    if (!contents)
+        return;
+    if (!*contents) {
+        reportProblem(context.window, contents->message());
         return;
     }
     CardImport import(context.database);
-    const auto plan = import.plan(contents.value());
+    const auto plan = import.plan(contents->value());
     if (!plan) {
         reportProblem(context.window, plan.message());
         return;

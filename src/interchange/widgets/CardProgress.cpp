@@ -2,8 +2,15 @@
 
 #include <QCoreApplication>
 
+namespace {
+
+// Steps of the bar: a file's bytes and a list's contacts both fit.
+constexpr int steps = 1000;
+
+} // namespace
+
 CardProgress::CardProgress(QWidget *parent, const QString &text)
-    : m_dialog(new QProgressDialog(text, QStringLiteral("取消"), 0, 100, parent))
+    : m_dialog(new QProgressDialog(text, QStringLiteral("取消"), 0, steps, parent))
 {
     m_dialog->setObjectName(QStringLiteral("FrmCardProgress"));
     m_dialog->setWindowModality(Qt::WindowModal);
@@ -18,12 +25,11 @@ CardProgress::~CardProgress()
     delete m_dialog;
 }
 
-bool CardProgress::update(int done, int total)
+bool CardProgress::update(qint64 done, qint64 total)
 {
     if (!m_dialog)
         return false;
-    m_dialog->setMaximum(qMax(total, 1));
-    m_dialog->setValue(done);
+    m_dialog->setValue(int(done * steps / qMax<qint64>(total, 1)));
     QCoreApplication::processEvents();
-    return m_dialog && !m_dialog->wasCanceled();
+    return !cancelled();
 }

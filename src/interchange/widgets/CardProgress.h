@@ -12,8 +12,9 @@ public:
     CardProgress(const CardProgress &) = delete;
     CardProgress &operator=(const CardProgress &) = delete;
 
-    // False once the user cancelled.
-    bool update(int done, int total);
+    // False once the user cancelled; lets the window's events run.
+    bool update(qint64 done, qint64 total);
+    bool cancelled() const { return !m_dialog || m_dialog->wasCanceled(); }
 
 private:
     QPointer<QProgressDialog> m_dialog;

@@ -15,6 +15,8 @@ ImportSummaryDialog::ImportSummaryDialog(const CardImport::Plan &plan, QWidget *
     auto *summary = new QLabel(plan.summary(), this);
     summary->setObjectName(QStringLiteral("lblSummary"));
     summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A file from a mail program can name dozens of kept columns in one line.
+    summary->setWordWrap(true);
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *newOnly
@@ -25,7 +27,13 @@ ImportSummaryDialog::ImportSummaryDialog(const CardImport::Plan &plan, QWidget *
     all->setObjectName(QStringLiteral("cmdAll"));
     QPushButton *cancel = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
-    (plan.fresh.isEmpty() ? all : newOnly)->setDefault(true);
+    // Enter never imports a file a second time: with nothing new it closes the summary. A
+    // button that took the focus would otherwise become the one Enter presses.
+    for (QPushButton *button : { newOnly, all, cancel })
+        button->setAutoDefault(false);
+    QPushButton *byDefault = plan.fresh.isEmpty() ? cancel : newOnly;
+    byDefault->setDefault(true);
+    byDefault->setFocus();
     connect(newOnly, &QPushButton::clicked, this, [this] {
         m_choice = CardImport::Choice::NewOnly;
         accept();

@@ -2,12 +2,16 @@
 
 #include "FrmSyncSettings.h"
 #include "PasswordPrompt.h"
+#include "contacts/widgets/frmDetails.h"
 #include "shared/AppVersion.h"
+#include "shared/widgets/ChildWindowHost.h"
 #include "shared/widgets/Prompts.h"
 #include "sync/CardDavSync.h"
+#include "sync/DavClient.h"
 #include "sync/SecretStore.h"
 #include "sync/SyncAccount.h"
 
+#include <QMdiSubWindow>
 #include <QProgressDialog>
 
 namespace {
@@ -24,17 +28,63 @@ std::optional<QString> passwordFor(QWidget *window, const SyncAccount &account)
 
 QString summary(const SyncReport &report)
 {
-    return QStringLiteral("同步完成。\n上传 %1 个，下载 %2 个，合并 %3 个联系人；"
-                          "本地删除 %4 个，服务器上删除 %5 个。")
-        .arg(report.uploaded)
-        .arg(report.downloaded)
-        .arg(report.merged)
-        .arg(report.deletedHere)
-        .arg(report.deletedThere);
+    QString text = QStringLiteral("同步完成。\n上传 %1 个，下载 %2 个，合并 %3 个联系人；"
+                                  "本地删除 %4 个，服务器上删除 %5 个。")
+                       .arg(report.uploaded)
+                       .arg(report.downloaded)
+                       .arg(report.merged)
+                       .arg(report.deletedHere)
+                       .arg(report.deletedThere);
+    if (!report.unreadable.isEmpty())
+        text += QStringLiteral("\n以下名片无法读取，已跳过（对应的联系人没有改动）：\n")
+            + report.unreadable.join(u'\n');
+    if (!report.ambiguous.isEmpty())
+        text += QStringLiteral("\n以下名片在本机有多个可能对应的联系人，没有自动对应：\n")
+            + report.ambiguous.join(u'\n');
+    return text;
+}
+
+// Closes the open editors, which stores what was typed in them, so the sync works on it and no
+// editor shows a contact the sync changed. False when one could not close (it told the user why).
+bool storeOpenEditors(QWidget *window)
+{
+    ChildWindowHost *host = ChildWindowHost::of(window);
+    if (!host)
+        return true;
+    const auto frames = host->openChildren();
+    for (QMdiSubWindow *frame : frames) {
+        if (qobject_cast<frmDetails *>(frame->widget()) && !frame->close()) {
+            host->activateChild(frame);
+            return false;
+        }
+    }
+    return true;
+}
+
+// The question a sync stopped to ask; true when the user says go on.
+bool allowed(QWidget *window, const SyncReport &report, const SyncAccount &account)
+{
+    QString text;
+    if (report.question == SyncReport::Question::Relink)
+        text = QStringLiteral("这个数据文件的联系人已经与通讯录“%1”对应，现在选的是另一个通讯录"
+                              "“%2”。\n要改为与新的通讯录同步吗？原来的对应关系将作废，"
+                              "两边的联系人会互相复制。")
+                   .arg(report.linkedAddressBook.toDisplayString(),
+                        account.addressBook.toDisplayString());
+    else
+        text = QStringLiteral("这次同步将删除本机%1个联系人中的%2个，以及服务器上%3张名片中的"
+                              "%4张。\n确实要删除吗？选“否”则不作任何删除。")
+                   .arg(report.contactsHere)
+                   .arg(report.wouldDeleteHere)
+                   .arg(report.cardsThere)
+                   .arg(report.wouldDeleteThere);
+    return Prompts::current().askYesNo(window, MessageIcon::Question, AppVersion::productName(),
+                                       text)
+        == Answer::Yes;
 }
 
 Result<SyncReport> runWithProgress(const SyncContext &context, const SyncAccount &account,
-                                   const QString &password)
+                                   const QString &password, SyncPermissions permissions)
 {
     QProgressDialog progress(QStringLiteral("正在同步联系人..."), QStringLiteral("取消"), 0, 0,
                              context.window);
@@ -51,7 +101,7 @@ Result<SyncReport> runWithProgress(const SyncContext &context, const SyncAccount
         progress.setValue(done);
     });
     QObject::connect(&progress, &QProgressDialog::canceled, &sync, &CardDavSync::cancel);
-    return sync.run(account, password);
+    return sync.run(account, password, permissions);
 }
 
 } // namespace
@@ -73,10 +123,35 @@ void syncNow(const SyncContext &context)
             QStringLiteral("请先在“同步设置(CardDAV)...”中选择同步服务器和通讯录。"));
         return;
     }
+    if (!storeOpenEditors(context.window))
+        return;
     const std::optional<QString> password = passwordFor(context.window, account);
     if (!password)
         return;
-    const auto outcome = runWithProgress(context, account, *password);
+    SyncPermissions permissions;
+    QString typed = *password;
+    auto outcome = runWithProgress(context, account, typed, permissions);
+    // A password the server now refuses is asked for again, and kept once the server takes it.
+    while (!outcome && outcome.message() == DavClient::refusedCredentials().message()) {
+        const std::optional<QString> again = PasswordPrompt::current().ask(context.window, account);
+        if (!again)
+            return;
+        typed = *again;
+        outcome = runWithProgress(context, account, typed, permissions);
+        // A desktop without a secret store simply asks again at the next sync.
+        if (outcome)
+            SecretStore::current().storePassword(account, typed);
+    }
+    // Each question stops the sync before it changes anything; a yes runs it again with leave.
+    while (outcome && outcome.value().question != SyncReport::Question::None) {
+        if (!allowed(context.window, outcome.value(), account))
+            return;
+        if (outcome.value().question == SyncReport::Question::Relink)
+            permissions.relink = true;
+        else
+            permissions.massDeletion = true;
+        outcome = runWithProgress(context, account, typed, permissions);
+    }
     // Cards applied before a failure are in the file all the same.
     if (context.afterSync)
         context.afterSync();
