@@ -164,6 +164,17 @@ bool isCompany(const QString &text)
     return hasHan(text) ? endsWithAny(text, hanEndings) : latin.match(text).hasMatch();
 }
 
+// Words that begin a Latin title rather than end a name.
+const QRegularExpression &titleWords()
+{
+    static const QRegularExpression words(
+        QStringLiteral(R"(\b(Senior|Junior|Chief|General|Vice|Deputy|Assistant|Associate|Sales|)"
+                       R"(Marketing|Product|Project|Technical|Regional|Managing|Executive|Head|)"
+                       R"(Lead|Principal|Account|Business|Art|Creative|Finance|Legal)\b)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return words;
+}
+
 bool isTitle(const QString &text)
 {
     static const QStringList hanTitles {
@@ -283,8 +294,32 @@ private:
             m_result.website = scanned(*website, index, byForm);
         readNumbers(text, index);
         text = trimmedOfSeparators(text);
-        if (!text.isEmpty())
-            m_parts << kindOf(text, index);
+        if (text.isEmpty())
+            return;
+        if (const qsizetype nameEnd = latinNameBeforeTitle(text); nameEnd > 0) {
+            m_parts << Part { Kind::Name, text.left(nameEnd), bySize, false, index }
+                    << Part { Kind::Title, text.mid(nameEnd + 1), byLexicon, false, index };
+            return;
+        }
+        m_parts << kindOf(text, index);
+    }
+
+    // "Jing Sima Lawyer": where a Latin name printed before its title on one line ends.
+    static qsizetype latinNameBeforeTitle(const QString &text)
+    {
+        if (hasHan(text))
+            return 0;
+        for (int words = 2; words <= 3; ++words) {
+            qsizetype end = -1;
+            for (int w = 0; w < words && (end = text.indexOf(u' ', end + 1)) > 0;)
+                ++w;
+            if (end <= 0)
+                return 0;
+            if (isLatinName(text.left(end)) && isTitle(text.mid(end + 1))
+                && !titleWords().match(text.left(end)).hasMatch())
+                return end;
+        }
+        return 0;
     }
 
     void readNumbers(QString &text, qsizetype index)

@@ -17,6 +17,14 @@ constexpr double leastConfidence = 0.3;
 // Upright text reads at least this well; below it the card may lie upside down.
 constexpr double uprightConfidence = 0.75;
 
+// A single Latin letter or digit alone on a line is a speck or a stroke of a logo.
+bool isPrint(const LineReader::Line &line)
+{
+    const QString text = QString(line.text).remove(u' ');
+    const bool lone = text.size() == 1 && text.front().script() != QChar::Script_Han;
+    return !text.isEmpty() && !lone && line.confidence >= leastConfidence;
+}
+
 struct LevelCard
 {
     cv::Mat grey;
@@ -124,7 +132,7 @@ Result<ScanResult> CardScanner::scan(const QByteArray &imageBytes)
     QList<CardFields::PrintedLine> printed;
     for (const QRect &box : std::as_const(card.lines)) {
         const LineReader::Line line = m_reader->read(card.grey, box);
-        if (!line.text.isEmpty() && line.confidence >= leastConfidence)
+        if (isPrint(line))
             printed << CardFields::PrintedLine { line.text, line.confidence, box };
     }
     ScanResult result = CardFields::classify(printed);

@@ -12,7 +12,7 @@ extern "C" void omp_set_dynamic(int);
 namespace {
 
 // Tesseract reads best when a line's characters are about this many pixels high.
-constexpr int readingHeight = 40;
+constexpr int readingHeight = 48;
 constexpr int margin = 12;
 constexpr auto debianModels = "/usr/share/tesseract-ocr/5/tessdata";
 
@@ -82,6 +82,31 @@ bool hasLatinLetter(const QString &text)
     });
 }
 
+// The English model often takes a small comma for a full stop, which the Chinese model, trained
+// on the full-width comma, does not: where both readings agree letter for letter, its commas win.
+LineReader::Line withCommasOf(LineReader::Line english, const QString &chinese)
+{
+    QString other = chinese;
+    other.replace(u'，', u',').remove(u' ');
+    const QString compact = QString(english.text).remove(u' ');
+    if (compact.size() != other.size())
+        return english;
+    for (qsizetype i = 0; i < compact.size(); ++i) {
+        const bool commaForStop = compact.at(i) == u'.' && other.at(i) == u',';
+        if (compact.at(i) != other.at(i) && !commaForStop)
+            return english;
+    }
+    qsizetype at = 0;
+    for (QChar &c : english.text) {
+        if (c == u' ')
+            continue;
+        if (c == u'.' && other.at(at) == u',')
+            c = u',';
+        ++at;
+    }
+    return english;
+}
+
 // Where the Latin rest of a line that begins in Han ("邮箱：name@example.com") starts on the line
 // image, from the words just recognised; 0 when Han comes after Latin or not at all.
 int latinRestStart(tesseract::TessBaseAPI &api, QString &hanPart)
@@ -142,23 +167,26 @@ LineReader::~LineReader()
 
 LineReader::Line LineReader::read(const cv::Mat &grey, const QRect &box)
 {
-    const cv::Rect area = cv::Rect(box.x(), box.y(), box.width(), box.height())
+    // A little of the paper around the ink, so that no edge of a letter is cut off.
+    const int pad = box.height() / 8 + 1;
+    const cv::Rect area
+        = cv::Rect(box.x() - pad, box.y() - pad, box.width() + 2 * pad, box.height() + 2 * pad)
         & cv::Rect(0, 0, grey.cols, grey.rows);
     if (area.width < 2 || area.height < 2)
         return {};
-    const double scale = double(readingHeight) / area.height;
+    const double scale = double(readingHeight) / std::max(box.height(), 1);
     cv::Mat line;
     cv::resize(grey(area), line, cv::Size(), scale, scale,
                scale < 1 ? cv::INTER_AREA : cv::INTER_CUBIC);
     cv::copyMakeBorder(line, line, margin, margin, margin, margin, cv::BORDER_CONSTANT,
                        cv::Scalar(255));
     const Line chinese = recognised(*m_chinese, line);
-    // Digits the Chinese model reads as well as the English one.
+    if (!hasHan(chinese.text))
+        return withCommasOf(recognised(*m_english, line), chinese.text);
+    QString hanPart;
+    // A Han label before digits alone ("手机：138…") needs no second reading.
     if (!hasLatinLetter(chinese.text))
         return chinese;
-    if (!hasHan(chinese.text))
-        return recognised(*m_english, line);
-    QString hanPart;
     const int restStart = latinRestStart(*m_chinese, hanPart);
     if (restStart <= 0 || restStart >= line.cols - margin)
         return chinese;

@@ -34,7 +34,12 @@ Line *lineFor(QList<Line> &lines, const QRect &piece)
     int bestOverlap = 0;
     for (Line &line : lines) {
         const int overlap = verticalOverlap(line.box, piece);
-        const bool sameBand = overlap >= std::min(line.box.height(), piece.height()) * 6 / 10;
+        // A comma or a full stop hangs at or below the baseline, so only touches the band.
+        const bool smallMark = piece.height() * 2 < line.charHeight && overlap > 0
+            && piece.top() > line.box.center().y()
+            && piece.center().y() <= line.box.bottom() + line.charHeight / 3;
+        const bool sameBand
+            = smallMark || overlap >= std::min(line.box.height(), piece.height()) * 6 / 10;
         // A piece much taller than the line's characters starts a line of its own size; small
         // pieces (dots, strokes, punctuation) belong to the characters around them.
         const bool notTaller = piece.height() * 5 <= line.charHeight * 8 + 8;
