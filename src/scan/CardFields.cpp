@@ -198,7 +198,8 @@ bool isTitle(const QString &text)
                        R"(Chairman|Consultant|Designer|Developer|Architect|Representative|)"
                        R"(Assistant|Secretary|Partner|Founder|Professor|Lawyer|Attorney|)"
                        R"(Accountant|Editor|Head|Lead|Specialist|Analyst|VP|Executive|)"
-                       R"(Supervisor|Coordinator|Researcher|Scientist|Advisor|Adviser)\b)"),
+                       R"(Supervisor|Coordinator|Researcher|Scientist|Advisor|Adviser|Controller|)"
+                       R"(Treasurer|Auditor)\b)"),
         QRegularExpression::CaseInsensitiveOption);
     if (hasHan(text))
         return text.size() <= 16 && endsWithAny(text, hanTitles);

@@ -74,18 +74,30 @@ std::vector<cv::Point2f> orderedCorners(std::vector<cv::Point2f> corners)
     return ordered;
 }
 
-bool plausibleCard(const std::vector<cv::Point2f> &corners, double imageArea)
+// A card lies on a background of another brightness; a block of text on a white scan does not.
+bool standsOut(const cv::Mat &small, const std::vector<cv::Point2f> &corners)
 {
+    cv::Mat inside(small.size(), CV_8UC1, cv::Scalar(0));
+    std::vector<cv::Point> polygon(corners.begin(), corners.end());
+    cv::fillConvexPoly(inside, polygon, cv::Scalar(255));
+    cv::Mat outside;
+    cv::bitwise_not(inside, outside);
+    return std::abs(cv::mean(small, inside)[0] - cv::mean(small, outside)[0]) > 25;
+}
+
+bool plausibleCard(const cv::Mat &small, const std::vector<cv::Point2f> &corners)
+{
+    const double imageArea = double(small.cols) * small.rows;
     std::vector<cv::Point2f> hull;
     cv::convexHull(corners, hull);
     const double area = cv::contourArea(hull);
-    return hull.size() == 4 && area > 0.15 * imageArea && area < 0.97 * imageArea;
+    return hull.size() == 4 && area > 0.15 * imageArea && area < 0.97 * imageArea
+        && standsOut(small, hull);
 }
 
 // Four corners of a card lying on a background that differs from it, on the small copy.
 std::vector<cv::Point2f> cardOutline(const cv::Mat &small)
 {
-    const double imageArea = double(small.cols) * small.rows;
     cv::Mat blurred;
     cv::GaussianBlur(small, blurred, cv::Size(5, 5), 0);
     cv::Mat edges;
@@ -103,7 +115,7 @@ std::vector<cv::Point2f> cardOutline(const cv::Mat &small)
         if (polygon.size() != 4)
             continue;
         std::vector<cv::Point2f> corners(polygon.begin(), polygon.end());
-        if (plausibleCard(corners, imageArea))
+        if (plausibleCard(small, corners))
             return orderedCorners(corners);
     }
     // A soft photo may give no closed edge: the largest bright region stands in for the card.
@@ -121,7 +133,7 @@ std::vector<cv::Point2f> cardOutline(const cv::Mat &small)
     cv::Point2f box[4];
     cv::minAreaRect(*largest).points(box);
     std::vector<cv::Point2f> corners(box, box + 4);
-    return plausibleCard(corners, imageArea) ? orderedCorners(corners) : std::vector<cv::Point2f>();
+    return plausibleCard(small, corners) ? orderedCorners(corners) : std::vector<cv::Point2f>();
 }
 
 double rowProfileScore(const cv::Mat &ink)

@@ -109,6 +109,33 @@ QList<QRect> splitAtSizeChange(const Line &line)
     return boxes;
 }
 
+// Whether two pieces lie one above the other, close together: parts of one character (吴 is
+// 口 over 天, i its dot over its stem). Lines lie much further apart than this.
+bool stacked(const QRect &a, const QRect &b)
+{
+    const int overlap = std::min(a.right(), b.right()) - std::max(a.left(), b.left()) + 1;
+    const int gap = std::max(a.top(), b.top()) - std::min(a.bottom(), b.bottom());
+    return overlap * 5 >= std::min(a.width(), b.width()) * 3
+        && gap * 5 <= std::max(a.height(), b.height());
+}
+
+// The pieces, those of one character joined; in order of their left edges.
+QList<QRect> characters(QList<QRect> pieces)
+{
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        for (qsizetype j = i + 1;
+             j < pieces.size() && pieces.at(j).left() <= pieces.at(i).right();) {
+            if (stacked(pieces.at(i), pieces.at(j))) {
+                pieces[i] = pieces.at(i).united(pieces.at(j));
+                pieces.removeAt(j);
+            } else {
+                ++j;
+            }
+        }
+    }
+    return pieces;
+}
+
 // Rows of boxes that share their height band, top to bottom, each row left to right.
 QList<QRect> inReadingOrder(QList<QRect> boxes)
 {
@@ -154,6 +181,7 @@ QList<QRect> find(const cv::Mat &ink)
         return {};
     std::sort(pieces.begin(), pieces.end(),
               [](const QRect &a, const QRect &b) { return a.left() < b.left(); });
+    pieces = characters(pieces);
     QList<Line> lines;
     for (const QRect &piece : std::as_const(pieces)) {
         if (Line *line = lineFor(lines, piece)) {
