@@ -7,6 +7,7 @@
 #include "ImportBench.h"
 #include "InterchangeBench.h"
 #include "PinyinBench.h"
+#include "ScanBench.h"
 #include "SearchBench.h"
 #include "StartupBench.h"
 #include "SyncBench.h"
@@ -78,8 +79,21 @@ int main(int argc, char *argv[])
     QCommandLineOption groupsOption(QStringLiteral("groups"),
                                     QStringLiteral("Relationship groups."), QStringLiteral("G"),
                                     QStringLiteral("30"));
-    parser.addOptions({ contactsOption, groupsOption });
+    QCommandLineOption scanOnlyOption(QStringLiteral("scan-only"),
+                                      QStringLiteral("Only the card scanning figures."));
+    QCommandLineOption cardsOption(QStringLiteral("cards"),
+                                   QStringLiteral("Scanned cards, photographed cards and cards "
+                                                  "with a QR code to generate."),
+                                   QStringLiteral("S,P,Q"), QStringLiteral("20,20,10"));
+    parser.addOptions({ contactsOption, groupsOption, scanOnlyOption, cardsOption });
     parser.process(app);
+    const QStringList cards = parser.value(cardsOption).split(u',');
+    const auto scanFigures = [&cards] {
+        return ScanBench::run(cards.value(0).toInt(), cards.value(1).toInt(),
+                              cards.value(2).toInt());
+    };
+    if (parser.isSet(scanOnlyOption))
+        return scanFigures() ? 0 : 1;
 
     BenchEnvironment environment;
     const QString file = environment.path(QStringLiteral("bench.cot"));
@@ -117,8 +131,9 @@ int main(int argc, char *argv[])
                         std::max(peakBefore, BenchReport::peakMemoryMb()));
     // Last: the server is a process of its own and leaves the memory figures alone.
     const bool synced = SyncBench::run(environment.programFolder());
+    const bool scanned = scanFigures();
     return baseline.rows == options.contacts && keyed && searched && imported && deduplicated
-            && interchanged && synced
+            && interchanged && synced && scanned
         ? 0
         : 1;
 }

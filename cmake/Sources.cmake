@@ -1,6 +1,7 @@
 # Widget code lives in each subsystem's widgets/ folder and goes into zorvane_gui;
 # everything else in a subsystem folder is core and must not include a widget header.
-set(ZORVANE_SUBSYSTEMS app data contacts categories reminders shared cards interchange duplicates sync)
+set(ZORVANE_SUBSYSTEMS app data contacts categories reminders shared cards interchange duplicates sync
+    scan)
 set(ZORVANE_CORE_SOURCES)
 set(ZORVANE_GUI_SOURCES)
 foreach(subsystem ${ZORVANE_SUBSYSTEMS})

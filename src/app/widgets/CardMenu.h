@@ -2,7 +2,7 @@
 
 class frmMain;
 
-// The card-file commands of the "系统" menu, given what the main window shows.
+// The card-file commands of the "名片" menu, given what the main window shows.
 namespace CardMenu {
 
 void importCards(frmMain &main);

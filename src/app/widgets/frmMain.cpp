@@ -139,12 +139,6 @@ void frmMain::buildMenus()
             &QAction::triggered, this, &frmMain::Default_Data_Click);
     connect(addItem(file, QStringLiteral("ImportOther"), QStringLiteral("导入数据文件")),
             &QAction::triggered, this, &frmMain::ImportOther_Click);
-    connect(
-        addItem(file, QStringLiteral("ImportCards"), QStringLiteral("导入名片文件(vCard/CSV)...")),
-        &QAction::triggered, this, &frmMain::ImportCards_Click);
-    connect(
-        addItem(file, QStringLiteral("ExportCards"), QStringLiteral("导出名片文件(vCard/CSV)...")),
-        &QAction::triggered, this, [this] { CardMenu::exportCards(*this); });
     addSeparator(file, QStringLiteral("line4"));
     connect(addItem(file, QStringLiteral("Login"), QStringLiteral("重新登陆"),
                     QKeySequence(QStringLiteral("Ctrl+L"))),
@@ -159,17 +153,6 @@ void frmMain::buildMenus()
     connect(addItem(file, QStringLiteral("mnuExit"), QStringLiteral("退出"),
                     QKeySequence(QStringLiteral("Ctrl+X"))),
             &QAction::triggered, this, &frmMain::mnuExit_Click);
-    addSeparator(file, QStringLiteral("lineDuplicates"));
-    connect(addItem(file, QStringLiteral("FindDuplicates"), QStringLiteral("查找重复联系人...")),
-            &QAction::triggered, this, &frmMain::FindDuplicates_Click);
-    addSeparator(file, QStringLiteral("lineSync"));
-    connect(addItem(file, QStringLiteral("SyncNow"), QStringLiteral("立即同步")),
-            &QAction::triggered, this, [this] {
-                if (!ReadOnlyFile::refuses(this, m_database->isReadOnly()))
-                    SyncCommands::syncNow({ DB(), this, [this] { showMergedContacts(); } });
-            });
-    connect(addItem(file, QStringLiteral("SyncSettings"), QStringLiteral("同步设置(CardDAV)...")),
-            &QAction::triggered, this, [this] { SyncCommands::openSettings(this); });
 
     QMenu *users = addMenu(QStringLiteral("UserAdmin"), QStringLiteral("用户"));
     addItem(users, QStringLiteral("UAdmin"), QStringLiteral("用户管理"));
@@ -183,6 +166,26 @@ void frmMain::buildMenus()
     connect(addItem(view, QStringLiteral("mnuToDo"), QStringLiteral("隐藏/显示记忆卡"),
                     QKeySequence(QStringLiteral("Ctrl+N"))),
             &QAction::triggered, this, &frmMain::mnuToDo_Click);
+
+    // The program's own card commands, kept out of the menus above; help stays last.
+    QMenu *cards = addMenu(QStringLiteral("mnuCards"), QStringLiteral("名片"));
+    connect(
+        addItem(cards, QStringLiteral("ImportCards"), QStringLiteral("导入名片文件(vCard/CSV)...")),
+        &QAction::triggered, this, &frmMain::ImportCards_Click);
+    connect(
+        addItem(cards, QStringLiteral("ExportCards"), QStringLiteral("导出名片文件(vCard/CSV)...")),
+        &QAction::triggered, this, [this] { CardMenu::exportCards(*this); });
+    addSeparator(cards, QStringLiteral("lineDuplicates"));
+    connect(addItem(cards, QStringLiteral("FindDuplicates"), QStringLiteral("查找重复联系人...")),
+            &QAction::triggered, this, &frmMain::FindDuplicates_Click);
+    addSeparator(cards, QStringLiteral("lineSync"));
+    connect(addItem(cards, QStringLiteral("SyncNow"), QStringLiteral("立即同步")),
+            &QAction::triggered, this, [this] {
+                if (!ReadOnlyFile::refuses(this, m_database->isReadOnly()))
+                    SyncCommands::syncNow({ DB(), this, [this] { showMergedContacts(); } });
+            });
+    connect(addItem(cards, QStringLiteral("SyncSettings"), QStringLiteral("同步设置(CardDAV)...")),
+            &QAction::triggered, this, [this] { SyncCommands::openSettings(this); });
 
     QMenu *help = addMenu(QStringLiteral("mnuAbout"), QStringLiteral("帮助"));
     connect(addItem(help, QStringLiteral("aboutme"), QStringLiteral("关于"),
