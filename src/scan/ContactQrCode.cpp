@@ -1,42 +1,55 @@
 #include "ContactQrCode.h"
 
-#include "interchange/VCardWriter.h"
-
-#include <functional>
+#include "cards/CardProjection.h"
+#include "cards/CardWriter.h"
 
 namespace {
 
+// What a phone needs least, dropped first: the properties and the captions the user knows.
 struct Droppable
 {
+    const char *property;
     const char *caption;
-    std::function<void(ContactRecord &)> drop;
 };
+
+constexpr Droppable leastNeededFirst[] = {
+    { "PHOTO", "照片" },
+    { "NOTE", "备注" },
+    { "ADR", "公司地址" },
+    { "URL", "主页地址" },
+};
+
+// Removes every property of that name; false when the card had none.
+bool drop(Card &card, const QString &name)
+{
+    const qsizetype before = card.properties.size();
+    card.properties.removeIf([&name](const CardProperty &property) {
+        return property.name.compare(name, Qt::CaseInsensitive) == 0;
+    });
+    return card.properties.size() != before;
+}
 
 } // namespace
 
 Result<ContactQrCode> ContactQrCode::of(const ContactRecord &contact)
 {
-    static const Droppable leastNeededFirst[] = {
-        { "备注", [](ContactRecord &c) { c.notes.clear(); } },
-        { "公司地址",
-          [](ContactRecord &c) {
-              c.address1.clear();
-              c.address2.clear();
-              c.address3.clear();
-              c.postcode.clear();
-          } },
-        { "主页地址", [](ContactRecord &c) { c.website.clear(); } },
-    };
-    ContactRecord shown = contact;
+    return of(CardProjection::fromRow(contact));
+}
+
+Result<ContactQrCode> ContactQrCode::of(const Card &card)
+{
+    Card shown = card;
     QStringList dropped;
-    for (size_t step = 0;; ++step) {
-        const QByteArray vCard = VCardWriter::write(shown, CardFormat::VCard30);
+    for (const Droppable &least : leastNeededFirst) {
+        const QByteArray vCard = CardWriter::write(shown, CardVersion::V30);
         if (auto code = QrCode::encode(vCard))
             return ContactQrCode { code.takeValue(), vCard, dropped };
-        if (step == std::size(leastNeededFirst))
-            return Status::failure(
-                QStringLiteral("联系人的内容太多，即使省去备注、地址和主页也放不进一个二维码。"));
-        leastNeededFirst[step].drop(shown);
-        dropped << QString::fromUtf8(leastNeededFirst[step].caption);
+        if (drop(shown, QString::fromLatin1(least.property)))
+            dropped << QString::fromUtf8(least.caption);
     }
+    const QByteArray vCard = CardWriter::write(shown, CardVersion::V30);
+    if (auto code = QrCode::encode(vCard))
+        return ContactQrCode { code.takeValue(), vCard, dropped };
+    return Status::failure(
+        QStringLiteral("联系人的内容太多，即使省去照片、备注、地址和主页也放不进一个二维码。"));
 }

@@ -105,7 +105,7 @@ void tst_CsvImport::readsWhatExportersWrite_data()
     QTest::newRow("Outlook, English; the second row has only a business address")
         << sample("outlook-en.csv")
         << Rows { { "FirstName=Smith", "LastName=John Q", "Title=Engineer", "Type=Friends",
-                    "CompanyName=Acme", "Address1=1 Main St Suite 5", "Address2=Springfield",
+                    "CompanyName=Acme R&D", "Address1=1 Main St Suite 5", "Address2=Springfield IL USA",
                     "Postcode=62701", "Data1=555-0101", "Combo1=传真", "Data2=555-0102",
                     "Combo2=办公电话", "Data3=555-0103", "Combo3=家庭电话", "Data4=555-0104",
                     "Combo4=手机", "Email=j@acme.com", "Website=http://acme.com",
@@ -148,7 +148,7 @@ void tst_CsvImport::readsWhatExportersWrite_data()
     QTest::newRow("Outlook, Chinese, in GB18030; only a home address")
         << gb18030(sample("outlook-zh.csv"))
         << Rows { { "FirstName=张", "LastName=三", "Title=经理", "Type=朋友",
-                    "CompanyName=华信科技", "Address1=朝阳路1号", "Address2=北京",
+                    "CompanyName=华信科技 研发部", "Address1=朝阳路1号", "Address2=北京 北京市 中国",
                     "Postcode=100020", "Data1=010-88886666", "Combo1=办公电话", "Data2=13800138000",
                     "Combo2=手机", "Email=zhang@huaxin.cn", "Website=http://huaxin.cn",
                     "Notes=老同学" } }
@@ -165,7 +165,7 @@ void tst_CsvImport::readsWhatExportersWrite_data()
     QTest::newRow("Google, current headers, ' ::: ' values, a line break in a cell")
         << sample("google-current.csv")
         << Rows { { "FirstName=欧阳", "LastName=娜娜", "Title=设计师", "Type=同事",
-                    "CompanyName=蓝天公司", "Address1=天府大道1号", "Address2=成都",
+                    "CompanyName=蓝天公司", "Address1=天府大道1号", "Address2=成都 四川 中国",
                     "Postcode=610000", "Data1=138 0000 0001", "Combo1=手机", "Data2=139 0000 0002",
                     "Combo2=手机", "Data3=010-6666", "Combo3=工作室", "Email=nana@blue.cn",
                     "Website=https://blue.cn/nana" } }
