@@ -26,14 +26,18 @@ struct CardParameter
 struct CardProperty
 {
     QString group;
+    // Upper case.
     QString name;
     QList<CardParameter> parameters;
     QString value;
+    // The name as the sender wrote it, where that differs in letter case only (Apple's
+    // "X-ABLabel"), so the line goes back as it came; empty otherwise.
+    QString spelling = {};
 
     bool operator==(const CardProperty &other) const
     {
-        return group == other.group && name == other.name && parameters == other.parameters
-            && value == other.value;
+        return group == other.group && name == other.name && spelling == other.spelling
+            && parameters == other.parameters && value == other.value;
     }
 
     const CardParameter *parameter(const QString &parameterName) const;

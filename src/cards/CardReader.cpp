@@ -649,6 +649,8 @@ QString CardReader::addLine(Card &card, const Line &line)
     CardProperty property;
     property.group = QString::fromLatin1(group);
     property.name = QString::fromLatin1(name);
+    if (const QByteArray written = fullName.mid(dot + 1); written != name)
+        property.spelling = QString::fromLatin1(written);
     QByteArray charset;
     QByteArray encoding;
     QStringList types;

@@ -143,7 +143,7 @@ public:
             m_line += property.group.toUtf8();
             m_line += '.';
         }
-        m_line += property.name.toUtf8();
+        m_line += (property.spelling.isEmpty() ? property.name : property.spelling).toUtf8();
         if (m_version == CardVersion::V40)
             write40(property);
         else

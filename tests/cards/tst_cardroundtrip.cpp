@@ -252,7 +252,7 @@ void tst_CardRoundTrip::aPhonesCardComesBackWithOnlyItsTitleChanged()
         "ORG:Globex;R&D\r\nORG:Night School\r\nTITLE:Director\r\nTITLE:Teacher\r\n"
         "TEL;TYPE=CELL:+1 555 0001\r\nTEL;TYPE=WORK:+1 555 0002\r\nTEL;TYPE=HOME:+1 555 0003\r\n"
         "TEL;TYPE=WORK,FAX:+1 555 0004\r\nitem1.TEL:+1 555 0005\r\n"
-        "item1.X-ABLABEL:School\r\nEMAIL;TYPE=WORK:john@globex.example\r\n"
+        "item1.X-ABLabel:School\r\nEMAIL;TYPE=WORK:john@globex.example\r\n"
         "EMAIL;TYPE=HOME:john@home.example\r\n"
         "ADR;TYPE=HOME:;;1 Home Rd;Springfield;Illinois;62701;USA\r\n"
         "ADR;TYPE=WORK:;;2 Work Ave;Shelbyville;Illinois;62565;USA\r\n"

@@ -84,9 +84,16 @@ private slots:
         const QString file = sandbox.writeDefaultDataFile();
         const QStringList tags { QStringLiteral("甲"), QStringLiteral("乙") };
         QProcess programs[2];
-        for (int i = 0; i < 2; ++i)
+        for (int i = 0; i < 2; ++i) {
             programs[i].start(QStringLiteral(ZORVANE_BIN_DIR "/zorvane-stress"),
                               { file, tags.at(i), QStringLiteral("500") });
+            QCOMPARE(nextLine(programs[i]), QStringLiteral("ready"));
+        }
+        // Both are told to start at once; the overlap is still checked from their own clocks.
+        for (QProcess &program : programs)
+            program.write("go\n");
+        for (QProcess &program : programs)
+            QVERIFY(program.waitForBytesWritten(30000));
         int committed = 0;
         int failed = 0;
         int lost = 0;

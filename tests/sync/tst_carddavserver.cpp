@@ -7,6 +7,7 @@
 #include "sync/AddressBookDiscovery.h"
 
 #include <QProcess>
+#include <algorithm>
 #include <QtTest>
 #include <map>
 #include <optional>
@@ -27,6 +28,16 @@ class tst_CardDavServer : public QObject
     int books = 0;
 
     Result<SyncReport> sync(const QString &file) { return syncFile(file, account); }
+
+    // A content line as a reader takes it: names in either letter case, parameters in any
+    // order (a server may rewrite both; Radicale does).
+    static QByteArray meaning(const QByteArray &line)
+    {
+        const qsizetype colon = line.indexOf(':');
+        QList<QByteArray> head = line.left(colon).toUpper().split(';');
+        std::sort(head.begin() + 1, head.end());
+        return head.join(';') + line.mid(colon);
+    }
 
     static QList<QVariantList> contacts(const QString &file)
     {
@@ -515,13 +526,14 @@ private slots:
         QCOMPARE(files.size(), 1);
         QFile back(phone.cardFolder() + u'/' + files.first());
         QVERIFY(back.open(QIODevice::ReadOnly));
-        const QList<QByteArray> cameBack
+        QList<QByteArray> cameBack
             = back.readAll().replace("\r\n", "\n").replace("\n ", "").split('\n');
+        std::transform(cameBack.begin(), cameBack.end(), cameBack.begin(), meaning);
         QVERIFY(cameBack.contains("TITLE:经理"));
-        // Every other line comes back exactly as the phone wrote it.
+        // Every other line comes back as the phone wrote it.
         QCOMPARE(lines.size(), 15);
         for (const QByteArray &line : lines)
-            QVERIFY2(cameBack.contains(line), line.left(60).constData());
+            QVERIFY2(cameBack.contains(meaning(line)), line.left(60).constData());
     }
 };
 

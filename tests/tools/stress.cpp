@@ -1,6 +1,8 @@
 // Adds, edits and deletes contacts and reminders on one data file as fast as it can, so that a
-// test can run two of these against the same file at once. Prints what it left in the file and
-// when (on the machine's monotonic clock) its first change began and its last one ended.
+// test can run two of these against the same file at once: it prints "ready" once the file is
+// open and starts on a line of its input, so a test can start both together. Prints what it
+// left in the file and when (on the machine's monotonic clock) its first change began and its
+// last one ended.
 // With "import SOURCE" it imports another data file instead, printing its progress and waiting
 // for a line on standard input at each step, so that a test can kill it half-way. With "add EMAIL"
 // it adds one contact as the contact list's add command and the editor do: it prints "opened"
@@ -170,6 +172,11 @@ int main(int argc, char *argv[])
     const int count = QString::fromLocal8Bit(argv[3]).toInt();
     QRandomGenerator random(quint32(qHash(tag)));
     ReminderStore reminders(*opened.value());
+    std::puts("ready");
+    std::fflush(stdout);
+    char go[8];
+    if (!std::fgets(go, sizeof go, stdin))
+        return 2;
     Outcome outcome;
     outcome.firstBegan = monotonicNanoseconds();
     for (int step = 0; step < count; ++step)
