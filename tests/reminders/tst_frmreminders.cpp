@@ -107,24 +107,11 @@ private:
         QFAIL(qPrintable(QStringLiteral("no toolbar button ") + caption));
     }
 
-    void add(const QString &text)
-    {
-        window->onAgent = typeAndSave(text);
-        press(QStringLiteral("添加"));
-    }
-
     void edit(int line, const std::function<void(frmAgent &)> &work)
     {
         list()->setCurrentRow(line);
         window->onAgent = work;
         press(QStringLiteral("编辑"));
-    }
-
-    void remove(int line, Answer answer = Answer::Yes)
-    {
-        list()->setCurrentRow(line);
-        fx->prompts.answer(answer);
-        press(QStringLiteral("删除"));
     }
 
     // The user's way: the line becomes current and the space bar toggles its check box.
@@ -205,32 +192,20 @@ private slots:
         QCOMPARE(status(), countText(int(expected.size())));
     }
 
-    void blankTextKeepsTheDialogOpen()
-    {
-        openWindow();
-        fx->prompts.expectMessage();
-        bool stayedOpen = false;
-        window->onAgent = [&](frmAgent &agent) {
-            typeAndSave(QStringLiteral("   "))(agent);
-            stayedOpen = agent.isVisible() && agent.focusWidget() == textBox(agent);
-            typeAndSave(QStringLiteral("第二次"))(agent);
-        };
-        press(QStringLiteral("添加"));
-
-        QVERIFY(stayedOpen);
-        QCOMPARE(fx->prompts.texts(), QStringList { QStringLiteral("你没有输入任何描述信息哦") });
-        QCOMPARE(fx->prompts.last().caption, QStringLiteral("出错啦"));
-        QCOMPARE(storedLines(), QStringList { QStringLiteral("第二次") });
-    }
-
-    // The other cases work a driven dialog; here the real one runs modally and Enter saves.
-    void theRealDialogIsModal()
+    // The other cases work a driven dialog; here the real one runs modally: Enter with nothing
+    // typed is refused and leaves it open, Enter with a text saves.
+    void theRealDialogIsModalAndRefusesBlankText()
     {
         auto realWindow = std::make_unique<frmReminders>(*fx->database());
         realWindow->show();
+        fx->prompts.expectMessage();
         QString caption;
-        const WhenModalShown<frmAgent> agentOpens([&caption](frmAgent *agent) {
+        bool stayedOpen = false;
+        const WhenModalShown<frmAgent> agentOpens([&](frmAgent *agent) {
             caption = agent->windowTitle();
+            textBox(*agent)->setText(QStringLiteral("   "));
+            QTest::keyClick(textBox(*agent), Qt::Key_Return);
+            stayedOpen = agent->isVisible() && agent->focusWidget() == textBox(*agent);
             textBox(*agent)->setText(QStringLiteral("看牙医"));
             QTest::keyClick(textBox(*agent), Qt::Key_Return);
         });
@@ -238,6 +213,9 @@ private slots:
 
         QVERIFY(agentOpens.seen());
         QCOMPARE(caption, QStringLiteral("添加新事务"));
+        QVERIFY(stayedOpen);
+        QCOMPARE(fx->prompts.texts(), QStringList { QStringLiteral("你没有输入任何描述信息哦") });
+        QCOMPARE(fx->prompts.last().caption, QStringLiteral("出错啦"));
         QCOMPARE(storedLines(), QStringList { QStringLiteral("看牙医") });
         QCOMPARE(realWindow->findChild<QListWidget *>(QStringLiteral("lstReminders"))->count(), 1);
     }
@@ -269,7 +247,9 @@ private slots:
         } else if (change == QLatin1String("edit")) {
             edit(1, typeAndSave(QStringLiteral("改了")));
         } else {
-            remove(1, change == QLatin1String("keep") ? Answer::No : Answer::Yes);
+            list()->setCurrentRow(1);
+            fx->prompts.answer(change == QLatin1String("keep") ? Answer::No : Answer::Yes);
+            press(QStringLiteral("删除"));
             QCOMPARE(fx->prompts.last().kind, ShownBox::Kind::YesNo);
             QCOMPARE(fx->prompts.last().caption, QStringLiteral("删除事务"));
             QCOMPARE(fx->prompts.last().text, QStringLiteral("您确实要删除事务：[同一件事] 吗？"));
@@ -317,7 +297,8 @@ private slots:
                     list()->item(first)->setCheckState(Qt::Checked);
                     ++ticked;
                 });
-        add(QStringLiteral("二"));
+        window->onAgent = typeAndSave(QStringLiteral("二"));
+        press(QStringLiteral("添加"));
         QCOMPARE(ticked, 2);
         QCOMPARE(storedLines(), (QStringList { QStringLiteral("一"), QStringLiteral("二") }));
     }
