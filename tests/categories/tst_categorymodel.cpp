@@ -161,15 +161,6 @@ private slots:
         const auto lookedUp = model->find(kind, name);
         QVERIFY(lookedUp);
         QCOMPARE(bool(lookedUp.value()), found);
-
-        const auto takenByOther = model->isNameTaken(kind, name, -1);
-        QVERIFY(takenByOther);
-        QCOMPARE(takenByOther.value(), found);
-        if (found) {
-            const auto takenBySelf = model->isNameTaken(kind, name, lookedUp.value()->id);
-            QVERIFY(takenBySelf);
-            QVERIFY(!takenBySelf.value());
-        }
         const auto saved = model->save(adding(kind, name));
         QCOMPARE(saved.outcome, found ? SaveOutcome::AlreadyExists : SaveOutcome::Saved);
     }
@@ -204,8 +195,6 @@ private slots:
             if (outcome == SaveOutcome::Failed)
                 QVERIFY2(added.error.contains(QStringLiteral("过长")), qPrintable(added.error));
             QCOMPARE(model->save(renaming(3, QStringLiteral("朋友"), typed)).outcome, outcome);
-            QVERIFY(!model->add(3, typed, {}, 4));
-            QVERIFY(!model->update(idOf(3, QStringLiteral("朋友")), typed, {}));
         } else {
             QCOMPARE(model->save({ 3, true, typed, typed, description, 3 }).outcome, outcome);
         }
@@ -225,12 +214,6 @@ private slots:
                 file,
                 QStringLiteral("SELECT Description FROM ContactType WHERE Name = '老乡 - 同学'")),
             QVariant(QStringLiteral("说明")));
-
-        const auto added = model->add(1, QStringLiteral("顾问"), QStringLiteral("外聘"), 4);
-        QVERIFY2(added, qPrintable(added.message()));
-        QCOMPARE(idOf(1, QStringLiteral("顾问")), added.value());
-        QVERIFY(!model->add(1, QStringLiteral("顾问"), {}, 5));
-        QCOMPARE(stored(1).size(), 4);
         // The longest name the file takes.
         QCOMPARE(model->save(adding(3, QString(25, QChar(u'名')))).outcome, SaveOutcome::Saved);
     }
@@ -253,7 +236,6 @@ private slots:
     {
         QCOMPARE(model->save(renaming(3, QStringLiteral("朋友"), QStringLiteral("家人"))).outcome,
                  SaveOutcome::NameTaken);
-        QVERIFY(!model->update(idOf(3, QStringLiteral("朋友")), QStringLiteral("家人"), {}));
         // Its own name in other letters is no clash, and neither is another kind's name.
         QCOMPARE(
             model->save(renaming(1, QStringLiteral("Friend"), QStringLiteral("FRIEND"))).outcome,
@@ -300,7 +282,6 @@ private slots:
         const auto saved = model->save(renaming(3, QStringLiteral("朋友"), QStringLiteral("好友")));
         QCOMPARE(saved.outcome, SaveOutcome::Failed);
         QVERIFY(saved.error.contains(QStringLiteral("refused")));
-        QVERIFY(!model->update(idOf(3, QStringLiteral("朋友")), QStringLiteral("好友"), {}));
         QCOMPARE(stored(3), listOf(QStringLiteral("同事:1, 朋友:2, 家人:3")));
         QCOMPARE(contactGroups(), QStringList { QStringLiteral("朋友") });
     }
@@ -339,23 +320,14 @@ private slots:
         QCOMPARE(stored(3), listOf(QStringLiteral("朋友:1, 客户:2")));
     }
 
-    void namesWithQuotesWorkThroughEveryCommand_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("apostrophe") << QStringLiteral("O'Brien");
-        QTest::newRow("injection") << QStringLiteral("x' OR '1'='1");
-    }
-
     void namesWithQuotesWorkThroughEveryCommand()
     {
-        QFETCH(QString, name);
+        const QString name = QStringLiteral("x' OR '1'='1");
         addContacts({ name });
         QCOMPARE(model->save(adding(3, name)).outcome, SaveOutcome::Saved);
         QCOMPARE(model->save(adding(3, name)).outcome, SaveOutcome::AlreadyExists);
         const qint64 id = idOf(3, name);
         QVERIFY(id > 0);
-        const auto taken = model->isNameTaken(3, name, -1);
-        QVERIFY(taken && taken.value());
 
         QVERIFY(model->setNumber(3, name, 0));
         QCOMPARE(stored(3).first(), name + QStringLiteral(":0"));

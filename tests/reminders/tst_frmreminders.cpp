@@ -34,9 +34,13 @@ std::function<void(frmAgent &)> typeAndSave(const QString &text)
     };
 }
 
-std::function<void(frmAgent &)> pressEscape()
+// Types into the dialog and presses Escape.
+std::function<void(frmAgent &)> typeAndCancel(const QString &text)
 {
-    return [](frmAgent &agent) { QTest::keyClick(textBox(agent), Qt::Key_Escape); };
+    return [text](frmAgent &agent) {
+        textBox(agent)->setText(text);
+        QTest::keyClick(textBox(agent), Qt::Key_Escape);
+    };
 }
 
 // The window with its item dialog worked by the test instead of a nested event loop.
@@ -47,13 +51,11 @@ public:
 
     std::function<void(frmAgent &)> onAgent;
     QStringList presets;
-    QStringList captions;
 
 protected:
     void runAgent(frmAgent &agent) override
     {
         presets << textBox(agent)->text();
-        captions << agent.windowTitle();
         agent.show();
         if (onAgent)
             onAgent(agent);
@@ -105,24 +107,11 @@ private:
         QFAIL(qPrintable(QStringLiteral("no toolbar button ") + caption));
     }
 
-    void add(const QString &text)
-    {
-        window->onAgent = typeAndSave(text);
-        press(QStringLiteral("添加"));
-    }
-
     void edit(int line, const std::function<void(frmAgent &)> &work)
     {
         list()->setCurrentRow(line);
         window->onAgent = work;
         press(QStringLiteral("编辑"));
-    }
-
-    void remove(int line, Answer answer = Answer::Yes)
-    {
-        list()->setCurrentRow(line);
-        fx->prompts.answer(answer);
-        press(QStringLiteral("删除"));
     }
 
     // The user's way: the line becomes current and the space bar toggles its check box.
@@ -132,38 +121,23 @@ private:
         QTest::keyClick(list(), Qt::Key_Space);
     }
 
-    QStringList lineTexts()
+    // Each line as its text, marked "✓" when ticked: what the list shows and what the file holds.
+    QStringList shownLines()
     {
-        QStringList texts;
+        QStringList lines;
         for (int i = 0; i < list()->count(); ++i)
-            texts << list()->item(i)->text();
-        return texts;
+            lines << list()->item(i)->text()
+                    + (list()->item(i)->checkState() == Qt::Checked ? QStringLiteral("✓") : "");
+        return lines;
     }
 
-    QList<bool> lineTicks()
+    QStringList storedLines()
     {
-        QList<bool> ticks;
-        for (int i = 0; i < list()->count(); ++i)
-            ticks << (list()->item(i)->checkState() == Qt::Checked);
-        return ticks;
-    }
-
-    QStringList storedTexts()
-    {
-        QStringList texts;
-        for (const QVariantList &row :
-             RawSql::rows(fx->file, QStringLiteral("SELECT item FROM Reminders ORDER BY ID")))
-            texts << row.first().toString();
-        return texts;
-    }
-
-    QList<bool> storedTicks()
-    {
-        QList<bool> ticks;
-        for (const QVariantList &row :
-             RawSql::rows(fx->file, QStringLiteral("SELECT Done FROM Reminders ORDER BY ID")))
-            ticks << row.first().toBool();
-        return ticks;
+        QStringList lines;
+        const QString sql = QStringLiteral("SELECT item, Done FROM Reminders ORDER BY ID");
+        for (const QVariantList &row : RawSql::rows(fx->file, sql))
+            lines << row.at(0).toString() + (row.at(1).toBool() ? QStringLiteral("✓") : "");
+        return lines;
     }
 
     static QString countText(int count)
@@ -205,138 +179,111 @@ private slots:
         QFETCH(QString, stored);
         seed({ { QStringLiteral("旧的"), true } });
         openWindow();
-        window->onAgent = [&](frmAgent &agent) {
-            if (save)
-                return typeAndSave(typed)(agent);
-            textBox(agent)->setText(typed);
-            pressEscape()(agent);
-        };
+        window->onAgent = save ? typeAndSave(typed) : typeAndCancel(typed);
         press(QStringLiteral("添加"));
 
         QCOMPARE(window->presets, QStringList { today + QStringLiteral("： ") });
-        QCOMPARE(window->captions, QStringList { QStringLiteral("添加新事务") });
         QCOMPARE(window->NowStr(), stored);
-        QStringList expected { QStringLiteral("旧的") };
+        QStringList expected { QStringLiteral("旧的✓") };
         if (!stored.isEmpty())
             expected << stored;
-        QCOMPARE(storedTexts(), expected);
-        QCOMPARE(lineTexts(), expected);
+        QCOMPARE(storedLines(), expected);
+        QCOMPARE(shownLines(), expected);
         QCOMPARE(status(), countText(int(expected.size())));
     }
 
-    void blankTextKeepsTheDialogOpen()
-    {
-        openWindow();
-        fx->prompts.expectMessage();
-        bool stayedOpen = false;
-        window->onAgent = [&](frmAgent &agent) {
-            typeAndSave(QStringLiteral("   "))(agent);
-            stayedOpen = agent.isVisible() && agent.focusWidget() == textBox(agent);
-            typeAndSave(QStringLiteral("第二次"))(agent);
-        };
-        press(QStringLiteral("添加"));
-
-        QVERIFY(stayedOpen);
-        QCOMPARE(fx->prompts.shown().size(), 1);
-        QCOMPARE(fx->prompts.last().icon, MessageIcon::Exclamation);
-        QCOMPARE(fx->prompts.last().caption, QStringLiteral("出错啦"));
-        QCOMPARE(fx->prompts.last().text, QStringLiteral("你没有输入任何描述信息哦"));
-        QCOMPARE(storedTexts(), QStringList { QStringLiteral("第二次") });
-    }
-
-    // Escape is tried on the driven dialog; here the real one runs modally and Enter saves.
-    void theRealDialogIsModal()
+    // The other cases work a driven dialog; here the real one runs modally: Enter with nothing
+    // typed is refused and leaves it open, Enter with a text saves.
+    void theRealDialogIsModalAndRefusesBlankText()
     {
         auto realWindow = std::make_unique<frmReminders>(*fx->database());
         realWindow->show();
-        const WhenModalShown<frmAgent> agentOpens([](frmAgent *agent) {
+        fx->prompts.expectMessage();
+        QString caption;
+        bool stayedOpen = false;
+        const WhenModalShown<frmAgent> agentOpens([&](frmAgent *agent) {
+            caption = agent->windowTitle();
+            textBox(*agent)->setText(QStringLiteral("   "));
+            QTest::keyClick(textBox(*agent), Qt::Key_Return);
+            stayedOpen = agent->isVisible() && agent->focusWidget() == textBox(*agent);
             textBox(*agent)->setText(QStringLiteral("看牙医"));
             QTest::keyClick(textBox(*agent), Qt::Key_Return);
         });
         realWindow->AddReminder();
 
         QVERIFY(agentOpens.seen());
-        QCOMPARE(storedTexts(), QStringList { QStringLiteral("看牙医") });
+        QCOMPARE(caption, QStringLiteral("添加新事务"));
+        QVERIFY(stayedOpen);
+        QCOMPARE(fx->prompts.texts(), QStringList { QStringLiteral("你没有输入任何描述信息哦") });
+        QCOMPARE(fx->prompts.last().caption, QStringLiteral("出错啦"));
+        QCOMPARE(storedLines(), QStringList { QStringLiteral("看牙医") });
         QCOMPARE(realWindow->findChild<QListWidget *>(QStringLiteral("lstReminders"))->count(), 1);
     }
 
     void sameTextChangesOnlyTheChosenLine_data()
     {
         QTest::addColumn<QString>("change");
-        QTest::newRow("tick") << QStringLiteral("tick");
-        QTest::newRow("edit") << QStringLiteral("edit");
-        QTest::newRow("delete") << QStringLiteral("delete");
-        QTest::newRow("delete declined") << QStringLiteral("keep");
+        QTest::addColumn<QStringList>("expected");
+        const QString same = QStringLiteral("同一件事");
+        const QString other = QStringLiteral("别的");
+        QTest::newRow("tick") << QStringLiteral("tick")
+                              << QStringList { same, QStringLiteral("同一件事✓"), other };
+        QTest::newRow("edit") << QStringLiteral("edit")
+                              << QStringList { same, QStringLiteral("改了"), other };
+        QTest::newRow("delete") << QStringLiteral("delete") << QStringList { same, other };
+        QTest::newRow("delete declined")
+            << QStringLiteral("keep") << QStringList { same, same, other };
     }
 
     void sameTextChangesOnlyTheChosenLine()
     {
         QFETCH(QString, change);
+        QFETCH(QStringList, expected);
         const QString same = QStringLiteral("同一件事");
         seed({ { same, false }, { same, false }, { QStringLiteral("别的"), false } });
         openWindow();
-        if (change == QLatin1String("tick"))
-            toggle(1);
-        else if (change == QLatin1String("edit"))
-            edit(1, typeAndSave(QStringLiteral("改了")));
-        else
-            remove(1, change == QLatin1String("keep") ? Answer::No : Answer::Yes);
-
-        QStringList texts { same, same, QStringLiteral("别的") };
-        QList<bool> ticks { false, false, false };
         if (change == QLatin1String("tick")) {
-            ticks[1] = true;
+            toggle(1);
         } else if (change == QLatin1String("edit")) {
-            texts[1] = QStringLiteral("改了");
-        } else if (change == QLatin1String("delete")) {
-            texts.removeAt(1);
-            ticks.removeAt(1);
-        }
-        QCOMPARE(storedTexts(), texts);
-        QCOMPARE(storedTicks(), ticks);
-        QCOMPARE(lineTexts(), texts);
-        QCOMPARE(lineTicks(), ticks);
-        QCOMPARE(status(), countText(int(texts.size())));
-        if (change == QLatin1String("delete") || change == QLatin1String("keep")) {
+            edit(1, typeAndSave(QStringLiteral("改了")));
+        } else {
+            list()->setCurrentRow(1);
+            fx->prompts.answer(change == QLatin1String("keep") ? Answer::No : Answer::Yes);
+            press(QStringLiteral("删除"));
             QCOMPARE(fx->prompts.last().kind, ShownBox::Kind::YesNo);
             QCOMPARE(fx->prompts.last().caption, QStringLiteral("删除事务"));
             QCOMPARE(fx->prompts.last().text, QStringLiteral("您确实要删除事务：[同一件事] 吗？"));
         }
+        QCOMPARE(storedLines(), expected);
+        QCOMPARE(shownLines(), expected);
+        QCOMPARE(status(), countText(int(expected.size())));
     }
 
     void editKeepsTheTickAndTheNextTickIsStored_data()
     {
-        QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("save");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("new text") << QStringLiteral("新的") << true << QStringLiteral("新的");
-        QTest::newRow("cancelled") << QStringLiteral("新的") << false << QStringLiteral("做完了");
+        QTest::addColumn<QString>("untickedAfter");
+        QTest::newRow("new text") << true << QStringLiteral("新的✓") << QStringLiteral("新的");
+        QTest::newRow("cancelled")
+            << false << QStringLiteral("做完了✓") << QStringLiteral("做完了");
     }
 
     void editKeepsTheTickAndTheNextTickIsStored()
     {
-        QFETCH(QString, typed);
         QFETCH(bool, save);
         QFETCH(QString, expected);
+        QFETCH(QString, untickedAfter);
         seed({ { QStringLiteral("没做"), false }, { QStringLiteral("做完了"), true } });
         openWindow();
-        edit(1, [&](frmAgent &agent) {
-            if (save)
-                return typeAndSave(typed)(agent);
-            textBox(agent)->setText(typed);
-            pressEscape()(agent);
-        });
+        edit(1, save ? typeAndSave(QStringLiteral("新的")) : typeAndCancel(QStringLiteral("新的")));
         QCOMPARE(window->presets, QStringList { QStringLiteral("做完了") });
-        QCOMPARE(window->captions, QStringList { QStringLiteral("添加新事务") });
-        QCOMPARE(lineTexts(), (QStringList { QStringLiteral("没做"), expected }));
-        QCOMPARE(lineTicks(), (QList<bool> { false, true }));
-        QCOMPARE(storedTexts(), (QStringList { QStringLiteral("没做"), expected }));
-        QCOMPARE(storedTicks(), (QList<bool> { false, true }));
+        QCOMPARE(shownLines(), (QStringList { QStringLiteral("没做"), expected }));
+        QCOMPARE(storedLines(), (QStringList { QStringLiteral("没做"), expected }));
 
         toggle(1);
-        QCOMPARE(storedTicks(), (QList<bool> { false, false }));
         toggle(0);
-        QCOMPARE(storedTicks(), (QList<bool> { true, false }));
+        QCOMPARE(storedLines(), (QStringList { QStringLiteral("没做✓"), untickedAfter }));
     }
 
     void aTickWhileLoadingStoresNothing()
@@ -350,20 +297,18 @@ private slots:
                     list()->item(first)->setCheckState(Qt::Checked);
                     ++ticked;
                 });
-        add(QStringLiteral("二"));
+        window->onAgent = typeAndSave(QStringLiteral("二"));
+        press(QStringLiteral("添加"));
         QCOMPARE(ticked, 2);
-        QCOMPARE(storedTicks(), (QList<bool> { false, false }));
+        QCOMPARE(storedLines(), (QStringList { QStringLiteral("一"), QStringLiteral("二") }));
     }
 
+    // Every command reports a failed write alike; a tick fails after its box has changed.
     void failedWritesAreReportedAndTheListShowsWhatIsStored_data()
     {
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("reason");
-        const QString readOnly = QStringLiteral("数据文件是只读的");
-        QTest::newRow("add") << QStringLiteral("add") << readOnly;
-        QTest::newRow("tick") << QStringLiteral("tick") << readOnly;
-        QTest::newRow("edit") << QStringLiteral("edit") << readOnly;
-        QTest::newRow("delete") << QStringLiteral("delete") << readOnly;
+        QTest::newRow("tick") << QStringLiteral("tick") << QStringLiteral("数据文件是只读的");
         QTest::newRow("edit a deleted item")
             << QStringLiteral("edit gone") << QStringLiteral("已不在数据文件中");
     }
@@ -374,40 +319,31 @@ private slots:
         QFETCH(QString, reason);
         seed({ { QStringLiteral("一"), false }, { QStringLiteral("二"), false } });
         openWindow();
-        QStringList texts { QStringLiteral("一"), QStringLiteral("二") };
-        if (change.endsWith(QLatin1String("gone"))) {
+        QStringList expected { QStringLiteral("一"), QStringLiteral("二") };
+        if (change == QLatin1String("edit gone")) {
             // Another program on the same file deleted the item.
             QVERIFY(RawSql::run(fx->file,
                                 { QStringLiteral("DELETE FROM Reminders WHERE item = '二'") }));
-            texts.removeLast();
+            expected.removeLast();
         } else {
+            // A write that fails under the window, which does not know it in advance.
             QVERIFY(fx->database()->pragma(QStringLiteral("PRAGMA query_only = ON")));
         }
-        if (change == QLatin1String("delete")) {
-            list()->setCurrentRow(1);
-            fx->prompts.answer(Answer::Yes);
-            fx->prompts.expectMessage();
-            press(QStringLiteral("删除"));
-        } else {
-            fx->prompts.expectMessage();
-            if (change == QLatin1String("add"))
-                add(QStringLiteral("三"));
-            else if (change.startsWith(QLatin1String("tick")))
-                toggle(1);
-            else
-                edit(1, typeAndSave(QStringLiteral("改了")));
-        }
+        fx->prompts.expectMessage();
+        if (change == QLatin1String("tick"))
+            toggle(1);
+        else
+            edit(1, typeAndSave(QStringLiteral("改了")));
 
-        QTRY_COMPARE(fx->prompts.shown().size(), change == QLatin1String("delete") ? 2 : 1);
+        QTRY_COMPARE(fx->prompts.shown().size(), 1);
         QCOMPARE(fx->prompts.last().icon, MessageIcon::Critical);
         QCOMPARE(fx->prompts.last().caption, QStringLiteral("出错啦！"));
         const QString shown = fx->prompts.last().text;
         QVERIFY2(shown.startsWith(QStringLiteral("出错了哦:.")) && shown.contains(reason),
                  qPrintable(shown));
-        QCOMPARE(storedTexts(), texts);
-        QTRY_COMPARE(lineTexts(), texts);
-        QCOMPARE(lineTicks(), QList<bool>(texts.size(), false));
-        QCOMPARE(status(), countText(int(texts.size())));
+        QCOMPARE(storedLines(), expected);
+        QTRY_COMPARE(shownLines(), expected);
+        QCOMPARE(status(), countText(int(expected.size())));
     }
 };
 

@@ -1,8 +1,10 @@
 #include "FrmType.h"
 
 #include "categories/CategoryName.h"
+#include "data/Database.h"
 #include "shared/Twips.h"
 #include "shared/widgets/Prompts.h"
+#include "shared/widgets/ReadOnlyFile.h"
 
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -32,6 +34,7 @@ QString headerLine(qint64 count)
 
 FrmType::FrmType(Database &database, QWidget *parent)
     : QDialog(parent)
+    , m_database(database)
     , m_model(database)
 {
     setObjectName(QStringLiteral("FrmType"));
@@ -232,6 +235,9 @@ void FrmType::lookUp(int kind, const QString &name)
 
 CategoryModel::SaveOutcome FrmType::saveType()
 {
+    // Refused like a failed save: the boxes keep what the user typed.
+    if (refusedAsReadOnly())
+        return CategoryModel::SaveOutcome::Failed;
     const auto result = m_model.save({ Int_Type, m_editing, m_currentName, m_nameBox->text(),
                                        m_descriptionBox->text(), m_listedCount });
     switch (result.outcome) {
@@ -274,6 +280,8 @@ void FrmType::saveAndAddNew()
 
 void FrmType::deleteChosen()
 {
+    if (refusedAsReadOnly())
+        return;
     const int row = chosenRow();
     if (row < 1) {
         showMessage(QStringLiteral("请先选择您要删除的类别名称！"));
@@ -304,6 +312,8 @@ void FrmType::deleteChosen()
 
 void FrmType::move(int step)
 {
+    if (refusedAsReadOnly())
+        return;
     const int row = chosenRow();
     if (row < 1) {
         showMessage(QStringLiteral("请先选择您要移动的类别名称！"));
@@ -364,6 +374,11 @@ void FrmType::applySeparatorRule()
     const QString cleaned = CategoryName::withoutSeparator(m_nameBox->text());
     if (cleaned != m_nameBox->text())
         m_nameBox->setText(cleaned);
+}
+
+bool FrmType::refusedAsReadOnly()
+{
+    return ReadOnlyFile::refuses(this, m_database.isReadOnly());
 }
 
 void FrmType::showMessage(const QString &text)

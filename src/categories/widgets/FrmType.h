@@ -62,7 +62,10 @@ private:
     void focusNameBox();
     void applySeparatorRule();
     void showMessage(const QString &text);
+    // Commands that write ask first, so a read-only file refuses them before they start.
+    bool refusedAsReadOnly();
 
+    Database &m_database;
     CategoryModel m_model;
     QLineEdit *m_nameBox = nullptr;
     QLineEdit *m_descriptionBox = nullptr;

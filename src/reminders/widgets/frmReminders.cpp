@@ -1,10 +1,12 @@
 #include "frmReminders.h"
 
+#include "data/Database.h"
 #include "frmAgent.h"
 #include "shared/Clock.h"
 #include "shared/Twips.h"
 #include "shared/widgets/DragForm.h"
 #include "shared/widgets/Prompts.h"
+#include "shared/widgets/ReadOnlyFile.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -16,6 +18,7 @@
 
 frmReminders::frmReminders(Database &database, QWidget *parent)
     : QWidget(parent)
+    , m_database(database)
     , m_store(database)
 {
     setObjectName(QStringLiteral("frmReminders"));
@@ -108,6 +111,8 @@ void frmReminders::askForText(const QString &preset)
 
 void frmReminders::AddReminder()
 {
+    if (refusedAsReadOnly())
+        return;
     const QString today = Clock::current().now().date().toString(QStringLiteral("yyyy-MM-dd"));
     askForText(today + QStringLiteral("： "));
     if (m_nowStr.isEmpty())
@@ -151,15 +156,24 @@ void frmReminders::storeDone(int line, bool done)
     const QListWidgetItem *row = m_list->item(line);
     if (!row)
         return;
-    const Status stored = m_store.setDone(idOf(row), done);
     // The check box already shows the change; the list is reloaded once the signal that brought
     // the tick has been handled, never while the line is still in use.
+    if (m_database.isReadOnly()) {
+        QTimer::singleShot(0, this, [this] {
+            refusedAsReadOnly();
+            reloadKeepingLine();
+        });
+        return;
+    }
+    const Status stored = m_store.setDone(idOf(row), done);
     if (!stored)
         QTimer::singleShot(0, this, [this, stored] { reportFailure(stored); });
 }
 
 void frmReminders::editReminder()
 {
+    if (refusedAsReadOnly())
+        return;
     m_ignoreNextTick = true;
     editCurrentLine();
     // Whether or not rewriting the line raised a change, the user's next tick must be stored.
@@ -187,6 +201,8 @@ void frmReminders::editCurrentLine()
 
 void frmReminders::deleteReminder()
 {
+    if (refusedAsReadOnly())
+        return;
     const QListWidgetItem *current = m_list->currentItem();
     if (!current)
         return;
@@ -203,6 +219,11 @@ void frmReminders::deleteReminder()
     }
     delete lineWithId(id);
     showCount();
+}
+
+bool frmReminders::refusedAsReadOnly()
+{
+    return ReadOnlyFile::refuses(this, m_database.isReadOnly());
 }
 
 void frmReminders::showCount()

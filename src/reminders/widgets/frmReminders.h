@@ -43,12 +43,15 @@ private:
     void editCurrentLine();
     void deleteReminder();
     void showCount();
+    // Commands that write ask first, so a read-only file refuses them before they start.
+    bool refusedAsReadOnly();
     void showError(const Status &failure);
     // Shows the failure, then what is really stored.
     void reportFailure(const Status &failure);
     QListWidgetItem *lineWithId(qint64 id) const;
     static qint64 idOf(const QListWidgetItem *line);
 
+    Database &m_database;
     ReminderStore m_store;
     QListWidget *m_list = nullptr;
     QStatusBar *m_status = nullptr;
