@@ -95,7 +95,8 @@ private slots:
         QTest::newRow("replaced by another program, analyzed") << people
                 + QStringList { QStringLiteral("INSERT OR REPLACE INTO Contacts (ID, FirstName, "
                                                "LastName, Type) VALUES (1, '孙', '七', 'vip')"),
-                                QStringLiteral("ANALYZE") } << false << 3;
+                                QStringLiteral("ANALYZE") } << false
+                                                               << 3;
     }
 
     void groupCountsFollowEveryWrite()

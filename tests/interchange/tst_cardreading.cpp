@@ -1,35 +1,10 @@
+#include "FilledFields.h"
 #include "interchange/CardFileReader.h"
 
 #include <QStringEncoder>
 #include <QtTest>
 
 namespace {
-
-// The fields of a row that hold text, as "field=value", so a case lists only what it expects.
-QStringList filled(const ContactRecord &c)
-{
-    QStringList fields;
-    const auto add = [&fields](const char *name, const QString &value) {
-        if (!value.isEmpty())
-            fields << QString::fromLatin1(name) + u'=' + value;
-    };
-    add("FirstName", c.firstName);
-    add("LastName", c.lastName);
-    add("Title", c.title);
-    add("Type", c.type);
-    add("CompanyName", c.companyName);
-    add("Address1", c.address1);
-    add("Address2", c.address2);
-    add("Postcode", c.postcode);
-    for (int i = 0; i < 4; ++i) {
-        add(QByteArray("Data" + QByteArray::number(i + 1)).constData(), c.numbers[i]);
-        add(QByteArray("Combo" + QByteArray::number(i + 1)).constData(), c.labels[i]);
-    }
-    add("Email", c.email);
-    add("Website", c.website);
-    add("Notes", c.notes);
-    return fields;
-}
 
 QByteArray utf16WithMark(const QString &text)
 {
@@ -150,7 +125,7 @@ void tst_CardReading::readsWhatSendersWrite()
     QCOMPARE(read.value().problems.size(), 0);
     QCOMPARE(read.value().contacts.size(), rows.size());
     for (int i = 0; i < rows.size(); ++i)
-        QCOMPARE(filled(read.value().contacts.at(i)), rows.at(i));
+        QCOMPARE(filledFields(read.value().contacts.at(i)), rows.at(i));
 }
 
 void tst_CardReading::refusesWhatIsNoCardFile_data()

@@ -7,8 +7,8 @@
 #include "sync/AddressBookDiscovery.h"
 
 #include <QProcess>
-#include <algorithm>
 #include <QtTest>
+#include <algorithm>
 #include <map>
 #include <optional>
 

@@ -54,7 +54,9 @@ public:
         const char *tmpdir = std::getenv("TMPDIR");
         const fs::path base = tmpdir && *tmpdir ? fs::path(tmpdir) : fs::path("/tmp");
         removeAbandonedHomes(base);
-        std::string pattern = (base / (homePrefix + std::to_string(m_owner) + "-XXXXXX")).string();
+        // mkdtemp fills in the six trailing letters.
+        std::string pattern
+            = (base / (homePrefix + std::to_string(m_owner) + "-" + std::string(6, 'X'))).string();
         if (!::mkdtemp(pattern.data()))
             std::abort();
         m_folder = pattern;
