@@ -45,6 +45,11 @@ class TestPrivateHome : public QObject
         environment.insert(QStringLiteral("TMPDIR"), shell.filePath(QStringLiteral("tmp")));
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
                            QStringLiteral("unix:path=") + shell.filePath(QStringLiteral("bus")));
+        // A sanitizer build is run by hand with its options, as scripts/test sets them.
+        for (const char *name : { "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS" }) {
+            if (qEnvironmentVariableIsSet(name))
+                environment.insert(QString::fromLatin1(name), qEnvironmentVariable(name));
+        }
         return environment;
     }
 
