@@ -6,11 +6,12 @@
 
 namespace DavRequest {
 
-int send(const QByteArray &method, const QUrl &url, const QByteArray &content, QByteArray *body)
+int send(const QByteArray &method, const QUrl &url, const QByteArray &content, QByteArray *body,
+         const QByteArray &login)
 {
     QNetworkAccessManager network;
     QNetworkRequest request(url);
-    request.setRawHeader("Authorization", "Basic " + QByteArray("alice:secret").toBase64());
+    request.setRawHeader("Authorization", "Basic " + login.toBase64());
     if (method == "PUT")
         request.setRawHeader("Content-Type", "text/vcard; charset=utf-8");
     else if (!content.isEmpty())

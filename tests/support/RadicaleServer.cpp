@@ -1,10 +1,9 @@
 #include "RadicaleServer.h"
 
+#include "DavRequest.h"
+
 #include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QFile>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <csignal>
@@ -114,21 +113,5 @@ QUrl RadicaleServer::makeAddressBook(const QString &name)
 int RadicaleServer::request(const QByteArray &method, const QUrl &url, const QByteArray &content,
                             QByteArray *body)
 {
-    QNetworkAccessManager network;
-    QNetworkRequest request(url);
-    request.setRawHeader("Authorization",
-                         "Basic " + (user() + u':' + password()).toUtf8().toBase64());
-    if (method == "PUT")
-        request.setRawHeader("Content-Type", "text/vcard; charset=utf-8");
-    else if (!content.isEmpty())
-        request.setRawHeader("Content-Type", "application/xml; charset=utf-8");
-    QNetworkReply *reply = network.sendCustomRequest(request, method, content);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    loop.exec();
-    if (body)
-        *body = reply->readAll();
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    delete reply;
-    return status;
+    return DavRequest::send(method, url, content, body, (user() + u':' + password()).toUtf8());
 }

@@ -127,7 +127,7 @@ private slots:
                             { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, "
                                              "Type) VALUES ('张', '三', '朋友')") }));
         SyncAccount { server.root(), RadicaleServer::user(), book }.save();
-        frmMain *main = fx->app.logIn();
+        LOG_IN(main, fx->app);
         fx->prompts.expectMessage();
         main->findChild<QAction *>(QStringLiteral("SyncNow"))->trigger();
         QVERIFY2(fx->prompts.last().text.startsWith(QStringLiteral("同步完成")),
@@ -161,7 +161,7 @@ private slots:
                             { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, "
                                              "Type) VALUES ('张', '三', '朋友')") }));
         SyncAccount { server.root(), RadicaleServer::user(), book }.save();
-        frmMain *main = fx->app.logIn();
+        LOG_IN(main, fx->app);
         frmContacts *list = main->contactList();
         list->tree()->setCurrentItem(ContactTreeNodes::find(list->tree(), QStringLiteral("张 三")));
         list->editSelected();
@@ -189,7 +189,7 @@ private slots:
         const QUrl book = server.makeAddressBook(QStringLiteral("desk"));
         QVERIFY(!book.isEmpty());
         SyncAccount { server.root(), RadicaleServer::user(), book }.save();
-        frmMain *main = fx->app.logIn();
+        LOG_IN(main, fx->app);
 
         fx->prompts.expectMessage();
         main->findChild<QAction *>(QStringLiteral("SyncNow"))->trigger();
