@@ -10,6 +10,7 @@
 #include "contacts/widgets/frmDetails.h"
 #include "reminders/widgets/frmAgent.h"
 #include "reminders/widgets/frmReminders.h"
+#include "shared/AppSettings.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -26,30 +27,49 @@
 
 namespace {
 
-// Makes a file immutable, which even the super-user cannot write (file permissions do not stop
-// it), and lets it go again however the test ends.
-class ImmutableFile
+// A data file and its folder the program cannot write, restored however the test ends. File
+// permissions do not stop the super-user, so there both are made immutable instead.
+class UnwritableMedium
 {
 public:
-    explicit ImmutableFile(const QString &path)
-        : m_path(path)
+    explicit UnwritableMedium(const QString &file)
+        : m_paths { file, QFileInfo(file).absolutePath() }
     {
-        m_set = setFlag(true);
+        m_set = setWritable(false);
     }
-    ~ImmutableFile()
+    ~UnwritableMedium()
     {
         if (m_set)
-            setFlag(false);
+            setWritable(true);
     }
-    ImmutableFile(const ImmutableFile &) = delete;
-    ImmutableFile &operator=(const ImmutableFile &) = delete;
+    UnwritableMedium(const UnwritableMedium &) = delete;
+    UnwritableMedium &operator=(const UnwritableMedium &) = delete;
 
     bool isSet() const { return m_set; }
 
 private:
-    bool setFlag(bool on) const
+    bool setWritable(bool writable) const
     {
-        const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY);
+        bool done = true;
+        for (const QString &path : m_paths)
+            done = (::geteuid() == 0 ? setImmutable(path, !writable) : setMode(path, writable))
+                && done;
+        return done;
+    }
+
+    static bool setMode(const QString &path, bool writable)
+    {
+        QFile::Permissions mode = QFile::ReadOwner;
+        if (QFileInfo(path).isDir())
+            mode |= QFile::ExeOwner;
+        if (writable)
+            mode |= QFile::WriteOwner;
+        return QFile::setPermissions(path, mode);
+    }
+
+    static bool setImmutable(const QString &path, bool on)
+    {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
         if (fd < 0)
             return false;
         int flags = 0;
@@ -60,7 +80,7 @@ private:
         return done;
     }
 
-    QString m_path;
+    QStringList m_paths;
     bool m_set = false;
 };
 
@@ -115,32 +135,37 @@ class TestReadOnlyFile : public QObject
 
 private:
     std::optional<GuiFixture> fx;
-    std::optional<ImmutableFile> immutable;
+    std::optional<UnwritableMedium> medium;
+    QString file;
 
 private slots:
     void init()
     {
-        if (::geteuid() != 0)
-            QSKIP("Only the super-user can make a file immutable.");
         fx.emplace();
         QVERIFY(RawSql::run(fx->file,
                             { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, "
                                              "Type) VALUES ('李', '四', '朋友')"),
                               QStringLiteral("INSERT INTO Reminders (item, Done, Date) "
                                              "VALUES ('2003-11-12： 买书', 0, '2003-11-12')") }));
-        immutable.emplace(fx->file);
-        QVERIFY(immutable->isSet());
+        // The user's data file on a medium of its own (a read-only program folder would only
+        // move the default file to the user's data folder).
+        QVERIFY(QDir().mkpath(fx->sandbox.path(QStringLiteral("medium"))));
+        file = fx->sandbox.path(QStringLiteral("medium/Cards.cot"));
+        QVERIFY(QFile::copy(fx->file, file));
+        AppSettings::setDatabasePath(file);
+        medium.emplace(file);
+        QVERIFY(medium->isSet());
     }
 
     void cleanup()
     {
-        immutable.reset();
+        medium.reset();
         fx.reset();
     }
 
     void commandsThatWriteAreRefusedAndUnchangedEditorsClose()
     {
-        const QByteArray before = FileBytes::read(fx->file);
+        const QByteArray before = FileBytes::read(file);
         fx->prompts.expectMessage();
         frmMain *main = fx->app.logIn();
         QVERIFY(main);
@@ -164,7 +189,7 @@ private slots:
         editor->close();
         QTRY_COMPARE(main->openChildren().size(), 2);
         QCOMPARE(fx->prompts.texts().size(), 3);
-        QCOMPARE(FileBytes::read(fx->file), before);
+        QCOMPARE(FileBytes::read(file), before);
     }
 
     void otherWindowsRefuseEveryWrite_data()
@@ -188,7 +213,7 @@ private slots:
     {
         QFETCH(QString, window);
         QFETCH(QString, command);
-        const QByteArray before = FileBytes::read(fx->file);
+        const QByteArray before = FileBytes::read(file);
         fx->prompts.expectMessage();
         frmMain *main = fx->app.logIn();
         QVERIFY(main);
@@ -202,7 +227,7 @@ private slots:
             runOnCategoryManager(*main, command);
         QTRY_COMPARE(fx->prompts.texts(), QStringList({ notice, refusal }));
         QVERIFY(!agent.seen());
-        QCOMPARE(FileBytes::read(fx->file), before);
+        QCOMPARE(FileBytes::read(file), before);
     }
 };
 
