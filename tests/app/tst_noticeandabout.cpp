@@ -7,7 +7,6 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScreen>
 #include <QtTest>
 
@@ -70,7 +69,6 @@ private slots:
         QTest::newRow("first use: centred")
             << QVariant() << QVariant() << QPoint(centredLeft, centredTop);
         QTest::newRow("left of the screen") << QVariant(-300) << QVariant(1000) << QPoint(0, 1000);
-        QTest::newRow("above the screen") << QVariant(1000) << QVariant(-20) << QPoint(1000, 0);
         QTest::newRow("beyond the right edge") << QVariant(screen.width()) << QVariant(1000)
                                                << QPoint(screen.width() - 3840 - 5, 1000);
         QTest::newRow("beyond the bottom edge")
@@ -78,7 +76,6 @@ private slots:
             << QPoint(1000, screen.height() - 810);
         QTest::newRow("unreadable left")
             << QVariant(QStringLiteral("links")) << QVariant(1000) << QPoint(centredLeft, 1000);
-        QTest::newRow("inside") << QVariant(1234) << QVariant(567) << QPoint(1234, 567);
     }
 
     void noticeIsPulledOntoTheScreen()
@@ -119,7 +116,6 @@ private slots:
         const QPoint moved = notice->pos() + QPoint(-40, 30);
         QWidget *handle
             = grip == notice->objectName() ? notice.data() : notice->findChild<QWidget *>(grip);
-        QCOMPARE(handle->cursor().shape(), Qt::SizeAllCursor);
         drag(handle, QPoint(-40, 30));
         QCOMPARE(notice->pos(), moved);
         sendMouse(handle, QEvent::MouseButtonDblClick, handle->mapToGlobal(QPoint(3, 3)),
@@ -159,14 +155,6 @@ private slots:
         QCOMPARE(version, QStringLiteral("Zorvane Version 2.0 build 100"));
         QCOMPARE(firstLine, QStringLiteral("感谢您使用[Zorvane]"));
         QCOMPARE(fx->desktop.opened, QList<QUrl>({ UpdateSite::makerSite() }));
-
-        QTimer::singleShot(0, main, [] {
-            QWidget *about = QApplication::activeModalWidget();
-            QVERIFY(about);
-            about->findChild<QPushButton *>(QStringLiteral("cmdOk"))->click();
-        });
-        main->findChild<QAction *>(QStringLiteral("aboutme"))->trigger();
-        QVERIFY(!QApplication::activeModalWidget());
     }
 
     void helpOpensTheReadMeBesideTheProgram()

@@ -15,119 +15,103 @@
 
 namespace {
 
-// A program of the test's own that goes with the test program however that ends.
+// A program of the test's own, which goes with the test program however that ends.
 void startDying(QProcess &process, const QString &program, const QStringList &arguments)
 {
     process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     process.start(program, arguments);
 }
 
-void stop(QProcess &process)
+// Runs a client program to its end; what it printed.
+QByteArray run(const QString &program, const QStringList &arguments, const QByteArray &input = {})
 {
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.kill();
-    process.waitForFinished(5000);
+    QProcess client;
+    startDying(client, program, arguments);
+    client.write(input);
+    client.closeWriteChannel();
+    client.waitForFinished(20000);
+    return client.readAllStandardOutput();
+}
+
+// Where the program's password store files the sync password: QtKeychain's attributes.
+QStringList attributes(const QString &key)
+{
+    return { "user", key, "server", "Zorvane", "type", "plaintext" };
 }
 
 } // namespace
 
 // A desktop secret service of the test's own: a session bus and Debian's GNOME keyring daemon
-// with an unlocked keyring, both in the test program's private home. The program's real
-// password store reaches it through the session bus address; the developer's bus never.
+// with an unlocked keyring, both in the test program's private home and stopped with it. The
+// program's real password store reaches it through the session bus address.
 class PrivateSecretService
 {
 public:
     PrivateSecretService()
     {
         const QString folder = QDir::home().filePath(QStringLiteral("private-bus"));
-        QDir().mkpath(folder);
-        const QString config = folder + QStringLiteral("/bus.conf");
-        QFile file(config);
-        const QByteArray busConfig
+        QFile config(folder + QStringLiteral("/bus.conf"));
+        const QByteArray text
             = "<busconfig><type>session</type><listen>unix:path=" + folder.toUtf8()
             + "/socket</listen><auth>EXTERNAL</auth><policy context=\"default\">"
               "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
               "<allow own=\"*\"/></policy></busconfig>\n";
-        if (!file.open(QIODevice::WriteOnly) || file.write(busConfig) != busConfig.size()) {
+        if (!QDir().mkpath(folder) || !config.open(QIODevice::WriteOnly)
+            || config.write(text) != text.size() || !config.flush()) {
             m_problem = QStringLiteral("cannot write the bus configuration");
             return;
         }
-        file.close();
         startDying(m_bus, QStringLiteral("dbus-daemon"),
-                   { QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
-                     QStringLiteral("--print-address=1") });
+                   { "--config-file=" + config.fileName(), "--nofork", "--print-address=1" });
         // The daemon prints its address once it listens.
         if (!m_bus.waitForReadyRead(20000)) {
             m_problem = QStringLiteral("dbus-daemon did not start: ") + m_bus.errorString();
             return;
         }
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
-
         // --unlock reads the keyring's password from standard input and makes the keyring.
         startDying(m_keyring, QStringLiteral("gnome-keyring-daemon"),
-                   { QStringLiteral("--foreground"), QStringLiteral("--components=secrets"),
-                     QStringLiteral("--unlock") });
+                   { "--foreground", "--components=secrets", "--unlock" });
         m_keyring.write("keyring-password");
         m_keyring.closeWriteChannel();
         if (!waitForDefaultKeyring())
-            m_problem = QStringLiteral("gnome-keyring-daemon did not offer a keyring: ")
+            m_problem = QStringLiteral("gnome-keyring-daemon offers no keyring: ")
                 + QString::fromUtf8(m_keyring.readAllStandardError());
     }
 
     ~PrivateSecretService()
     {
-        stop(m_keyring);
-        stop(m_bus);
+        for (QProcess *daemon : { &m_keyring, &m_bus }) {
+            daemon->kill();
+            daemon->waitForFinished(5000);
+        }
     }
 
     QString problem() const { return m_problem; }
 
     // What the keyring holds for the program under key, read as any other client would.
-    QString lookup(const QString &key) const
+    static QString lookup(const QString &key)
     {
-        return secretTool(QStringList { QStringLiteral("lookup") } + attributes(key), {});
+        return QString::fromUtf8(
+            run(QStringLiteral("secret-tool"), QStringList { "lookup" } + attributes(key)));
     }
-    void store(const QString &key, const QString &password) const
+    static void store(const QString &key, const QString &password)
     {
-        secretTool(QStringList { QStringLiteral("store"), QStringLiteral("--label=Zorvane") }
-                       + attributes(key),
-                   password.toUtf8());
+        run(QStringLiteral("secret-tool"),
+            QStringList { "store", "--label=Zorvane" } + attributes(key), password.toUtf8());
     }
 
 private:
-    static QStringList attributes(const QString &key)
-    {
-        return { QStringLiteral("user"),   key,
-                 QStringLiteral("server"), QStringLiteral("Zorvane"),
-                 QStringLiteral("type"),   QStringLiteral("plaintext") };
-    }
-
-    static QString secretTool(const QStringList &arguments, const QByteArray &input)
-    {
-        QProcess tool;
-        startDying(tool, QStringLiteral("secret-tool"), arguments);
-        tool.write(input);
-        tool.closeWriteChannel();
-        tool.waitForFinished(20000);
-        return QString::fromUtf8(tool.readAllStandardOutput());
-    }
-
-    // The keyring is ready once the service names the collection that stores by default.
+    // Ready once the service names the collection that stores by default.
     bool waitForDefaultKeyring()
     {
-        const QStringList readAlias { QStringLiteral("--session"),
-                                      QStringLiteral("--print-reply"),
-                                      QStringLiteral("--dest=org.freedesktop.secrets"),
-                                      QStringLiteral("/org/freedesktop/secrets"),
-                                      QStringLiteral("org.freedesktop.Secret.Service.ReadAlias"),
-                                      QStringLiteral("string:default") };
         QDeadlineTimer deadline(20000);
         while (!deadline.hasExpired() && m_keyring.state() != QProcess::NotRunning) {
-            QProcess ask;
-            startDying(ask, QStringLiteral("dbus-send"), readAlias);
-            ask.waitForFinished(5000);
-            if (ask.readAllStandardOutput().contains("/org/freedesktop/secrets/collection/"))
+            if (run(QStringLiteral("dbus-send"),
+                    { "--session", "--print-reply", "--dest=org.freedesktop.secrets",
+                      "/org/freedesktop/secrets", "org.freedesktop.Secret.Service.ReadAlias",
+                      "string:default" })
+                    .contains("/org/freedesktop/secrets/collection/"))
                 return true;
             QTest::qWait(50);
         }
@@ -195,7 +179,7 @@ private slots:
         });
         main->findChild<QAction *>(QStringLiteral("SyncSettings"))->trigger();
         QCOMPARE(SyncAccount::load().addressBook, book);
-        QCOMPARE(service->lookup(keyFor(root)), QStringLiteral("secret"));
+        QCOMPARE(PrivateSecretService::lookup(keyFor(root)), QStringLiteral("secret"));
     }
 
     // A kept password the server refuses brings up the password box until the server takes
@@ -213,8 +197,8 @@ private slots:
         QFETCH(QStringList, typed);
         QFETCH(QString, kept);
         const QUrl root = server->root();
-        service->store(keyFor(root), QStringLiteral("old-password"));
-        QCOMPARE(service->lookup(keyFor(root)), QStringLiteral("old-password"));
+        PrivateSecretService::store(keyFor(root), QStringLiteral("old-password"));
+        QCOMPARE(PrivateSecretService::lookup(keyFor(root)), QStringLiteral("old-password"));
         SyncAccount { root, QStringLiteral("alice"), book }.save();
         LOG_IN(main, fx->app);
 
@@ -245,7 +229,7 @@ private slots:
         if (kept == QStringLiteral("secret"))
             QVERIFY2(fx->prompts.last().text.startsWith(QStringLiteral("同步完成")),
                      qPrintable(fx->prompts.last().text));
-        QCOMPARE(service->lookup(keyFor(root)), kept);
+        QCOMPARE(PrivateSecretService::lookup(keyFor(root)), kept);
     }
 };
 

@@ -178,26 +178,6 @@ private slots:
         QVERIFY2(cards.contains("NOTE:刚输入的备注"), cards.constData());
         QCOMPARE(main->childWindow(QStringLiteral("frmDetails")), nullptr);
     }
-    // A stored password the server now refuses is asked for again and replaced.
-    void refusedPasswordIsAskedAgain()
-    {
-        StoredPasswords passwords;
-        passwords.stored = QStringLiteral("old-password");
-        AnsweringPasswordPrompt prompt;
-        RadicaleServer server;
-        QVERIFY2(server.problem().isEmpty(), qPrintable(server.problem()));
-        const QUrl book = server.makeAddressBook(QStringLiteral("desk"));
-        QVERIFY(!book.isEmpty());
-        SyncAccount { server.root(), RadicaleServer::user(), book }.save();
-        LOG_IN(main, fx->app);
-
-        fx->prompts.expectMessage();
-        main->findChild<QAction *>(QStringLiteral("SyncNow"))->trigger();
-        QVERIFY2(fx->prompts.last().text.startsWith(QStringLiteral("同步完成")),
-                 qPrintable(fx->prompts.last().text));
-        QCOMPARE(prompt.asked, 1);
-        QCOMPARE(passwords.stored, std::optional<QString>(QStringLiteral("secret")));
-    }
 };
 
 QTEST_MAIN(tst_SyncWindows)
