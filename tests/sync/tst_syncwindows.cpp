@@ -39,6 +39,8 @@ class tst_SyncWindows : public QObject
     Q_OBJECT
 
     std::optional<GuiFixture> fx;
+    std::optional<RadicaleServer> server;
+    QUrl book;
 
     static void fillSettings(const QUrl &root)
     {
@@ -57,8 +59,23 @@ class tst_SyncWindows : public QObject
     }
 
 private slots:
-    void init() { fx.emplace(); }
-    void cleanup() { fx.reset(); }
+    // A server of each test's own with the address book "desk", and 张三 in the data file.
+    void init()
+    {
+        fx.emplace();
+        server.emplace();
+        QVERIFY2(server->problem().isEmpty(), qPrintable(server->problem()));
+        book = server->makeAddressBook(QStringLiteral("desk"));
+        QVERIFY(!book.isEmpty());
+        QVERIFY(RawSql::run(fx->file,
+                            { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, "
+                                             "Type) VALUES ('张', '三', '朋友')") }));
+    }
+    void cleanup()
+    {
+        fx.reset();
+        server.reset();
+    }
 
     void setUpThenSyncBothWays_data()
     {
@@ -73,24 +90,15 @@ private slots:
         StoredPasswords passwords;
         passwords.available = secretStore;
         AnsweringPasswordPrompt prompt;
-        // A server of each row's own, whose one address book the set-up window finds.
-        RadicaleServer server;
-        QVERIFY2(server.problem().isEmpty(), qPrintable(server.problem()));
-        const QUrl book = server.makeAddressBook(QStringLiteral("desk"));
-        QVERIFY(!book.isEmpty());
-        QCOMPARE(server.request("PUT", book.resolved(QUrl(QStringLiteral("phone.vcf"))),
-                                "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:phone-1\r\nN:李;四;;;\r\n"
-                                "FN:李四\r\nCATEGORIES:朋友\r\nEND:VCARD\r\n"),
+        QCOMPARE(server->request("PUT", book.resolved(QUrl(QStringLiteral("phone.vcf"))),
+                                 "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:phone-1\r\nN:李;四;;;\r\n"
+                                 "FN:李四\r\nCATEGORIES:朋友\r\nEND:VCARD\r\n"),
                  201);
-        QVERIFY(RawSql::run(fx->file,
-                            { QStringLiteral("INSERT INTO Contacts (FirstName, "
-                                             "LastName, Type) VALUES ('张', '三', "
-                                             "'朋友')") }));
 
         LOG_IN(main, fx->app);
         if (!secretStore)
             fx->prompts.expectMessage();
-        QTimer::singleShot(0, main, [&server] { fillSettings(server.root()); });
+        QTimer::singleShot(0, main, [this] { fillSettings(server->root()); });
         main->findChild<QAction *>(QStringLiteral("SyncSettings"))->trigger();
         QCOMPARE(SyncAccount::load().addressBook, book);
         QCOMPARE(passwords.stored.has_value(), secretStore);
@@ -101,7 +109,7 @@ private slots:
                  qPrintable(fx->prompts.last().text));
         QCOMPARE(prompt.asked, secretStore ? 0 : 1);
         QByteArray cards;
-        QCOMPARE(server.request("GET", book, {}, &cards), 200);
+        QCOMPARE(server->request("GET", book, {}, &cards), 200);
         QVERIFY(cards.contains("FN:张三"));
         QCOMPARE(RawSql::value(fx->file,
                                QStringLiteral("SELECT COUNT(*) FROM Contacts WHERE "
@@ -118,22 +126,16 @@ private slots:
     {
         StoredPasswords passwords;
         passwords.stored = RadicaleServer::password();
-        RadicaleServer server;
-        QVERIFY2(server.problem().isEmpty(), qPrintable(server.problem()));
-        const QUrl book = server.makeAddressBook(QStringLiteral("desk"));
-        const QUrl other = server.makeAddressBook(QStringLiteral("other"));
-        QVERIFY(!book.isEmpty() && !other.isEmpty());
-        QVERIFY(RawSql::run(fx->file,
-                            { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, "
-                                             "Type) VALUES ('张', '三', '朋友')") }));
-        SyncAccount { server.root(), RadicaleServer::user(), book }.save();
+        const QUrl other = server->makeAddressBook(QStringLiteral("other"));
+        QVERIFY(!other.isEmpty());
+        SyncAccount { server->root(), RadicaleServer::user(), book }.save();
         LOG_IN(main, fx->app);
         fx->prompts.expectMessage();
         main->findChild<QAction *>(QStringLiteral("SyncNow"))->trigger();
         QVERIFY2(fx->prompts.last().text.startsWith(QStringLiteral("同步完成")),
                  qPrintable(fx->prompts.last().text));
 
-        SyncAccount { server.root(), RadicaleServer::user(), other }.save();
+        SyncAccount { server->root(), RadicaleServer::user(), other }.save();
         fx->prompts.answer(Answer::No);
         main->findChild<QAction *>(QStringLiteral("SyncNow"))->trigger();
         QCOMPARE(fx->prompts.last().kind, ShownBox::Kind::YesNo);
@@ -145,7 +147,7 @@ private slots:
         QCOMPARE(RawSql::value(fx->file, QStringLiteral("SELECT COUNT(*) FROM CardDavCards")),
                  QVariant(1));
         QByteArray cards;
-        QCOMPARE(server.request("GET", other, {}, &cards), 200);
+        QCOMPARE(server->request("GET", other, {}, &cards), 200);
         QVERIFY2(!cards.contains("FN:张三"), cards.constData());
     }
     // What is typed in an open editor is stored before the sync, so it reaches the server.
@@ -153,14 +155,7 @@ private slots:
     {
         StoredPasswords passwords;
         passwords.stored = RadicaleServer::password();
-        RadicaleServer server;
-        QVERIFY2(server.problem().isEmpty(), qPrintable(server.problem()));
-        const QUrl book = server.makeAddressBook(QStringLiteral("desk"));
-        QVERIFY(!book.isEmpty());
-        QVERIFY(RawSql::run(fx->file,
-                            { QStringLiteral("INSERT INTO Contacts (FirstName, LastName, "
-                                             "Type) VALUES ('张', '三', '朋友')") }));
-        SyncAccount { server.root(), RadicaleServer::user(), book }.save();
+        SyncAccount { server->root(), RadicaleServer::user(), book }.save();
         LOG_IN(main, fx->app);
         frmContacts *list = main->contactList();
         list->tree()->setCurrentItem(ContactTreeNodes::find(list->tree(), QStringLiteral("张 三")));
@@ -174,7 +169,7 @@ private slots:
         QVERIFY2(fx->prompts.last().text.startsWith(QStringLiteral("同步完成")),
                  qPrintable(fx->prompts.last().text));
         QByteArray cards;
-        QCOMPARE(server.request("GET", book, {}, &cards), 200);
+        QCOMPARE(server->request("GET", book, {}, &cards), 200);
         QVERIFY2(cards.contains("NOTE:刚输入的备注"), cards.constData());
         QCOMPARE(main->childWindow(QStringLiteral("frmDetails")), nullptr);
     }
