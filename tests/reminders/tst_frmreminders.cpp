@@ -102,13 +102,6 @@ private:
         QFAIL(qPrintable(QStringLiteral("no toolbar button ") + caption));
     }
 
-    void edit(int line, const std::function<void(frmAgent &)> &work)
-    {
-        list()->setCurrentRow(line);
-        window->onAgent = work;
-        press(QStringLiteral("编辑"));
-    }
-
     // The user's way: the line becomes current and the space bar toggles its check box.
     void toggle(int line)
     {
@@ -135,11 +128,6 @@ private:
         return lines;
     }
 
-    static QString countText(int count)
-    {
-        return QString::number(count) + QStringLiteral(" 个事务,完成后请打钩.");
-    }
-
 private slots:
     void init()
     {
@@ -151,37 +139,6 @@ private slots:
     {
         window.reset();
         fx.reset();
-    }
-
-    void theAddDialogStartsWithTheDate_data()
-    {
-        QTest::addColumn<bool>("save");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("stored");
-        const QString preset = today + QStringLiteral("： ");
-        QTest::newRow("cancel") << false << preset + QStringLiteral("开会") << QString();
-        QTest::newRow("untouched") << true << preset << today + QStringLiteral("：");
-        QTest::newRow("typed after the date")
-            << true << preset + QStringLiteral("开会 ") << preset + QStringLiteral("开会");
-    }
-
-    void theAddDialogStartsWithTheDate()
-    {
-        QFETCH(bool, save);
-        QFETCH(QString, typed);
-        QFETCH(QString, stored);
-        seed({ { QStringLiteral("旧的"), true } });
-        openWindow();
-        window->onAgent = typeAnd(typed, save);
-        press(QStringLiteral("添加"));
-
-        QCOMPARE(window->presets, QStringList { today + QStringLiteral("： ") });
-        QStringList expected { QStringLiteral("旧的✓") };
-        if (!stored.isEmpty())
-            expected << stored;
-        QCOMPARE(storedLines(), expected);
-        QCOMPARE(shownLines(), expected);
-        QCOMPARE(status(), countText(int(expected.size())));
     }
 
     // The other cases work a driven dialog; here the real one runs modally: Enter with nothing
@@ -212,70 +169,65 @@ private slots:
         QCOMPARE(realWindow->findChild<QListWidget *>(QStringLiteral("lstReminders"))->count(), 1);
     }
 
-    void sameTextChangesOnlyTheChosenLine_data()
+    // Each command on the second of two lines with the same text, the ticked one. The add
+    // dialog starts with the date, the edit dialog with the line's text; then a tick on the
+    // second line is stored as the list shows it.
+    void eachCommandChangesOnlyTheChosenLine_data()
     {
-        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("confirm");
         QTest::addColumn<QStringList>("expected");
         const QString same = QStringLiteral("同一件事");
-        const QString other = QStringLiteral("别的");
-        QTest::newRow("tick") << QStringLiteral("tick")
-                              << QStringList { same, QStringLiteral("同一件事✓"), other };
-        QTest::newRow("edit") << QStringLiteral("edit")
-                              << QStringList { same, QStringLiteral("改了"), other };
-        QTest::newRow("delete") << QStringLiteral("delete") << QStringList { same, other };
-        QTest::newRow("delete declined")
-            << QStringLiteral("keep") << QStringList { same, same, other };
+        const QString preset = today + QStringLiteral("： ");
+        const QStringList before { same, same + QStringLiteral("✓"), QStringLiteral("别的") };
+        QTest::newRow("add cancelled") << "添加" << preset + "开会" << false << before;
+        QTest::newRow("add untouched")
+            << "添加" << preset << true << before + QStringList { today + "：" };
+        QTest::newRow("add typed")
+            << "添加" << preset + "开会 " << true << before + QStringList { preset + "开会" };
+        QTest::newRow("edit") << "编辑"
+                              << "改了" << true << QStringList { same, "改了✓", "别的" };
+        QTest::newRow("edit cancelled") << "编辑"
+                                        << "改了" << false << before;
+        QTest::newRow("tick") << "tick" << QString() << true << QStringList { same, same, "别的" };
+        QTest::newRow("delete") << "删除" << QString() << true << QStringList { same, "别的" };
+        QTest::newRow("delete declined") << "删除" << QString() << false << before;
     }
 
-    void sameTextChangesOnlyTheChosenLine()
+    void eachCommandChangesOnlyTheChosenLine()
     {
-        QFETCH(QString, change);
+        QFETCH(QString, command);
+        QFETCH(QString, typed);
+        QFETCH(bool, confirm);
         QFETCH(QStringList, expected);
         const QString same = QStringLiteral("同一件事");
-        seed({ { same, false }, { same, false }, { QStringLiteral("别的"), false } });
+        seed({ { same, false }, { same, true }, { QStringLiteral("别的"), false } });
         openWindow();
-        if (change == QLatin1String("tick")) {
+        list()->setCurrentRow(1);
+        window->onAgent = typeAnd(typed, confirm);
+        if (command == QLatin1String("tick")) {
             toggle(1);
-        } else if (change == QLatin1String("edit")) {
-            edit(1, typeAnd(QStringLiteral("改了")));
-        } else {
-            list()->setCurrentRow(1);
-            fx->prompts.answer(change == QLatin1String("keep") ? Answer::No : Answer::Yes);
-            press(QStringLiteral("删除"));
+        } else if (command == QStringLiteral("删除")) {
+            fx->prompts.answer(confirm ? Answer::Yes : Answer::No);
+            press(command);
             QCOMPARE(fx->prompts.last().kind, ShownBox::Kind::YesNo);
             QCOMPARE(fx->prompts.last().caption, QStringLiteral("删除事务"));
             QCOMPARE(fx->prompts.last().text, QStringLiteral("您确实要删除事务：[同一件事] 吗？"));
+        } else {
+            press(command);
+            QCOMPARE(window->presets,
+                     QStringList { command == QStringLiteral("添加") ? today + "： " : same });
         }
         QCOMPARE(storedLines(), expected);
         QCOMPARE(shownLines(), expected);
-        QCOMPARE(status(), countText(int(expected.size())));
-    }
-
-    void editKeepsTheTickAndTheNextTickIsStored_data()
-    {
-        QTest::addColumn<bool>("save");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("untickedAfter");
-        QTest::newRow("new text") << true << QStringLiteral("新的✓") << QStringLiteral("新的");
-        QTest::newRow("cancelled")
-            << false << QStringLiteral("做完了✓") << QStringLiteral("做完了");
-    }
-
-    void editKeepsTheTickAndTheNextTickIsStored()
-    {
-        QFETCH(bool, save);
-        QFETCH(QString, expected);
-        QFETCH(QString, untickedAfter);
-        seed({ { QStringLiteral("没做"), false }, { QStringLiteral("做完了"), true } });
-        openWindow();
-        edit(1, typeAnd(QStringLiteral("新的"), save));
-        QCOMPARE(window->presets, QStringList { QStringLiteral("做完了") });
-        QCOMPARE(shownLines(), (QStringList { QStringLiteral("没做"), expected }));
-        QCOMPARE(storedLines(), (QStringList { QStringLiteral("没做"), expected }));
+        QCOMPARE(status(),
+                 QString::number(expected.size()) + QStringLiteral(" 个事务,完成后请打钩."));
 
         toggle(1);
-        toggle(0);
-        QCOMPARE(storedLines(), (QStringList { QStringLiteral("没做✓"), untickedAfter }));
+        const QString second = expected.at(1);
+        QCOMPARE(storedLines().at(1),
+                 second.endsWith(u'✓') ? second.chopped(1) : second + QStringLiteral("✓"));
     }
 
     void aTickWhileLoadingStoresNothing()
@@ -322,10 +274,12 @@ private slots:
             QVERIFY(fx->database()->pragma(QStringLiteral("PRAGMA query_only = ON")));
         }
         fx->prompts.expectMessage();
+        list()->setCurrentRow(1);
+        window->onAgent = typeAnd(QStringLiteral("改了"));
         if (change == QLatin1String("tick"))
             toggle(1);
         else
-            edit(1, typeAnd(QStringLiteral("改了")));
+            press(QStringLiteral("编辑"));
 
         QTRY_COMPARE(fx->prompts.shown().size(), 1);
         QCOMPARE(fx->prompts.last().icon, MessageIcon::Critical);
@@ -335,7 +289,8 @@ private slots:
                  qPrintable(shown));
         QCOMPARE(storedLines(), expected);
         QTRY_COMPARE(shownLines(), expected);
-        QCOMPARE(status(), countText(int(expected.size())));
+        QCOMPARE(status(),
+                 QString::number(expected.size()) + QStringLiteral(" 个事务,完成后请打钩."));
     }
 };
 
