@@ -164,7 +164,8 @@ void FrmScanReview::loadGroups()
 void FrmScanReview::addImages(const QStringList &paths)
 {
     m_queue += paths;
-    if (m_state == State::Idle)
+    // Nothing left to do on the card shown: the first new one comes at once.
+    if (m_state == State::Idle || m_state == State::Saved)
         readNext();
     else
         showState();

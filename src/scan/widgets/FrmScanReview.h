@@ -31,7 +31,7 @@ public:
     explicit FrmScanReview(Database &database, QWidget *parent = nullptr);
     ~FrmScanReview() override;
 
-    // Adds images to the end of the queue; the first is read at once when none is shown.
+    // Adds images to the end of the queue; the first is read at once unless a card is in review.
     void addImages(const QStringList &paths);
 
 signals:

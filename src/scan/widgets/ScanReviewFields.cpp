@@ -25,18 +25,12 @@ QLabel *caption(QWidget *parent, const QString &text, QWidget *buddy)
 
 ScanReviewFields::ScanReviewFields(QWidget *parent)
     : QWidget(parent)
-    , m_family(addLine(QStringLiteral("txtFirstName"), 25))
-    , m_given(addLine(QStringLiteral("txtLastName"), 25))
-    , m_title(addLine(QStringLiteral("txtTitle"), 25))
-    , m_company(addLine(QStringLiteral("txtCity"), 100))
-    , m_email(nullptr)
-    , m_website(nullptr)
-    , m_address1(nullptr)
-    , m_address2(nullptr)
-    , m_postcode(nullptr)
-    , m_notes(new QPlainTextEdit(this))
 {
     setObjectName(QStringLiteral("ScanReviewFields"));
+    m_family = addLine(QStringLiteral("txtFirstName"), 25);
+    m_given = addLine(QStringLiteral("txtLastName"), 25);
+    m_title = addLine(QStringLiteral("txtTitle"), 25);
+    m_company = addLine(QStringLiteral("txtCity"), 100);
     for (size_t i = 0; i < m_numbers.size(); ++i) {
         m_labels[i] = new QComboBox(this);
         m_labels[i]->setObjectName(QStringLiteral("cmbData1(%1)").arg(i));
@@ -54,6 +48,7 @@ ScanReviewFields::ScanReviewFields(QWidget *parent)
     m_address2 = addLine(QStringLiteral("txtAddress2"), 100);
     m_address2->setAccessibleName(QStringLiteral("公司地址二"));
     m_postcode = addLine(QStringLiteral("txtPostcode"), 10);
+    m_notes = new QPlainTextEdit(this);
     m_notes->setObjectName(QStringLiteral("txtNotes"));
     m_notes->setTabChangesFocus(true);
 

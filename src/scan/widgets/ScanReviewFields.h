@@ -40,18 +40,18 @@ private:
     void mark(QLineEdit *box, const ScannedText &read);
     void unmark(QLineEdit *box);
 
-    QLineEdit *m_family;
-    QLineEdit *m_given;
-    QLineEdit *m_title;
-    QLineEdit *m_company;
+    QLineEdit *m_family = nullptr;
+    QLineEdit *m_given = nullptr;
+    QLineEdit *m_title = nullptr;
+    QLineEdit *m_company = nullptr;
     std::array<QComboBox *, 4> m_labels {};
     std::array<QLineEdit *, 4> m_numbers {};
-    QLineEdit *m_email;
-    QLineEdit *m_website;
-    QLineEdit *m_address1;
-    QLineEdit *m_address2;
-    QLineEdit *m_postcode;
-    QPlainTextEdit *m_notes;
+    QLineEdit *m_email = nullptr;
+    QLineEdit *m_website = nullptr;
+    QLineEdit *m_address1 = nullptr;
+    QLineEdit *m_address2 = nullptr;
+    QLineEdit *m_postcode = nullptr;
+    QPlainTextEdit *m_notes = nullptr;
     QList<QLineEdit *> m_lines;
     QHash<QObject *, QRect> m_boxes;
 };
