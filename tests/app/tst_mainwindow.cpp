@@ -90,6 +90,7 @@ private slots:
             QStringLiteral("  mnuShowContactList=隐藏/显示名单列表 Ctrl+M"),
             QStringLiteral("  mnuToDo=隐藏/显示记忆卡 Ctrl+N"),
             QStringLiteral("mnuCards=名片"),
+            QStringLiteral("  ScanCards=扫描名片... "),
             QStringLiteral("  ImportCards=导入名片文件(vCard/CSV)... "),
             QStringLiteral("  ExportCards=导出名片文件(vCard/CSV)... "),
             QStringLiteral("  lineDuplicates=- "),
