@@ -2,10 +2,12 @@
 #include "GuiFixture.h"
 #include "RawSql.h"
 #include "app/widgets/frmMain.h"
+#include "scan/widgets/CardImagesView.h"
 #include "scan/widgets/CardPictureView.h"
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -95,6 +97,13 @@ private slots:
                               QStringLiteral("SELECT Side, Format, length(Image) > 1000 "
                                              "FROM CardImages")),
                  QList<QVariantList>({ { 0, "png", 1 } }));
+        const qint64 id
+            = RawSql::value(fx->file,
+                            QStringLiteral("SELECT ID FROM Contacts WHERE FirstName = '周'"))
+                  .toLongLong();
+        const CardImagesView thumbnails(main->DB(), id);
+        QVERIFY(!thumbnails.findChild<QLabel *>(QStringLiteral("imgCardFront"))->pixmap().isNull());
+        QVERIFY(thumbnails.findChild<QLabel *>(QStringLiteral("lblNoCardImage"))->isHidden());
         QVERIFY(RawSql::value(fx->file, QStringLiteral("SELECT Card FROM ContactCards"))
                     .toString()
                     .contains(QStringLiteral("TITLE:财务总监")));
