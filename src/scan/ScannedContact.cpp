@@ -94,10 +94,14 @@ void fillText(QString &field, const QString &scanned)
 ContactRecord filled(ContactRecord stored, const ContactRecord &scanned)
 {
     for (auto field :
-         { &ContactRecord::title, &ContactRecord::companyName, &ContactRecord::address1,
-           &ContactRecord::address2, &ContactRecord::postcode, &ContactRecord::email,
-           &ContactRecord::website, &ContactRecord::notes })
+         { &ContactRecord::title, &ContactRecord::companyName, &ContactRecord::postcode,
+           &ContactRecord::email, &ContactRecord::website, &ContactRecord::notes })
         fillText(stored.*field, scanned.*field);
+    // The two address lines are one address: a part of the scanned one never joins the stored one.
+    if (stored.address1.isEmpty() && stored.address2.isEmpty()) {
+        stored.address1 = scanned.address1;
+        stored.address2 = scanned.address2;
+    }
     QStringList known;
     for (const QString &number : stored.numbers)
         known << numberKey(number);
@@ -141,8 +145,12 @@ Result<qint64> updateContact(Database &database, qint64 id, const ContactRecord 
         if (const ContactStore::SaveResult saved = store.save(edit); !saved.ok())
             return Status::failure(saved.message);
     }
+    // The contact keeps its own group; the group chosen for a new contact is no value of the card.
+    Card scanned = card;
+    scanned.properties.removeIf(
+        [](const CardProperty &property) { return property.name == u"CATEGORIES"; });
     if (Status united
-        = CardStore(database).keep(id, CardUnion::unite({ kept.value(), card }, edit.after));
+        = CardStore(database).keep(id, CardUnion::unite({ kept.value(), scanned }, edit.after));
         !united)
         return united;
     return id;
@@ -229,9 +237,7 @@ Result<Match> existing(Database &database, const ContactRecord &contact)
             for (size_t i = 0; i < rowNumbers; ++i)
                 stored.numbers[i] = row.value(int(3 + i)).toString();
             stored.email = row.value(7).toString();
-            const QStringList storedKeys = keysOf(stored);
-            if (std::any_of(keys.begin(), keys.end(),
-                            [&storedKeys](const QString &key) { return storedKeys.contains(key); }))
+            if (samePerson(stored, contact))
                 match = { row.value(0).toLongLong(), stored.displayName() };
         });
     if (!read)
