@@ -4,6 +4,7 @@
 #include "app/widgets/frmMain.h"
 #include "scan/widgets/CardImagesView.h"
 #include "scan/widgets/CardPictureView.h"
+#include "scan/widgets/ScanReviewFields.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -140,6 +141,28 @@ private slots:
         QCOMPARE(RawSql::everything(fx->file), before);
         QCOMPARE(RawSql::value(fx->file, QStringLiteral("SELECT COUNT(*) FROM CardImages")),
                  pictures);
+    }
+
+    // A field the reader was unsure of asks to be checked until the user types in it.
+    void unsureFieldsAreMarkedUntilEdited()
+    {
+        ScanResult scan;
+        scan.title = { QStringLiteral("总监"), 0.5, QRect(10, 20, 200, 30) };
+        scan.companyName = { QStringLiteral("远山贸易有限公司"), 0.95, QRect(10, 60, 300, 30) };
+        ScanReviewFields fields;
+        ContactRecord row;
+        row.title = scan.title.text;
+        row.companyName = scan.companyName.text;
+        fields.load(scan, row);
+        auto *title = fields.findChild<QLineEdit *>(QStringLiteral("txtTitle"));
+        auto *company = fields.findChild<QLineEdit *>(QStringLiteral("txtCity"));
+        QCOMPARE(title->accessibleDescription(), QStringLiteral("待确认"));
+        QCOMPARE(company->accessibleDescription(), QString());
+        QInputMethodEvent typed;
+        typed.setCommitString(QStringLiteral("副"));
+        QApplication::sendEvent(title, &typed);
+        QCOMPARE(title->accessibleDescription(), QString());
+        QCOMPARE(fields.reviewed().title, QStringLiteral("总监副"));
     }
 };
 
