@@ -117,8 +117,19 @@ QList<Schema::Table> buildFeatureTables()
                     { { QStringLiteral("MergeID"), QStringLiteral("INTEGER NOT NULL") },
                       { QStringLiteral("ContactID"), QStringLiteral("INTEGER NOT NULL") },
                       { QStringLiteral("Card"), QStringLiteral("BLOB") } });
-    return { makeTable(QStringLiteral("MergeUndo"), undoFields), cards, state, keptCards,
-             undoCards };
+    // The pictures of a contact's paper card, as scanned: side 0 the front, 1 the back.
+    const Schema::Table cardImages
+        = makeTable(QStringLiteral("CardImages"),
+                    { { QStringLiteral("ContactID"), QStringLiteral("INTEGER NOT NULL") },
+                      { QStringLiteral("Side"), QStringLiteral("INTEGER NOT NULL") },
+                      { QStringLiteral("Format"), QStringLiteral("TEXT NOT NULL") },
+                      { QStringLiteral("Image"), QStringLiteral("BLOB NOT NULL") } });
+    return { makeTable(QStringLiteral("MergeUndo"), undoFields),
+             cards,
+             state,
+             keptCards,
+             undoCards,
+             cardImages };
 }
 
 const Schema::Table *findIn(const QList<Schema::Table> &list, const QString &name)

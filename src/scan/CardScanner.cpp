@@ -79,6 +79,7 @@ ScanResult filledFromPrint(ScanResult qr, const ScanResult &printed)
     }
     qr.english = printed.english;
     qr.imageSize = printed.imageSize;
+    qr.greyPixels = printed.greyPixels;
     return qr;
 }
 
@@ -137,5 +138,8 @@ Result<ScanResult> CardScanner::scan(const QByteArray &imageBytes)
     }
     ScanResult result = CardFields::classify(printed);
     result.imageSize = QSize(card.grey.cols, card.grey.rows);
+    result.greyPixels.reserve(qsizetype(card.grey.total()));
+    for (int row = 0; row < card.grey.rows; ++row)
+        result.greyPixels.append(card.grey.ptr<char>(row), card.grey.cols);
     return qr ? filledFromPrint(*qr, result) : result;
 }

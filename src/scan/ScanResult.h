@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QRect>
 #include <QSize>
@@ -53,8 +54,9 @@ struct ScanResult
     // Printed lines that are none of the above (a slogan, a second address), in reading order.
     QList<ScannedText> otherLines;
     EnglishForms english;
-    // The straightened card image the boxes lie on.
+    // The straightened card image the boxes lie on: 8-bit grey, imageSize.width() bytes a row.
     QSize imageSize;
+    QByteArray greyPixels;
 
     bool isEmpty() const
     {

@@ -143,15 +143,15 @@ QString dataFileOf(const Options &options)
     return chosen.isEmpty() ? DataFileChooser::defaultPath() : chosen;
 }
 
-int save(const Options &options, const QList<ContactRecord> &contacts, QIODevice &out,
-         QIODevice &err)
+int save(const Options &options, const QList<ContactRecord> &contacts, const QList<Card> &cards,
+         QIODevice &out, QIODevice &err)
 {
     auto database = Database::open(dataFileOf(options));
     if (!database) {
         print(err, database.message() + u'\n');
         return ExitCode::Unreadable;
     }
-    const auto saved = ScannedContact::addNew(*database.value(), contacts);
+    const auto saved = ScannedContact::addNew(*database.value(), contacts, cards);
     if (!saved) {
         print(err, saved.message() + u'\n');
         return ExitCode::Unreadable;
@@ -194,6 +194,7 @@ int run(const QStringList &arguments, QIODevice &out, QIODevice &err)
     }
     int read = 0;
     QList<ContactRecord> contacts;
+    QList<Card> cards;
     for (const QString &image : std::as_const(options.images)) {
         const QString file = QDir::toNativeSeparators(image);
         QElapsedTimer timer;
@@ -211,6 +212,7 @@ int run(const QStringList &arguments, QIODevice &out, QIODevice &err)
         }
         ++read;
         contacts << ScannedContact::toContact(scan.value(), options.group);
+        cards << ScannedContact::toCard(scan.value(), contacts.last());
         print(
             out,
             options.json
@@ -221,7 +223,7 @@ int run(const QStringList &arguments, QIODevice &out, QIODevice &err)
     }
     if (read == 0)
         return Unreadable;
-    return options.add ? save(options, contacts, out, err) : Done;
+    return options.add ? save(options, contacts, cards, out, err) : Done;
 }
 
 } // namespace ScanTool

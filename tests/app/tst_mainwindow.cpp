@@ -74,7 +74,7 @@ private slots:
                                          "更改密码 Ctrl+D|-|关闭所有窗体 Ctrl+Q|退出 Ctrl+X"),
                           QStringLiteral("用户|用户管理|权限管理"),
                           QStringLiteral("视图|隐藏/显示名单列表 Ctrl+M|隐藏/显示记忆卡 Ctrl+N"),
-                          QStringLiteral("名片|导入名片文件(vCard/CSV)...|"
+                          QStringLiteral("名片|扫描名片...|导入名片文件(vCard/CSV)...|"
                                          "导出名片文件(vCard/CSV)...|-|查找重复联系人...|-|"
                                          "立即同步|同步设置(CardDAV)..."),
                           QStringLiteral("帮助|关于 Ctrl+S|帮助 Ctrl+H|更新检测") }));

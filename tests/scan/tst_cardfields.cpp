@@ -1,6 +1,8 @@
 #include "ScanFieldMap.h"
+#include "cards/CardWriter.h"
 #include "scan/CardFields.h"
 #include "scan/QrCard.h"
+#include "scan/ScannedContact.h"
 
 #include <QtTest>
 
@@ -105,7 +107,15 @@ private slots:
                           { "english.name", "Bruce Li" },
                           { "english.title", "Technical Director" },
                           { "english.company", "Shenzhen Qianhai Data Co., Ltd." },
-                          { "english.address", "No. 1 Keji Road, Nanshan District, Shenzhen" } };
+                          { "english.address", "No. 1 Keji Road, Nanshan District, Shenzhen" },
+                          { "alternates",
+                            "FN;ALTID=1:李小龙|FN;ALTID=1;LANGUAGE=en:Bruce Li|"
+                            "TITLE;ALTID=2:技术总监|TITLE;ALTID=2;LANGUAGE=en:Technical Director|"
+                            "ORG;ALTID=3:深圳前海微众数据有限公司|"
+                            "ORG;ALTID=3;LANGUAGE=en:Shenzhen Qianhai Data Co.\\, Ltd.|"
+                            "ADR;TYPE=work;ALTID=4:;;深圳市南山区科技园路1号;;;;|"
+                            "ADR;TYPE=work;ALTID=4;LANGUAGE=en:;;No. 1 Keji Road\\, Nanshan "
+                            "District\\, Shenzhen;;;;" } };
         QTest::newRow("a second address is kept, not joined to the first")
             << Lines { at(0, QStringLiteral("王芳"), 60),
                        at(2, QStringLiteral("总部：上海市徐汇区漕溪北路398号")),
@@ -129,8 +139,21 @@ private slots:
     {
         QFETCH(Lines, lines);
         QFETCH(FieldMap, expected);
+        // The kept card's English alternates, one line each, rather than lines of the notes.
+        const QString alternates = expected.take(QStringLiteral("alternates"));
         const ScanResult scan = CardFields::classify(lines);
         QCOMPARE(fieldMap(scan), expected);
+        const ContactRecord row = ScannedContact::toContact(scan, QString());
+        QCOMPARE(QString(row.notes).replace(u'\n', QStringLiteral(" | ")),
+                 expected.value(QStringLiteral("other")));
+        const QString kept = QString::fromUtf8(
+            CardWriter::keep(ScannedContact::toCard(scan, row)).replace("\r\n ", ""));
+        QStringList altLines;
+        for (const QString &line : kept.split(QStringLiteral("\r\n"))) {
+            if (line.contains(QStringLiteral("ALTID")))
+                altLines << line;
+        }
+        QCOMPARE(altLines.join(u'|'), alternates);
         QVERIFY(scan.familyName.confidence > 0 && scan.familyName.confidence <= 1);
         QCOMPARE(scan.familyName.box,
                  lines.first().box.height() == 60 ? lines.first().box : lines.at(1).box);

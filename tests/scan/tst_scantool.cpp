@@ -121,10 +121,13 @@ private slots:
     void addSavesOnceThenOffersAnUpdate()
     {
         const int before = contacts();
-        const Run first = cards({ QStringLiteral("--data"), dataFile, QStringLiteral("--add"),
-                                  QStringLiteral("--group"), QStringLiteral("客户"), cardImage });
+        // The same card twice in one batch adds the person once.
+        const Run first
+            = cards({ QStringLiteral("--data"), dataFile, QStringLiteral("--add"),
+                      QStringLiteral("--group"), QStringLiteral("客户"), cardImage, cardImage });
         QCOMPARE(first.exitCode, 0);
         QVERIFY2(first.out.contains(QStringLiteral("已保存1个新联系人。")), qPrintable(first.out));
+        QVERIFY(first.out.contains(QStringLiteral("“周 婷”已在数据文件中")));
         QCOMPARE(contacts(), before + 1);
         QCOMPARE(
             RawSql::rows(dataFile,

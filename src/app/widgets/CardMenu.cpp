@@ -5,7 +5,12 @@
 #include "contacts/widgets/frmContacts.h"
 #include "frmMain.h"
 #include "interchange/widgets/CardCommands.h"
+#include "scan/widgets/FrmScanReview.h"
+#include "shared/widgets/Prompts.h"
+#include "shared/widgets/ReadOnlyFile.h"
 
+#include <QFileInfo>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 namespace {
@@ -43,6 +48,47 @@ void importCards(frmMain &main)
 void exportCards(frmMain &main)
 {
     CardCommands::exportCards(contextOf(main));
+}
+
+void scanCards(frmMain &main, const QStringList &images)
+{
+    if (ReadOnlyFile::refuses(&main, main.DB().isReadOnly()))
+        return;
+    QStringList queued = images;
+    if (queued.isEmpty()) {
+        QStringList patterns;
+        for (const QString &suffix : FrmScanReview::imageSuffixes)
+            patterns << QStringLiteral("*.") + suffix;
+        const QString chosen = Prompts::current().openFileName(
+            &main, { QStringLiteral("名片图片(%1)").arg(patterns.join(u' ')), QString(), false });
+        if (chosen.isEmpty())
+            return;
+        queued << chosen;
+    }
+    QMdiSubWindow *window = main.childWindow(QStringLiteral("FrmScanReview"));
+    if (!window) {
+        auto *review = new FrmScanReview(main.DB(), &main);
+        window = main.showChild(review);
+        // The list shows what was saved; the user goes on in the review window.
+        QObject::connect(review, &FrmScanReview::contactsChanged, &main, [&main, window] {
+            main.ReloadContactList();
+            main.mdiArea()->setActiveSubWindow(window);
+        });
+    }
+    main.mdiArea()->setActiveSubWindow(window);
+    qobject_cast<FrmScanReview *>(window->widget())->addImages(queued);
+}
+
+QStringList cardImages(const QList<QUrl> &urls)
+{
+    QStringList images;
+    for (const QUrl &url : urls) {
+        const QFileInfo file(url.toLocalFile());
+        if (url.isLocalFile() && file.isFile()
+            && FrmScanReview::imageSuffixes.contains(file.suffix().toLower()))
+            images << file.filePath();
+    }
+    return images;
 }
 
 } // namespace CardMenu

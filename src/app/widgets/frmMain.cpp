@@ -33,6 +33,8 @@
 #include <QAbstractSpinBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -40,6 +42,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusBar>
@@ -73,6 +76,8 @@ frmMain::frmMain(std::unique_ptr<Database> database, QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setAttribute(Qt::WA_DeleteOnClose);
     setCentralWidget(m_mdi);
+    // Card images dropped anywhere on the frame open the scan review.
+    setAcceptDrops(true);
     // A child window placed past the client area's edge can still be reached.
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -169,6 +174,8 @@ void frmMain::buildMenus()
 
     // The program's own card commands, kept out of the menus above; help stays last.
     QMenu *cards = addMenu(QStringLiteral("mnuCards"), QStringLiteral("名片"));
+    connect(addItem(cards, QStringLiteral("ScanCards"), QStringLiteral("扫描名片...")),
+            &QAction::triggered, this, [this] { CardMenu::scanCards(*this); });
     connect(
         addItem(cards, QStringLiteral("ImportCards"), QStringLiteral("导入名片文件(vCard/CSV)...")),
         &QAction::triggered, this, &frmMain::ImportCards_Click);
@@ -363,6 +370,21 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!CardMenu::cardImages(event->mimeData()->urls()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent *event)
+{
+    const QStringList images = CardMenu::cardImages(event->mimeData()->urls());
+    if (images.isEmpty())
+        return;
+    event->acceptProposedAction();
+    CardMenu::scanCards(*this, images);
 }
 
 void frmMain::Login_Click()

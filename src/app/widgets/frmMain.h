@@ -73,6 +73,8 @@ protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     // Gives Ctrl+X to the text box that has the focus, before the menu's shortcut sees it.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
