@@ -6,7 +6,9 @@
 #include "contacts/ContactGroup.h"
 #include "contacts/ContactKeys.h"
 #include "contacts/ContactLinks.h"
+#include "contacts/widgets/DetailsSection.h"
 #include "contacts/widgets/frmContacts.h"
+#include "data/Transaction.h"
 #include "shared/widgets/ChildWindowHost.h"
 #include "shared/widgets/ClickableLabel.h"
 #include "shared/widgets/Desktop.h"
@@ -21,9 +23,12 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -79,12 +84,41 @@ void frmDetails::build()
     m_controls = DetailsControls::build(this);
     connectControls();
     LoadCategoryLists(0);
+    addSections();
+}
+
+void frmDetails::addSections()
+{
+    m_sections = DetailsSection::makeAll(*this);
+    if (m_sections.isEmpty())
+        return;
+    // After the tabs every editor has, so none of their controls moves.
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("tabExtras"));
+    auto *layout = new QVBoxLayout(page);
+    for (DetailsSection *section : std::as_const(m_sections))
+        layout->addWidget(section);
+    layout->addStretch(1);
+    auto *scroll = new QScrollArea(m_controls.tabs);
+    scroll->setObjectName(QStringLiteral("scrollExtras"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(page);
+    m_controls.tabs->addTab(scroll, QStringLiteral("更多"));
+}
+
+bool frmDetails::sectionsChanged() const
+{
+    return std::any_of(m_sections.begin(), m_sections.end(),
+                       [](const DetailsSection *section) { return section->hasChanges(); });
 }
 
 void frmDetails::showContact(const ContactRecord &record)
 {
     showRecord(record);
     m_shown = recordFromBoxes();
+    for (DetailsSection *section : std::as_const(m_sections))
+        section->load(m_shown);
     setWindowTitle(captionFor(record.displayName()));
     if (record.displayName() == ContactNames::templateName())
         makeTemplate();
@@ -440,11 +474,16 @@ bool frmDetails::storeChanges()
 {
     const QScopedValueRollback<bool> closing(m_closing, true);
     commitFocusedBox();
-    if (!m_loadStatus || !ContactStore::Edit { m_shown, recordFromBoxes() }.hasChanges())
+    if (!m_loadStatus
+        || (!ContactStore::Edit { m_shown, recordFromBoxes() }.hasChanges() && !sectionsChanged()))
         return true;
     if (!storeRow())
         return false;
+    const auto stored = m_store.load(m_id);
     m_shown = recordFromBoxes();
+    // The sections start again from what is now stored, so the next store writes nothing twice.
+    for (DetailsSection *section : std::as_const(m_sections))
+        section->load(stored ? stored.value() : m_shown);
     return true;
 }
 
@@ -455,7 +494,8 @@ bool frmDetails::storeRow()
         return true;
     const ContactRecord edited = recordFromBoxes();
     // A new contact left as it opened takes no row.
-    if (isNewContact() && !ContactStore::Edit { m_shown, edited }.hasChanges())
+    if (isNewContact() && !ContactStore::Edit { m_shown, edited }.hasChanges()
+        && !sectionsChanged())
         return true;
     const auto saved = save(edited);
     switch (saved.outcome) {
@@ -483,14 +523,44 @@ bool frmDetails::storeRow()
 
 ContactStore::SaveResult frmDetails::save(const ContactRecord &edited)
 {
-    if (isNewContact())
-        return m_store.add(edited);
     const ContactStore::Edit edit { m_shown, edited };
-    const auto saved = m_store.save(edit);
+    const auto saved = saveTogether(edit, ContactStore::Conflicts::Report);
     if (saved.outcome != ContactStore::SaveOutcome::Conflict)
         return saved;
+    // Asked outside the write, so another program is not held up while the user decides.
     const auto choice = askAboutConflicts(saved.conflicts);
-    return choice ? m_store.save(edit, *choice) : saved;
+    return choice ? saveTogether(edit, *choice) : saved;
+}
+
+ContactStore::SaveResult frmDetails::saveTogether(const ContactStore::Edit &edit,
+                                                  ContactStore::Conflicts conflicts)
+{
+    const auto saveRow
+        = [&] { return isNewContact() ? m_store.add(edit.after) : m_store.save(edit, conflicts); };
+    // Without section changes the store decides alone (a read-only file and an unchanged row
+    // write nothing at all).
+    if (!sectionsChanged())
+        return saveRow();
+    const auto failed = [](const Status &status) {
+        return ContactStore::SaveResult {
+            ContactStore::SaveOutcome::Failed, status.message(), 0, {}
+        };
+    };
+    Transaction transaction(m_database);
+    if (Status begun = transaction.begin(); !begun)
+        return failed(begun);
+    const auto saved = saveRow();
+    if (!saved.ok())
+        return saved;
+    for (DetailsSection *section : std::as_const(m_sections)) {
+        if (!section->hasChanges())
+            continue;
+        if (Status stored = section->store(saved.id); !stored)
+            return failed(stored);
+    }
+    if (Status committed = transaction.commit(); !committed)
+        return failed(committed);
+    return saved;
 }
 
 std::optional<ContactStore::Conflicts> frmDetails::askAboutConflicts(const QStringList &fields)
