@@ -13,6 +13,7 @@
 #include "scan/widgets/QrCodeDialog.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -125,13 +126,15 @@ private:
         table->setCurrentCell(row, 2);
         table->setFocus();
         QTest::keyClick(table, Qt::Key_F2);
-        QTRY_VERIFY(QApplication::focusWidget() && QApplication::focusWidget() != table);
+        QTRY_VERIFY(QApplication::focusWidget()
+                    && QApplication::focusWidget()->parentWidget() == table->viewport());
         QWidget *box = QApplication::focusWidget();
         QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
         QInputMethodEvent commit;
         commit.setCommitString(text);
         QCoreApplication::sendEvent(box, &commit);
         QTest::keyClick(box, Qt::Key_Return);
+        QTRY_COMPARE(table->item(row, 2)->text(), text);
     }
 
     static void closeAndWait(frmDetails *editor)
@@ -178,6 +181,52 @@ private slots:
         expected.replace("EMAIL;TYPE=HOME:zs@home.cn\r\n", "");
         QVERIFY(expected != before);
         QCOMPARE(exported(), expected);
+    }
+
+    // The row stays the card's view, so a value the row shows next is never taken for emptied.
+    void theRowShowsTheCardsNextValue_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("rowValue");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("e-mail emptied in the row")
+            << QStringLiteral("txtEmail") << QStringLiteral("Email") << QStringLiteral("zs@home.cn")
+            << QByteArray("\r\nEMAIL;TYPE=HOME:zs@home.cn\r\n");
+        QTest::newRow("fourth number emptied in the row")
+            << QStringLiteral("txtData4") << QStringLiteral("Combo4") << QStringLiteral("备用")
+            << QByteArray("\r\nitem1.TEL:139 0000 1111\r\nitem1.X-ABLabel:备用\r\n");
+        QTest::newRow("messaging added on the tab")
+            << QString() << QStringLiteral("Email") << QStringLiteral("zs@huachen.cn")
+            << QByteArray("\r\nIMPP:qq:10001\r\n");
+    }
+
+    void theRowShowsTheCardsNextValue()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, column);
+        QFETCH(QString, rowValue);
+        QFETCH(QByteArray, line);
+        frmDetails *editor = openEditor();
+        QVERIFY(editor);
+        if (action.isEmpty()) {
+            auto *kind = control<QComboBox>(editor, QStringLiteral("cmbValueKind"));
+            kind->setCurrentIndex(kind->findText(QStringLiteral("即时通讯")));
+            control<QPushButton>(editor, QStringLiteral("cmdAddValue"))->click();
+            auto *table = control<QTableWidget>(editor, QStringLiteral("tblCardValues"));
+            QTRY_VERIFY(QApplication::focusWidget()
+                        && QApplication::focusWidget()->parentWidget() == table->viewport());
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("qq:10001"));
+            // Closed while still typing: what was typed is kept.
+        } else {
+            control(editor, action)->clear();
+        }
+        closeAndWait(editor);
+
+        QCOMPARE(StoredContacts::field(fx->file, id, column).toString(), rowValue);
+        const QByteArray card = exported();
+        QVERIFY2(card.contains(line), card.constData());
+        QCOMPARE(card.count("\r\nTEL"), action == QLatin1String("txtData4") ? 3 : 4);
     }
 
     // Nothing of the tab is written unless the row is, and the row not unless the card is.

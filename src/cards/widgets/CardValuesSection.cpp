@@ -120,6 +120,12 @@ void CardValuesSection::load(const ContactRecord &row)
         addRow(m_values.at(i), i);
 }
 
+void CardValuesSection::finishEditing()
+{
+    if (QWidget *cell = m_table->indexWidget(m_table->currentIndex()))
+        emit m_table->itemDelegate()->commitData(cell);
+}
+
 void CardValuesSection::addRow(const CardOtherValues::Value &value, int original)
 {
     const bool photo = value.kind == Kind::Photo;
@@ -209,24 +215,44 @@ bool CardValuesSection::hasChanges() const
 
 Status CardValuesSection::store(qint64 contactId)
 {
+    // A card that could not be read is never written over.
+    if (!isEnabled())
+        return Status::success();
     Database &database = m_editor.database();
+    CardStore cards(database);
+    const QList<CardOtherValues::Change> changed = changes();
+    if (changed.isEmpty()) {
+        // A contact without a kept card is its row; there is nothing to keep in step.
+        const auto kept = cards.keptBytes(contactId);
+        if (!kept || kept.value().isEmpty())
+            return kept.status();
+    }
     ContactStore rows(database);
     const auto row = rows.load(contactId);
     if (!row)
         return row.status();
-    CardStore cards(database);
     auto card = cards.cardOf(row.value());
     if (!card)
         return card.status();
-    ContactRecord before = CardProjection::project(card.value());
-    CardOtherValues::apply(card.value(), changes());
+    CardOtherValues::apply(card.value(), changed);
     if (Status kept = cards.keep(contactId, card.value()); !kept)
         return kept;
-    // The row is the card's view: a number added where the row had room shows in the row too.
-    ContactRecord after = CardProjection::project(card.value());
-    before.id = contactId;
-    after.id = contactId;
-    const ContactStore::Edit edit { before, after, false };
+    return showInRow(rows, row.value(), card.value());
+}
+
+Status CardValuesSection::showInRow(ContactStore &rows, const ContactRecord &row, const Card &card)
+{
+    // The row is the card's view. A number added where the row has room shows in it; a row e-mail
+    // emptied brings the card's next one up, which would otherwise be taken for emptied too the
+    // next time the card is read. Names, group and notes are the user's as typed.
+    ContactRecord view = CardProjection::project(card);
+    view.id = row.id;
+    view.firstName = row.firstName;
+    view.lastName = row.lastName;
+    view.type = row.type;
+    view.notes = row.notes;
+    view.address3 = row.address3;
+    const ContactStore::Edit edit { row, view, false };
     if (!edit.hasChanges())
         return Status::success();
     const auto saved = rows.save(edit, ContactStore::Conflicts::KeepMine);

@@ -4,6 +4,7 @@
 #include "cards/CardOtherValues.h"
 #include "contacts/widgets/DetailsSection.h"
 
+class ContactStore;
 class QComboBox;
 class QLabel;
 class QTableWidget;
@@ -18,6 +19,7 @@ public:
     explicit CardValuesSection(frmDetails &editor);
 
     void load(const ContactRecord &row) override;
+    void finishEditing() override;
     bool hasChanges() const override;
     Status store(qint64 contactId) override;
 
@@ -30,6 +32,7 @@ private:
     void removeValue();
     void showPhoto(const CardProperty &photo);
     QList<CardOtherValues::Change> changes() const;
+    static Status showInRow(ContactStore &rows, const ContactRecord &row, const Card &card);
 
     frmDetails &m_editor;
     QList<CardOtherValues::Value> m_values;

@@ -22,9 +22,11 @@ public:
 
     // The contact as the editor shows it; its id is 0 for a contact not stored yet.
     virtual void load(const ContactRecord &row) = 0;
+    // Takes in a value still being typed, before the editor asks for changes.
+    virtual void finishEditing() { }
     virtual bool hasChanges() const { return false; }
-    // Runs inside the editor's write transaction, after the row is stored; a failure undoes the
-    // row's write as well.
+    // Runs in every write of the editor, inside its transaction, after the row is stored (a
+    // section may keep what depends on the row); a failure undoes the row's write as well.
     virtual Status store(qint64 contactId)
     {
         Q_UNUSED(contactId)

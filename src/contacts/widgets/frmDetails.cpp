@@ -293,6 +293,8 @@ void frmDetails::commitFocusedBox()
         if (m_controls.labels[i]->hasFocus())
             leaveLabel(i);
     }
+    for (DetailsSection *section : std::as_const(m_sections))
+        section->finishEditing();
 }
 
 void frmDetails::openCategoryManager(int kind)
@@ -537,9 +539,9 @@ ContactStore::SaveResult frmDetails::saveTogether(const ContactStore::Edit &edit
 {
     const auto saveRow
         = [&] { return isNewContact() ? m_store.add(edit.after) : m_store.save(edit, conflicts); };
-    // Without section changes the store decides alone (a read-only file and an unchanged row
-    // write nothing at all).
-    if (!sectionsChanged())
+    // With nothing to write the store decides alone (a read-only file and an unchanged row write
+    // nothing at all).
+    if (m_sections.isEmpty() || (!edit.hasChanges() && !sectionsChanged()))
         return saveRow();
     const auto failed = [](const Status &status) {
         return ContactStore::SaveResult {
@@ -553,8 +555,6 @@ ContactStore::SaveResult frmDetails::saveTogether(const ContactStore::Edit &edit
     if (!saved.ok())
         return saved;
     for (DetailsSection *section : std::as_const(m_sections)) {
-        if (!section->hasChanges())
-            continue;
         if (Status stored = section->store(saved.id); !stored)
             return failed(stored);
     }
