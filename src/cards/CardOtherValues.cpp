@@ -230,6 +230,12 @@ void apply(Card &card, const QList<Change> &changes)
                 removed << at;
         } else if (at >= 0) {
             setTextOf(change.kind, card.properties[at], change.text);
+        } else if (change.before) {
+            // Its group's label may have gone with it; the value keeps its own parameters.
+            CardProperty again = *change.before;
+            again.group.clear();
+            setTextOf(change.kind, again, change.text);
+            added << again;
         } else if (!change.text.trimmed().isEmpty()) {
             Card withAdded = card;
             withAdded.properties += added;

@@ -6,7 +6,6 @@
 #include "contacts/ContactGroup.h"
 #include "contacts/ContactKeys.h"
 #include "contacts/ContactLinks.h"
-#include "contacts/widgets/DetailsSection.h"
 #include "contacts/widgets/frmContacts.h"
 #include "data/Transaction.h"
 #include "shared/widgets/ChildWindowHost.h"
@@ -23,12 +22,9 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
-#include <QScrollArea>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QVBoxLayout>
-#include <algorithm>
 
 namespace {
 
@@ -84,41 +80,14 @@ void frmDetails::build()
     m_controls = DetailsControls::build(this);
     connectControls();
     LoadCategoryLists(0);
-    addSections();
-}
-
-void frmDetails::addSections()
-{
-    m_sections = DetailsSection::makeAll(*this);
-    if (m_sections.isEmpty())
-        return;
-    // After the tabs every editor has, so none of their controls moves.
-    auto *page = new QWidget;
-    page->setObjectName(QStringLiteral("tabExtras"));
-    auto *layout = new QVBoxLayout(page);
-    for (DetailsSection *section : std::as_const(m_sections))
-        layout->addWidget(section);
-    layout->addStretch(1);
-    auto *scroll = new QScrollArea(m_controls.tabs);
-    scroll->setObjectName(QStringLiteral("scrollExtras"));
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidget(page);
-    m_controls.tabs->addTab(scroll, QStringLiteral("更多"));
-}
-
-bool frmDetails::sectionsChanged() const
-{
-    return std::any_of(m_sections.begin(), m_sections.end(),
-                       [](const DetailsSection *section) { return section->hasChanges(); });
+    m_sections.build(*this, m_controls.tabs);
 }
 
 void frmDetails::showContact(const ContactRecord &record)
 {
     showRecord(record);
     m_shown = recordFromBoxes();
-    for (DetailsSection *section : std::as_const(m_sections))
-        section->load(m_shown);
+    m_sections.load(m_shown);
     setWindowTitle(captionFor(record.displayName()));
     if (record.displayName() == ContactNames::templateName())
         makeTemplate();
@@ -293,8 +262,7 @@ void frmDetails::commitFocusedBox()
         if (m_controls.labels[i]->hasFocus())
             leaveLabel(i);
     }
-    for (DetailsSection *section : std::as_const(m_sections))
-        section->finishEditing();
+    m_sections.finishEditing();
 }
 
 void frmDetails::openCategoryManager(int kind)
@@ -477,15 +445,15 @@ bool frmDetails::storeChanges()
     const QScopedValueRollback<bool> closing(m_closing, true);
     commitFocusedBox();
     if (!m_loadStatus
-        || (!ContactStore::Edit { m_shown, recordFromBoxes() }.hasChanges() && !sectionsChanged()))
+        || (!ContactStore::Edit { m_shown, recordFromBoxes() }.hasChanges()
+            && !m_sections.hasChanges()))
         return true;
     if (!storeRow())
         return false;
     const auto stored = m_store.load(m_id);
     m_shown = recordFromBoxes();
     // The sections start again from what is now stored, so the next store writes nothing twice.
-    for (DetailsSection *section : std::as_const(m_sections))
-        section->load(stored ? stored.value() : m_shown);
+    m_sections.load(stored ? stored.value() : m_shown);
     return true;
 }
 
@@ -497,7 +465,7 @@ bool frmDetails::storeRow()
     const ContactRecord edited = recordFromBoxes();
     // A new contact left as it opened takes no row.
     if (isNewContact() && !ContactStore::Edit { m_shown, edited }.hasChanges()
-        && !sectionsChanged())
+        && !m_sections.hasChanges())
         return true;
     const auto saved = save(edited);
     switch (saved.outcome) {
@@ -541,7 +509,7 @@ ContactStore::SaveResult frmDetails::saveTogether(const ContactStore::Edit &edit
         = [&] { return isNewContact() ? m_store.add(edit.after) : m_store.save(edit, conflicts); };
     // With nothing to write the store decides alone (a read-only file and an unchanged row write
     // nothing at all).
-    if (m_sections.isEmpty() || (!edit.hasChanges() && !sectionsChanged()))
+    if (m_sections.isEmpty() || (!edit.hasChanges() && !m_sections.hasChanges()))
         return saveRow();
     const auto failed = [](const Status &status) {
         return ContactStore::SaveResult {
@@ -554,10 +522,8 @@ ContactStore::SaveResult frmDetails::saveTogether(const ContactStore::Edit &edit
     const auto saved = saveRow();
     if (!saved.ok())
         return saved;
-    for (DetailsSection *section : std::as_const(m_sections)) {
-        if (Status stored = section->store(saved.id); !stored)
-            return failed(stored);
-    }
+    if (Status stored = m_sections.store(saved.id); !stored)
+        return failed(stored);
     if (Status committed = transaction.commit(); !committed)
         return failed(committed);
     return saved;

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "DetailsControls.h"
+#include "DetailsSections.h"
 #include "contacts/ContactStore.h"
 
 #include <QWidget>
 #include <optional>
 
 class Database;
-class DetailsSection;
 class QComboBox;
 class frmContacts;
 
@@ -55,8 +55,6 @@ protected:
 
 private:
     void build();
-    void addSections();
-    bool sectionsChanged() const;
     void showContact(const ContactRecord &record);
     void connectControls();
     void LoadCategoryLists(int kind);
@@ -96,7 +94,7 @@ private:
     Status m_loadStatus = Status::success();
     DetailsControls m_controls;
     // The parts of the "更多" tab; none when the program registered none.
-    QList<DetailsSection *> m_sections;
+    DetailsSections m_sections;
     // The row as the boxes showed it on loading: closing stores what differs from it.
     ContactRecord m_shown;
     // Set while the closing steps run (a message box may ask to close again) and once closed.
