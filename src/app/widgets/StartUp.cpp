@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "EditorSections.h"
 #include "app/AppLifetime.h"
 #include "frmLogin.h"
 #include "frmSplash.h"
@@ -26,6 +27,7 @@ void begin()
 
 bool showLogin()
 {
+    EditorSections::install();
     auto *login = new frmLogin;
     if (!login->loadDataFile()) {
         delete login;

@@ -7,6 +7,7 @@
 #include "contacts/ContactKeys.h"
 #include "contacts/ContactLinks.h"
 #include "contacts/widgets/frmContacts.h"
+#include "data/Transaction.h"
 #include "shared/widgets/ChildWindowHost.h"
 #include "shared/widgets/ClickableLabel.h"
 #include "shared/widgets/Desktop.h"
@@ -79,12 +80,14 @@ void frmDetails::build()
     m_controls = DetailsControls::build(this);
     connectControls();
     LoadCategoryLists(0);
+    m_sections.build(*this, m_controls.tabs);
 }
 
 void frmDetails::showContact(const ContactRecord &record)
 {
     showRecord(record);
     m_shown = recordFromBoxes();
+    m_sections.load(m_shown);
     setWindowTitle(captionFor(record.displayName()));
     if (record.displayName() == ContactNames::templateName())
         makeTemplate();
@@ -259,6 +262,7 @@ void frmDetails::commitFocusedBox()
         if (m_controls.labels[i]->hasFocus())
             leaveLabel(i);
     }
+    m_sections.finishEditing();
 }
 
 void frmDetails::openCategoryManager(int kind)
@@ -440,11 +444,16 @@ bool frmDetails::storeChanges()
 {
     const QScopedValueRollback<bool> closing(m_closing, true);
     commitFocusedBox();
-    if (!m_loadStatus || !ContactStore::Edit { m_shown, recordFromBoxes() }.hasChanges())
+    if (!m_loadStatus
+        || (!ContactStore::Edit { m_shown, recordFromBoxes() }.hasChanges()
+            && !m_sections.hasChanges()))
         return true;
     if (!storeRow())
         return false;
+    const auto stored = m_store.load(m_id);
     m_shown = recordFromBoxes();
+    // The sections start again from what is now stored, so the next store writes nothing twice.
+    m_sections.load(stored ? stored.value() : m_shown);
     return true;
 }
 
@@ -455,7 +464,8 @@ bool frmDetails::storeRow()
         return true;
     const ContactRecord edited = recordFromBoxes();
     // A new contact left as it opened takes no row.
-    if (isNewContact() && !ContactStore::Edit { m_shown, edited }.hasChanges())
+    if (isNewContact() && !ContactStore::Edit { m_shown, edited }.hasChanges()
+        && !m_sections.hasChanges())
         return true;
     const auto saved = save(edited);
     switch (saved.outcome) {
@@ -483,14 +493,40 @@ bool frmDetails::storeRow()
 
 ContactStore::SaveResult frmDetails::save(const ContactRecord &edited)
 {
-    if (isNewContact())
-        return m_store.add(edited);
     const ContactStore::Edit edit { m_shown, edited };
-    const auto saved = m_store.save(edit);
+    const auto saved = saveTogether(edit, ContactStore::Conflicts::Report);
     if (saved.outcome != ContactStore::SaveOutcome::Conflict)
         return saved;
+    // Asked outside the write, so another program is not held up while the user decides.
     const auto choice = askAboutConflicts(saved.conflicts);
-    return choice ? m_store.save(edit, *choice) : saved;
+    return choice ? saveTogether(edit, *choice) : saved;
+}
+
+ContactStore::SaveResult frmDetails::saveTogether(const ContactStore::Edit &edit,
+                                                  ContactStore::Conflicts conflicts)
+{
+    const auto saveRow
+        = [&] { return isNewContact() ? m_store.add(edit.after) : m_store.save(edit, conflicts); };
+    // With nothing to write the store decides alone (a read-only file and an unchanged row write
+    // nothing at all).
+    if (m_sections.isEmpty() || (!edit.hasChanges() && !m_sections.hasChanges()))
+        return saveRow();
+    const auto failed = [](const Status &status) {
+        return ContactStore::SaveResult {
+            ContactStore::SaveOutcome::Failed, status.message(), 0, {}
+        };
+    };
+    Transaction transaction(m_database);
+    if (Status begun = transaction.begin(); !begun)
+        return failed(begun);
+    const auto saved = saveRow();
+    if (!saved.ok())
+        return saved;
+    if (Status stored = m_sections.store(saved.id); !stored)
+        return failed(stored);
+    if (Status committed = transaction.commit(); !committed)
+        return failed(committed);
+    return saved;
 }
 
 std::optional<ContactStore::Conflicts> frmDetails::askAboutConflicts(const QStringList &fields)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DetailsControls.h"
+#include "DetailsSections.h"
 #include "contacts/ContactStore.h"
 
 #include <QWidget>
@@ -43,6 +44,10 @@ public:
     // refused (a missing name) or the file did, after telling the user.
     bool storeChanges();
 
+    Database &database() const { return m_database; }
+    // The contact as the boxes now hold it, with its id.
+    ContactRecord editedRecord() const { return recordFromBoxes(); }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -75,6 +80,9 @@ private:
     // Closing's name check and write; true when the editor may go.
     bool storeRow();
     ContactStore::SaveResult save(const ContactRecord &edited);
+    // The row and every section's changes in one transaction.
+    ContactStore::SaveResult saveTogether(const ContactStore::Edit &edit,
+                                          ContactStore::Conflicts conflicts);
     // Asks whose value a field both programs changed keeps; nullopt to go on editing.
     std::optional<ContactStore::Conflicts> askAboutConflicts(const QStringList &fields);
     void showInContactList();
@@ -85,6 +93,8 @@ private:
     qint64 m_id;
     Status m_loadStatus = Status::success();
     DetailsControls m_controls;
+    // The parts of the "更多" tab; none when the program registered none.
+    DetailsSections m_sections;
     // The row as the boxes showed it on loading: closing stores what differs from it.
     ContactRecord m_shown;
     // Set while the closing steps run (a message box may ask to close again) and once closed.
