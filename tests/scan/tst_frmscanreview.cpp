@@ -2,7 +2,7 @@
 #include "GuiFixture.h"
 #include "RawSql.h"
 #include "app/widgets/frmMain.h"
-#include "scan/widgets/CardImagesView.h"
+#include "contacts/widgets/frmDetails.h"
 #include "scan/widgets/CardPictureView.h"
 #include "scan/widgets/ScanReviewFields.h"
 
@@ -102,9 +102,10 @@ private slots:
             = RawSql::value(fx->file,
                             QStringLiteral("SELECT ID FROM Contacts WHERE FirstName = '周'"))
                   .toLongLong();
-        const CardImagesView thumbnails(main->DB(), id);
-        QVERIFY(!thumbnails.findChild<QLabel *>(QStringLiteral("imgCardFront"))->pixmap().isNull());
-        QVERIFY(thumbnails.findChild<QLabel *>(QStringLiteral("lblNoCardImage"))->isHidden());
+        // The picture shows on the contact editor's "更多" tab.
+        const frmDetails editor(main->DB(), id);
+        QVERIFY(!editor.findChild<QLabel *>(QStringLiteral("imgCardFront"))->pixmap().isNull());
+        QVERIFY(editor.findChild<QLabel *>(QStringLiteral("lblNoCardImage"))->isHidden());
         QVERIFY(RawSql::value(fx->file, QStringLiteral("SELECT Card FROM ContactCards"))
                     .toString()
                     .contains(QStringLiteral("TITLE:财务总监")));

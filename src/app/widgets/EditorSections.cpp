@@ -2,6 +2,7 @@
 
 #include "cards/widgets/CardValuesSection.h"
 #include "contacts/widgets/DetailsSection.h"
+#include "scan/widgets/CardImagesSection.h"
 #include "scan/widgets/QrCodeSection.h"
 
 namespace EditorSections {
@@ -14,6 +15,7 @@ void install()
     installed = true;
     DetailsSection::add([](frmDetails &editor) { return new CardValuesSection(editor); });
     DetailsSection::add([](frmDetails &editor) { return new QrCodeSection(editor); });
+    DetailsSection::add([](frmDetails &editor) { return new CardImagesSection(editor); });
 }
 
 } // namespace EditorSections

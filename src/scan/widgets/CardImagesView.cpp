@@ -44,6 +44,12 @@ CardImagesView::CardImagesView(Database &database, qint64 contactId, QWidget *pa
     reload();
 }
 
+void CardImagesView::setContact(qint64 contactId)
+{
+    m_contactId = contactId;
+    reload();
+}
+
 void CardImagesView::reload()
 {
     m_front->clear();

@@ -13,6 +13,7 @@ public:
 
     // Reads the pictures afresh (after a scan saved a new one).
     void reload();
+    void setContact(qint64 contactId);
 
 private:
     Database &m_database;
