@@ -84,11 +84,6 @@ Status CardStore::keepAll(const QList<QPair<qint64, QByteArray>> &cards)
         return Status::success();
     if (Status made = Schema::ensureFeatureTable(m_database, table); !made)
         return made;
-    // Deleting a contact leaves its card behind (the contact list knows no cards); it goes here.
-    const auto pruned = m_database.execute(QStringLiteral(
-        "DELETE FROM ContactCards WHERE ContactID NOT IN (SELECT ID FROM Contacts)"));
-    if (!pruned)
-        return pruned.status();
     QList<QVariantList> rows;
     rows.reserve(cards.size());
     for (const auto &[contactId, kept] : cards)

@@ -5,6 +5,7 @@
 #include "cards/CardUnion.h"
 #include "cards/CardWriter.h"
 #include "contacts/ContactStore.h"
+#include "data/Schema.h"
 #include "interchange/CardExport.h"
 #include "interchange/CardFileReader.h"
 #include "interchange/CardImport.h"
@@ -159,6 +160,8 @@ private slots:
     void projectsTheRowAndRefusesNothing_data();
     void projectsTheRowAndRefusesNothing();
     void aUnionKeepsEveryValueAndShowsTheChosenOnes();
+    void aDeletedContactTakesItsCardAlong_data();
+    void aDeletedContactTakesItsCardAlong();
 };
 
 void tst_CardRoundTrip::changingTheTitleKeepsEveryOtherProperty_data()
@@ -361,6 +364,57 @@ void tst_CardRoundTrip::aUnionKeepsEveryValueAndShowsTheChosenOnes()
     QCOMPARE(row.title, QStringLiteral("经理"));
     QCOMPARE((QStringList { row.numbers[0], row.numbers[1], row.numbers[2], row.labels[2] }),
              (QStringList { "138", "139", "010", "学校" }));
+}
+
+enum class Mend { None, AtOpening, AtNextCardKept };
+
+void tst_CardRoundTrip::aDeletedContactTakesItsCardAlong_data()
+{
+    QTest::addColumn<bool>("earlierBuild");
+    QTest::addColumn<Mend>("mend");
+    QTest::addColumn<QStringList>("left");
+    QTest::newRow("deleted") << false << Mend::None << QStringList { "乙" };
+    // A file whose cards table an earlier build made keeps the card until the file is mended.
+    QTest::newRow("earlier build") << true << Mend::None << QStringList { "甲", "乙" };
+    QTest::newRow("earlier build, opened again") << true << Mend::AtOpening << QStringList { "乙" };
+    QTest::newRow("earlier build, a card kept")
+        << true << Mend::AtNextCardKept << QStringList { "乙" };
+}
+
+void tst_CardRoundTrip::aDeletedContactTakesItsCardAlong()
+{
+    QFETCH(bool, earlierBuild);
+    QFETCH(Mend, mend);
+
+    CardStore store(*database);
+    QList<qint64> ids;
+    for (const char *name : { "甲", "乙" }) {
+        const auto id = database->insert(
+            QStringLiteral(
+                "INSERT INTO Contacts (FirstName, LastName, Type) VALUES (?, '', '朋友')"),
+            { QString::fromUtf8(name) });
+        QVERIFY(id.ok());
+        ids << id.value();
+        QVERIFY(store.keep(
+            ids.last(),
+            readOne("BEGIN:VCARD\nVERSION:4.0\nFN:" + QByteArray(name) + "\nEND:VCARD\n")));
+    }
+    if (earlierBuild)
+        QVERIFY(database->execute(QStringLiteral("DROP TRIGGER ContactCardsDelete")));
+    QVERIFY(
+        database->execute(QStringLiteral("DELETE FROM Contacts WHERE ID = ?"), { ids.first() }));
+    if (mend == Mend::AtOpening)
+        QVERIFY(Schema::addMissingTriggers(*database));
+    if (mend == Mend::AtNextCardKept)
+        QVERIFY(store.keep(ids.last(), readOne("BEGIN:VCARD\nVERSION:4.0\nFN:乙\nEND:VCARD\n")));
+
+    const auto cards
+        = database->records(QStringLiteral("SELECT Card FROM ContactCards ORDER BY ContactID"));
+    QVERIFY(cards.ok());
+    QStringList left;
+    for (const QSqlRecord &card : cards.value())
+        left << readOne(card.value(0).toByteArray()).firstText(QStringLiteral("FN"));
+    QTEST(left, "left");
 }
 
 QTEST_GUILESS_MAIN(tst_CardRoundTrip)
