@@ -1,6 +1,7 @@
 #include "CardImport.h"
 
 #include "ContactColumns.h"
+#include "ImportMerge.h"
 #include "cards/CardStore.h"
 #include "data/Database.h"
 #include "data/SqlErrorText.h"
@@ -10,12 +11,6 @@
 #include <QSqlError>
 
 namespace {
-
-// The file compares names without regard to letter case.
-QString nameKey(const QString &firstName, const QString &lastName)
-{
-    return firstName.toLower() + QChar(0x1F) + lastName.toLower();
-}
 
 constexpr int progressStep = 500;
 
@@ -54,6 +49,16 @@ QList<QByteArray> CardImport::Plan::chosenCards(Choice choice) const
     return choice == Choice::All ? freshCards + sameNameCards + repeatedCards : freshCards;
 }
 
+QList<ContactRecord> CardImport::Plan::merged(Choice choice) const
+{
+    return choice == Choice::Merge ? sameName : QList<ContactRecord>();
+}
+
+QList<QByteArray> CardImport::Plan::mergedCards(Choice choice) const
+{
+    return choice == Choice::Merge ? sameNameCards : QList<QByteArray>();
+}
+
 CardImport::CardImport(Database &database)
     : m_database(database)
 { }
@@ -64,7 +69,7 @@ Result<CardImport::Plan> CardImport::plan(const CardFileReader::Contents &conten
     const Status read = m_database.select(
         QStringLiteral("SELECT FirstName, LastName FROM Contacts"), {},
         [&names](const QSqlQuery &row) {
-            names.insert(nameKey(row.value(0).toString(), row.value(1).toString()));
+            names.insert(ImportMerge::nameKey(row.value(0).toString(), row.value(1).toString()));
         });
     if (!read)
         return read;
@@ -74,7 +79,7 @@ Result<CardImport::Plan> CardImport::plan(const CardFileReader::Contents &conten
     for (qsizetype i = 0; i < contents.contacts.size(); ++i) {
         const ContactRecord &contact = contents.contacts.at(i);
         const QByteArray card = contents.cards.value(i);
-        const QString key = nameKey(contact.firstName, contact.lastName);
+        const QString key = ImportMerge::nameKey(contact.firstName, contact.lastName);
         if (names.contains(key)) {
             plan.sameName << contact;
             plan.sameNameCards << card;
@@ -117,7 +122,9 @@ Status CardImport::addMissingGroups(Database &database, const QList<ContactRecor
     return Status::success();
 }
 
-Result<int> CardImport::write(const QList<ContactRecord> &contacts, const QList<QByteArray> &cards)
+Result<int> CardImport::write(const QList<ContactRecord> &contacts, const QList<QByteArray> &cards,
+                              const QList<ContactRecord> &merges,
+                              const QList<QByteArray> &mergeCards)
 {
     Transaction transaction(m_database);
     if (Status begun = transaction.begin(); !begun)
@@ -147,9 +154,12 @@ Result<int> CardImport::write(const QList<ContactRecord> &contacts, const QList<
     insert.finish();
     if (Status cardsKept = CardStore(m_database).keepAll(kept); !cardsKept)
         return cardsKept;
+    const auto merged = ImportMerge::mergeAll(m_database, merges, mergeCards);
+    if (!merged)
+        return merged.status();
     if (Status committed = transaction.commit(); !committed)
         return committed;
     if (onProgress)
         onProgress(total, total);
-    return total;
+    return total + merged.value();
 }

@@ -160,6 +160,7 @@ private slots:
     void projectsTheRowAndRefusesNothing_data();
     void projectsTheRowAndRefusesNothing();
     void aUnionKeepsEveryValueAndShowsTheChosenOnes();
+    void aMergedImportFillsTheRowAndKeepsBothCards();
     void aDeletedContactTakesItsCardAlong_data();
     void aDeletedContactTakesItsCardAlong();
 };
@@ -364,6 +365,43 @@ void tst_CardRoundTrip::aUnionKeepsEveryValueAndShowsTheChosenOnes()
     QCOMPARE(row.title, QStringLiteral("经理"));
     QCOMPARE((QStringList { row.numbers[0], row.numbers[1], row.numbers[2], row.labels[2] }),
              (QStringList { "138", "139", "010", "学校" }));
+}
+
+void tst_CardRoundTrip::aMergedImportFillsTheRowAndKeepsBothCards()
+{
+    CardImport import(*database);
+    for (const char *file :
+         { "BEGIN:VCARD\nVERSION:3.0\nN:王;伟;;;\nFN:王伟\nTITLE:经理\nTEL;TYPE=CELL:138\n"
+           "NICKNAME:老王\nEND:VCARD\n",
+           "BEGIN:VCARD\nVERSION:3.0\nN:王;伟;;;\nFN:王伟\nTITLE:总监\nTEL;TYPE=CELL:139\n"
+           "EMAIL:w@example.cn\nBDAY:1980-01-02\nEND:VCARD\n" }) {
+        const auto contents = CardFileReader::read(file);
+        QVERIFY(contents.ok());
+        const auto plan = import.plan(contents.value());
+        QVERIFY(plan.ok());
+        const auto choice = CardImport::Choice::Merge;
+        const auto written
+            = import.write(plan.value().chosen(choice), plan.value().chosenCards(choice),
+                           plan.value().merged(choice), plan.value().mergedCards(choice));
+        QVERIFY2(written.ok(), qPrintable(written.message()));
+        QCOMPARE(written.value(), 1);
+    }
+    const auto ids
+        = database->records(QStringLiteral("SELECT ID FROM Contacts WHERE FirstName = '王'"));
+    QVERIFY(ids.ok());
+    QCOMPARE(ids.value().size(), 1);
+    const auto row = ContactStore(*database).load(ids.value().first().value(0).toLongLong());
+    QVERIFY(row.ok());
+    QCOMPARE((QStringList { row.value().title, row.value().numbers[0], row.value().email }),
+             (QStringList { "经理", "138", "w@example.cn" }));
+    const auto card = CardStore(*database).cardOf(row.value());
+    QVERIFY(card.ok());
+    QStringList lines;
+    for (const CardProperty &property : card.value().properties)
+        lines << property.name + u':' + property.value;
+    QCOMPARE(lines,
+             (QStringList { "N:王;伟;;;", "FN:王伟", "TITLE:经理", "TEL:138", "NICKNAME:老王",
+                            "TITLE:总监", "BDAY:1980-01-02", "TEL:139", "EMAIL:w@example.cn" }));
 }
 
 enum class Mend { None, AtOpening, AtNextCardKept };
