@@ -57,10 +57,10 @@ Card CardStore::cardFor(const ContactRecord &row, QByteArrayView kept)
 {
     if (kept.isEmpty())
         return CardProjection::fromRow(row);
-    QList<Card> cards = CardReader::readAll(kept.toByteArray());
-    if (cards.isEmpty())
+    Card card;
+    if (!CardReader::readKept(kept, card))
         return CardProjection::fromRow(row);
-    return CardProjection::reconciled(std::move(cards.first()), row);
+    return CardProjection::reconciled(std::move(card), row);
 }
 
 Status CardStore::keep(qint64 contactId, const Card &card)

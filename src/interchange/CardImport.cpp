@@ -39,14 +39,27 @@ QString CardImport::Plan::summary() const
     return text + u'\n' + lines.join(u'\n');
 }
 
+namespace {
+
+// The lists one after another; a list alone is shared, not copied (a large file's contacts).
+template<typename T>
+QList<T> joined(const QList<T> &first, const QList<T> &second, const QList<T> &third)
+{
+    if (second.isEmpty() && third.isEmpty())
+        return first;
+    return first + second + third;
+}
+
+} // namespace
+
 QList<ContactRecord> CardImport::Plan::chosen(Choice choice) const
 {
-    return choice == Choice::All ? fresh + sameName + repeated : fresh;
+    return choice == Choice::All ? joined(fresh, sameName, repeated) : fresh;
 }
 
 QList<QByteArray> CardImport::Plan::chosenCards(Choice choice) const
 {
-    return choice == Choice::All ? freshCards + sameNameCards + repeatedCards : freshCards;
+    return choice == Choice::All ? joined(freshCards, sameNameCards, repeatedCards) : freshCards;
 }
 
 QList<ContactRecord> CardImport::Plan::merged(Choice choice) const
@@ -65,6 +78,11 @@ CardImport::CardImport(Database &database)
 
 Result<CardImport::Plan> CardImport::plan(const CardFileReader::Contents &contents)
 {
+    return plan(CardFileReader::Contents(contents));
+}
+
+Result<CardImport::Plan> CardImport::plan(CardFileReader::Contents &&contents)
+{
     QSet<QString> names;
     const Status read = m_database.select(
         QStringLiteral("SELECT FirstName, LastName FROM Contacts"), {},
@@ -76,19 +94,21 @@ Result<CardImport::Plan> CardImport::plan(const CardFileReader::Contents &conten
     Plan plan;
     plan.unreadable = contents.problems;
     plan.keptColumns = contents.keptColumns;
-    for (qsizetype i = 0; i < contents.contacts.size(); ++i) {
-        const ContactRecord &contact = contents.contacts.at(i);
-        const QByteArray card = contents.cards.value(i);
+    QList<ContactRecord> contacts = std::move(contents.contacts);
+    QList<QByteArray> cards = std::move(contents.cards);
+    cards.resize(contacts.size());
+    for (qsizetype i = 0; i < contacts.size(); ++i) {
+        ContactRecord &contact = contacts[i];
         const QString key = ImportMerge::nameKey(contact.firstName, contact.lastName);
         if (names.contains(key)) {
-            plan.sameName << contact;
-            plan.sameNameCards << card;
+            plan.sameName << std::move(contact);
+            plan.sameNameCards << std::move(cards[i]);
         } else if (m_planned.contains(key)) {
-            plan.repeated << contact;
-            plan.repeatedCards << card;
+            plan.repeated << std::move(contact);
+            plan.repeatedCards << std::move(cards[i]);
         } else {
-            plan.fresh << contact;
-            plan.freshCards << card;
+            plan.fresh << std::move(contact);
+            plan.freshCards << std::move(cards[i]);
         }
         m_planned.insert(key);
     }

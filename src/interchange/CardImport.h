@@ -50,6 +50,8 @@ public:
     // The contacts the reserved rows' names would hide are left out. Each call remembers the
     // names it planned, so files read one after another count a person once.
     Result<Plan> plan(const CardFileReader::Contents &contents);
+    // The same, moving the contacts and cards into the plan: a large file is held once.
+    Result<Plan> plan(CardFileReader::Contents &&contents);
     // Writes the contacts with their kept cards (cards[i] belongs to contacts[i]; a contact
     // without one gets its card when first needed), adding each group the category list lacks as
     // a relationship group, then merges each of merges into the contact of the file with its name

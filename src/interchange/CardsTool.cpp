@@ -141,8 +141,8 @@ int runImport(const Options &options, Database &database, QIODevice &out, QIODev
     QList<QByteArray> mergeCards;
     // Every input is read before anything is written: one refused file refuses them all.
     for (const QString &input : options.inputs) {
-        const auto contents = CardFileReader::readFile(input);
-        const auto plan = contents ? import.plan(contents.value())
+        auto contents = CardFileReader::readFile(input);
+        const auto plan = contents ? import.plan(std::move(contents.value()))
                                    : Result<CardImport::Plan>(contents.status());
         if (!plan) {
             print(err,

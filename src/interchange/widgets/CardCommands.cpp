@@ -55,7 +55,7 @@ void importCards(const CardCommandContext &context)
         FileDialogSetup { QStringLiteral("名片文件(*.vcf *.vcard *.csv)"), QString(), false });
     if (path.trimmed().isEmpty())
         return;
-    const auto contents = readCards(context.window, path);
+    auto contents = readCards(context.window, path);
     if (!contents)
         return;
     if (!*contents) {
@@ -63,7 +63,7 @@ void importCards(const CardCommandContext &context)
         return;
     }
     CardImport import(context.database);
-    const auto plan = import.plan(contents->value());
+    const auto plan = import.plan(std::move(contents->value()));
     if (!plan) {
         reportProblem(context.window, plan.message());
         return;
