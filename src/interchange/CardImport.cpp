@@ -97,20 +97,35 @@ Result<CardImport::Plan> CardImport::plan(CardFileReader::Contents &&contents)
     QList<ContactRecord> contacts = std::move(contents.contacts);
     QList<QByteArray> cards = std::move(contents.cards);
     cards.resize(contacts.size());
-    for (qsizetype i = 0; i < contacts.size(); ++i) {
-        ContactRecord &contact = contacts[i];
+    // Each contact's kind first, so the usual file, all of it new, passes into the plan whole.
+    enum Kind : quint8 { Fresh, SameName, Repeated };
+    QList<Kind> kinds;
+    kinds.reserve(contacts.size());
+    for (const ContactRecord &contact : std::as_const(contacts)) {
         const QString key = ImportMerge::nameKey(contact.firstName, contact.lastName);
-        if (names.contains(key)) {
-            plan.sameName << std::move(contact);
-            plan.sameNameCards << std::move(cards[i]);
-        } else if (m_planned.contains(key)) {
-            plan.repeated << std::move(contact);
-            plan.repeatedCards << std::move(cards[i]);
-        } else {
-            plan.fresh << std::move(contact);
-            plan.freshCards << std::move(cards[i]);
-        }
+        kinds << (names.contains(key) ? SameName : m_planned.contains(key) ? Repeated : Fresh);
         m_planned.insert(key);
+    }
+    if (!kinds.contains(SameName) && !kinds.contains(Repeated)) {
+        plan.fresh = std::move(contacts);
+        plan.freshCards = std::move(cards);
+        return plan;
+    }
+    for (qsizetype i = 0; i < contacts.size(); ++i) {
+        switch (kinds.at(i)) {
+        case Fresh:
+            plan.fresh << std::move(contacts[i]);
+            plan.freshCards << std::move(cards[i]);
+            break;
+        case SameName:
+            plan.sameName << std::move(contacts[i]);
+            plan.sameNameCards << std::move(cards[i]);
+            break;
+        case Repeated:
+            plan.repeated << std::move(contacts[i]);
+            plan.repeatedCards << std::move(cards[i]);
+            break;
+        }
     }
     return plan;
 }
