@@ -213,11 +213,11 @@ bool measureLargeImport(const QString &dataFile, const QString &folder)
     const double before = phasePeakMemoryMb();
     QElapsedTimer timer;
     timer.start();
-    const auto contents = CardFileReader::readFile(cards);
+    auto contents = CardFileReader::readFile(cards);
     if (!contents)
         return failed(contents.message());
     CardImport import(*opened.value());
-    const auto plan = import.plan(contents.value());
+    const auto plan = import.plan(std::move(contents.value()));
     if (!plan)
         return failed(plan.message());
     const auto written = import.write(plan.value().chosen(CardImport::Choice::All),

@@ -85,7 +85,11 @@ int main(int argc, char *argv[])
                                    QStringLiteral("Scanned cards, photographed cards and cards "
                                                   "with a QR code to generate."),
                                    QStringLiteral("S,P,Q"), QStringLiteral("20,20,10"));
-    parser.addOptions({ contactsOption, groupsOption, scanOnlyOption, cardsOption });
+    QCommandLineOption interchangeOnlyOption(
+        QStringLiteral("interchange-only"),
+        QStringLiteral("Only the vCard and CSV import and export figures."));
+    parser.addOptions(
+        { contactsOption, groupsOption, scanOnlyOption, cardsOption, interchangeOnlyOption });
     parser.process(app);
     const QStringList cards = parser.value(cardsOption).split(u',');
     const auto scanFigures = [&cards] {
@@ -108,6 +112,11 @@ int main(int argc, char *argv[])
         return 1;
     }
     BenchReport::milliseconds(QStringLiteral("generate_ms"), timer);
+    if (parser.isSet(interchangeOnlyOption))
+        return InterchangeBench::run(file, environment.programFolder())
+                && CsvBench::run(file, environment.programFolder())
+            ? 0
+            : 1;
     const Baseline baseline = measureOpenAndRead(file);
 
     // Before the contact list, whose name order would warm the pinyin reading table.

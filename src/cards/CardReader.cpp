@@ -453,6 +453,10 @@ CardReader::CardReader(const QByteArray &bytes)
     m_source = std::make_unique<Source>(bytes);
 }
 
+CardReader::CardReader(const QByteArray &bytes, KnownUtf8)
+    : m_source(std::make_unique<Source>(bytes))
+{ }
+
 CardReader::~CardReader() = default;
 
 void CardReader::start(QIODevice &device)
@@ -501,6 +505,14 @@ QList<Card> CardReader::readAll(const QByteArray &bytes, QList<ReadProblem> *pro
     if (problems)
         *problems = reader.problems();
     return cards;
+}
+
+bool CardReader::readKept(QByteArrayView kept, Card &card)
+{
+    // Exporting reads a kept form per contact: checking the encoding again, or copying the
+    // bytes out of the query, would cost as much as reading it.
+    CardReader reader(QByteArray::fromRawData(kept.data(), kept.size()), KnownUtf8 {});
+    return reader.next(card);
 }
 
 double CardReader::progress() const

@@ -27,6 +27,8 @@ public:
     static bool looksLikeCard(const QByteArray &head);
     // Every card of the bytes, for callers that hold a few cards (a server's answer).
     static QList<Card> readAll(const QByteArray &bytes, QList<ReadProblem> *problems = nullptr);
+    // The card of a kept form (UTF-8 by its making), read in place; false when it holds none.
+    static bool readKept(QByteArrayView kept, Card &card);
 
     // The next card; false at the end of the input.
     bool next(Card &card);
@@ -41,6 +43,11 @@ public:
 private:
     struct Line;
     class Source;
+
+    struct KnownUtf8
+    {
+    };
+    CardReader(const QByteArray &bytes, KnownUtf8);
 
     void start(QIODevice &device);
     bool nextLine(Line &line);

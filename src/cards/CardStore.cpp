@@ -57,10 +57,10 @@ Card CardStore::cardFor(const ContactRecord &row, QByteArrayView kept)
 {
     if (kept.isEmpty())
         return CardProjection::fromRow(row);
-    QList<Card> cards = CardReader::readAll(kept.toByteArray());
-    if (cards.isEmpty())
+    Card card;
+    if (!CardReader::readKept(kept, card))
         return CardProjection::fromRow(row);
-    return CardProjection::reconciled(std::move(cards.first()), row);
+    return CardProjection::reconciled(std::move(card), row);
 }
 
 Status CardStore::keep(qint64 contactId, const Card &card)
@@ -84,11 +84,6 @@ Status CardStore::keepAll(const QList<QPair<qint64, QByteArray>> &cards)
         return Status::success();
     if (Status made = Schema::ensureFeatureTable(m_database, table); !made)
         return made;
-    // Deleting a contact leaves its card behind (the contact list knows no cards); it goes here.
-    const auto pruned = m_database.execute(QStringLiteral(
-        "DELETE FROM ContactCards WHERE ContactID NOT IN (SELECT ID FROM Contacts)"));
-    if (!pruned)
-        return pruned.status();
     QList<QVariantList> rows;
     rows.reserve(cards.size());
     for (const auto &[contactId, kept] : cards)

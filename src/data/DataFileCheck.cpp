@@ -80,6 +80,8 @@ bool isAllowedObject(const QString &type, const QString &name)
         return name.startsWith(QLatin1String("sqlite_autoindex_"))
             || Schema::indexNames().contains(name, Qt::CaseInsensitive);
     }
+    if (type == QLatin1String("trigger"))
+        return !Schema::triggerStatement(name).isEmpty();
     return false;
 }
 
@@ -131,6 +133,8 @@ QString expectedDefinition(const QString &type, const QString &name)
         return counts->createStatement;
     if (type == QLatin1String("index"))
         return Schema::indexStatement(name);
+    if (type == QLatin1String("trigger"))
+        return Schema::triggerStatement(name);
     if (type == QLatin1String("table") && statisticsTables().contains(name))
         return statisticsTables().value(name);
     if (type == QLatin1String("table")

@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "ReservedRows.h"
+#include "Schema.h"
 #include "SqlErrorText.h"
 
 #include <QSqlError>
@@ -35,6 +36,8 @@ struct CopyPlan
     QString table;
     QStringList targetColumns;
     QStringList sourceColumns;
+    // The source keeps cards for its contacts: each is read with its row, as the last value.
+    bool withCards = false;
 
     int indexOf(const QString &column) const
     {
@@ -51,6 +54,10 @@ struct CopyPlan
         QStringList columns { QStringLiteral("ID") };
         for (const QString &column : sourceColumns)
             columns << quoted(column);
+        if (withCards)
+            columns << QStringLiteral(
+                           "(SELECT Card FROM ContactCards WHERE ContactCards.ContactID = %1.ID)")
+                           .arg(quoted(table));
         return QStringLiteral("SELECT %1 FROM %2 WHERE ID > ? AND ID <= ? ORDER BY ID LIMIT %3")
             .arg(columns.join(QStringLiteral(", ")), quoted(table))
             .arg(batchSize);
@@ -96,6 +103,7 @@ struct SourceRow
 {
     qint64 id = 0;
     QVariantList values;
+    QVariant card;
 
     QVariant value(int index) const { return index < 0 ? QVariant() : values.at(index); }
 };
@@ -115,6 +123,7 @@ public:
         , m_insert(target.connection())
         , m_lookup(target.connection())
         , m_lookupNullName(target.connection())
+        , m_insertCard(target.connection())
     { }
 
     ~ImportRun()
@@ -122,6 +131,7 @@ public:
         m_insert.finish();
         m_lookup.finish();
         m_lookupNullName.finish();
+        m_insertCard.finish();
         if (m_open)
             m_target.rollback();
     }
@@ -174,6 +184,7 @@ private:
         m_insert.finish();
         m_lookup.finish();
         m_lookupNullName.finish();
+        m_insertCard.finish();
         Status committed = m_target.commit();
         if (!committed) {
             m_target.rollback();
@@ -235,13 +246,16 @@ private:
         if (!commit())
             return rows;
         const int columns = int(plan.sourceColumns.size());
+        const bool withCards = plan.withCards;
         Status read = m_source.select(plan.selectSql(), { afterId, lastId },
-                                      [&rows, columns](const QSqlQuery &query) {
+                                      [&rows, columns, withCards](const QSqlQuery &query) {
                                           SourceRow row;
                                           row.id = query.value(0).toLongLong();
                                           row.values.reserve(columns);
                                           for (int i = 1; i <= columns; ++i)
                                               row.values << query.value(i);
+                                          if (withCards)
+                                              row.card = query.value(columns + 1);
                                           rows << row;
                                       });
         if (!read) {
@@ -285,7 +299,7 @@ private:
             m_insert.bindValue(i, row.values.at(i));
         if (m_insert.exec()) {
             ++pending;
-            return true;
+            return copyCard(row);
         }
         const QString reason = SqlErrorText::describe(m_insert.lastError());
         m_insert.finish();
@@ -300,6 +314,46 @@ private:
         if (m_summary.firstFailure.isEmpty())
             m_summary.firstFailure = reason;
         return true;
+    }
+
+    // The contact's kept card goes with its row, under the row's new ID: a card is part of the
+    // contact, so a card that cannot be written stops the import with the batch undone.
+    bool copyCard(const SourceRow &row)
+    {
+        if (row.card.isNull())
+            return true;
+        m_insertCard.bindValue(0, m_insert.lastInsertId());
+        m_insertCard.bindValue(1, row.card);
+        if (m_insertCard.exec())
+            return true;
+        stop(SqlErrorText::describe(m_insertCard.lastError()));
+        return false;
+    }
+
+    // When the source keeps cards: the target gets their table before the first contact.
+    bool prepareCards(CopyPlan &plan)
+    {
+        const auto kept = m_source.scalar(
+            QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = "
+                           "'ContactCards'"));
+        if (!kept) {
+            stop(kept.message());
+            return false;
+        }
+        plan.withCards = kept.value().toInt() > 0;
+        if (!plan.withCards)
+            return true;
+        if (!begin())
+            return false;
+        if (Status made = Schema::ensureFeatureTable(m_target, QStringLiteral("ContactCards"));
+            !made) {
+            stop(made.message());
+            return false;
+        }
+        return commit()
+            && prepare(m_insertCard,
+                       QStringLiteral(
+                           "INSERT OR REPLACE INTO ContactCards (ContactID, Card) VALUES (?, ?)"));
     }
 
     bool importCategories(const CopyPlan &plan)
@@ -377,7 +431,7 @@ private:
         m_import.onProgress(percent);
     }
 
-    bool importContacts(const CopyPlan &plan)
+    bool importContacts(CopyPlan plan)
     {
         // Counted once: contacts this run adds (also into the source itself) are not read again.
         const auto extent
@@ -390,7 +444,7 @@ private:
         const qint64 lastId = extent.value().value(0).value(1).toLongLong();
         if (total == 0)
             return true;
-        if (!prepare(m_insert, plan.insertSql())
+        if (!prepareCards(plan) || !prepare(m_insert, plan.insertSql())
             || !prepare(m_lookup,
                         QStringLiteral("SELECT 1 FROM Contacts WHERE FirstName IS NOT DISTINCT "
                                        "FROM ? AND LastName IS NOT DISTINCT FROM ? LIMIT 1")))
@@ -417,6 +471,7 @@ private:
     QSqlQuery m_insert;
     QSqlQuery m_lookup;
     QSqlQuery m_lookupNullName;
+    QSqlQuery m_insertCard;
     ImportSummary m_summary;
     bool m_open = false;
     int m_pendingCategories = 0;

@@ -161,6 +161,63 @@ const QList<Index> &indexes()
     return all;
 }
 
+// What a feature table needs from every write to Contacts, as the program creates it, and the
+// statement that mends a file whose table went without it.
+struct FeatureTrigger
+{
+    QString table;
+    QString name;
+    QString createStatement;
+    QString mend;
+};
+
+QList<FeatureTrigger> buildFeatureTriggers()
+{
+    // A deleted contact takes its kept card with it, in the deleting transaction, whichever
+    // window or program deletes it.
+    return { { QStringLiteral("ContactCards"), QStringLiteral("ContactCardsDelete"),
+               QStringLiteral("CREATE TRIGGER ContactCardsDelete AFTER DELETE ON Contacts BEGIN "
+                              "DELETE FROM ContactCards WHERE ContactID = OLD.ID; END"),
+               QStringLiteral("DELETE FROM ContactCards WHERE ContactID NOT IN "
+                              "(SELECT ID FROM Contacts)") } };
+}
+
+const QList<FeatureTrigger> &featureTriggers()
+{
+    static const QList<FeatureTrigger> all = buildFeatureTriggers();
+    return all;
+}
+
+Result<bool> objectExists(Database &database, const QString &type, const QString &name)
+{
+    const auto found = database.scalar(
+        QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = ? AND name = ?"),
+        { type, name });
+    if (!found)
+        return found.status();
+    return found.value().toInt() > 0;
+}
+
+// Creates the table's triggers a file lacks, then clears what went by without them.
+Status ensureTriggersOf(Database &database, const QString &table)
+{
+    for (const FeatureTrigger &trigger : featureTriggers()) {
+        if (trigger.table.compare(table, Qt::CaseInsensitive) != 0)
+            continue;
+        const auto present = objectExists(database, QStringLiteral("trigger"), trigger.name);
+        if (!present)
+            return present.status();
+        if (present.value())
+            continue;
+        auto done = database.execute(trigger.createStatement);
+        if (done)
+            done = database.execute(trigger.mend);
+        if (!done)
+            return done.status();
+    }
+    return Status::success();
+}
+
 QString indexSql(const Index &index)
 {
     return QStringLiteral("CREATE INDEX %1 ON Contacts (%2)").arg(index.name, index.columns);
@@ -227,15 +284,56 @@ Status ensureFeatureTable(Database &database, const QString &name)
     const Table *table = findFeatureTable(name);
     if (!table)
         return Status::failure(QStringLiteral("未知的数据表“%1”").arg(name));
-    const auto present = database.scalar(
-        QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = ?"),
-        { table->name });
+    const auto present = objectExists(database, QStringLiteral("table"), table->name);
     if (!present)
         return present.status();
-    if (present.value().toInt() > 0)
-        return Status::success();
-    const auto made = database.execute(table->createStatement);
-    return made ? FileFormat::record(database) : made.status();
+    if (!present.value()) {
+        const auto made = database.execute(table->createStatement);
+        if (!made)
+            return made.status();
+        if (Status recorded = FileFormat::record(database); !recorded)
+            return recorded;
+    }
+    return ensureTriggersOf(database, table->name);
+}
+
+QString triggerStatement(const QString &name)
+{
+    for (const FeatureTrigger &trigger : featureTriggers()) {
+        if (trigger.name.compare(name, Qt::CaseInsensitive) == 0)
+            return trigger.createStatement;
+    }
+    return {};
+}
+
+Status addMissingTriggers(Database &database)
+{
+    for (const Table &table : featureTables()) {
+        const auto present = objectExists(database, QStringLiteral("table"), table.name);
+        if (!present)
+            return present.status();
+        if (!present.value())
+            continue;
+        for (const FeatureTrigger &trigger : featureTriggers()) {
+            if (trigger.table != table.name)
+                continue;
+            // Looked up first, as the indexes are: the usual file has them.
+            const auto made = objectExists(database, QStringLiteral("trigger"), trigger.name);
+            if (!made)
+                return made.status();
+            if (made.value())
+                continue;
+            Transaction transaction(database);
+            Status status = transaction.begin();
+            if (status)
+                status = ensureTriggersOf(database, table.name);
+            if (status)
+                status = transaction.commit();
+            if (!status)
+                return status;
+        }
+    }
+    return Status::success();
 }
 
 QStringList indexNames()

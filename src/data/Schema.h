@@ -33,6 +33,11 @@ const QList<Table> &featureTables();
 const Table *findFeatureTable(const QString &name);
 // Creates a feature table when the file lacks it; call inside the feature's write transaction.
 Status ensureFeatureTable(Database &database, const QString &name);
+// The definition of a feature table's trigger as the program makes it; empty for any other name.
+QString triggerStatement(const QString &name);
+// Adds the triggers a file made by an earlier build lacks for the feature tables it holds, and
+// clears what went by without them.
+Status addMissingTriggers(Database &database);
 // Indexes the program creates; a file may hold them or not.
 QStringList indexNames();
 // The statement that makes it, as the file keeps it; empty for an index the program does not make.

@@ -26,6 +26,15 @@ bool accept(const ContactRecord &contact, QString &reason)
 // Larger than any address book; a larger file is no card file.
 constexpr qint64 maxFileBytes = 256 * 1024 * 1024;
 
+// The kept form of a card read from the file, held until the import writes it, without the
+// spare room its making left.
+QByteArray keptForm(const Card &card)
+{
+    QByteArray kept = CardWriter::keep(card);
+    kept.squeeze();
+    return kept;
+}
+
 // Group cards (KIND:group, Apple's X-ADDRESSBOOKSERVER-KIND:group) name no person: their
 // members take the group's name as their relationship group.
 void applyGroupCards(CardFileReader::Contents &contents, const QList<Card> &groups,
@@ -45,7 +54,7 @@ void applyGroupCards(CardFileReader::Contents &contents, const QList<Card> &grou
             after.type = name;
             CardProjection::apply(card, before, after);
             contents.contacts[at] = CardProjection::project(card);
-            contents.cards[at] = CardWriter::keep(card);
+            contents.cards[at] = keptForm(card);
         }
     }
 }
@@ -82,7 +91,7 @@ Result<CardFileReader::Contents> fromVCards(QIODevice &device,
         if (const QString uid = CardProjection::uid(card); !uid.isEmpty())
             byUid.insert(uid, contents.contacts.size());
         contents.contacts << contact;
-        contents.cards << CardWriter::keep(card);
+        contents.cards << keptForm(card);
     }
     contents.problems += reader.problems();
     applyGroupCards(contents, groups, byUid);
@@ -102,7 +111,7 @@ Result<CardFileReader::Contents> fromCsv(QIODevice &device,
     for (qsizetype at = 0; at < read.contacts.size(); ++at) {
         const Card card = CsvCards::make(read.contacts.at(at), read.extras.value(at));
         read.contacts[at] = CsvCards::view(card, read.contacts.at(at));
-        read.cards << CardWriter::keep(card);
+        read.cards << keptForm(card);
     }
     return contents;
 }

@@ -1,6 +1,7 @@
 #include "CardImport.h"
 
 #include "ContactColumns.h"
+#include "ImportMerge.h"
 #include "cards/CardStore.h"
 #include "data/Database.h"
 #include "data/SqlErrorText.h"
@@ -10,12 +11,6 @@
 #include <QSqlError>
 
 namespace {
-
-// The file compares names without regard to letter case.
-QString nameKey(const QString &firstName, const QString &lastName)
-{
-    return firstName.toLower() + QChar(0x1F) + lastName.toLower();
-}
 
 constexpr int progressStep = 500;
 
@@ -44,14 +39,37 @@ QString CardImport::Plan::summary() const
     return text + u'\n' + lines.join(u'\n');
 }
 
+namespace {
+
+// The lists one after another; a list alone is shared, not copied (a large file's contacts).
+template<typename T>
+QList<T> joined(const QList<T> &first, const QList<T> &second, const QList<T> &third)
+{
+    if (second.isEmpty() && third.isEmpty())
+        return first;
+    return first + second + third;
+}
+
+} // namespace
+
 QList<ContactRecord> CardImport::Plan::chosen(Choice choice) const
 {
-    return choice == Choice::All ? fresh + sameName + repeated : fresh;
+    return choice == Choice::All ? joined(fresh, sameName, repeated) : fresh;
 }
 
 QList<QByteArray> CardImport::Plan::chosenCards(Choice choice) const
 {
-    return choice == Choice::All ? freshCards + sameNameCards + repeatedCards : freshCards;
+    return choice == Choice::All ? joined(freshCards, sameNameCards, repeatedCards) : freshCards;
+}
+
+QList<ContactRecord> CardImport::Plan::merged(Choice choice) const
+{
+    return choice == Choice::Merge ? sameName : QList<ContactRecord>();
+}
+
+QList<QByteArray> CardImport::Plan::mergedCards(Choice choice) const
+{
+    return choice == Choice::Merge ? sameNameCards : QList<QByteArray>();
 }
 
 CardImport::CardImport(Database &database)
@@ -60,32 +78,54 @@ CardImport::CardImport(Database &database)
 
 Result<CardImport::Plan> CardImport::plan(const CardFileReader::Contents &contents)
 {
+    return plan(CardFileReader::Contents(contents));
+}
+
+Result<CardImport::Plan> CardImport::plan(CardFileReader::Contents &&contents)
+{
     QSet<QString> names;
     const Status read = m_database.select(
         QStringLiteral("SELECT FirstName, LastName FROM Contacts"), {},
         [&names](const QSqlQuery &row) {
-            names.insert(nameKey(row.value(0).toString(), row.value(1).toString()));
+            names.insert(ImportMerge::nameKey(row.value(0).toString(), row.value(1).toString()));
         });
     if (!read)
         return read;
     Plan plan;
     plan.unreadable = contents.problems;
     plan.keptColumns = contents.keptColumns;
-    for (qsizetype i = 0; i < contents.contacts.size(); ++i) {
-        const ContactRecord &contact = contents.contacts.at(i);
-        const QByteArray card = contents.cards.value(i);
-        const QString key = nameKey(contact.firstName, contact.lastName);
-        if (names.contains(key)) {
-            plan.sameName << contact;
-            plan.sameNameCards << card;
-        } else if (m_planned.contains(key)) {
-            plan.repeated << contact;
-            plan.repeatedCards << card;
-        } else {
-            plan.fresh << contact;
-            plan.freshCards << card;
-        }
+    QList<ContactRecord> contacts = std::move(contents.contacts);
+    QList<QByteArray> cards = std::move(contents.cards);
+    cards.resize(contacts.size());
+    // Each contact's kind first, so the usual file, all of it new, passes into the plan whole.
+    enum Kind : quint8 { Fresh, SameName, Repeated };
+    QList<Kind> kinds;
+    kinds.reserve(contacts.size());
+    for (const ContactRecord &contact : std::as_const(contacts)) {
+        const QString key = ImportMerge::nameKey(contact.firstName, contact.lastName);
+        kinds << (names.contains(key) ? SameName : m_planned.contains(key) ? Repeated : Fresh);
         m_planned.insert(key);
+    }
+    if (!kinds.contains(SameName) && !kinds.contains(Repeated)) {
+        plan.fresh = std::move(contacts);
+        plan.freshCards = std::move(cards);
+        return plan;
+    }
+    for (qsizetype i = 0; i < contacts.size(); ++i) {
+        switch (kinds.at(i)) {
+        case Fresh:
+            plan.fresh << std::move(contacts[i]);
+            plan.freshCards << std::move(cards[i]);
+            break;
+        case SameName:
+            plan.sameName << std::move(contacts[i]);
+            plan.sameNameCards << std::move(cards[i]);
+            break;
+        case Repeated:
+            plan.repeated << std::move(contacts[i]);
+            plan.repeatedCards << std::move(cards[i]);
+            break;
+        }
     }
     return plan;
 }
@@ -117,7 +157,9 @@ Status CardImport::addMissingGroups(Database &database, const QList<ContactRecor
     return Status::success();
 }
 
-Result<int> CardImport::write(const QList<ContactRecord> &contacts, const QList<QByteArray> &cards)
+Result<int> CardImport::write(const QList<ContactRecord> &contacts, const QList<QByteArray> &cards,
+                              const QList<ContactRecord> &merges,
+                              const QList<QByteArray> &mergeCards)
 {
     Transaction transaction(m_database);
     if (Status begun = transaction.begin(); !begun)
@@ -147,9 +189,12 @@ Result<int> CardImport::write(const QList<ContactRecord> &contacts, const QList<
     insert.finish();
     if (Status cardsKept = CardStore(m_database).keepAll(kept); !cardsKept)
         return cardsKept;
+    const auto merged = ImportMerge::mergeAll(m_database, merges, mergeCards);
+    if (!merged)
+        return merged.status();
     if (Status committed = transaction.commit(); !committed)
         return committed;
     if (onProgress)
         onProgress(total, total);
-    return total;
+    return total + merged.value();
 }

@@ -14,7 +14,8 @@ class Database;
 class CardImport
 {
 public:
-    enum class Choice { NewOnly, All };
+    // Merge: the new contacts, and each same-named one merged into the contact of the file.
+    enum class Choice { NewOnly, All, Merge };
 
     struct Plan
     {
@@ -36,6 +37,9 @@ public:
         QString summary() const;
         QList<ContactRecord> chosen(Choice choice) const;
         QList<QByteArray> chosenCards(Choice choice) const;
+        // The contacts to merge into the file's contacts of their names, with their cards.
+        QList<ContactRecord> merged(Choice choice) const;
+        QList<QByteArray> mergedCards(Choice choice) const;
     };
 
     // Handed the share done; returning false cancels the import.
@@ -46,11 +50,16 @@ public:
     // The contacts the reserved rows' names would hide are left out. Each call remembers the
     // names it planned, so files read one after another count a person once.
     Result<Plan> plan(const CardFileReader::Contents &contents);
+    // The same, moving the contacts and cards into the plan: a large file is held once.
+    Result<Plan> plan(CardFileReader::Contents &&contents);
     // Writes the contacts with their kept cards (cards[i] belongs to contacts[i]; a contact
     // without one gets its card when first needed), adding each group the category list lacks as
-    // a relationship group. The result is the number written; a cancel is a failure with nothing
-    // written.
-    Result<int> write(const QList<ContactRecord> &contacts, const QList<QByteArray> &cards = {});
+    // a relationship group, then merges each of merges into the contact of the file with its name
+    // (mergeCards alike). The result is the number written and merged; a cancel is a failure with
+    // nothing written.
+    Result<int> write(const QList<ContactRecord> &contacts, const QList<QByteArray> &cards = {},
+                      const QList<ContactRecord> &merges = {},
+                      const QList<QByteArray> &mergeCards = {});
 
     // Adds each group of the contacts the category list lacks as a relationship group; call
     // inside the write transaction.

@@ -16,7 +16,7 @@ using CardsTool::ExitCode;
 
 const char *helpText
     = "用法 / Usage:\n"
-      "  zorvane-cards import [--data 文件] [--new-only | --all] 输入文件...\n"
+      "  zorvane-cards import [--data 文件] [--new-only | --all | --merge] 输入文件...\n"
       "  zorvane-cards export [--data 文件] --format vcard3|vcard4|vcard21|csv|csv-gb18030\n"
       "                       [--group 分组] [--output 文件]\n"
       "  zorvane-cards sync   [--data 文件] [--server 地址 --user 用户名 [--addressbook 地址]]\n"
@@ -24,12 +24,15 @@ const char *helpText
       "  zorvane-cards scan   [--json] [--data 文件 --add [--group 分组]] 图片...\n"
       "\n"
       "import  把vCard(.vcf)或CSV名片文件中的联系人导入数据文件。先列出新联系人、与已有联系人\n"
-      "        同名的联系人和无法读取的行；--new-only（默认）只导入新联系人，--all 全部导入。\n"
+      "        同名的联系人和无法读取的行；--new-only（默认）只导入新联系人，--all 全部导入，\n"
+      "        --merge 导入新联系人并把同名的合并到已有联系人。\n"
       "        所有联系人在一次事务中写入：出错时数据文件保持不变。\n"
       "        Imports the contacts of vCard or CSV files. Prints how many are new, how many "
       "share\n"
       "        a name with a contact in the data file and which lines could not be read; imports\n"
-      "        the new ones only (--new-only, the default) or all (--all), in one transaction.\n"
+      "        the new ones only (--new-only, the default), all (--all), or the new ones with\n"
+      "        each same-named one merged into the existing contact (--merge), in one "
+      "transaction.\n"
       "export  把联系人导出为vCard 3.0、4.0、2.1或CSV（UTF-8带BOM，或GB18030）；--group "
       "只导出一个\n"
       "        分组；没有 --output 时写到标准输出。\n"
@@ -60,6 +63,7 @@ struct Options
     QString output;
     bool all = false;
     bool newOnly = false;
+    bool merge = false;
     bool help = false;
 };
 
@@ -92,6 +96,8 @@ bool parse(const QStringList &arguments, Options &options, QString &problem)
             options.all = true;
         } else if (argument == u"--new-only") {
             options.newOnly = true;
+        } else if (argument == u"--merge") {
+            options.merge = true;
         } else if (argument.startsWith(u'-') && argument != u"-") {
             problem = QStringLiteral("未知选项 / unknown option: ") + argument;
             return false;
@@ -105,9 +111,13 @@ bool parse(const QStringList &arguments, Options &options, QString &problem)
     const bool exporting = options.command == u"export";
     if (!importing && !exporting)
         problem = QStringLiteral("需要 import 或 export / expected import or export");
-    else if (importing && (options.inputs.isEmpty() || (options.all && options.newOnly)))
-        problem = QStringLiteral("import 需要输入文件，且 --new-only 与 --all 只能选一个 / "
-                                 "import needs input files and at most one of --new-only, --all");
+    else if (importing
+             && (options.inputs.isEmpty()
+                 || int(options.all) + options.newOnly + options.merge > 1))
+        problem
+            = QStringLiteral("import 需要输入文件，且 --new-only、--all 与 --merge 只能选一个 / "
+                             "import needs input files and at most one of --new-only, --all, "
+                             "--merge");
     else if (exporting && (!options.inputs.isEmpty() || options.format.isEmpty()))
         problem = QStringLiteral("export 需要 --format，且不接受输入文件 / "
                                  "export needs --format and takes no input files");
@@ -127,10 +137,12 @@ int runImport(const Options &options, Database &database, QIODevice &out, QIODev
     CardImport import(database);
     QList<ContactRecord> chosen;
     QList<QByteArray> chosenCards;
+    QList<ContactRecord> merges;
+    QList<QByteArray> mergeCards;
     // Every input is read before anything is written: one refused file refuses them all.
     for (const QString &input : options.inputs) {
-        const auto contents = CardFileReader::readFile(input);
-        const auto plan = contents ? import.plan(contents.value())
+        auto contents = CardFileReader::readFile(input);
+        const auto plan = contents ? import.plan(std::move(contents.value()))
                                    : Result<CardImport::Plan>(contents.status());
         if (!plan) {
             print(err,
@@ -140,11 +152,15 @@ int runImport(const Options &options, Database &database, QIODevice &out, QIODev
         print(out,
               QDir::toNativeSeparators(input) + QStringLiteral("\n") + plan.value().summary()
                   + u'\n');
-        const auto choice = options.all ? CardImport::Choice::All : CardImport::Choice::NewOnly;
+        const auto choice = options.all ? CardImport::Choice::All
+            : options.merge             ? CardImport::Choice::Merge
+                                        : CardImport::Choice::NewOnly;
         chosen += plan.value().chosen(choice);
         chosenCards += plan.value().chosenCards(choice);
+        merges += plan.value().merged(choice);
+        mergeCards += plan.value().mergedCards(choice);
     }
-    const auto written = import.write(chosen, chosenCards);
+    const auto written = import.write(chosen, chosenCards, merges, mergeCards);
     if (!written) {
         print(err, written.message() + u'\n');
         return ExitCode::Refused;

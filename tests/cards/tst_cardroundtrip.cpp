@@ -5,6 +5,7 @@
 #include "cards/CardUnion.h"
 #include "cards/CardWriter.h"
 #include "contacts/ContactStore.h"
+#include "data/Schema.h"
 #include "interchange/CardExport.h"
 #include "interchange/CardFileReader.h"
 #include "interchange/CardImport.h"
@@ -159,6 +160,9 @@ private slots:
     void projectsTheRowAndRefusesNothing_data();
     void projectsTheRowAndRefusesNothing();
     void aUnionKeepsEveryValueAndShowsTheChosenOnes();
+    void aMergedImportFillsTheRowAndKeepsBothCards();
+    void aDeletedContactTakesItsCardAlong_data();
+    void aDeletedContactTakesItsCardAlong();
 };
 
 void tst_CardRoundTrip::changingTheTitleKeepsEveryOtherProperty_data()
@@ -361,6 +365,94 @@ void tst_CardRoundTrip::aUnionKeepsEveryValueAndShowsTheChosenOnes()
     QCOMPARE(row.title, QStringLiteral("经理"));
     QCOMPARE((QStringList { row.numbers[0], row.numbers[1], row.numbers[2], row.labels[2] }),
              (QStringList { "138", "139", "010", "学校" }));
+}
+
+void tst_CardRoundTrip::aMergedImportFillsTheRowAndKeepsBothCards()
+{
+    CardImport import(*database);
+    for (const char *file :
+         { "BEGIN:VCARD\nVERSION:3.0\nN:王;伟;;;\nFN:王伟\nTITLE:经理\nTEL;TYPE=CELL:138\n"
+           "NICKNAME:老王\nEND:VCARD\n",
+           "BEGIN:VCARD\nVERSION:3.0\nN:王;伟;;;\nFN:王伟\nTITLE:总监\nTEL;TYPE=CELL:139\n"
+           "EMAIL:w@example.cn\nBDAY:1980-01-02\nEND:VCARD\n" }) {
+        const auto contents = CardFileReader::read(file);
+        QVERIFY(contents.ok());
+        const auto plan = import.plan(contents.value());
+        QVERIFY(plan.ok());
+        const auto choice = CardImport::Choice::Merge;
+        const auto written
+            = import.write(plan.value().chosen(choice), plan.value().chosenCards(choice),
+                           plan.value().merged(choice), plan.value().mergedCards(choice));
+        QVERIFY2(written.ok(), qPrintable(written.message()));
+        QCOMPARE(written.value(), 1);
+    }
+    const auto ids
+        = database->records(QStringLiteral("SELECT ID FROM Contacts WHERE FirstName = '王'"));
+    QVERIFY(ids.ok());
+    QCOMPARE(ids.value().size(), 1);
+    const auto row = ContactStore(*database).load(ids.value().first().value(0).toLongLong());
+    QVERIFY(row.ok());
+    QCOMPARE((QStringList { row.value().title, row.value().numbers[0], row.value().email }),
+             (QStringList { "经理", "138", "w@example.cn" }));
+    const auto card = CardStore(*database).cardOf(row.value());
+    QVERIFY(card.ok());
+    QStringList lines;
+    for (const CardProperty &property : card.value().properties)
+        lines << property.name + u':' + property.value;
+    QCOMPARE(lines,
+             (QStringList { "N:王;伟;;;", "FN:王伟", "TITLE:经理", "TEL:138", "NICKNAME:老王",
+                            "TITLE:总监", "BDAY:1980-01-02", "TEL:139", "EMAIL:w@example.cn" }));
+}
+
+enum class Mend { None, AtOpening, AtNextCardKept };
+
+void tst_CardRoundTrip::aDeletedContactTakesItsCardAlong_data()
+{
+    QTest::addColumn<bool>("earlierBuild");
+    QTest::addColumn<Mend>("mend");
+    QTest::addColumn<QStringList>("left");
+    QTest::newRow("deleted") << false << Mend::None << QStringList { "乙" };
+    // A file whose cards table an earlier build made keeps the card until the file is mended.
+    QTest::newRow("earlier build") << true << Mend::None << QStringList { "甲", "乙" };
+    QTest::newRow("earlier build, opened again") << true << Mend::AtOpening << QStringList { "乙" };
+    QTest::newRow("earlier build, a card kept")
+        << true << Mend::AtNextCardKept << QStringList { "乙" };
+}
+
+void tst_CardRoundTrip::aDeletedContactTakesItsCardAlong()
+{
+    QFETCH(bool, earlierBuild);
+    QFETCH(Mend, mend);
+
+    CardStore store(*database);
+    QList<qint64> ids;
+    for (const char *name : { "甲", "乙" }) {
+        const auto id = database->insert(
+            QStringLiteral(
+                "INSERT INTO Contacts (FirstName, LastName, Type) VALUES (?, '', '朋友')"),
+            { QString::fromUtf8(name) });
+        QVERIFY(id.ok());
+        ids << id.value();
+        QVERIFY(store.keep(
+            ids.last(),
+            readOne("BEGIN:VCARD\nVERSION:4.0\nFN:" + QByteArray(name) + "\nEND:VCARD\n")));
+    }
+    if (earlierBuild)
+        QVERIFY(database->execute(QStringLiteral("DROP TRIGGER ContactCardsDelete")));
+    QVERIFY(
+        database->execute(QStringLiteral("DELETE FROM Contacts WHERE ID = ?"), { ids.first() }));
+    if (mend == Mend::AtOpening)
+        QVERIFY(Schema::addMissingTriggers(*database));
+    if (mend == Mend::AtNextCardKept)
+        QVERIFY(store.keep(ids.last(), readOne("BEGIN:VCARD\nVERSION:4.0\nFN:乙\nEND:VCARD\n")));
+
+    const auto cards
+        = database->records(QStringLiteral("SELECT Card FROM ContactCards ORDER BY ContactID"));
+    QVERIFY(cards.ok());
+    QStringList left;
+    for (const QSqlRecord &card : cards.value())
+        left << readOne(card.value(0).toByteArray()).firstText(QStringLiteral("FN"));
+    QTEST(left, "left");
 }
 
 QTEST_GUILESS_MAIN(tst_CardRoundTrip)

@@ -228,19 +228,31 @@ private slots:
         QVERIFY(lines.at(1).startsWith("王,伟,,朋友,"));
     }
 
-    // The real summary: what it tells, and its "全部导入" brings the namesake in as well.
-    void realSummaryImportsAllWhenAsked()
+    void realSummaryImportsAllOrMergesWhenAsked_data()
     {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("added");
+        QTest::addColumn<QString>("emails");
+        QTest::newRow("全部导入") << "cmdAll" << 2 << "|w@example.cn";
+        QTest::newRow("合并到已有联系人") << "cmdMerge" << 1 << "w@example.cn";
+    }
+
+    // The real summary: what it tells; "全部导入" brings the namesake in as well,
+    // "合并到已有联系人" fills the existing contact's empty fields from it.
+    void realSummaryImportsAllOrMergesWhenAsked()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, added);
         dialogs.reset();
         LOG_IN(main, fx->app);
         const int before = contacts();
         fx->prompts.chooseFile(writeFile(QStringLiteral("a.vcf"),
-                                         "BEGIN:VCARD\nFN:王伟\nEND:VCARD\n"
+                                         "BEGIN:VCARD\nFN:王伟\nEMAIL:w@example.cn\nEND:VCARD\n"
                                          "BEGIN:VCARD\nFN:赵六\nEND:VCARD\n"));
         QString told;
         const WhenModalShown<ImportSummaryDialog> summary([&](ImportSummaryDialog *dialog) {
             told = control<QLabel>(dialog, QStringLiteral("lblSummary"))->text();
-            control<QPushButton>(dialog, QStringLiteral("cmdAll"))->click();
+            control<QPushButton>(dialog, button)->click();
         });
         fx->prompts.expectMessage();
         main->findChild<QAction *>(QStringLiteral("ImportCards"))->trigger();
@@ -248,7 +260,12 @@ private slots:
         QVERIFY(summary.seen());
         QCOMPARE(told, QStringLiteral("新联系人：1个\n与已有联系人同名：1个\n无法读取：0处"));
         QCOMPARE(fx->prompts.last().text, QStringLiteral("已导入2个联系人。"));
-        QCOMPARE(contacts(), before + 2);
+        QCOMPARE(contacts(), before + added);
+        QTEST(RawSql::value(fx->file,
+                            QStringLiteral("SELECT group_concat(COALESCE(Email, ''), "
+                                           "'|') FROM Contacts WHERE FirstName = '王'"))
+                  .toString(),
+              "emails");
     }
 
     // The real options: the selected group is offered by name, search rows are not, and the

@@ -65,6 +65,7 @@ std::unique_ptr<Database> openForLogin(QWidget *parent)
         // Best effort as well: without the indexes and the group counts the contact list is only
         // slower, and it counts by itself while they are wrong.
         Schema::addMissingIndexes(database);
+        Schema::addMissingTriggers(database);
         GroupCounts::ensure(database);
         FileFormat::ensure(database);
     });

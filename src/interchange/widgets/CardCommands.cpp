@@ -55,7 +55,7 @@ void importCards(const CardCommandContext &context)
         FileDialogSetup { QStringLiteral("名片文件(*.vcf *.vcard *.csv)"), QString(), false });
     if (path.trimmed().isEmpty())
         return;
-    const auto contents = readCards(context.window, path);
+    auto contents = readCards(context.window, path);
     if (!contents)
         return;
     if (!*contents) {
@@ -63,7 +63,7 @@ void importCards(const CardCommandContext &context)
         return;
     }
     CardImport import(context.database);
-    const auto plan = import.plan(contents->value());
+    const auto plan = import.plan(std::move(contents->value()));
     if (!plan) {
         reportProblem(context.window, plan.message());
         return;
@@ -72,7 +72,8 @@ void importCards(const CardCommandContext &context)
     if (!choice)
         return;
     const QList<ContactRecord> chosen = plan.value().chosen(*choice);
-    if (chosen.isEmpty()) {
+    const QList<ContactRecord> merged = plan.value().merged(*choice);
+    if (chosen.isEmpty() && merged.isEmpty()) {
         reportDone(context.window, QStringLiteral("没有要导入的新联系人。"));
         return;
     }
@@ -81,7 +82,8 @@ void importCards(const CardCommandContext &context)
         CardProgress progress(context.window, QStringLiteral("正在导入联系人..."));
         import.onProgress = [&progress](int done, int total) { return progress.update(done, total);
     };
-    written = import.write(chosen, plan.value().chosenCards(*choice));
+    written = import.write(chosen, plan.value().chosenCards(*choice), merged,
+                           plan.value().mergedCards(*choice));
 }
 if (!written) {
     reportProblem(context.window, written.message());

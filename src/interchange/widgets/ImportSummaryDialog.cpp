@@ -25,11 +25,15 @@ ImportSummaryDialog::ImportSummaryDialog(const CardImport::Plan &plan, QWidget *
     newOnly->setEnabled(!plan.fresh.isEmpty());
     QPushButton *all = buttons->addButton(QStringLiteral("全部导入"), QDialogButtonBox::AcceptRole);
     all->setObjectName(QStringLiteral("cmdAll"));
+    QPushButton *merge
+        = buttons->addButton(QStringLiteral("合并到已有联系人"), QDialogButtonBox::AcceptRole);
+    merge->setObjectName(QStringLiteral("cmdMerge"));
+    merge->setEnabled(!plan.sameName.isEmpty());
     QPushButton *cancel = buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     // Enter never imports a file a second time: with nothing new it closes the summary. A
     // button that took the focus would otherwise become the one Enter presses.
-    for (QPushButton *button : { newOnly, all, cancel })
+    for (QPushButton *button : { newOnly, all, merge, cancel })
         button->setAutoDefault(false);
     QPushButton *byDefault = plan.fresh.isEmpty() ? cancel : newOnly;
     byDefault->setDefault(true);
@@ -40,6 +44,10 @@ ImportSummaryDialog::ImportSummaryDialog(const CardImport::Plan &plan, QWidget *
     });
     connect(all, &QPushButton::clicked, this, [this] {
         m_choice = CardImport::Choice::All;
+        accept();
+    });
+    connect(merge, &QPushButton::clicked, this, [this] {
+        m_choice = CardImport::Choice::Merge;
         accept();
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

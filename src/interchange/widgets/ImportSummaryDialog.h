@@ -5,7 +5,8 @@
 #include <QDialog>
 
 // What a card file holds, before anything is written: import the new contacts only, all of
-// them (same-named ones as separate contacts), or nothing.
+// them (same-named ones as separate contacts), the new ones with each same-named one merged into
+// the contact of the file, or nothing.
 class ImportSummaryDialog : public QDialog
 {
     Q_OBJECT
