@@ -173,12 +173,17 @@ struct FeatureTrigger
 
 QList<FeatureTrigger> buildFeatureTriggers()
 {
-    // A deleted contact takes its kept card with it, in the deleting transaction, whichever
-    // window or program deletes it.
+    // A deleted contact takes its kept card and its paper card's pictures with it, in the
+    // deleting transaction, whichever window or program deletes it.
     return { { QStringLiteral("ContactCards"), QStringLiteral("ContactCardsDelete"),
                QStringLiteral("CREATE TRIGGER ContactCardsDelete AFTER DELETE ON Contacts BEGIN "
                               "DELETE FROM ContactCards WHERE ContactID = OLD.ID; END"),
                QStringLiteral("DELETE FROM ContactCards WHERE ContactID NOT IN "
+                              "(SELECT ID FROM Contacts)") },
+             { QStringLiteral("CardImages"), QStringLiteral("CardImagesDelete"),
+               QStringLiteral("CREATE TRIGGER CardImagesDelete AFTER DELETE ON Contacts BEGIN "
+                              "DELETE FROM CardImages WHERE ContactID = OLD.ID; END"),
+               QStringLiteral("DELETE FROM CardImages WHERE ContactID NOT IN "
                               "(SELECT ID FROM Contacts)") } };
 }
 
