@@ -299,7 +299,8 @@ private:
             m_insert.bindValue(i, row.values.at(i));
         if (m_insert.exec()) {
             ++pending;
-            return copyCard(row);
+            const qint64 newId = m_insert.lastInsertId().toLongLong();
+            return copyCard(row) && copyImages(row.id, newId);
         }
         const QString reason = SqlErrorText::describe(m_insert.lastError());
         m_insert.finish();
@@ -354,6 +355,53 @@ private:
             && prepare(m_insertCard,
                        QStringLiteral(
                            "INSERT OR REPLACE INTO ContactCards (ContactID, Card) VALUES (?, ?)"));
+    }
+
+    // The paper card's pictures go with their contact as well.
+    bool copyImages(qint64 sourceId, qint64 newId)
+    {
+        if (!m_withImages)
+            return true;
+        const auto images = m_source.records(
+            QStringLiteral("SELECT Side, Format, Image FROM CardImages WHERE ContactID = ?"),
+            { sourceId });
+        if (!images) {
+            stop(images.message());
+            return false;
+        }
+        for (const QSqlRecord &image : images.value()) {
+            const auto copied = m_target.execute(
+                QStringLiteral("INSERT INTO CardImages (ContactID, Side, Format, Image) "
+                               "VALUES (?, ?, ?, ?)"),
+                { newId, image.value(0), image.value(1), image.value(2) });
+            if (!copied) {
+                stop(copied.message());
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool prepareImages()
+    {
+        const auto kept = m_source.scalar(
+            QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = "
+                           "'CardImages'"));
+        if (!kept) {
+            stop(kept.message());
+            return false;
+        }
+        m_withImages = kept.value().toInt() > 0;
+        if (!m_withImages)
+            return true;
+        if (!begin())
+            return false;
+        if (Status made = Schema::ensureFeatureTable(m_target, QStringLiteral("CardImages"));
+            !made) {
+            stop(made.message());
+            return false;
+        }
+        return commit();
     }
 
     bool importCategories(const CopyPlan &plan)
@@ -444,7 +492,7 @@ private:
         const qint64 lastId = extent.value().value(0).value(1).toLongLong();
         if (total == 0)
             return true;
-        if (!prepareCards(plan) || !prepare(m_insert, plan.insertSql())
+        if (!prepareCards(plan) || !prepareImages() || !prepare(m_insert, plan.insertSql())
             || !prepare(m_lookup,
                         QStringLiteral("SELECT 1 FROM Contacts WHERE FirstName IS NOT DISTINCT "
                                        "FROM ? AND LastName IS NOT DISTINCT FROM ? LIMIT 1")))
@@ -474,6 +522,7 @@ private:
     QSqlQuery m_insertCard;
     ImportSummary m_summary;
     bool m_open = false;
+    bool m_withImages = false;
     int m_pendingCategories = 0;
     int m_pendingContacts = 0;
 };

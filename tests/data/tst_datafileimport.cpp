@@ -42,7 +42,7 @@ void addPeople(const QString &path, const QList<Person> &people)
     }
 }
 
-// Gives every contact of the file a kept card that names its title.
+// Gives every contact of the file a kept card, and a card picture, that name its title.
 void keepCards(const QString &path)
 {
     auto opened = Database::open(path);
@@ -51,6 +51,10 @@ void keepCards(const QString &path)
     QVERIFY(opened.value()->execute(QStringLiteral(
         "INSERT INTO ContactCards (ContactID, Card) SELECT ID, CAST('FN:' || Title AS BLOB) "
         "FROM Contacts")));
+    QVERIFY(Schema::ensureFeatureTable(*opened.value(), QStringLiteral("CardImages")));
+    QVERIFY(opened.value()->execute(
+        QStringLiteral("INSERT INTO CardImages (ContactID, Side, Format, Image) SELECT ID, 0, "
+                       "'png', CAST('FN:' || Title AS BLOB) FROM Contacts")));
 }
 
 // Contacts given as "王 伟, 李 娜": first and last name, split at the first blank.
@@ -209,7 +213,7 @@ private slots:
                   { { QStringLiteral("李"), QStringLiteral("雷"), QStringLiteral("总经理") },
                     { QStringLiteral("李"), QStringLiteral("雷"), QStringLiteral("秘书") } });
         keepCards(sourcePath);
-        // The copies take other IDs than in the source; their cards follow them.
+        // The copies take other IDs than in the source; their cards and pictures follow them.
         addPeople(targetPath, people(QStringLiteral("王 伟")));
         Recorder recorder;
         recorder.answers = { answer };
@@ -220,6 +224,10 @@ private slots:
         QTEST(done.value().duplicatesSkipped, "skipped");
         QTEST(RawSql::rows(targetPath,
                            QStringLiteral("SELECT Title, Card FROM Contacts JOIN ContactCards ON "
+                                          "ContactID = ID ORDER BY ID")),
+              "cards");
+        QTEST(RawSql::rows(targetPath,
+                           QStringLiteral("SELECT Title, Image FROM Contacts JOIN CardImages ON "
                                           "ContactID = ID ORDER BY ID")),
               "cards");
     }
