@@ -39,12 +39,19 @@ LevelCard levelCard(const cv::Mat &even, double angle)
     return card;
 }
 
-const QRect *tallestLine(const QList<QRect> &lines)
+// How well the card reads this way up, from its tallest and its widest line: a bold name of two
+// characters alone often reads poorly either way up, a long line of small print does not. -1
+// when the card holds no line.
+double uprightScore(LineReader &reader, const LevelCard &card)
 {
-    const auto tallest
-        = std::max_element(lines.begin(), lines.end(),
-                           [](const QRect &a, const QRect &b) { return a.height() < b.height(); });
-    return tallest == lines.end() ? nullptr : &*tallest;
+    const auto byHeight = [](const QRect &a, const QRect &b) { return a.height() < b.height(); };
+    const auto byWidth = [](const QRect &a, const QRect &b) { return a.width() < b.width(); };
+    const auto tallest = std::max_element(card.lines.begin(), card.lines.end(), byHeight);
+    const auto widest = std::max_element(card.lines.begin(), card.lines.end(), byWidth);
+    if (tallest == card.lines.end())
+        return -1;
+    const double tall = reader.read(card.grey, *tallest).confidence;
+    return tallest == widest ? tall : (tall + reader.read(card.grey, *widest).confidence) / 2;
 }
 
 void fillText(ScannedText &field, const ScannedText &printed)
@@ -121,13 +128,10 @@ Result<ScanResult> CardScanner::scan(const QByteArray &imageBytes)
     const cv::Mat even = CardImage::evenLight(CardImage::cropCard(grey));
     const double angle = CardImage::lineAngle(CardImage::inkMask(even));
     LevelCard card = levelCard(even, angle);
-    if (const QRect *tallest = tallestLine(card.lines);
-        tallest && m_reader->read(card.grey, *tallest).confidence < uprightConfidence) {
+    if (const double upright = uprightScore(*m_reader, card);
+        upright >= 0 && upright < uprightConfidence) {
         LevelCard turned = levelCard(even, angle + 180);
-        const QRect *turnedTallest = tallestLine(turned.lines);
-        if (turnedTallest
-            && m_reader->read(turned.grey, *turnedTallest).confidence
-                > m_reader->read(card.grey, *tallest).confidence)
+        if (uprightScore(*m_reader, turned) > upright)
             card = std::move(turned);
     }
     QList<CardFields::PrintedLine> printed;
