@@ -19,11 +19,21 @@ namespace {
 // A progress bar that shows only when the sync takes longer than a moment.
 constexpr int progressDelayMs = 500;
 
-std::optional<QString> passwordFor(QWidget *window, const SyncAccount &account)
+struct Password
+{
+    QString text;
+    // Typed by the user rather than read from the secret store: kept once the server takes it.
+    bool typed = false;
+};
+
+std::optional<Password> passwordFor(QWidget *window, const SyncAccount &account)
 {
     if (const auto stored = SecretStore::current().password(account))
-        return stored.value();
-    return PasswordPrompt::current().ask(window, account);
+        return Password { stored.value(), false };
+    const std::optional<QString> typed = PasswordPrompt::current().ask(window, account);
+    if (!typed)
+        return std::nullopt;
+    return Password { *typed, true };
 }
 
 QString summary(const SyncReport &report)
@@ -125,23 +135,22 @@ void syncNow(const SyncContext &context)
     }
     if (!storeOpenEditors(context.window))
         return;
-    const std::optional<QString> password = passwordFor(context.window, account);
+    std::optional<Password> password = passwordFor(context.window, account);
     if (!password)
         return;
     SyncPermissions permissions;
-    QString typed = *password;
-    auto outcome = runWithProgress(context, account, typed, permissions);
+    auto outcome = runWithProgress(context, account, password->text, permissions);
     // A password the server now refuses is asked for again, and kept once the server takes it.
     while (!outcome && outcome.message() == DavClient::refusedCredentials().message()) {
         const std::optional<QString> again = PasswordPrompt::current().ask(context.window, account);
         if (!again)
             return;
-        typed = *again;
-        outcome = runWithProgress(context, account, typed, permissions);
-        // A desktop without a secret store simply asks again at the next sync.
-        if (outcome)
-            SecretStore::current().storePassword(account, typed);
+        password = Password { *again, true };
+        outcome = runWithProgress(context, account, password->text, permissions);
     }
+    // A desktop without a secret store simply asks again at the next sync.
+    if (outcome && password->typed)
+        SecretStore::current().storePassword(account, password->text);
     // Each question stops the sync before it changes anything; a yes runs it again with leave.
     while (outcome && outcome.value().question != SyncReport::Question::None) {
         if (!allowed(context.window, outcome.value(), account))
@@ -150,7 +159,7 @@ void syncNow(const SyncContext &context)
             permissions.relink = true;
         else
             permissions.massDeletion = true;
-        outcome = runWithProgress(context, account, typed, permissions);
+        outcome = runWithProgress(context, account, password->text, permissions);
     }
     // Cards applied before a failure are in the file all the same.
     if (context.afterSync)
