@@ -1,7 +1,9 @@
 #include "shared/widgets/Prompts.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -37,6 +39,28 @@ private slots:
         QVERIFY(plain);
         QCOMPARE(shown, text);
         QCOMPARE(noCaption, QStringLiteral("否"));
+    }
+
+    // Several scanned cards are chosen in one go.
+    void severalFilesAreChosenAtOnce()
+    {
+        QTemporaryDir folder;
+        for (const char *name : { "a.png", "b.png" }) {
+            QFile file(folder.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QTimer::singleShot(0, this, [&folder] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->setDirectory(folder.path());
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
+                ->setText(QStringLiteral("\"a.png\" \"b.png\""));
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        WidgetPrompts prompts;
+        QCOMPARE(prompts.openFileNames(nullptr, { QStringLiteral("名片图片(*.png)"), {}, false }),
+                 QStringList({ folder.filePath(QStringLiteral("a.png")),
+                               folder.filePath(QStringLiteral("b.png")) }));
     }
 };
 

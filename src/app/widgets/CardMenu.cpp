@@ -59,11 +59,11 @@ void scanCards(frmMain &main, const QStringList &images)
         QStringList patterns;
         for (const QString &suffix : FrmScanReview::imageSuffixes)
             patterns << QStringLiteral("*.") + suffix;
-        const QString chosen = Prompts::current().openFileName(
+        // Several cards at once make a queue.
+        queued = Prompts::current().openFileNames(
             &main, { QStringLiteral("名片图片(%1)").arg(patterns.join(u' ')), QString(), false });
-        if (chosen.isEmpty())
+        if (queued.isEmpty())
             return;
-        queued << chosen;
     }
     QMdiSubWindow *window = main.childWindow(QStringLiteral("FrmScanReview"));
     if (!window) {

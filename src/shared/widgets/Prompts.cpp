@@ -57,20 +57,20 @@ Answer ask(QWidget *parent, MessageIcon icon, const QString &caption, const QStr
     }
 }
 
-QString runFileDialog(QWidget *parent, const FileDialogSetup &setup, QFileDialog::AcceptMode mode)
+QStringList runFileDialog(QWidget *parent, const FileDialogSetup &setup,
+                          QFileDialog::AcceptMode mode, QFileDialog::FileMode files)
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
+    dialog.setFileMode(files);
     dialog.setNameFilter(setup.filter);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !setup.confirmOverwrite);
     dialog.setOption(QFileDialog::ReadOnly, false);
     if (!setup.presetName.isEmpty())
         dialog.selectFile(setup.presetName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (dialog.exec() != QDialog::Accepted)
         return {};
-    return dialog.selectedFiles().constFirst();
+    return dialog.selectedFiles();
 }
 
 } // namespace
@@ -107,10 +107,16 @@ Answer WidgetPrompts::askYesNoCancel(QWidget *parent, MessageIcon icon, const QS
 
 QString WidgetPrompts::openFileName(QWidget *parent, const FileDialogSetup &setup)
 {
-    return runFileDialog(parent, setup, QFileDialog::AcceptOpen);
+    return runFileDialog(parent, setup, QFileDialog::AcceptOpen, QFileDialog::ExistingFile)
+        .value(0);
 }
 
 QString WidgetPrompts::saveFileName(QWidget *parent, const FileDialogSetup &setup)
 {
-    return runFileDialog(parent, setup, QFileDialog::AcceptSave);
+    return runFileDialog(parent, setup, QFileDialog::AcceptSave, QFileDialog::AnyFile).value(0);
+}
+
+QStringList WidgetPrompts::openFileNames(QWidget *parent, const FileDialogSetup &setup)
+{
+    return runFileDialog(parent, setup, QFileDialog::AcceptOpen, QFileDialog::ExistingFiles);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -34,6 +35,13 @@ public:
     // The chosen full path, or an empty text when the user cancelled.
     virtual QString openFileName(QWidget *parent, const FileDialogSetup &setup) = 0;
     virtual QString saveFileName(QWidget *parent, const FileDialogSetup &setup) = 0;
+    // Several existing files at once, or none when the user cancelled. A replacement that chooses
+    // one file at a time is asked for one.
+    virtual QStringList openFileNames(QWidget *parent, const FileDialogSetup &setup)
+    {
+        const QString chosen = openFileName(parent, setup);
+        return chosen.isEmpty() ? QStringList() : QStringList { chosen };
+    }
 
     static Prompts &current();
     // Installs a replacement (not owned); nullptr restores the real dialogs.
@@ -52,4 +60,5 @@ public:
                           const QString &text) override;
     QString openFileName(QWidget *parent, const FileDialogSetup &setup) override;
     QString saveFileName(QWidget *parent, const FileDialogSetup &setup) override;
+    QStringList openFileNames(QWidget *parent, const FileDialogSetup &setup) override;
 };
