@@ -1,24 +1,21 @@
 #include "CardDavSync.h"
 
-#include "CardMerge.h"
 #include "ChangeListing.h"
 #include "Collection.h"
 #include "DavBodies.h"
 #include "DavClient.h"
 #include "DeletionGuard.h"
-#include "FirstSyncPairing.h"
 #include "LocalCards.h"
 #include "Multistatus.h"
+#include "ServerChanges.h"
 #include "SyncCard.h"
 #include "SyncMapping.h"
-#include "contacts/ContactNames.h"
 #include "data/Transaction.h"
 
 #include <QEventLoop>
 #include <QSet>
 #include <QTimer>
 #include <QUuid>
-#include <optional>
 
 namespace {
 
@@ -64,6 +61,7 @@ public:
         , m_database(database)
         , m_mapping(database)
         , m_local(database, m_mapping)
+        , m_changes(m_mapping, m_local, m_report)
         , m_collection(account.addressBook)
         , m_lister(m_client, m_collection)
         , m_permissions(permissions)
@@ -82,7 +80,7 @@ public:
             m_report.linkedAddressBook = loaded.value();
             return succeed();
         }
-        m_firstSync = m_mapping.byHref().isEmpty();
+        m_changes.setFirstSync(m_mapping.byHref().isEmpty());
         listChanges(m_mapping.syncToken());
     }
 
@@ -195,9 +193,9 @@ private:
             return true;
         Status applied = Status::success();
         if (card.status == 404)
-            applied = applyRemoval(path.value());
+            applied = m_changes.applyRemoval(path.value());
         else if (isSuccess(card.status))
-            applied = applyRemote(path.value(), card.etag, card.addressData);
+            applied = m_changes.applyCard(path.value(), card.etag, card.addressData);
         return step(applied);
     }
 
@@ -212,111 +210,12 @@ private:
         return !m_stopped;
     }
 
-    // A card that cannot be read stays as it is on both sides, and the user hears of it.
-    void skipUnreadable(const QString &path)
-    {
-        if (m_unreadable.contains(path))
-            return;
-        m_unreadable.insert(path);
-        m_report.unreadable << path;
-    }
-
-    Status applyRemote(const QString &path, const QString &etag, const QByteArray &bytes)
-    {
-        auto parsed = SyncCard::parse(bytes);
-        if (!parsed) {
-            skipUnreadable(path);
-            return Status::success();
-        }
-        // A card that takes a name the program reserves stays on the server.
-        if (ContactNames::isReserved(parsed.value().contact.firstName,
-                                     parsed.value().contact.lastName))
-            return Status::success();
-        SyncCard remote = parsed.takeValue();
-        const auto entry = m_mapping.byHref().constFind(path);
-        const bool mapped = entry != m_mapping.byHref().cend();
-        if (remote.uid.isEmpty())
-            remote.uid = mapped ? entry->uid : newUid();
-        const QByteArray card = remote.write();
-        // Our own upload, listed again: only its ETag is news.
-        if (mapped && card == entry->card) {
-            SyncMapping::Entry seen = *entry;
-            seen.etag = etag;
-            return m_local.storeMapping(seen);
-        }
-        ContactRecord result = remote.contact;
-        result.id = 0;
-        if (mapped) {
-            const auto local = m_local.read(entry->contactId);
-            if (!local)
-                return local.status();
-            if (local.value()) {
-                result = mergeInto(*local.value(), *entry, remote);
-                ++(changedHere(*local.value(), *entry) ? m_report.merged : m_report.downloaded);
-            } else {
-                ++m_report.downloaded;
-            }
-        } else {
-            const auto paired = pairedContact(remote);
-            if (!paired)
-                return paired.status();
-            if (paired.value()) {
-                // One person on both sides: merged as if both had changed since an empty card.
-                result = CardMerge::merge(ContactRecord(), *paired.value(), remote.contact);
-                result.id = paired.value()->id;
-                ++m_report.merged;
-            } else {
-                ++m_report.downloaded;
-            }
-        }
-        return m_local.store(result, { 0, path, etag, remote.uid, card });
-    }
-
-    // On a first sync, the contact here that is the same person as a new card from the server.
-    Result<std::optional<ContactRecord>> pairedContact(const SyncCard &remote)
-    {
-        if (!m_firstSync)
-            return std::optional<ContactRecord>();
-        if (!m_pairing) {
-            const auto contacts = m_local.readAll();
-            if (!contacts)
-                return contacts.status();
-            m_pairing.emplace(contacts.value());
-        }
-        const FirstSyncPairing::Match match = m_pairing->claim(remote.contact);
-        if (match.ambiguous)
-            m_report.ambiguous << remote.contact.displayName();
-        if (match.contactId == 0)
-            return std::optional<ContactRecord>();
-        return m_local.read(match.contactId);
-    }
-
-    Status applyRemoval(const QString &path)
-    {
-        const auto found = m_mapping.byHref().constFind(path);
-        if (found == m_mapping.byHref().cend())
-            return Status::success();
-        SyncMapping::Entry entry = *found;
-        const auto local = m_local.read(entry.contactId);
-        if (!local)
-            return local.status();
-        if (!local.value())
-            return m_local.dropMapping(path);
-        if (changedHere(*local.value(), entry)) {
-            // Changed here, deleted there: the change wins and goes back up.
-            entry.etag.clear();
-            return m_local.storeMapping(entry);
-        }
-        ++m_report.deletedHere;
-        return m_local.remove(entry);
-    }
-
     void applyRemovals()
     {
         const QStringList removed = m_removed;
         m_removed.clear();
         for (const QString &path : removed) {
-            if (!step(applyRemoval(path)))
+            if (!step(m_changes.applyRemoval(path)))
                 return;
         }
         if (!m_listing.token.isEmpty()) {
@@ -329,38 +228,6 @@ private:
     }
 
     // ---- What changed here
-
-    static SyncCard lastSynced(const SyncMapping::Entry &entry)
-    {
-        auto base = SyncCard::parse(entry.card);
-        SyncCard card = base ? base.takeValue() : SyncCard();
-        card.uid = entry.uid;
-        return card;
-    }
-
-    // Uploads start from the contact's kept card, which the last download updated.
-    QByteArray cardOf(const ContactRecord &contact, const SyncMapping::Entry &entry)
-    {
-        SyncCard card = lastSynced(entry).withContact(contact);
-        if (const auto kept = m_local.keptCard(contact); kept)
-            card.card = kept.value();
-        return card.write();
-    }
-
-    bool changedHere(const ContactRecord &contact, const SyncMapping::Entry &entry)
-    {
-        return cardOf(contact, entry) != entry.card;
-    }
-
-    ContactRecord mergeInto(const ContactRecord &local, const SyncMapping::Entry &entry,
-                            const SyncCard &remote)
-    {
-        const auto base = SyncCard::parse(entry.card);
-        ContactRecord merged = CardMerge::merge(base ? base.value().contact : ContactRecord(),
-                                                local, remote.contact);
-        merged.id = local.id;
-        return merged;
-    }
 
     void planUploads()
     {
@@ -376,14 +243,14 @@ private:
                 const QString uid = newUid();
                 named.append({ contact.id, m_collection.newCardPath(uid), {}, uid, {} });
                 m_uploads.append({ contact, named.constLast() });
-            } else if (m_unreadable.contains(entry->href)) {
+            } else if (m_changes.isUnreadable(entry->href)) {
                 continue;
-            } else if (entry->etag.isEmpty() || changedHere(contact, *entry)) {
+            } else if (entry->etag.isEmpty() || m_changes.changedHere(contact, *entry)) {
                 m_uploads.append({ contact, *entry });
             }
         }
         for (const SyncMapping::Entry &entry : m_mapping.byHref()) {
-            if (!present.contains(entry.contactId) && !m_unreadable.contains(entry.href))
+            if (!present.contains(entry.contactId) && !m_changes.isUnreadable(entry.href))
                 m_uploads.append({ {}, entry, true });
         }
         if (Status kept = keepNames(named); !kept)
@@ -462,7 +329,7 @@ private:
         // Never over a card we have not seen: fetched and compared first.
         else if (!upload.compared)
             return refetch(upload);
-        const QByteArray card = cardOf(upload.contact, upload.entry);
+        const QByteArray card = m_changes.cardOf(upload.contact, upload.entry);
         sendUpload("PUT", upload.entry.href, card, headers,
                    [this, upload, card](const DavReply &reply) {
                        if (reply.status == 412)
@@ -498,7 +365,7 @@ private:
                 return uploadFailed(DavClient::unexpected(reply));
             const auto remote = SyncCard::parse(reply.body);
             if (!remote) {
-                skipUnreadable(upload.entry.href);
+                m_changes.skipUnreadable(upload.entry.href);
                 return uploadDone();
             }
             const QString etag = etagOf(reply);
@@ -518,7 +385,7 @@ private:
     {
         if (remote.uid.isEmpty())
             remote.uid = upload.entry.uid;
-        const ContactRecord merged = mergeInto(upload.contact, upload.entry, remote);
+        const ContactRecord merged = ServerChanges::mergeInto(upload.contact, upload.entry, remote);
         SyncMapping::Entry entry { upload.contact.id, upload.entry.href, etag, remote.uid,
                                    remote.write() };
         if (Status stored = m_local.store(merged, entry); !stored)
@@ -619,16 +486,16 @@ private:
     CardDavSync &m_owner;
     Database &m_database;
     DavClient m_client;
+    SyncReport m_report;
     SyncMapping m_mapping;
     LocalCards m_local;
+    ServerChanges m_changes;
     Collection m_collection;
     ChangeListing m_lister;
     SyncPermissions m_permissions;
-    SyncReport m_report;
     Listing m_listing;
     QStringList m_toFetch;
     QStringList m_removed;
-    QSet<QString> m_unreadable;
     QList<Upload> m_uploads;
     qsizetype m_nextUpload = 0;
     int m_inFlight = 0;
@@ -637,9 +504,6 @@ private:
     int m_total = 0;
     // Listing again after this sync's own uploads.
     bool m_afterUploads = false;
-    // No card was linked when this sync began: cards are paired with contacts before copying.
-    bool m_firstSync = false;
-    std::optional<FirstSyncPairing> m_pairing;
     bool m_stopped = false;
 };
 

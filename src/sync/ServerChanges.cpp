@@ -1,0 +1,155 @@
+#include "ServerChanges.h"
+
+#include "CardMerge.h"
+#include "FirstSyncPairing.h"
+#include "LocalCards.h"
+#include "SyncCard.h"
+#include "SyncReport.h"
+#include "contacts/ContactNames.h"
+
+#include <QUuid>
+
+namespace {
+
+QString newUid()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+SyncCard lastSynced(const SyncMapping::Entry &entry)
+{
+    auto base = SyncCard::parse(entry.card);
+    SyncCard card = base ? base.takeValue() : SyncCard();
+    card.uid = entry.uid;
+    return card;
+}
+
+} // namespace
+
+ServerChanges::ServerChanges(SyncMapping &mapping, LocalCards &local, SyncReport &report)
+    : m_mapping(mapping)
+    , m_local(local)
+    , m_report(report)
+{ }
+
+ServerChanges::~ServerChanges() = default;
+
+Status ServerChanges::applyCard(const QString &path, const QString &etag, const QByteArray &bytes)
+{
+    auto parsed = SyncCard::parse(bytes);
+    if (!parsed) {
+        skipUnreadable(path);
+        return Status::success();
+    }
+    // A card that takes a name the program reserves stays on the server.
+    if (ContactNames::isReserved(parsed.value().contact.firstName, parsed.value().contact.lastName))
+        return Status::success();
+    SyncCard remote = parsed.takeValue();
+    const auto entry = m_mapping.byHref().constFind(path);
+    const bool mapped = entry != m_mapping.byHref().cend();
+    if (remote.uid.isEmpty())
+        remote.uid = mapped ? entry->uid : newUid();
+    const QByteArray card = remote.write();
+    // Our own upload, listed again: only its ETag is news.
+    if (mapped && card == entry->card) {
+        SyncMapping::Entry seen = *entry;
+        seen.etag = etag;
+        return m_local.storeMapping(seen);
+    }
+    ContactRecord result = remote.contact;
+    result.id = 0;
+    if (mapped) {
+        const auto local = m_local.read(entry->contactId);
+        if (!local)
+            return local.status();
+        if (local.value()) {
+            result = mergeInto(*local.value(), *entry, remote);
+            ++(changedHere(*local.value(), *entry) ? m_report.merged : m_report.downloaded);
+        } else {
+            ++m_report.downloaded;
+        }
+    } else {
+        const auto paired = pairedContact(remote);
+        if (!paired)
+            return paired.status();
+        if (paired.value()) {
+            // One person on both sides: merged as if both had changed since an empty card.
+            result = CardMerge::merge(ContactRecord(), *paired.value(), remote.contact);
+            result.id = paired.value()->id;
+            ++m_report.merged;
+        } else {
+            ++m_report.downloaded;
+        }
+    }
+    return m_local.store(result, { 0, path, etag, remote.uid, card });
+}
+
+// On a first sync, the contact here that is the same person as a new card from the server.
+Result<std::optional<ContactRecord>> ServerChanges::pairedContact(const SyncCard &remote)
+{
+    if (!m_firstSync)
+        return std::optional<ContactRecord>();
+    if (!m_pairing) {
+        const auto contacts = m_local.readAll();
+        if (!contacts)
+            return contacts.status();
+        m_pairing = std::make_unique<FirstSyncPairing>(contacts.value());
+    }
+    const FirstSyncPairing::Match match = m_pairing->claim(remote.contact);
+    if (match.ambiguous)
+        m_report.ambiguous << remote.contact.displayName();
+    if (match.contactId == 0)
+        return std::optional<ContactRecord>();
+    return m_local.read(match.contactId);
+}
+
+Status ServerChanges::applyRemoval(const QString &path)
+{
+    const auto found = m_mapping.byHref().constFind(path);
+    if (found == m_mapping.byHref().cend())
+        return Status::success();
+    SyncMapping::Entry entry = *found;
+    const auto local = m_local.read(entry.contactId);
+    if (!local)
+        return local.status();
+    if (!local.value())
+        return m_local.dropMapping(path);
+    if (changedHere(*local.value(), entry)) {
+        // Changed here, deleted there: the change wins and goes back up.
+        entry.etag.clear();
+        return m_local.storeMapping(entry);
+    }
+    ++m_report.deletedHere;
+    return m_local.remove(entry);
+}
+
+void ServerChanges::skipUnreadable(const QString &path)
+{
+    if (m_unreadable.contains(path))
+        return;
+    m_unreadable.insert(path);
+    m_report.unreadable << path;
+}
+
+QByteArray ServerChanges::cardOf(const ContactRecord &contact, const SyncMapping::Entry &entry)
+{
+    SyncCard card = lastSynced(entry).withContact(contact);
+    if (const auto kept = m_local.keptCard(contact); kept)
+        card.card = kept.value();
+    return card.write();
+}
+
+bool ServerChanges::changedHere(const ContactRecord &contact, const SyncMapping::Entry &entry)
+{
+    return cardOf(contact, entry) != entry.card;
+}
+
+ContactRecord ServerChanges::mergeInto(const ContactRecord &local, const SyncMapping::Entry &entry,
+                                       const SyncCard &remote)
+{
+    const auto base = SyncCard::parse(entry.card);
+    ContactRecord merged
+        = CardMerge::merge(base ? base.value().contact : ContactRecord(), local, remote.contact);
+    merged.id = local.id;
+    return merged;
+}
