@@ -19,7 +19,8 @@
 
 namespace {
 
-constexpr int multigetBatch = 100;
+// Cards asked for in one request, and applied in one transaction.
+constexpr int multigetBatch = 250;
 // A card that keeps changing on the server while we upload it is left for the next sync.
 constexpr int conflictRetries = 3;
 // Over a network an upload waits mostly for its answer; a local server gains nothing from more.
@@ -80,7 +81,7 @@ public:
             m_report.linkedAddressBook = loaded.value();
             return succeed();
         }
-        m_changes.setFirstSync(m_mapping.byHref().isEmpty());
+        m_changes.setFirstSync(m_mapping.startedEmpty());
         listChanges(m_mapping.syncToken());
     }
 
@@ -109,52 +110,81 @@ private:
         });
     }
 
+    // Path to ETag of the linked cards the listing names; every link after a full listing.
+    Result<QHash<QString, QString>> knownEtags()
+    {
+        if (m_listing.full)
+            return m_mapping.etags();
+        QHash<QString, QString> known;
+        QStringList named = m_listing.present.keys();
+        named += m_listing.gone.values();
+        for (const QString &path : std::as_const(named)) {
+            const auto entry = m_mapping.find(path);
+            if (!entry)
+                return entry.status();
+            if (entry.value())
+                known.insert(path, entry.value()->etag);
+        }
+        return known;
+    }
+
     void planDownloads()
     {
-        const auto &mapped = m_mapping.byHref();
+        const auto known = knownEtags();
+        if (!known)
+            return fail(known.status());
+        const QHash<QString, QString> &mapped = known.value();
         QSet<QString> removed = m_listing.gone;
         // Only a complete listing of every card tells that a card it lacks was deleted there.
         if (m_listing.full && !m_listing.truncated) {
-            for (const SyncMapping::Entry &entry : mapped) {
-                if (!entry.etag.isEmpty() && !m_listing.present.contains(entry.href))
-                    removed.insert(entry.href);
+            for (auto it = mapped.cbegin(); it != mapped.cend(); ++it) {
+                if (!it.value().isEmpty() && !m_listing.present.contains(it.key()))
+                    removed.insert(it.key());
             }
         }
         m_removed = removed.values();
         for (auto it = m_listing.present.cbegin(); it != m_listing.present.cend(); ++it) {
             const auto entry = mapped.constFind(it.key());
-            if (entry == mapped.cend() || entry->etag != it.value() || it.value().isEmpty())
+            if (entry == mapped.cend() || *entry != it.value() || it.value().isEmpty())
                 m_toFetch << it.key();
         }
-        if (!deletionsAllowed())
+        int here = 0;
+        for (const QString &path : std::as_const(m_removed))
+            here += mapped.contains(path) ? 1 : 0;
+        if (!deletionsAllowed(here))
             return succeed();
         m_total += int(m_toFetch.size() + m_removed.size());
         fetchNext();
     }
 
-    // False, with the question in the report, when this sync would delete too much.
-    bool deletionsAllowed()
+    // False, with the question in the report, when this sync would delete too much: here of the
+    // linked cards the server deleted.
+    bool deletionsAllowed(int here)
     {
         if (m_permissions.massDeletion)
             return true;
-        int here = 0;
-        for (const QString &path : std::as_const(m_removed))
-            here += m_mapping.byHref().contains(path) ? 1 : 0;
+        const auto changes = m_mapping.changesSinceChecked();
+        const auto gone = m_afterUploads || !changes
+            ? Result<QList<SyncMapping::Entry>>(QList<SyncMapping::Entry>())
+            : m_mapping.linkedContactsGone(changes.value());
         const auto contacts = m_mapping.contactCount();
-        const auto gone = m_afterUploads ? Result<int>(0) : m_mapping.linkedContactsGone();
-        if (!contacts || !gone) {
-            fail(!contacts ? contacts.status() : gone.status());
-            return false;
+        const auto cards = m_mapping.linkCount();
+        for (const Status &status :
+             { changes.status(), gone.status(), contacts.status(), cards.status() }) {
+            if (!status) {
+                fail(status);
+                return false;
+            }
         }
-        const int cards = int(m_mapping.byHref().size());
+        const int goneThere = int(gone.value().size());
         if (!DeletionGuard::asksFirst(here, contacts.value())
-            && !DeletionGuard::asksFirst(gone.value(), cards))
+            && !DeletionGuard::asksFirst(goneThere, cards.value()))
             return true;
         m_report.question = SyncReport::Question::MassDeletion;
         m_report.wouldDeleteHere = here;
         m_report.contactsHere = contacts.value();
-        m_report.wouldDeleteThere = gone.value();
-        m_report.cardsThere = cards;
+        m_report.wouldDeleteThere = goneThere;
+        m_report.cardsThere = cards.value();
         return false;
     }
 
@@ -174,12 +204,25 @@ private:
                  const auto cards = Multistatus::parse(reply.body);
                  if (!cards)
                      return fail(cards.status());
-                 for (const DavResource &card : cards.value().resources) {
-                     if (!applyFetched(card))
-                         return;
-                 }
-                 fetchNext();
+                 if (Status applied = applyInOneTransaction(cards.value().resources); !applied)
+                     return fail(applied);
+                 if (!m_stopped)
+                     fetchNext();
              });
+    }
+
+    // A first download of thousands of cards is a few commits, not thousands; an interruption
+    // loses this answer's cards with their links, never one without the other.
+    Status applyInOneTransaction(const QList<DavResource> &cards)
+    {
+        Transaction batch(m_database);
+        if (Status begun = batch.begin(); !begun)
+            return begun;
+        for (const DavResource &card : cards) {
+            if (!applyFetched(card))
+                return Status::success();
+        }
+        return batch.commit();
     }
 
     bool applyFetched(const DavResource &card)
@@ -229,34 +272,51 @@ private:
 
     // ---- What changed here
 
+    // Only the contacts whose change counter passed the last sync's mark can have changed.
     void planUploads()
     {
-        const auto contacts = m_local.readAll();
-        if (!contacts)
-            return fail(contacts.status());
-        QSet<qint64> present;
+        const auto changes = m_mapping.changesSinceChecked();
+        if (!changes)
+            return fail(changes.status());
+        m_checkedUpTo = changes.value().upTo;
+        const auto contacts = m_local.readChanged(changes.value());
+        const auto gone = m_mapping.linkedContactsGone(changes.value());
+        if (!contacts || !gone)
+            return fail(!contacts ? contacts.status() : gone.status());
+        m_report.compared = int(contacts.value().size());
         QList<SyncMapping::Entry> named;
         for (const ContactRecord &contact : contacts.value()) {
-            present.insert(contact.id);
-            const SyncMapping::Entry *entry = m_mapping.findContact(contact.id);
-            if (!entry) {
+            const auto entry = m_mapping.findContact(contact.id);
+            if (!entry)
+                return fail(entry.status());
+            if (!entry.value()) {
                 const QString uid = newUid();
                 named.append({ contact.id, m_collection.newCardPath(uid), {}, uid, {} });
                 m_uploads.append({ contact, named.constLast() });
-            } else if (m_changes.isUnreadable(entry->href)) {
+            } else if (m_changes.isUnreadable(entry.value()->href)) {
                 continue;
-            } else if (entry->etag.isEmpty() || m_changes.changedHere(contact, *entry)) {
-                m_uploads.append({ contact, *entry });
+            } else if (entry.value()->etag.isEmpty()
+                       || m_changes.changedHere(contact, *entry.value())) {
+                m_uploads.append({ contact, *entry.value() });
             }
         }
-        for (const SyncMapping::Entry &entry : m_mapping.byHref()) {
-            if (!present.contains(entry.contactId) && !m_changes.isUnreadable(entry.href))
+        for (const SyncMapping::Entry &entry : gone.value()) {
+            if (!m_changes.isUnreadable(entry.href))
                 m_uploads.append({ {}, entry, true });
         }
         if (Status kept = keepNames(named); !kept)
             return fail(kept);
         m_total += int(m_uploads.size());
         uploadNext();
+    }
+
+    // Every change up to the mark has been compared and sent; a contact whose card could not be
+    // read keeps the mark where it was, to be compared again once the card reads.
+    Status saveChecked()
+    {
+        if (m_changes.hasUnreadable())
+            return Status::success();
+        return m_local.storeChecked(m_checkedUpTo);
     }
 
     // A new card's name and UID are on record before it is sent, so a retry after a lost answer
@@ -286,8 +346,11 @@ private:
             else
                 put(upload);
         }
-        if (!m_stopped && m_inFlight == 0)
+        if (!m_stopped && m_inFlight == 0) {
+            if (Status saved = saveChecked(); !saved)
+                return fail(saved);
             listOwnChanges();
+        }
     }
 
     // The token kept must cover this sync's own uploads, else a server that tells only the net
@@ -502,6 +565,8 @@ private:
     Status m_failure = Status::success();
     int m_done = 0;
     int m_total = 0;
+    // The change counter up to which this sync compared the contacts with their cards.
+    qint64 m_checkedUpTo = 0;
     // Listing again after this sync's own uploads.
     bool m_afterUploads = false;
     bool m_stopped = false;

@@ -45,8 +45,11 @@ Status ServerChanges::applyCard(const QString &path, const QString &etag, const 
     if (ContactNames::isReserved(parsed.value().contact.firstName, parsed.value().contact.lastName))
         return Status::success();
     SyncCard remote = parsed.takeValue();
-    const auto entry = m_mapping.byHref().constFind(path);
-    const bool mapped = entry != m_mapping.byHref().cend();
+    const auto found = m_mapping.find(path);
+    if (!found)
+        return found.status();
+    const std::optional<SyncMapping::Entry> &entry = found.value();
+    const bool mapped = entry.has_value();
     if (remote.uid.isEmpty())
         remote.uid = mapped ? entry->uid : newUid();
     const QByteArray card = remote.write();
@@ -91,11 +94,12 @@ Result<std::optional<ContactRecord>> ServerChanges::pairedContact(const SyncCard
         return std::optional<ContactRecord>();
     if (!m_pairing) {
         const auto contacts = m_local.readAll();
-        if (!contacts)
-            return contacts.status();
-        m_pairing = std::make_unique<FirstSyncPairing>(contacts.value());
+        const auto uids = m_local.keptUids();
+        if (!contacts || !uids)
+            return !contacts ? contacts.status() : uids.status();
+        m_pairing = std::make_unique<FirstSyncPairing>(contacts.value(), uids.value());
     }
-    const FirstSyncPairing::Match match = m_pairing->claim(remote.contact);
+    const FirstSyncPairing::Match match = m_pairing->claim(remote.contact, remote.uid);
     if (match.ambiguous)
         m_report.ambiguous << remote.contact.displayName();
     if (match.contactId == 0)
@@ -105,10 +109,10 @@ Result<std::optional<ContactRecord>> ServerChanges::pairedContact(const SyncCard
 
 Status ServerChanges::applyRemoval(const QString &path)
 {
-    const auto found = m_mapping.byHref().constFind(path);
-    if (found == m_mapping.byHref().cend())
-        return Status::success();
-    SyncMapping::Entry entry = *found;
+    const auto found = m_mapping.find(path);
+    if (!found || !found.value())
+        return found.status();
+    SyncMapping::Entry entry = *found.value();
     const auto local = m_local.read(entry.contactId);
     if (!local)
         return local.status();
@@ -117,7 +121,7 @@ Status ServerChanges::applyRemoval(const QString &path)
     if (changedHere(*local.value(), entry)) {
         // Changed here, deleted there: the change wins and goes back up.
         entry.etag.clear();
-        return m_local.storeMapping(entry);
+        return m_local.storeForUpload(entry);
     }
     ++m_report.deletedHere;
     return m_local.remove(entry);

@@ -31,6 +31,7 @@ public:
     // A card that cannot be read stays as it is on both sides, and the user hears of it.
     void skipUnreadable(const QString &path);
     bool isUnreadable(const QString &path) const { return m_unreadable.contains(path); }
+    bool hasUnreadable() const { return !m_unreadable.isEmpty(); }
 
     // Uploads start from the contact's kept card, which the last download updated.
     QByteArray cardOf(const ContactRecord &contact, const SyncMapping::Entry &entry);

@@ -15,6 +15,8 @@ struct SyncReport
     int deletedHere = 0;
     int deletedThere = 0;
     int requests = 0;
+    // Contacts read here to compare with their cards: those changed since the last sync.
+    int compared = 0;
     // Cards on the server that could not be read: skipped, their contacts left as they were.
     QStringList unreadable;
     // First sync: names of server cards that fit more than one contact here, left unlinked.

@@ -170,11 +170,19 @@ private slots:
         QCOMPARE(down.value().downloaded, 1000);
         QCOMPARE(contacts(there), contacts(here));
 
-        // Nothing changed: one question to the server, which offers sync tokens.
+        // Nothing changed: one question to the server, which offers sync tokens, and not one
+        // contact read here; then another program's edit is the one contact read and sent.
         const auto again = sync(there);
         QVERIFY(again);
         QCOMPARE(again.value().requests, 1);
-        QCOMPARE(again.value().uploaded + again.value().downloaded, 0);
+        QCOMPARE(again.value().uploaded + again.value().downloaded + again.value().compared, 0);
+        QVERIFY(RawSql::run(there,
+                            { QStringLiteral("UPDATE Contacts SET Title = '经理' WHERE "
+                                             "FirstName = '姓7'") }));
+        const auto edited = sync(there);
+        QVERIFY(edited);
+        QCOMPARE(edited.value().compared, 1);
+        QCOMPARE(edited.value().uploaded, 1);
     }
 
     void editsOnBothSidesAreMerged_data()
