@@ -261,6 +261,8 @@ private:
             if (!step(m_changes.applyRemoval(path)))
                 return;
         }
+        if (Status grouped = m_changes.applyGroups(); !grouped)
+            return fail(grouped);
         if (!m_listing.token.isEmpty()) {
             if (Status saved = m_local.storeToken(m_listing.token); !saved)
                 return fail(saved);

@@ -148,6 +148,11 @@ Status LocalCards::storeMapping(const SyncMapping::Entry &entry)
     return inTransaction(m_database, [&] { return m_mapping.put(entry); });
 }
 
+Status LocalCards::inOneTransaction(const std::function<Status()> &writes)
+{
+    return inTransaction(m_database, writes);
+}
+
 Status LocalCards::storeForUpload(const SyncMapping::Entry &entry)
 {
     return inTransaction(m_database, [&]() -> Status {

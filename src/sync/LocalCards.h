@@ -7,6 +7,7 @@
 
 #include <QHash>
 #include <QList>
+#include <functional>
 #include <optional>
 
 class Database;
@@ -34,6 +35,8 @@ public:
     // then the entry with the contact's ID.
     Status store(const ContactRecord &contact, SyncMapping::Entry entry);
     Status storeMapping(const SyncMapping::Entry &entry);
+    // Runs the writes in one transaction, or in the caller's.
+    Status inOneTransaction(const std::function<Status()> &writes);
     // Keeps the entry and counts its contact as changed, so that it goes up to the server even if
     // this sync ends before the upload.
     Status storeForUpload(const SyncMapping::Entry &entry);

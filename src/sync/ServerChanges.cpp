@@ -5,6 +5,8 @@
 #include "LocalCards.h"
 #include "SyncCard.h"
 #include "SyncReport.h"
+#include "cards/CardProjection.h"
+#include "cards/CardReader.h"
 #include "contacts/ContactNames.h"
 
 #include <QUuid>
@@ -38,7 +40,10 @@ Status ServerChanges::applyCard(const QString &path, const QString &etag, const 
 {
     auto parsed = SyncCard::parse(bytes);
     if (!parsed) {
-        skipUnreadable(path);
+        if (auto group = groupIn(bytes))
+            m_groups << std::move(*group);
+        else
+            skipUnreadable(path);
         return Status::success();
     }
     // A card that takes a name the program reserves stays on the server.
@@ -125,6 +130,52 @@ Status ServerChanges::applyRemoval(const QString &path)
     }
     ++m_report.deletedHere;
     return m_local.remove(entry);
+}
+
+std::optional<ServerChanges::Group> ServerChanges::groupIn(const QByteArray &bytes)
+{
+    const QList<Card> cards = CardReader::readAll(bytes);
+    if (cards.isEmpty() || !CardProjection::isGroupCard(cards.first()))
+        return std::nullopt;
+    return Group { cards.first().firstText(QStringLiteral("FN")).trimmed(),
+                   CardProjection::memberUids(cards.first()) };
+}
+
+Status ServerChanges::applyGroups()
+{
+    const QList<Group> groups = std::exchange(m_groups, {});
+    for (const Group &group : groups) {
+        if (group.name.isEmpty())
+            continue;
+        for (const QString &member : group.memberUids) {
+            if (Status moved = regroup(member, group.name); !moved)
+                return moved;
+        }
+    }
+    return Status::success();
+}
+
+Status ServerChanges::regroup(const QString &memberUid, const QString &name)
+{
+    const auto found = m_mapping.findUid(memberUid);
+    if (!found || !found.value())
+        return found.status();
+    SyncMapping::Entry entry = *found.value();
+    const auto local = m_local.read(entry.contactId);
+    if (!local || !local.value() || local.value()->type == name)
+        return local.status();
+    ContactRecord contact = *local.value();
+    const bool changedHereBefore = changedHere(contact, entry);
+    contact.type = name;
+    return m_local.inOneTransaction([&]() -> Status {
+        if (Status stored = m_local.store(contact, entry); !stored)
+            return stored;
+        // The group's word is the server's: the card as synced says it too, unless the contact
+        // had changes of its own to send.
+        if (!changedHereBefore)
+            entry.card = cardOf(contact, entry);
+        return m_local.storeMapping(entry);
+    });
 }
 
 void ServerChanges::skipUnreadable(const QString &path)

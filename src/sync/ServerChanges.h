@@ -5,6 +5,7 @@
 #include "shared/Status.h"
 
 #include <QSet>
+#include <QStringList>
 #include <optional>
 
 class LocalCards;
@@ -25,8 +26,12 @@ public:
     // No card was linked when the sync began: cards are paired with contacts before copying.
     void setFirstSync(bool firstSync) { m_firstSync = firstSync; }
 
+    // A group card (KIND:group) becomes no contact: it is kept for applyGroups().
     Status applyCard(const QString &path, const QString &etag, const QByteArray &bytes);
     Status applyRemoval(const QString &path);
+    // The members of the group cards applied, once every card is in, take the group's name as
+    // their relationship group, as if the server's cards had said so: nothing goes back up.
+    Status applyGroups();
 
     // A card that cannot be read stays as it is on both sides, and the user hears of it.
     void skipUnreadable(const QString &path);
@@ -41,6 +46,13 @@ public:
                                    const SyncCard &remote);
 
 private:
+    struct Group
+    {
+        QString name;
+        QStringList memberUids;
+    };
+    static std::optional<Group> groupIn(const QByteArray &bytes);
+    Status regroup(const QString &memberUid, const QString &name);
     Result<std::optional<ContactRecord>> pairedContact(const SyncCard &remote);
 
     SyncMapping &m_mapping;
@@ -49,4 +61,5 @@ private:
     bool m_firstSync = false;
     std::unique_ptr<FirstSyncPairing> m_pairing;
     QSet<QString> m_unreadable;
+    QList<Group> m_groups;
 };

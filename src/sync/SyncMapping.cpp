@@ -132,6 +132,11 @@ Result<std::optional<SyncMapping::Entry>> SyncMapping::findContact(qint64 contac
     return findWhere(QStringLiteral("ContactID"), contactId);
 }
 
+Result<std::optional<SyncMapping::Entry>> SyncMapping::findUid(const QString &uid) const
+{
+    return findWhere(QStringLiteral("UID"), uid);
+}
+
 Result<QHash<QString, QString>> SyncMapping::etags() const
 {
     QHash<QString, QString> out;

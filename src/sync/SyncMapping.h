@@ -41,6 +41,7 @@ public:
 
     Result<std::optional<Entry>> find(const QString &href) const;
     Result<std::optional<Entry>> findContact(qint64 contactId) const;
+    Result<std::optional<Entry>> findUid(const QString &uid) const;
     // Every linked card's ETag by its path, for comparing with a full listing.
     Result<QHash<QString, QString>> etags() const;
     Result<int> linkCount() const;

@@ -432,6 +432,37 @@ private slots:
         QCOMPARE(contacts(here).size(), 0);
     }
 
+    // A group card on the server becomes its members' relationship group, never a contact, and
+    // nothing goes back up for it.
+    void groupCardBecomesRelationshipGroup()
+    {
+        const QByteArray member
+            = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:m1\r\nN:钱;七;;;\r\nFN:钱七\r\n"
+              "TEL:13900000007\r\nEND:VCARD\r\n";
+        const QByteArray group
+            = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:g1\r\nKIND:group\r\nN:同学会;;;;"
+              "\r\nFN:同学会\r\nMEMBER:urn:uuid:m1\r\nEND:VCARD\r\n";
+        QCOMPARE(server->request(
+                     "PUT", account.addressBook.resolved(QUrl(QStringLiteral("m1.vcf"))), member)
+                     / 100,
+                 2);
+        QCOMPARE(server->request(
+                     "PUT", account.addressBook.resolved(QUrl(QStringLiteral("g1.vcf"))), group)
+                     / 100,
+                 2);
+
+        const auto down = sync(here);
+        QVERIFY2(down, qPrintable(down.message()));
+        QCOMPARE(down.value().unreadable, QStringList());
+        QCOMPARE(RawSql::rows(here,
+                              QStringLiteral("SELECT FirstName, LastName, Type FROM Contacts "
+                                             "WHERE Type = '同学会' OR FirstName = '同学会'")),
+                 (QList<QVariantList> { { "钱", "七", "同学会" } }));
+        const auto again = sync(here);
+        QVERIFY(again);
+        QCOMPARE(again.value().uploaded, 0);
+    }
+
     // A card that cannot be read is skipped and named; its contact is neither deleted nor sent
     // over it, and every other contact still syncs.
     void unreadableCardIsSkipped()
