@@ -10,12 +10,14 @@
 #include "ServerChanges.h"
 #include "SyncCard.h"
 #include "SyncMapping.h"
+#include "cards/CardProjection.h"
 #include "data/Transaction.h"
 
 #include <QEventLoop>
 #include <QSet>
 #include <QTimer>
 #include <QUuid>
+#include <algorithm>
 
 namespace {
 
@@ -292,8 +294,11 @@ private:
             if (!entry)
                 return fail(entry.status());
             if (!entry.value()) {
-                const QString uid = newUid();
-                named.append({ contact.id, m_collection.newCardPath(uid), {}, uid, {} });
+                const auto uid = uidForNewCard(contact, named);
+                if (!uid)
+                    return fail(uid.status());
+                named.append(
+                    { contact.id, m_collection.newCardPath(newUid()), {}, uid.value(), {} });
                 m_uploads.append({ contact, named.constLast() });
             } else if (m_changes.isUnreadable(entry.value()->href)) {
                 continue;
@@ -310,6 +315,27 @@ private:
             return fail(kept);
         m_total += int(m_uploads.size());
         uploadNext();
+    }
+
+    // A contact that was on the server before (a merge undone after a sync took its card away)
+    // goes back under the UID of its kept card; any other gets a new one. The card's name is new
+    // either way: a UID from another program may not make a safe path.
+    Result<QString> uidForNewCard(const ContactRecord &contact,
+                                  const QList<SyncMapping::Entry> &named)
+    {
+        const auto kept = m_local.keptCard(contact);
+        if (!kept)
+            return kept.status();
+        const QString uid = CardProjection::uid(kept.value());
+        const bool namedNow
+            = std::any_of(named.cbegin(), named.cend(),
+                          [&uid](const SyncMapping::Entry &entry) { return entry.uid == uid; });
+        if (uid.isEmpty() || namedNow)
+            return newUid();
+        const auto linked = m_mapping.findUid(uid);
+        if (!linked)
+            return linked.status();
+        return linked.value() ? newUid() : uid;
     }
 
     // Every change up to the mark has been compared and sent; a contact whose card could not be

@@ -4,6 +4,9 @@
 #include "TestSandbox.h"
 #include "VdirsyncerPhone.h"
 #include "cards/CardReader.h"
+#include "contacts/ContactStore.h"
+#include "data/Database.h"
+#include "duplicates/ContactMerge.h"
 #include "sync/AddressBookDiscovery.h"
 
 #include <QProcess>
@@ -461,6 +464,56 @@ private slots:
         const auto again = sync(here);
         QVERIFY(again);
         QCOMPARE(again.value().uploaded, 0);
+    }
+
+    // Two cards of one person merged here, synced, and the merge undone: the merged-away card
+    // goes back under its own UID with every line it had, and the server holds no second one.
+    void undoneMergeBringsTheCardBack()
+    {
+        const QByteArray phone = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:u1\r\nN:孙;八;;;\r\nFN:孙八\r\n"
+                                 "TEL:13900000008\r\nEND:VCARD\r\n";
+        const QByteArray mail = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:u2\r\nN:孙;八;;;\r\nFN:孙八\r\n"
+                                "EMAIL:s@example.cn\r\nBDAY:1990-01-02\r\nEND:VCARD\r\n";
+        QCOMPARE(server->request(
+                     "PUT", account.addressBook.resolved(QUrl(QStringLiteral("u1.vcf"))), phone)
+                     / 100,
+                 2);
+        QCOMPARE(server->request("PUT",
+                                 account.addressBook.resolved(QUrl(QStringLiteral("u2.vcf"))), mail)
+                     / 100,
+                 2);
+        QVERIFY(sync(here));
+        {
+            auto database = Database::open(here);
+            QVERIFY(database);
+            ContactStore store(*database.value());
+            QList<ContactRecord> pair;
+            for (const QVariantList &id : RawSql::rows(
+                     here,
+                     QStringLiteral("SELECT ID FROM Contacts WHERE FirstName = '孙' ORDER BY ID")))
+                pair << store.load(id.first().toLongLong()).value();
+            QCOMPARE(pair.size(), 2);
+            QVERIFY(
+                ContactMerge::merge(*database.value(), pair, ContactMerge::defaultChoices(pair)));
+        }
+        const auto merged = sync(here);
+        QVERIFY2(merged, qPrintable(merged.message()));
+        QCOMPARE(merged.value().deletedThere, 1);
+        {
+            auto database = Database::open(here);
+            QVERIFY(database);
+            const auto undone = ContactMerge::undoLast(*database.value());
+            QVERIFY2(undone, qPrintable(undone.message()));
+        }
+        const auto restored = sync(here);
+        QVERIFY2(restored, qPrintable(restored.message()));
+        QCOMPARE(restored.value().uploaded, 2);
+
+        QVERIFY(sync(there));
+        const QString cards = QStringLiteral(
+            "SELECT UID, instr(Card, 'BDAY:1990') > 0 FROM CardDavCards JOIN Contacts ON ID = "
+            "ContactID WHERE FirstName = '孙' ORDER BY UID");
+        QCOMPARE(RawSql::rows(there, cards), (QList<QVariantList> { { "u1", 0 }, { "u2", 1 } }));
     }
 
     // A card that cannot be read is skipped and named; its contact is neither deleted nor sent
