@@ -10,14 +10,12 @@
 #include "ServerChanges.h"
 #include "SyncCard.h"
 #include "SyncMapping.h"
-#include "cards/CardProjection.h"
+#include "UploadPlan.h"
 #include "data/Transaction.h"
 
 #include <QEventLoop>
 #include <QSet>
 #include <QTimer>
-#include <QUuid>
-#include <algorithm>
 
 namespace {
 
@@ -30,11 +28,6 @@ constexpr int parallelUploads = 2;
 // The ETag of a card the server took without telling its ETag: equal to none, so the next sync
 // fetches the card and finds nothing changed.
 const QString unknownEtag = QStringLiteral("-");
-
-QString newUid()
-{
-    return QUuid::createUuid().toString(QUuid::WithoutBraces);
-}
 
 bool isSuccess(int status)
 {
@@ -66,6 +59,7 @@ public:
         , m_local(database, m_mapping)
         , m_changes(m_mapping, m_local, m_report)
         , m_collection(account.addressBook)
+        , m_plan(database, m_mapping, m_local, m_changes, m_collection)
         , m_lister(m_client, m_collection)
         , m_permissions(permissions)
     {
@@ -90,16 +84,6 @@ public:
     void cancel() { fail(Status::failure(QStringLiteral("同步已取消。"))); }
 
 private:
-    struct Upload
-    {
-        ContactRecord contact;
-        SyncMapping::Entry entry;
-        bool remove = false;
-        int attempts = 0;
-        // The server's card was fetched and compared: no strong ETag to send If-Match with.
-        bool compared = false;
-    };
-
     // ---- What changed on the server
 
     void listChanges(const QString &token)
@@ -276,91 +260,14 @@ private:
 
     // ---- What changed here
 
-    // Only the contacts whose change counter passed the last sync's mark can have changed.
     void planUploads()
     {
-        const auto changes = m_mapping.changesSinceChecked();
-        if (!changes)
-            return fail(changes.status());
-        m_checkedUpTo = changes.value().upTo;
-        const auto contacts = m_local.readChanged(changes.value());
-        const auto gone = m_mapping.linkedContactsGone(changes.value());
-        if (!contacts || !gone)
-            return fail(!contacts ? contacts.status() : gone.status());
-        m_report.compared = int(contacts.value().size());
-        QList<SyncMapping::Entry> named;
-        for (const ContactRecord &contact : contacts.value()) {
-            const auto entry = m_mapping.findContact(contact.id);
-            if (!entry)
-                return fail(entry.status());
-            if (!entry.value()) {
-                const auto uid = uidForNewCard(contact, named);
-                if (!uid)
-                    return fail(uid.status());
-                named.append(
-                    { contact.id, m_collection.newCardPath(newUid()), {}, uid.value(), {} });
-                m_uploads.append({ contact, named.constLast() });
-            } else if (m_changes.isUnreadable(entry.value()->href)) {
-                continue;
-            } else if (entry.value()->etag.isEmpty()
-                       || m_changes.changedHere(contact, *entry.value())) {
-                m_uploads.append({ contact, *entry.value() });
-            }
-        }
-        for (const SyncMapping::Entry &entry : gone.value()) {
-            if (!m_changes.isUnreadable(entry.href))
-                m_uploads.append({ {}, entry, true });
-        }
-        if (Status kept = keepNames(named); !kept)
-            return fail(kept);
+        auto uploads = m_plan.make(m_report.compared);
+        if (!uploads)
+            return fail(uploads.status());
+        m_uploads = uploads.takeValue();
         m_total += int(m_uploads.size());
         uploadNext();
-    }
-
-    // A contact that was on the server before (a merge undone after a sync took its card away)
-    // goes back under the UID of its kept card; any other gets a new one. The card's name is new
-    // either way: a UID from another program may not make a safe path.
-    Result<QString> uidForNewCard(const ContactRecord &contact,
-                                  const QList<SyncMapping::Entry> &named)
-    {
-        const auto kept = m_local.keptCard(contact);
-        if (!kept)
-            return kept.status();
-        const QString uid = CardProjection::uid(kept.value());
-        const bool namedNow
-            = std::any_of(named.cbegin(), named.cend(),
-                          [&uid](const SyncMapping::Entry &entry) { return entry.uid == uid; });
-        if (uid.isEmpty() || namedNow)
-            return newUid();
-        const auto linked = m_mapping.findUid(uid);
-        if (!linked)
-            return linked.status();
-        return linked.value() ? newUid() : uid;
-    }
-
-    // Every change up to the mark has been compared and sent; a contact whose card could not be
-    // read keeps the mark where it was, to be compared again once the card reads.
-    Status saveChecked()
-    {
-        if (m_changes.hasUnreadable())
-            return Status::success();
-        return m_local.storeChecked(m_checkedUpTo);
-    }
-
-    // A new card's name and UID are on record before it is sent, so a retry after a lost answer
-    // finds the card the server may have made instead of making a second.
-    Status keepNames(const QList<SyncMapping::Entry> &named)
-    {
-        if (named.isEmpty())
-            return Status::success();
-        Transaction transaction(m_database);
-        if (Status begun = transaction.begin(); !begun)
-            return begun;
-        for (const SyncMapping::Entry &entry : named) {
-            if (Status kept = m_mapping.put(entry); !kept)
-                return kept;
-        }
-        return transaction.commit();
     }
 
     // A few uploads at a time (parallelUploads).
@@ -375,7 +282,7 @@ private:
                 put(upload);
         }
         if (!m_stopped && m_inFlight == 0) {
-            if (Status saved = saveChecked(); !saved)
+            if (Status saved = m_plan.markChecked(); !saved)
                 return fail(saved);
             listOwnChanges();
         }
@@ -582,6 +489,7 @@ private:
     LocalCards m_local;
     ServerChanges m_changes;
     Collection m_collection;
+    UploadPlan m_plan;
     ChangeListing m_lister;
     SyncPermissions m_permissions;
     Listing m_listing;
@@ -593,8 +501,6 @@ private:
     Status m_failure = Status::success();
     int m_done = 0;
     int m_total = 0;
-    // The change counter up to which this sync compared the contacts with their cards.
-    qint64 m_checkedUpTo = 0;
     // Listing again after this sync's own uploads.
     bool m_afterUploads = false;
     bool m_stopped = false;

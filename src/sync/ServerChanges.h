@@ -6,6 +6,7 @@
 
 #include <QSet>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 class LocalCards;
