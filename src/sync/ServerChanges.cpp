@@ -137,8 +137,15 @@ std::optional<ServerChanges::Group> ServerChanges::groupIn(const QByteArray &byt
     const QList<Card> cards = CardReader::readAll(bytes);
     if (cards.isEmpty() || !CardProjection::isGroupCard(cards.first()))
         return std::nullopt;
-    return Group { cards.first().firstText(QStringLiteral("FN")).trimmed(),
-                   CardProjection::memberUids(cards.first()) };
+    const QString name = cards.first().firstText(QStringLiteral("FN")).trimmed();
+    if (name.isEmpty())
+        return Group {};
+    // The group's name as a member card naming it would give it: within the field's limit.
+    Card named;
+    CardProperty category { {}, QStringLiteral("CATEGORIES"), {}, {} };
+    category.setText(name);
+    named.properties << category;
+    return Group { CardProjection::project(named).type, CardProjection::memberUids(cards.first()) };
 }
 
 Status ServerChanges::applyGroups()
