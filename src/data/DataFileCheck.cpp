@@ -1,5 +1,6 @@
 #include "DataFileCheck.h"
 
+#include "ContactChanges.h"
 #include "Database.h"
 #include "FileFormat.h"
 #include "GroupCounts.h"
@@ -47,11 +48,14 @@ bool lengthFitsHeader(const QByteArray &header, qint64 fileSize)
     return counter != validFor || pages == 0 || qint64(pages) * pageSize <= fileSize;
 }
 
+// The group counts and change counters: tables, indexes and triggers kept by the program.
 const GroupCounts::Definition *groupCountsObject(const QString &type, const QString &name)
 {
-    for (const GroupCounts::Definition &definition : GroupCounts::definitions()) {
-        if (definition.type == type && definition.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &definition;
+    for (const auto *list : { &GroupCounts::definitions(), &ContactChanges::definitions() }) {
+        for (const GroupCounts::Definition &definition : *list) {
+            if (definition.type == type && definition.name.compare(name, Qt::CaseInsensitive) == 0)
+                return &definition;
+        }
     }
     return nullptr;
 }
@@ -78,7 +82,7 @@ bool isAllowedObject(const QString &type, const QString &name)
             || name == QLatin1String("sqlite_sequence") || statisticsTables().contains(name);
     if (type == QLatin1String("index")) {
         return name.startsWith(QLatin1String("sqlite_autoindex_"))
-            || Schema::indexNames().contains(name, Qt::CaseInsensitive);
+            || !Schema::indexStatement(name).isEmpty();
     }
     if (type == QLatin1String("trigger"))
         return !Schema::triggerStatement(name).isEmpty();

@@ -104,6 +104,11 @@ QList<Schema::Table> buildFeatureTables()
         QStringLiteral("CardDavState"),
         { { QStringLiteral("AddressBook"), QStringLiteral("TEXT NOT NULL") },
           { QStringLiteral("SyncToken"), QStringLiteral("TEXT NOT NULL DEFAULT ''") } });
+    // The highest change counter of the contacts the last sync compared with their cards: only
+    // contacts counted higher can have changed since.
+    const Schema::Table checked
+        = makeTable(QStringLiteral("CardDavChecked"),
+                    { { QStringLiteral("Change"), QStringLiteral("INTEGER NOT NULL") } });
     // Each contact's whole card as it came (from a file, the server or a merge), of which the
     // Contacts row is the view; a contact without one has its card made from the row.
     const Schema::Table keptCards
@@ -129,7 +134,8 @@ QList<Schema::Table> buildFeatureTables()
              state,
              keptCards,
              undoCards,
-             cardImages };
+             cardImages,
+             checked };
 }
 
 const Schema::Table *findIn(const QList<Schema::Table> &list, const QString &name)
@@ -145,6 +151,7 @@ struct Index
 {
     QString name;
     QString columns;
+    QString table = QStringLiteral("Contacts");
 };
 
 QList<Index> buildIndexes()
@@ -153,6 +160,15 @@ QList<Index> buildIndexes()
     // one group at a time, in name order.
     return { { QStringLiteral("ContactsByName"), QStringLiteral("FirstName, LastName") },
              { QStringLiteral("ContactsByGroup"), QStringLiteral("Type, FirstName, LastName") } };
+}
+
+// Made with their feature table. The sync finds a contact's card by the contact.
+const QList<Index> &featureIndexes()
+{
+    static const QList<Index> all { { QStringLiteral("CardDavCardsByContact"),
+                                      QStringLiteral("ContactID"),
+                                      QStringLiteral("CardDavCards") } };
+    return all;
 }
 
 const QList<Index> &indexes()
@@ -225,12 +241,12 @@ Status ensureTriggersOf(Database &database, const QString &table)
 
 QString indexSql(const Index &index)
 {
-    return QStringLiteral("CREATE INDEX %1 ON Contacts (%2)").arg(index.name, index.columns);
+    return QStringLiteral("CREATE INDEX %1 ON %2 (%3)").arg(index.name, index.table, index.columns);
 }
 
-Status createIndexes(Database &database)
+Status createIndexes(Database &database, const QList<Index> &wanted)
 {
-    for (const Index &index : indexes()) {
+    for (const Index &index : wanted) {
         QString statement = indexSql(index);
         statement.insert(statement.indexOf(index.name), QLatin1String("IF NOT EXISTS "));
         const auto made = database.execute(statement);
@@ -299,6 +315,14 @@ Status ensureFeatureTable(Database &database, const QString &name)
         if (Status recorded = FileFormat::record(database); !recorded)
             return recorded;
     }
+    // A table made by an earlier build may lack its indexes or triggers.
+    QList<Index> own;
+    for (const Index &index : featureIndexes()) {
+        if (index.table == table->name)
+            own << index;
+    }
+    if (Status indexed = createIndexes(database, own); !indexed)
+        return indexed;
     return ensureTriggersOf(database, table->name);
 }
 
@@ -351,9 +375,11 @@ QStringList indexNames()
 
 QString indexStatement(const QString &name)
 {
-    for (const Index &index : indexes()) {
-        if (index.name.compare(name, Qt::CaseInsensitive) == 0)
-            return indexSql(index);
+    for (const auto *list : { &indexes(), &featureIndexes() }) {
+        for (const Index &index : *list) {
+            if (index.name.compare(name, Qt::CaseInsensitive) == 0)
+                return indexSql(index);
+        }
     }
     return {};
 }
@@ -373,7 +399,7 @@ Status create(Database &database)
         if (const auto made = database.execute(table.createStatement); !made)
             return made.status();
     }
-    if (Status indexed = createIndexes(database); !indexed)
+    if (Status indexed = createIndexes(database, indexes()); !indexed)
         return indexed;
     if (Status recorded = FileFormat::record(database); !recorded)
         return recorded;
@@ -398,7 +424,7 @@ Status addMissingIndexes(Database &database)
     Transaction transaction(database);
     Status status = transaction.begin();
     if (status)
-        status = createIndexes(database);
+        status = createIndexes(database, indexes());
     if (status)
         status = transaction.commit();
     return status;

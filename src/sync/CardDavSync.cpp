@@ -1,28 +1,26 @@
 #include "CardDavSync.h"
 
-#include "CardMerge.h"
 #include "ChangeListing.h"
 #include "Collection.h"
 #include "DavBodies.h"
 #include "DavClient.h"
 #include "DeletionGuard.h"
-#include "FirstSyncPairing.h"
 #include "LocalCards.h"
 #include "Multistatus.h"
+#include "ServerChanges.h"
 #include "SyncCard.h"
 #include "SyncMapping.h"
-#include "contacts/ContactNames.h"
+#include "UploadPlan.h"
 #include "data/Transaction.h"
 
 #include <QEventLoop>
 #include <QSet>
 #include <QTimer>
-#include <QUuid>
-#include <optional>
 
 namespace {
 
-constexpr int multigetBatch = 100;
+// Cards asked for in one request, and applied in one transaction.
+constexpr int multigetBatch = 250;
 // A card that keeps changing on the server while we upload it is left for the next sync.
 constexpr int conflictRetries = 3;
 // Over a network an upload waits mostly for its answer; a local server gains nothing from more.
@@ -30,11 +28,6 @@ constexpr int parallelUploads = 2;
 // The ETag of a card the server took without telling its ETag: equal to none, so the next sync
 // fetches the card and finds nothing changed.
 const QString unknownEtag = QStringLiteral("-");
-
-QString newUid()
-{
-    return QUuid::createUuid().toString(QUuid::WithoutBraces);
-}
 
 bool isSuccess(int status)
 {
@@ -64,7 +57,9 @@ public:
         , m_database(database)
         , m_mapping(database)
         , m_local(database, m_mapping)
+        , m_changes(m_mapping, m_local, m_report)
         , m_collection(account.addressBook)
+        , m_plan(database, m_mapping, m_local, m_changes, m_collection)
         , m_lister(m_client, m_collection)
         , m_permissions(permissions)
     {
@@ -82,23 +77,13 @@ public:
             m_report.linkedAddressBook = loaded.value();
             return succeed();
         }
-        m_firstSync = m_mapping.byHref().isEmpty();
+        m_changes.setFirstSync(m_mapping.startedEmpty());
         listChanges(m_mapping.syncToken());
     }
 
     void cancel() { fail(Status::failure(QStringLiteral("同步已取消。"))); }
 
 private:
-    struct Upload
-    {
-        ContactRecord contact;
-        SyncMapping::Entry entry;
-        bool remove = false;
-        int attempts = 0;
-        // The server's card was fetched and compared: no strong ETag to send If-Match with.
-        bool compared = false;
-    };
-
     // ---- What changed on the server
 
     void listChanges(const QString &token)
@@ -111,52 +96,81 @@ private:
         });
     }
 
+    // Path to ETag of the linked cards the listing names; every link after a full listing.
+    Result<QHash<QString, QString>> knownEtags()
+    {
+        if (m_listing.full)
+            return m_mapping.etags();
+        QHash<QString, QString> known;
+        QStringList named = m_listing.present.keys();
+        named += m_listing.gone.values();
+        for (const QString &path : std::as_const(named)) {
+            const auto entry = m_mapping.find(path);
+            if (!entry)
+                return entry.status();
+            if (entry.value())
+                known.insert(path, entry.value()->etag);
+        }
+        return known;
+    }
+
     void planDownloads()
     {
-        const auto &mapped = m_mapping.byHref();
+        const auto known = knownEtags();
+        if (!known)
+            return fail(known.status());
+        const QHash<QString, QString> &mapped = known.value();
         QSet<QString> removed = m_listing.gone;
         // Only a complete listing of every card tells that a card it lacks was deleted there.
         if (m_listing.full && !m_listing.truncated) {
-            for (const SyncMapping::Entry &entry : mapped) {
-                if (!entry.etag.isEmpty() && !m_listing.present.contains(entry.href))
-                    removed.insert(entry.href);
+            for (auto it = mapped.cbegin(); it != mapped.cend(); ++it) {
+                if (!it.value().isEmpty() && !m_listing.present.contains(it.key()))
+                    removed.insert(it.key());
             }
         }
         m_removed = removed.values();
         for (auto it = m_listing.present.cbegin(); it != m_listing.present.cend(); ++it) {
             const auto entry = mapped.constFind(it.key());
-            if (entry == mapped.cend() || entry->etag != it.value() || it.value().isEmpty())
+            if (entry == mapped.cend() || *entry != it.value() || it.value().isEmpty())
                 m_toFetch << it.key();
         }
-        if (!deletionsAllowed())
+        int here = 0;
+        for (const QString &path : std::as_const(m_removed))
+            here += mapped.contains(path) ? 1 : 0;
+        if (!deletionsAllowed(here))
             return succeed();
         m_total += int(m_toFetch.size() + m_removed.size());
         fetchNext();
     }
 
-    // False, with the question in the report, when this sync would delete too much.
-    bool deletionsAllowed()
+    // False, with the question in the report, when this sync would delete too much: here of the
+    // linked cards the server deleted.
+    bool deletionsAllowed(int here)
     {
         if (m_permissions.massDeletion)
             return true;
-        int here = 0;
-        for (const QString &path : std::as_const(m_removed))
-            here += m_mapping.byHref().contains(path) ? 1 : 0;
+        const auto changes = m_mapping.changesSinceChecked();
+        const auto gone = m_afterUploads || !changes
+            ? Result<QList<SyncMapping::Entry>>(QList<SyncMapping::Entry>())
+            : m_mapping.linkedContactsGone(changes.value());
         const auto contacts = m_mapping.contactCount();
-        const auto gone = m_afterUploads ? Result<int>(0) : m_mapping.linkedContactsGone();
-        if (!contacts || !gone) {
-            fail(!contacts ? contacts.status() : gone.status());
-            return false;
+        const auto cards = m_mapping.linkCount();
+        for (const Status &status :
+             { changes.status(), gone.status(), contacts.status(), cards.status() }) {
+            if (!status) {
+                fail(status);
+                return false;
+            }
         }
-        const int cards = int(m_mapping.byHref().size());
+        const int goneThere = int(gone.value().size());
         if (!DeletionGuard::asksFirst(here, contacts.value())
-            && !DeletionGuard::asksFirst(gone.value(), cards))
+            && !DeletionGuard::asksFirst(goneThere, cards.value()))
             return true;
         m_report.question = SyncReport::Question::MassDeletion;
         m_report.wouldDeleteHere = here;
         m_report.contactsHere = contacts.value();
-        m_report.wouldDeleteThere = gone.value();
-        m_report.cardsThere = cards;
+        m_report.wouldDeleteThere = goneThere;
+        m_report.cardsThere = cards.value();
         return false;
     }
 
@@ -176,12 +190,25 @@ private:
                  const auto cards = Multistatus::parse(reply.body);
                  if (!cards)
                      return fail(cards.status());
-                 for (const DavResource &card : cards.value().resources) {
-                     if (!applyFetched(card))
-                         return;
-                 }
-                 fetchNext();
+                 if (Status applied = applyInOneTransaction(cards.value().resources); !applied)
+                     return fail(applied);
+                 if (!m_stopped)
+                     fetchNext();
              });
+    }
+
+    // A first download of thousands of cards is a few commits, not thousands; an interruption
+    // loses this answer's cards with their links, never one without the other.
+    Status applyInOneTransaction(const QList<DavResource> &cards)
+    {
+        Transaction batch(m_database);
+        if (Status begun = batch.begin(); !begun)
+            return begun;
+        for (const DavResource &card : cards) {
+            if (!applyFetched(card))
+                return Status::success();
+        }
+        return batch.commit();
     }
 
     bool applyFetched(const DavResource &card)
@@ -195,9 +222,9 @@ private:
             return true;
         Status applied = Status::success();
         if (card.status == 404)
-            applied = applyRemoval(path.value());
+            applied = m_changes.applyRemoval(path.value());
         else if (isSuccess(card.status))
-            applied = applyRemote(path.value(), card.etag, card.addressData);
+            applied = m_changes.applyCard(path.value(), card.etag, card.addressData);
         return step(applied);
     }
 
@@ -212,113 +239,16 @@ private:
         return !m_stopped;
     }
 
-    // A card that cannot be read stays as it is on both sides, and the user hears of it.
-    void skipUnreadable(const QString &path)
-    {
-        if (m_unreadable.contains(path))
-            return;
-        m_unreadable.insert(path);
-        m_report.unreadable << path;
-    }
-
-    Status applyRemote(const QString &path, const QString &etag, const QByteArray &bytes)
-    {
-        auto parsed = SyncCard::parse(bytes);
-        if (!parsed) {
-            skipUnreadable(path);
-            return Status::success();
-        }
-        // A card that takes a name the program reserves stays on the server.
-        if (ContactNames::isReserved(parsed.value().contact.firstName,
-                                     parsed.value().contact.lastName))
-            return Status::success();
-        SyncCard remote = parsed.takeValue();
-        const auto entry = m_mapping.byHref().constFind(path);
-        const bool mapped = entry != m_mapping.byHref().cend();
-        if (remote.uid.isEmpty())
-            remote.uid = mapped ? entry->uid : newUid();
-        const QByteArray card = remote.write();
-        // Our own upload, listed again: only its ETag is news.
-        if (mapped && card == entry->card) {
-            SyncMapping::Entry seen = *entry;
-            seen.etag = etag;
-            return m_local.storeMapping(seen);
-        }
-        ContactRecord result = remote.contact;
-        result.id = 0;
-        if (mapped) {
-            const auto local = m_local.read(entry->contactId);
-            if (!local)
-                return local.status();
-            if (local.value()) {
-                result = mergeInto(*local.value(), *entry, remote);
-                ++(changedHere(*local.value(), *entry) ? m_report.merged : m_report.downloaded);
-            } else {
-                ++m_report.downloaded;
-            }
-        } else {
-            const auto paired = pairedContact(remote);
-            if (!paired)
-                return paired.status();
-            if (paired.value()) {
-                // One person on both sides: merged as if both had changed since an empty card.
-                result = CardMerge::merge(ContactRecord(), *paired.value(), remote.contact);
-                result.id = paired.value()->id;
-                ++m_report.merged;
-            } else {
-                ++m_report.downloaded;
-            }
-        }
-        return m_local.store(result, { 0, path, etag, remote.uid, card });
-    }
-
-    // On a first sync, the contact here that is the same person as a new card from the server.
-    Result<std::optional<ContactRecord>> pairedContact(const SyncCard &remote)
-    {
-        if (!m_firstSync)
-            return std::optional<ContactRecord>();
-        if (!m_pairing) {
-            const auto contacts = m_local.readAll();
-            if (!contacts)
-                return contacts.status();
-            m_pairing.emplace(contacts.value());
-        }
-        const FirstSyncPairing::Match match = m_pairing->claim(remote.contact);
-        if (match.ambiguous)
-            m_report.ambiguous << remote.contact.displayName();
-        if (match.contactId == 0)
-            return std::optional<ContactRecord>();
-        return m_local.read(match.contactId);
-    }
-
-    Status applyRemoval(const QString &path)
-    {
-        const auto found = m_mapping.byHref().constFind(path);
-        if (found == m_mapping.byHref().cend())
-            return Status::success();
-        SyncMapping::Entry entry = *found;
-        const auto local = m_local.read(entry.contactId);
-        if (!local)
-            return local.status();
-        if (!local.value())
-            return m_local.dropMapping(path);
-        if (changedHere(*local.value(), entry)) {
-            // Changed here, deleted there: the change wins and goes back up.
-            entry.etag.clear();
-            return m_local.storeMapping(entry);
-        }
-        ++m_report.deletedHere;
-        return m_local.remove(entry);
-    }
-
     void applyRemovals()
     {
         const QStringList removed = m_removed;
         m_removed.clear();
         for (const QString &path : removed) {
-            if (!step(applyRemoval(path)))
+            if (!step(m_changes.applyRemoval(path)))
                 return;
         }
+        if (Status grouped = m_changes.applyGroups(); !grouped)
+            return fail(grouped);
         if (!m_listing.token.isEmpty()) {
             if (Status saved = m_local.storeToken(m_listing.token); !saved)
                 return fail(saved);
@@ -330,82 +260,14 @@ private:
 
     // ---- What changed here
 
-    static SyncCard lastSynced(const SyncMapping::Entry &entry)
-    {
-        auto base = SyncCard::parse(entry.card);
-        SyncCard card = base ? base.takeValue() : SyncCard();
-        card.uid = entry.uid;
-        return card;
-    }
-
-    // Uploads start from the contact's kept card, which the last download updated.
-    QByteArray cardOf(const ContactRecord &contact, const SyncMapping::Entry &entry)
-    {
-        SyncCard card = lastSynced(entry).withContact(contact);
-        if (const auto kept = m_local.keptCard(contact); kept)
-            card.card = kept.value();
-        return card.write();
-    }
-
-    bool changedHere(const ContactRecord &contact, const SyncMapping::Entry &entry)
-    {
-        return cardOf(contact, entry) != entry.card;
-    }
-
-    ContactRecord mergeInto(const ContactRecord &local, const SyncMapping::Entry &entry,
-                            const SyncCard &remote)
-    {
-        const auto base = SyncCard::parse(entry.card);
-        ContactRecord merged = CardMerge::merge(base ? base.value().contact : ContactRecord(),
-                                                local, remote.contact);
-        merged.id = local.id;
-        return merged;
-    }
-
     void planUploads()
     {
-        const auto contacts = m_local.readAll();
-        if (!contacts)
-            return fail(contacts.status());
-        QSet<qint64> present;
-        QList<SyncMapping::Entry> named;
-        for (const ContactRecord &contact : contacts.value()) {
-            present.insert(contact.id);
-            const SyncMapping::Entry *entry = m_mapping.findContact(contact.id);
-            if (!entry) {
-                const QString uid = newUid();
-                named.append({ contact.id, m_collection.newCardPath(uid), {}, uid, {} });
-                m_uploads.append({ contact, named.constLast() });
-            } else if (m_unreadable.contains(entry->href)) {
-                continue;
-            } else if (entry->etag.isEmpty() || changedHere(contact, *entry)) {
-                m_uploads.append({ contact, *entry });
-            }
-        }
-        for (const SyncMapping::Entry &entry : m_mapping.byHref()) {
-            if (!present.contains(entry.contactId) && !m_unreadable.contains(entry.href))
-                m_uploads.append({ {}, entry, true });
-        }
-        if (Status kept = keepNames(named); !kept)
-            return fail(kept);
+        auto uploads = m_plan.make(m_report.compared);
+        if (!uploads)
+            return fail(uploads.status());
+        m_uploads = uploads.takeValue();
         m_total += int(m_uploads.size());
         uploadNext();
-    }
-
-    // A new card's name and UID are on record before it is sent, so a retry after a lost answer
-    // finds the card the server may have made instead of making a second.
-    Status keepNames(const QList<SyncMapping::Entry> &named)
-    {
-        if (named.isEmpty())
-            return Status::success();
-        Transaction transaction(m_database);
-        if (Status begun = transaction.begin(); !begun)
-            return begun;
-        for (const SyncMapping::Entry &entry : named) {
-            if (Status kept = m_mapping.put(entry); !kept)
-                return kept;
-        }
-        return transaction.commit();
     }
 
     // A few uploads at a time (parallelUploads).
@@ -419,8 +281,11 @@ private:
             else
                 put(upload);
         }
-        if (!m_stopped && m_inFlight == 0)
+        if (!m_stopped && m_inFlight == 0) {
+            if (Status saved = m_plan.markChecked(); !saved)
+                return fail(saved);
             listOwnChanges();
+        }
     }
 
     // The token kept must cover this sync's own uploads, else a server that tells only the net
@@ -462,7 +327,7 @@ private:
         // Never over a card we have not seen: fetched and compared first.
         else if (!upload.compared)
             return refetch(upload);
-        const QByteArray card = cardOf(upload.contact, upload.entry);
+        const QByteArray card = m_changes.cardOf(upload.contact, upload.entry);
         sendUpload("PUT", upload.entry.href, card, headers,
                    [this, upload, card](const DavReply &reply) {
                        if (reply.status == 412)
@@ -498,7 +363,7 @@ private:
                 return uploadFailed(DavClient::unexpected(reply));
             const auto remote = SyncCard::parse(reply.body);
             if (!remote) {
-                skipUnreadable(upload.entry.href);
+                m_changes.skipUnreadable(upload.entry.href);
                 return uploadDone();
             }
             const QString etag = etagOf(reply);
@@ -518,7 +383,7 @@ private:
     {
         if (remote.uid.isEmpty())
             remote.uid = upload.entry.uid;
-        const ContactRecord merged = mergeInto(upload.contact, upload.entry, remote);
+        const ContactRecord merged = ServerChanges::mergeInto(upload.contact, upload.entry, remote);
         SyncMapping::Entry entry { upload.contact.id, upload.entry.href, etag, remote.uid,
                                    remote.write() };
         if (Status stored = m_local.store(merged, entry); !stored)
@@ -619,16 +484,17 @@ private:
     CardDavSync &m_owner;
     Database &m_database;
     DavClient m_client;
+    SyncReport m_report;
     SyncMapping m_mapping;
     LocalCards m_local;
+    ServerChanges m_changes;
     Collection m_collection;
+    UploadPlan m_plan;
     ChangeListing m_lister;
     SyncPermissions m_permissions;
-    SyncReport m_report;
     Listing m_listing;
     QStringList m_toFetch;
     QStringList m_removed;
-    QSet<QString> m_unreadable;
     QList<Upload> m_uploads;
     qsizetype m_nextUpload = 0;
     int m_inFlight = 0;
@@ -637,9 +503,6 @@ private:
     int m_total = 0;
     // Listing again after this sync's own uploads.
     bool m_afterUploads = false;
-    // No card was linked when this sync began: cards are paired with contacts before copying.
-    bool m_firstSync = false;
-    std::optional<FirstSyncPairing> m_pairing;
     bool m_stopped = false;
 };
 

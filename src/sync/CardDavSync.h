@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SyncAccount.h"
+#include "SyncReport.h"
 #include "shared/Status.h"
 
 #include <QObject>
@@ -18,33 +19,6 @@ struct SyncPermissions
     bool relink = false;
     // Delete however many contacts the server's side says are gone.
     bool massDeletion = false;
-};
-
-// What one sync did.
-struct SyncReport
-{
-    // A sync that stopped before changing anything, waiting for the user's word.
-    enum class Question { None, Relink, MassDeletion };
-
-    int uploaded = 0;
-    int downloaded = 0;
-    int merged = 0;
-    int deletedHere = 0;
-    int deletedThere = 0;
-    int requests = 0;
-    // Cards on the server that could not be read: skipped, their contacts left as they were.
-    QStringList unreadable;
-    // First sync: names of server cards that fit more than one contact here, left unlinked.
-    QStringList ambiguous;
-
-    Question question = Question::None;
-    // Relink: the address book the contacts are linked with now.
-    QUrl linkedAddressBook;
-    // MassDeletion: what would have been deleted, of how many on that side.
-    int wouldDeleteHere = 0;
-    int contactsHere = 0;
-    int wouldDeleteThere = 0;
-    int cardsThere = 0;
 };
 
 // Keeps the contacts of a data file and one CardDAV address book in step, both ways.

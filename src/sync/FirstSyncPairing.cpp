@@ -38,14 +38,22 @@ QSet<QString> reachedAt(const ContactRecord &contact)
 
 } // namespace
 
-FirstSyncPairing::FirstSyncPairing(const QList<ContactRecord> &unlinked)
+FirstSyncPairing::FirstSyncPairing(const QList<ContactRecord> &unlinked,
+                                   const QHash<QString, qint64> &keptUids)
+    : m_byUid(keptUids)
 {
     for (const ContactRecord &contact : unlinked)
         m_byName[nameKey(contact)].append(contact);
 }
 
-FirstSyncPairing::Match FirstSyncPairing::claim(const ContactRecord &card)
+FirstSyncPairing::Match FirstSyncPairing::claim(const ContactRecord &card, const QString &uid)
 {
+    if (const auto same = m_byUid.constFind(uid); !uid.isEmpty() && same != m_byUid.cend()) {
+        if (m_claimed.contains(*same))
+            return { 0, true };
+        m_claimed.insert(*same);
+        return { *same, false };
+    }
     const auto namesakes = m_byName.constFind(nameKey(card));
     if (namesakes == m_byName.cend())
         return {};

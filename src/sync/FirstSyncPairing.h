@@ -8,9 +8,9 @@
 #include <QString>
 
 // On the first sync with an address book both sides may already hold the same people: a server
-// card and a local contact with the same name that share a phone number or an e-mail address are
-// one person, linked instead of copied. A card that fits more than one contact, or a contact
-// another card already took, is ambiguous and left unlinked.
+// card with the UID of a local contact's kept card, or else with the same name and a shared phone
+// number or e-mail address, is that person, linked instead of copied. A card that fits more than
+// one contact, or a contact another card already took, is ambiguous and left unlinked.
 class FirstSyncPairing
 {
 public:
@@ -21,12 +21,15 @@ public:
         bool ambiguous = false;
     };
 
-    explicit FirstSyncPairing(const QList<ContactRecord> &unlinked);
+    // keptUids: the contact whose kept card carries each UID.
+    explicit FirstSyncPairing(const QList<ContactRecord> &unlinked,
+                              const QHash<QString, qint64> &keptUids = {});
 
     // The contact the card is, claimed so that no other card takes it.
-    Match claim(const ContactRecord &card);
+    Match claim(const ContactRecord &card, const QString &uid = {});
 
 private:
     QHash<QString, QList<ContactRecord>> m_byName;
+    QHash<QString, qint64> m_byUid;
     QSet<qint64> m_claimed;
 };

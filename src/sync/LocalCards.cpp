@@ -1,9 +1,12 @@
 #include "LocalCards.h"
 
 #include "SyncCard.h"
+#include "cards/CardProjection.h"
+#include "cards/CardReader.h"
 #include "cards/CardStore.h"
 #include "cards/CardUnion.h"
 #include "contacts/ContactNames.h"
+#include "data/ContactChanges.h"
 #include "data/Database.h"
 #include "data/Transaction.h"
 #include "interchange/CardImport.h"
@@ -41,18 +44,32 @@ LocalCards::LocalCards(Database &database, SyncMapping &mapping)
     , m_mapping(mapping)
 { }
 
-Result<QList<ContactRecord>> LocalCards::readAll()
+Result<QList<ContactRecord>> LocalCards::readWhere(const QString &condition,
+                                                   const QVariantList &values)
 {
     QList<ContactRecord> contacts;
-    const Status read = m_database.select(
-        selectContacts() + QStringLiteral(" ORDER BY ID"), {}, [&contacts](const QSqlQuery &row) {
-            ContactRecord contact = fromRow(row);
-            if (!ContactNames::isReserved(contact.firstName, contact.lastName))
-                contacts << std::move(contact);
-        });
+    const Status read
+        = m_database.select(selectContacts() + condition + QStringLiteral(" ORDER BY ID"), values,
+                            [&contacts](const QSqlQuery &row) {
+                                ContactRecord contact = fromRow(row);
+                                if (!ContactNames::isReserved(contact.firstName, contact.lastName))
+                                    contacts << std::move(contact);
+                            });
     if (!read)
         return read;
     return contacts;
+}
+
+Result<QList<ContactRecord>> LocalCards::readAll()
+{
+    return readWhere({}, {});
+}
+
+Result<QList<ContactRecord>> LocalCards::readChanged(const SyncMapping::Changes &changes)
+{
+    return readWhere(QStringLiteral(" WHERE ID IN (SELECT ContactID FROM ContactChanges "
+                                    "WHERE Change > ? AND Change <= ?)"),
+                     { changes.after, changes.upTo });
 }
 
 Result<std::optional<ContactRecord>> LocalCards::read(qint64 contactId)
@@ -87,6 +104,22 @@ Result<qint64> LocalCards::write(const ContactRecord &contact)
     return contact.id;
 }
 
+Result<QHash<QString, qint64>> LocalCards::keptUids()
+{
+    QHash<QString, qint64> uids;
+    const Status read = m_database.select(
+        QStringLiteral("SELECT ContactID, Card FROM ContactCards"), {},
+        [&uids](const QSqlQuery &row) {
+            const QList<Card> cards = CardReader::readAll(row.value(1).toByteArray());
+            const QString uid = cards.isEmpty() ? QString() : CardProjection::uid(cards.first());
+            if (!uid.isEmpty())
+                uids.insert(uid, row.value(0).toLongLong());
+        });
+    if (!read)
+        return read;
+    return uids;
+}
+
 Result<Card> LocalCards::keptCard(const ContactRecord &contact)
 {
     return CardStore(m_database).cardOf(contact);
@@ -115,6 +148,20 @@ Status LocalCards::storeMapping(const SyncMapping::Entry &entry)
     return inTransaction(m_database, [&] { return m_mapping.put(entry); });
 }
 
+Status LocalCards::inOneTransaction(const std::function<Status()> &writes)
+{
+    return inTransaction(m_database, writes);
+}
+
+Status LocalCards::storeForUpload(const SyncMapping::Entry &entry)
+{
+    return inTransaction(m_database, [&]() -> Status {
+        if (Status kept = m_mapping.put(entry); !kept)
+            return kept;
+        return ContactChanges::touch(m_database, entry.contactId);
+    });
+}
+
 Status LocalCards::dropMapping(const QString &href)
 {
     return inTransaction(m_database, [&] { return m_mapping.remove(href); });
@@ -123,6 +170,11 @@ Status LocalCards::dropMapping(const QString &href)
 Status LocalCards::storeToken(const QString &token)
 {
     return inTransaction(m_database, [&] { return m_mapping.saveSyncToken(token); });
+}
+
+Status LocalCards::storeChecked(qint64 upTo)
+{
+    return inTransaction(m_database, [&] { return m_mapping.saveChecked(upTo); });
 }
 
 Status LocalCards::remove(const SyncMapping::Entry &entry)

@@ -1,10 +1,12 @@
 #include "RawSql.h"
 #include "SqlWarnings.h"
 #include "TestSandbox.h"
+#include "data/ContactChanges.h"
 #include "data/DataFileFactory.h"
 #include "data/Database.h"
 #include "data/GroupCounts.h"
 #include "data/Schema.h"
+#include "data/Transaction.h"
 
 #include <QtTest>
 
@@ -137,6 +139,55 @@ private slots:
                      counted.at(i).at(0).toString().toCaseFolded());
             QCOMPARE(kept.at(i).at(1), counted.at(i).at(1));
         }
+    }
+
+    // Whoever writes a contact's row or kept card, its change counter passes every other.
+    void changeCountersSeeEveryWrite_data()
+    {
+        QTest::addColumn<QString>("write");
+        QTest::addColumn<QVariantList>("changed");
+        QTest::newRow("nothing") << QStringLiteral("SELECT 1") << QVariantList {};
+        QTest::newRow("edited") << QStringLiteral("UPDATE Contacts SET Notes = 'x' WHERE ID = 2")
+                                << QVariantList { 2 };
+        QTest::newRow("added") << QStringLiteral(
+            "INSERT INTO Contacts (FirstName, LastName) VALUES ('赵', '六')")
+                               << QVariantList { 4 };
+        QTest::newRow("deleted") << QStringLiteral("DELETE FROM Contacts WHERE ID = 3")
+                                 << QVariantList { 3 };
+        QTest::newRow("replaced") << QStringLiteral(
+            "INSERT OR REPLACE INTO Contacts (ID, FirstName, LastName) VALUES (1, '孙', '七')")
+                                  << QVariantList { 1 };
+        QTest::newRow("kept card") << QStringLiteral(
+            "INSERT INTO ContactCards (ContactID, Card) VALUES (2, 'BEGIN:VCARD')")
+                                   << QVariantList { 2 };
+    }
+
+    void changeCountersSeeEveryWrite()
+    {
+        QFETCH(QString, write);
+        QFETCH(QVariantList, changed);
+        TestSandbox sandbox;
+        const QString file = sandbox.path(QStringLiteral("changes.cot"));
+        QVERIFY(DataFileFactory::createDataFile(file));
+        QVERIFY(RawSql::run(file,
+                            { QStringLiteral("INSERT INTO Contacts (FirstName, LastName) "
+                                             "VALUES ('张', '三'), ('李', '四'), ('王', "
+                                             "'五')") }));
+        {
+            auto opened = Database::open(file);
+            QVERIFY(opened);
+            Transaction transaction(*opened.value());
+            QVERIFY(transaction.begin());
+            QCOMPARE(ContactChanges::ensure(*opened.value()).value(), true);
+            QVERIFY(transaction.commit());
+        }
+        QVERIFY(RawSql::run(file, { write }));
+        QVariantList seen;
+        for (const QVariantList &row : RawSql::rows(
+                 file, QStringLiteral("SELECT ContactID FROM ContactChanges WHERE Change > 1")))
+            seen << row.first();
+        QCOMPARE(seen, changed);
+        QVERIFY2(Database::open(file), "the counters are the program's own objects");
     }
 
     // Another program writes while the file is open: the next read compares and mends.

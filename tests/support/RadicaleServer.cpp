@@ -110,6 +110,12 @@ QUrl RadicaleServer::makeAddressBook(const QString &name)
     return request("MKCOL", book, body) == 201 ? book : QUrl();
 }
 
+QString RadicaleServer::storageFolder(const QString &addressBook) const
+{
+    return m_folder.filePath(QStringLiteral("storage/collection-root/") + user() + u'/'
+                             + addressBook);
+}
+
 int RadicaleServer::request(const QByteArray &method, const QUrl &url, const QByteArray &content,
                             QByteArray *body)
 {

@@ -312,6 +312,38 @@ private slots:
         QCOMPARE(mapped(), 2);
     }
 
+    // Cards are applied an answer at a time, each answer in one transaction: a download that
+    // fails at its second answer keeps the first answer's cards with their links, and the next
+    // sync fetches only the rest.
+    void interruptedDownloadKeepsWholeAnswers()
+    {
+        QVERIFY(RawSql::run(file, { QStringLiteral("DELETE FROM Contacts WHERE ID <= 2") }));
+        QByteArray listing;
+        QByteArray firstAnswer;
+        QByteArray lastCard;
+        for (int i = 1; i <= 251; ++i) {
+            const QByteArray href = "/alice/book/c" + QByteArray::number(i) + ".vcf";
+            const QByteArray card = withCard(
+                href, "\"1\"", cardOf("c" + QByteArray::number(i), "卡", QByteArray::number(i)));
+            listing += listed(href, "\"1\"");
+            (i <= 250 ? firstAnswer : lastCard) += card;
+        }
+        http->serveInTurn(QStringLiteral("/alice/book/"),
+                          { multistatus(listing), multistatus(firstAnswer), status(503) });
+        QVERIFY(!sync());
+        const QString linked = QStringLiteral("SELECT COUNT(*) FROM Contacts JOIN CardDavCards ON "
+                                              "ContactID = ID WHERE FirstName = '卡'");
+        QCOMPARE(RawSql::value(file, linked).toInt(), 250);
+        QCOMPARE(mapped(), 250);
+
+        http->serveInTurn(QStringLiteral("/alice/book/"),
+                          { multistatus(listing), multistatus(lastCard) });
+        const auto resumed = sync();
+        QVERIFY2(resumed, qPrintable(resumed.message()));
+        QCOMPARE(resumed.value().downloaded, 1);
+        QCOMPARE(RawSql::value(file, linked).toInt(), 251);
+    }
+
     // The card changed on the server between listing and upload: fetched, merged, sent again.
     void conflictOnUploadIsMergedAndRetried()
     {

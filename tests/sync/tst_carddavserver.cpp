@@ -4,6 +4,9 @@
 #include "TestSandbox.h"
 #include "VdirsyncerPhone.h"
 #include "cards/CardReader.h"
+#include "contacts/ContactStore.h"
+#include "data/Database.h"
+#include "duplicates/ContactMerge.h"
 #include "sync/AddressBookDiscovery.h"
 
 #include <QProcess>
@@ -170,11 +173,19 @@ private slots:
         QCOMPARE(down.value().downloaded, 1000);
         QCOMPARE(contacts(there), contacts(here));
 
-        // Nothing changed: one question to the server, which offers sync tokens.
+        // Nothing changed: one question to the server, which offers sync tokens, and not one
+        // contact read here; then another program's edit is the one contact read and sent.
         const auto again = sync(there);
         QVERIFY(again);
         QCOMPARE(again.value().requests, 1);
-        QCOMPARE(again.value().uploaded + again.value().downloaded, 0);
+        QCOMPARE(again.value().uploaded + again.value().downloaded + again.value().compared, 0);
+        QVERIFY(RawSql::run(there,
+                            { QStringLiteral("UPDATE Contacts SET Title = '经理' WHERE "
+                                             "FirstName = '姓7'") }));
+        const auto edited = sync(there);
+        QVERIFY(edited);
+        QCOMPARE(edited.value().compared, 1);
+        QCOMPARE(edited.value().uploaded, 1);
     }
 
     void editsOnBothSidesAreMerged_data()
@@ -422,6 +433,89 @@ private slots:
         QVERIFY2(down, qPrintable(down.message()));
         QCOMPARE(down.value().deletedHere, 3);
         QCOMPARE(contacts(here).size(), 0);
+    }
+
+    // A group card on the server becomes its members' relationship group, never a contact, and
+    // nothing goes back up for it.
+    void groupCardBecomesRelationshipGroup()
+    {
+        const QByteArray member
+            = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:m1\r\nN:钱;七;;;\r\nFN:钱七\r\n"
+              "TEL:13900000007\r\nEND:VCARD\r\n";
+        const QByteArray group
+            = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:g1\r\nKIND:group\r\nN:同学会;;;;"
+              "\r\nFN:北京大学一九九零级计算机系同学会联络处第一分会第二小组\r\nMEMBER:urn:uuid:"
+              "m1\r\nEND:VCARD\r\n";
+        QCOMPARE(server->request(
+                     "PUT", account.addressBook.resolved(QUrl(QStringLiteral("m1.vcf"))), member)
+                     / 100,
+                 2);
+        QCOMPARE(server->request(
+                     "PUT", account.addressBook.resolved(QUrl(QStringLiteral("g1.vcf"))), group)
+                     / 100,
+                 2);
+
+        const auto down = sync(here);
+        QVERIFY2(down, qPrintable(down.message()));
+        QCOMPARE(down.value().unreadable, QStringList());
+        QCOMPARE(RawSql::rows(here,
+                              QStringLiteral("SELECT FirstName, LastName, Type FROM Contacts "
+                                             "WHERE Type LIKE '北京%' OR FirstName = '同学会'")),
+                 (QList<QVariantList> {
+                     { "钱", "七", "北京大学一九九零级计算机系同学会联络处第一分会第二" } }));
+        const auto again = sync(here);
+        QVERIFY(again);
+        QCOMPARE(again.value().uploaded, 0);
+    }
+
+    // Two cards of one person merged here, synced, and the merge undone: the merged-away card
+    // goes back under its own UID with every line it had, and the server holds no second one.
+    void undoneMergeBringsTheCardBack()
+    {
+        const QByteArray phone = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:u1\r\nN:孙;八;;;\r\nFN:孙八\r\n"
+                                 "TEL:13900000008\r\nEND:VCARD\r\n";
+        const QByteArray mail = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:u2\r\nN:孙;八;;;\r\nFN:孙八\r\n"
+                                "EMAIL:s@example.cn\r\nBDAY:1990-01-02\r\nEND:VCARD\r\n";
+        QCOMPARE(server->request(
+                     "PUT", account.addressBook.resolved(QUrl(QStringLiteral("u1.vcf"))), phone)
+                     / 100,
+                 2);
+        QCOMPARE(server->request("PUT",
+                                 account.addressBook.resolved(QUrl(QStringLiteral("u2.vcf"))), mail)
+                     / 100,
+                 2);
+        QVERIFY(sync(here));
+        {
+            auto database = Database::open(here);
+            QVERIFY(database);
+            ContactStore store(*database.value());
+            QList<ContactRecord> pair;
+            for (const QVariantList &id : RawSql::rows(
+                     here,
+                     QStringLiteral("SELECT ID FROM Contacts WHERE FirstName = '孙' ORDER BY ID")))
+                pair << store.load(id.first().toLongLong()).value();
+            QCOMPARE(pair.size(), 2);
+            QVERIFY(
+                ContactMerge::merge(*database.value(), pair, ContactMerge::defaultChoices(pair)));
+        }
+        const auto merged = sync(here);
+        QVERIFY2(merged, qPrintable(merged.message()));
+        QCOMPARE(merged.value().deletedThere, 1);
+        {
+            auto database = Database::open(here);
+            QVERIFY(database);
+            const auto undone = ContactMerge::undoLast(*database.value());
+            QVERIFY2(undone, qPrintable(undone.message()));
+        }
+        const auto restored = sync(here);
+        QVERIFY2(restored, qPrintable(restored.message()));
+        QCOMPARE(restored.value().uploaded, 2);
+
+        QVERIFY(sync(there));
+        const QString cards = QStringLiteral(
+            "SELECT UID, instr(Card, 'BDAY:1990') > 0 FROM CardDavCards JOIN Contacts ON ID = "
+            "ContactID WHERE FirstName = '孙' ORDER BY UID");
+        QCOMPARE(RawSql::rows(there, cards), (QList<QVariantList> { { "u1", 0 }, { "u2", 1 } }));
     }
 
     // A card that cannot be read is skipped and named; its contact is neither deleted nor sent

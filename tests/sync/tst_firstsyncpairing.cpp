@@ -28,29 +28,38 @@ private slots:
     void cardFindsItsContact_data()
     {
         QTest::addColumn<ContactRecord>("card");
+        QTest::addColumn<QString>("uid");
         QTest::addColumn<qint64>("contactId");
         QTest::addColumn<bool>("ambiguous");
 
-        QTest::newRow("number written with country code and dashes") << person(
-            QStringLiteral("张"), QStringLiteral("三"), QStringLiteral("+86 138-0000-0000"))
-                                                                     << qint64(1) << false;
+        QTest::newRow("number written with country code and dashes")
+            << person(QStringLiteral("张"), QStringLiteral("三"),
+                      QStringLiteral("+86 138-0000-0000"))
+            << QString() << qint64(1) << false;
         QTest::newRow("e-mail in other case") << person(QStringLiteral("李"), QStringLiteral("四"),
                                                         {}, QStringLiteral("Li.Si@Example.CN"))
-                                              << qint64(2) << false;
+                                              << QString() << qint64(2) << false;
         QTest::newRow("same name, nothing shared")
             << person(QStringLiteral("张"), QStringLiteral("三"), QStringLiteral("13900000000"))
-            << qint64(0) << false;
+            << QString() << qint64(0) << false;
         QTest::newRow("shared number, other name")
             << person(QStringLiteral("张"), QStringLiteral("山"), QStringLiteral("13800000000"))
-            << qint64(0) << false;
+            << QString() << qint64(0) << false;
         QTest::newRow("two namesakes share the number")
             << person(QStringLiteral("王"), QStringLiteral("伟"), QStringLiteral("010 6666 8888"))
-            << qint64(0) << true;
+            << QString() << qint64(0) << true;
+        QTest::newRow("kept card's UID, before the name")
+            << person(QStringLiteral("Zhang"), QStringLiteral("San"), {}) << QStringLiteral("uid-3")
+            << qint64(3) << false;
+        QTest::newRow("unknown UID: by name and number")
+            << person(QStringLiteral("张"), QStringLiteral("三"), QStringLiteral("13800000000"))
+            << QStringLiteral("uid-9") << qint64(1) << false;
     }
 
     void cardFindsItsContact()
     {
         QFETCH(ContactRecord, card);
+        QFETCH(QString, uid);
         QFETCH(qint64, contactId);
         QFETCH(bool, ambiguous);
         QList<ContactRecord> here {
@@ -62,8 +71,8 @@ private slots:
         };
         for (qsizetype i = 0; i < here.size(); ++i)
             here[i].id = i + 1;
-        FirstSyncPairing pairing(here);
-        const FirstSyncPairing::Match match = pairing.claim(card);
+        FirstSyncPairing pairing(here, { { QStringLiteral("uid-3"), 3 } });
+        const FirstSyncPairing::Match match = pairing.claim(card, uid);
         QCOMPARE(match.contactId, contactId);
         QCOMPARE(match.ambiguous, ambiguous);
     }
