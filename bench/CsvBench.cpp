@@ -18,14 +18,6 @@ bool failed(const QString &message)
     return false;
 }
 
-// The kernel's high-water mark of resident memory, reset so the reading measures only itself.
-void resetPeakMemory()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
 double statusMb(const QByteArray &key)
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -87,7 +79,7 @@ bool run(const QString &dataFile, const QString &folder)
     if (!opened)
         return failed(opened.message());
     const double before = statusMb("VmRSS:");
-    resetPeakMemory();
+    BenchReport::resetPeakMemory();
     QElapsedTimer timer;
     timer.start();
     auto contents = CardFileReader::readFile(path);

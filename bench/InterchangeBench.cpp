@@ -17,8 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
-#include <malloc.h>
-#include <sys/resource.h>
 
 namespace {
 
@@ -29,38 +27,6 @@ bool failed(const QString &message)
 {
     std::fprintf(stderr, "%s\n", qUtf8Printable(message));
     return false;
-}
-
-// The kernel's high-water mark of resident memory, reset so a phase measures only itself; the
-// heap earlier phases freed is handed back first, so it does not count against this one.
-void resetPeakMemory()
-{
-    malloc_trim(0);
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
-double phasePeakMemoryMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return BenchReport::peakMemoryMb();
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return BenchReport::peakMemoryMb();
-}
-
-// Processor time of this process: on a machine shared with other work it shows what the wall
-// clock hides.
-double cpuMilliseconds()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
 }
 
 // 10,000 cards of people the large file does not hold yet.
@@ -87,8 +53,8 @@ Status writeCards(const QString &folder, const QString &cards)
 
 bool measureImport(Database &target, const QString &cards)
 {
-    resetPeakMemory();
-    const double cpuStart = cpuMilliseconds();
+    BenchReport::resetPeakMemory();
+    const double cpuStart = BenchReport::cpuMilliseconds();
     QElapsedTimer timer;
     timer.start();
     const auto contents = CardFileReader::readFile(cards);
@@ -101,9 +67,11 @@ bool measureImport(Database &target, const QString &cards)
     const auto written = import.write(plan.value().chosen(CardImport::Choice::NewOnly),
                                       plan.value().chosenCards(CardImport::Choice::NewOnly));
     BenchReport::milliseconds(QStringLiteral("vcard_import_10k_ms"), timer);
-    BenchReport::figure(QStringLiteral("vcard_import_10k_cpu_ms"), cpuMilliseconds() - cpuStart);
+    BenchReport::figure(QStringLiteral("vcard_import_10k_cpu_ms"),
+                        BenchReport::cpuMilliseconds() - cpuStart);
     BenchReport::figure(QStringLiteral("vcard_import_10k_target_ms"), 1000);
-    BenchReport::figure(QStringLiteral("vcard_import_10k_peak_memory_mb"), phasePeakMemoryMb());
+    BenchReport::figure(QStringLiteral("vcard_import_10k_peak_memory_mb"),
+                        BenchReport::phasePeakMemoryMb());
     if (!written)
         return failed(written.message());
     BenchReport::figure(QStringLiteral("vcard_import_10k_contacts_written"), written.value());
@@ -112,16 +80,18 @@ bool measureImport(Database &target, const QString &cards)
 
 bool measureExport(Database &database, const QString &path, int expected)
 {
-    resetPeakMemory();
-    const double cpuStart = cpuMilliseconds();
+    BenchReport::resetPeakMemory();
+    const double cpuStart = BenchReport::cpuMilliseconds();
     QElapsedTimer timer;
     timer.start();
     const auto written
         = CardExport(database, CardExport::Scope(), CardFormat::VCard30).writeFile(path);
     BenchReport::milliseconds(QStringLiteral("vcard_export_all_ms"), timer);
-    BenchReport::figure(QStringLiteral("vcard_export_all_cpu_ms"), cpuMilliseconds() - cpuStart);
+    BenchReport::figure(QStringLiteral("vcard_export_all_cpu_ms"),
+                        BenchReport::cpuMilliseconds() - cpuStart);
     BenchReport::figure(QStringLiteral("vcard_export_all_target_ms"), 1000);
-    BenchReport::figure(QStringLiteral("vcard_export_all_peak_memory_mb"), phasePeakMemoryMb());
+    BenchReport::figure(QStringLiteral("vcard_export_all_peak_memory_mb"),
+                        BenchReport::phasePeakMemoryMb());
     if (!written)
         return failed(written.message());
     BenchReport::figure(QStringLiteral("vcard_export_all_contacts"), written.value());
@@ -209,8 +179,8 @@ bool measureLargeImport(const QString &dataFile, const QString &folder)
     auto opened = Database::open(target);
     if (!opened)
         return failed(opened.message());
-    resetPeakMemory();
-    const double before = phasePeakMemoryMb();
+    BenchReport::resetPeakMemory();
+    const double before = BenchReport::phasePeakMemoryMb();
     QElapsedTimer timer;
     timer.start();
     auto contents = CardFileReader::readFile(cards);
@@ -225,7 +195,8 @@ bool measureLargeImport(const QString &dataFile, const QString &folder)
     BenchReport::milliseconds(QStringLiteral("vcard_import_large_ms"), timer);
     BenchReport::figure(QStringLiteral("vcard_import_large_file_mb"),
                         double(QFileInfo(cards).size()) / (1024.0 * 1024.0));
-    BenchReport::figure(QStringLiteral("vcard_import_large_peak_mb"), phasePeakMemoryMb());
+    BenchReport::figure(QStringLiteral("vcard_import_large_peak_mb"),
+                        BenchReport::phasePeakMemoryMb());
     BenchReport::figure(QStringLiteral("vcard_import_large_peak_target_mb"), 250);
     BenchReport::figure(QStringLiteral("vcard_import_large_baseline_mb"), before);
     QFile::remove(cards);
