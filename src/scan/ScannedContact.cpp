@@ -291,7 +291,7 @@ Result<Saving> addNew(Database &database, const QList<ContactRecord> &contacts,
 }
 
 Result<qint64> save(Database &database, const ContactRecord &reviewed, const Card &card,
-                    qint64 updateOf, const CardImageStore::Image &front)
+                    qint64 updateOf, const QList<CardImageStore::Image> &pictures)
 {
     Transaction transaction(database);
     if (Status begun = transaction.begin(); !begun)
@@ -300,8 +300,8 @@ Result<qint64> save(Database &database, const ContactRecord &reviewed, const Car
                                      : updateContact(database, updateOf, reviewed, card);
     if (!saved)
         return saved;
-    if (!front.bytes.isEmpty()) {
-        if (Status kept = CardImageStore(database).keep(saved.value(), front); !kept)
+    for (const CardImageStore::Image &picture : pictures) {
+        if (Status kept = CardImageStore(database).keep(saved.value(), picture); !kept)
             return kept;
     }
     if (Status committed = transaction.commit(); !committed)

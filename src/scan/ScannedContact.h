@@ -48,10 +48,10 @@ struct Saving
 Result<Saving> addNew(Database &database, const QList<ContactRecord> &contacts,
                       const QList<Card> &cards);
 
-// Saves one reviewed card with the picture of its front: as a new contact when updateOf is 0,
+// Saves one reviewed card with the pictures of its sides: as a new contact when updateOf is 0,
 // else into that contact, filling only its empty fields and adding every other value to its
 // kept card. The result is the contact's ID.
 Result<qint64> save(Database &database, const ContactRecord &reviewed, const Card &card,
-                    qint64 updateOf, const CardImageStore::Image &front);
+                    qint64 updateOf, const QList<CardImageStore::Image> &pictures);
 
 } // namespace ScannedContact

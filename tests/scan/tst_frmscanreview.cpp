@@ -90,21 +90,26 @@ private slots:
         QApplication::sendEvent(title, &typed);
         auto *group = qobject_cast<QComboBox *>(control("cmbGroup"));
         group->setCurrentText(QStringLiteral("朋友"));
+        // The back of the card, chosen by the user, is kept beside the front.
+        fx->prompts.chooseFile(
+            cardImage(QStringLiteral("back.png"), QStringLiteral("Manager"), {}));
+        qobject_cast<QPushButton *>(control("cmdBack"))->click();
         qobject_cast<QPushButton *>(control("cmdSave"))->click();
         QCOMPARE(stored(),
                  QList<QVariantList>({ { "财务总监", "朋友", "杭州远山贸易有限公司", "手机",
                                          "139 0571 2468", "zhouting@yuanshan.com", "" } }));
         QCOMPARE(RawSql::rows(fx->file,
                               QStringLiteral("SELECT Side, Format, length(Image) > 1000 "
-                                             "FROM CardImages")),
-                 QList<QVariantList>({ { 0, "png", 1 } }));
+                                             "FROM CardImages ORDER BY Side")),
+                 QList<QVariantList>({ { 0, "png", 1 }, { 1, "png", 1 } }));
         const qint64 id
             = RawSql::value(fx->file,
                             QStringLiteral("SELECT ID FROM Contacts WHERE FirstName = '周'"))
                   .toLongLong();
-        // The picture shows on the contact editor's "更多" tab.
+        // The pictures show on the contact editor's "更多" tab.
         const frmDetails editor(main->DB(), id);
         QVERIFY(!editor.findChild<QLabel *>(QStringLiteral("imgCardFront"))->pixmap().isNull());
+        QVERIFY(!editor.findChild<QLabel *>(QStringLiteral("imgCardBack"))->pixmap().isNull());
         QVERIFY(editor.findChild<QLabel *>(QStringLiteral("lblNoCardImage"))->isHidden());
         QVERIFY(RawSql::value(fx->file, QStringLiteral("SELECT Card FROM ContactCards"))
                     .toString()

@@ -30,6 +30,28 @@ namespace {
 constexpr qint64 largestKeptBytes = 4 * 1024 * 1024;
 constexpr int keptSide = 2000;
 
+// The picture as it came, or re-encoded and scaled down when large; empty when unreadable.
+CardImageStore::Image keptPicture(const QString &path, CardImageStore::Side side,
+                                  const QImage &fallback)
+{
+    QFile file(path);
+    if (file.size() <= largestKeptBytes && file.open(QIODevice::ReadOnly)) {
+        const QByteArray format = QImageReader::imageFormat(path);
+        if (!format.isEmpty())
+            return { side, QString::fromLatin1(format), file.readAll() };
+    }
+    QImage picture = fallback.isNull() ? QImage(path) : fallback;
+    if (picture.isNull())
+        return { side, QString(), QByteArray() };
+    if (picture.width() > keptSide || picture.height() > keptSide)
+        picture = picture.scaled(keptSide, keptSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    return { side, QStringLiteral("png"), bytes };
+}
+
 QImage straightened(const ScanResult &scan)
 {
     const QSize size = scan.imageSize;
@@ -121,10 +143,13 @@ void FrmScanReview::buildControls()
     right->addWidget(m_existing);
     right->addStretch();
 
+    m_backButton = addButton(QStringLiteral("cmdBack"), QStringLiteral("背面..."));
+    m_backButton->setToolTip(QStringLiteral("选择名片背面的图片，与联系人一起保存"));
     m_save = addButton(QStringLiteral("cmdSave"), QStringLiteral("保存"));
     m_next = addButton(QStringLiteral("cmdNext"), QStringLiteral("下一张"));
     m_skip = addButton(QStringLiteral("cmdSkip"), QStringLiteral("跳过"));
     QPushButton *close = addButton(QStringLiteral("cmdClose"), QStringLiteral("关闭"));
+    connect(m_backButton, &QPushButton::clicked, this, &FrmScanReview::chooseBack);
     connect(m_save, &QPushButton::clicked, this, &FrmScanReview::save);
     connect(m_next, &QPushButton::clicked, this, &FrmScanReview::readNext);
     connect(m_skip, &QPushButton::clicked, this, &FrmScanReview::readNext);
@@ -136,7 +161,7 @@ void FrmScanReview::buildControls()
     });
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    for (QPushButton *button : { m_save, m_next, m_skip, close })
+    for (QPushButton *button : { m_backButton, m_save, m_next, m_skip, close })
         buttons->addWidget(button);
 
     auto *columns = new QHBoxLayout;
@@ -176,6 +201,7 @@ void FrmScanReview::readNext()
     ++m_current;
     m_scan = ScanResult();
     m_match = {};
+    m_back = {};
     m_fields->clear();
     m_picture->setImage(QImage());
     m_existing->hide();
@@ -220,24 +246,34 @@ void FrmScanReview::offerUpdate(const ScannedContact::Match &match)
     m_existing->show();
 }
 
-CardImageStore::Image FrmScanReview::frontImage() const
+QList<CardImageStore::Image> FrmScanReview::pictures() const
 {
-    const QString path = m_queue.at(m_current);
-    QFile file(path);
-    if (file.size() <= largestKeptBytes && file.open(QIODevice::ReadOnly)) {
-        const QByteArray format = QImageReader::imageFormat(path);
-        if (!format.isEmpty())
-            return { CardImageStore::Side::Front, QString::fromLatin1(format), file.readAll() };
+    // A front too large to keep as it came is kept as the straightened card the fields were read
+    // from.
+    QList<CardImageStore::Image> kept { keptPicture(
+        m_queue.at(m_current), CardImageStore::Side::Front, straightened(m_scan)) };
+    if (!m_back.bytes.isEmpty())
+        kept << m_back;
+    return kept;
+}
+
+void FrmScanReview::chooseBack()
+{
+    QStringList patterns;
+    for (const QString &suffix : imageSuffixes)
+        patterns << QStringLiteral("*.") + suffix;
+    const QString path = Prompts::current().openFileName(
+        this, { QStringLiteral("名片图片(%1)").arg(patterns.join(u' ')), QString(), false });
+    if (path.isEmpty())
+        return;
+    const CardImageStore::Image back = keptPicture(path, CardImageStore::Side::Back, QImage());
+    if (back.bytes.isEmpty()) {
+        Prompts::current().message(this, MessageIcon::Exclamation, QStringLiteral("Zorvane"),
+                                   QStringLiteral("无法读取图片“%1”。").arg(path));
+        return;
     }
-    // Too large to keep as it came: the straightened card, which the fields were read from.
-    QImage card = straightened(m_scan);
-    if (card.width() > keptSide || card.height() > keptSide)
-        card = card.scaled(keptSide, keptSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    card.save(&buffer, "PNG");
-    return { CardImageStore::Side::Front, QStringLiteral("png"), bytes };
+    m_back = back;
+    m_status->setText(QStringLiteral("名片背面：%1").arg(QFileInfo(path).fileName()));
 }
 
 void FrmScanReview::save()
@@ -257,7 +293,7 @@ void FrmScanReview::save()
     }
     const qint64 updateOf = m_match.id != 0 && m_update->isChecked() ? m_match.id : 0;
     const auto saved = ScannedContact::save(
-        m_database, reviewed, ScannedContact::toCard(m_scan, reviewed), updateOf, frontImage());
+        m_database, reviewed, ScannedContact::toCard(m_scan, reviewed), updateOf, pictures());
     if (!saved) {
         Prompts::current().message(this, MessageIcon::Exclamation, QStringLiteral("Zorvane"),
                                    saved.message());
@@ -278,6 +314,7 @@ void FrmScanReview::showState()
     m_fields->setEditable(reviewing);
     m_group->setEnabled(reviewing && !(m_match.id != 0 && m_update->isChecked()));
     m_existing->setEnabled(reviewing);
+    m_backButton->setEnabled(reviewing);
     m_save->setEnabled(reviewing);
     m_skip->setEnabled(reviewing || m_state == State::Unreadable);
     m_next->setEnabled(m_state == State::Saved);

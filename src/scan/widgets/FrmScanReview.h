@@ -46,8 +46,9 @@ private:
     void showScan(const Result<ScanResult> &scan);
     void offerUpdate(const ScannedContact::Match &match);
     void save();
+    void chooseBack();
     void showState();
-    CardImageStore::Image frontImage() const;
+    QList<CardImageStore::Image> pictures() const;
 
     enum class State { Idle, Reading, Reviewing, Saved, Unreadable };
 
@@ -58,6 +59,7 @@ private:
     State m_state = State::Idle;
     ScanResult m_scan;
     ScannedContact::Match m_match;
+    CardImageStore::Image m_back;
 
     CardPictureView *m_picture = nullptr;
     QLabel *m_queueLabel = nullptr;
@@ -68,6 +70,7 @@ private:
     QGroupBox *m_existing = nullptr;
     QRadioButton *m_update = nullptr;
     QRadioButton *m_new = nullptr;
+    QPushButton *m_backButton = nullptr;
     QPushButton *m_save = nullptr;
     QPushButton *m_next = nullptr;
     QPushButton *m_skip = nullptr;
