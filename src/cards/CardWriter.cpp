@@ -202,14 +202,34 @@ private:
     {
         if (types.isEmpty())
             return;
-        if (m_version == CardVersion::V21) {
-            for (const QString &type : types) {
-                m_line += ';';
-                m_line += type.toUpper().toUtf8();
-            }
+        if (m_version != CardVersion::V21) {
+            appendParameter(QStringLiteral("TYPE"), types);
             return;
         }
-        appendParameter(QStringLiteral("TYPE"), types);
+        // 2.1 writes types as bare words (TEL;CELL); a type that is no plain word, or that a
+        // reader would take for an encoding (8BIT), goes as TYPE=… instead.
+        QStringList named;
+        for (const QString &type : types) {
+            if (!isBareWord(type)) {
+                named << type;
+                continue;
+            }
+            m_line += ';';
+            m_line += type.toUpper().toUtf8();
+        }
+        if (!named.isEmpty())
+            appendParameter(QStringLiteral("TYPE"), named);
+    }
+
+    static bool isBareWord(const QString &type)
+    {
+        static const QStringList encodings { QStringLiteral("QUOTED-PRINTABLE"),
+                                             QStringLiteral("BASE64"), QStringLiteral("B"),
+                                             QStringLiteral("8BIT"), QStringLiteral("7BIT") };
+        const auto plain
+            = [](QChar c) { return (c.unicode() < 128 && c.isLetterOrNumber()) || c == u'-'; };
+        return !type.isEmpty() && std::all_of(type.begin(), type.end(), plain)
+            && !encodings.contains(type.toUpper());
     }
 
     void appendParameter(const QString &name, const QStringList &values)

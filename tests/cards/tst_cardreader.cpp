@@ -163,6 +163,15 @@ void tst_CardReader::keptFormReadsBackEqual()
     QCOMPARE(shown(again), shown(cards));
     QCOMPARE(again.first().sourceVersion, CardVersion::V21);
     QVERIFY(again.first() == cards.first());
+
+    // 2.1 writes types as bare words; one a reader would take for an encoding, or that is no
+    // word, keeps its TYPE= so it comes back a type.
+    const QByteArray odd("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:x\r\nTEL;TYPE=8BIT,\"a b\",cell:1\r\n"
+                         "END:VCARD\r\n");
+    const QByteArray written
+        = CardWriter::write(CardReader::readAll(odd).value(0), CardVersion::V21);
+    QVERIFY2(written.contains("TEL;CELL;TYPE=8BIT,a b:1"), written.constData());
+    QCOMPARE(CardWriter::write(CardReader::readAll(written).value(0), CardVersion::V21), written);
 }
 
 void tst_CardReader::readsLargeInputFromADevice()
