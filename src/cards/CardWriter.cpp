@@ -44,12 +44,15 @@ void appendQuotedPrintable(QByteArray &out, QByteArrayView value, qsizetype firs
     qsizetype used = 0;
     for (const char c : value) {
         const auto byte = static_cast<unsigned char>(c);
-        const bool encoded = byte >= 0x80 || byte < 0x20 || byte == '=';
-        const qsizetype width = encoded ? 3 : 1;
+        bool encoded = byte >= 0x80 || byte < 0x20 || byte == '=';
+        qsizetype width = encoded ? 3 : 1;
         if (used + width > room - 1) {
             out += "=\r\n";
             used = 0;
             room = quotedPrintableOctets;
+            // A blank opening the next line would read as folding and be dropped.
+            encoded = encoded || byte == ' ';
+            width = encoded ? 3 : 1;
         }
         if (encoded) {
             out += '=';

@@ -172,6 +172,13 @@ void tst_CardReader::keptFormReadsBackEqual()
         = CardWriter::write(CardReader::readAll(odd).value(0), CardVersion::V21);
     QVERIFY2(written.contains("TEL;CELL;TYPE=8BIT,a b:1"), written.constData());
     QCOMPARE(CardWriter::write(CardReader::readAll(written).value(0), CardVersion::V21), written);
+
+    // A quoted-printable line broken before a blank: the blank must not read as folding.
+    Card blanks = CardReader::readAll(odd).value(0);
+    const QString note = QStringLiteral("张") + QString(100, u' ') + QStringLiteral("三");
+    blanks.properties.append({ QString(), QStringLiteral("NOTE"), {}, note });
+    const QByteArray qp = CardWriter::write(blanks, CardVersion::V21);
+    QCOMPARE(CardReader::readAll(qp).value(0).firstText(QStringLiteral("NOTE")), note);
 }
 
 void tst_CardReader::readsLargeInputFromADevice()
