@@ -214,4 +214,15 @@ QList<QStringView> splitEscaped(QStringView text, QChar separator)
     return parts;
 }
 
+bool isList(const QString &name)
+{
+    return name == u"CATEGORIES" || name == u"NICKNAME";
+}
+
+bool isStructured(const QString &name)
+{
+    return name == u"N" || name == u"ADR" || name == u"ORG" || name == u"GENDER"
+        || name == u"CLIENTPIDMAP";
+}
+
 } // namespace CardText

@@ -93,5 +93,9 @@ QString unescape(QStringView text);
 QString escape(const QString &text);
 // Splits at each unescaped separator; the parts keep their escapes.
 QList<QStringView> splitEscaped(QStringView text, QChar separator);
+// Properties whose value is a comma-separated list, and those whose value has parts separated
+// by semicolons: 2.1 writes the separators of other values unescaped.
+bool isList(const QString &name);
+bool isStructured(const QString &name);
 
 } // namespace CardText

@@ -208,17 +208,6 @@ bool isChineseCharset(const QByteArray &charset)
         || charset == "X-GBK" || charset == "GB_2312-80" || charset == "EUC-CN";
 }
 
-bool isStructured(const QString &name)
-{
-    return name == u"N" || name == u"ADR" || name == u"ORG" || name == u"GENDER"
-        || name == u"CLIENTPIDMAP";
-}
-
-bool isList(const QString &name)
-{
-    return name == u"CATEGORIES" || name == u"NICKNAME";
-}
-
 QString mediaType(const CardProperty &property)
 {
     const QStringList types = property.types();
@@ -238,8 +227,8 @@ QString mediaType(const CardProperty &property)
 // commas and, outside structured values, semicolons unescaped.
 QString toKeptText(const QString &text, const QString &name, CardVersion version)
 {
-    const bool escapeComma = version == CardVersion::V21 && !isList(name);
-    const bool escapeSemicolon = version == CardVersion::V21 && !isStructured(name);
+    const bool escapeComma = version == CardVersion::V21 && !CardText::isList(name);
+    const bool escapeSemicolon = version == CardVersion::V21 && !CardText::isStructured(name);
     if (!escapeComma && !text.contains(u'\n') && !text.contains(u'\r'))
         return text;
     QString out;

@@ -105,6 +105,28 @@ bool isBinary(const QString &value)
 }
 
 // RFC 6868 caret encoding, then quotes where the value holds a separator.
+// 2.1's reader takes a comma outside a list, and a semicolon outside a structured value, as
+// part of the text; so they go escaped, and the value reads back as it was kept.
+QString escapedFor21(const QString &value, const QString &name)
+{
+    const bool comma = !CardText::isList(name);
+    const bool semicolon = !CardText::isStructured(name);
+    QString out;
+    out.reserve(value.size() + 8);
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c == u'\\' && i + 1 < value.size()) {
+            out += c;
+            out += value.at(++i);
+            continue;
+        }
+        if ((c == u',' && comma) || (c == u';' && semicolon))
+            out += u'\\';
+        out += c;
+    }
+    return out;
+}
+
 QByteArray parameterValue(const QString &value)
 {
     QString encoded;
@@ -196,7 +218,7 @@ private:
         if (binary)
             writeBinary(value);
         else if (m_version == CardVersion::V21)
-            write21Text(value);
+            write21Text(escapedFor21(value, property.name));
         else
             writeText(value);
     }
