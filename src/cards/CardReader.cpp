@@ -235,7 +235,11 @@ QString toKeptText(const QString &text, const QString &name, CardVersion version
     out.reserve(text.size() + 8);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
-        if (c == u'\\' && i + 1 < text.size()) {
+        const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
+        if (c == u'\\' && (next == u'\r' || next == u'\n')) {
+            // A backslash ending a line escapes nothing: it is text.
+            out += QStringLiteral("\\\\");
+        } else if (c == u'\\' && i + 1 < text.size()) {
             out += c;
             out += text.at(++i);
         } else if (c == u'\r' || c == u'\n') {

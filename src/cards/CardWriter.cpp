@@ -291,10 +291,7 @@ private:
     // unescaped comma.
     void write21Text(const QString &value)
     {
-        QString text = value;
-        text.replace(QStringLiteral("\\n"), QStringLiteral("\r\n"));
-        text.replace(QStringLiteral("\\N"), QStringLiteral("\r\n"));
-        const QByteArray bytes = text.toUtf8();
+        const QByteArray bytes = withLineBreaks(value).toUtf8();
         bool plain = true;
         for (const char c : bytes) {
             const auto byte = static_cast<unsigned char>(c);
@@ -309,6 +306,29 @@ private:
         m_out += m_line;
         appendQuotedPrintable(m_out, bytes, quotedPrintableOctets - m_line.size());
         m_out += "\r\n";
+    }
+
+    // "\n" as a real line break; every other escape stays as it is, so "\\n" is a backslash and
+    // an n.
+    static QString withLineBreaks(const QString &value)
+    {
+        QString text;
+        text.reserve(value.size());
+        for (qsizetype i = 0; i < value.size(); ++i) {
+            const QChar c = value.at(i);
+            if (c != u'\\' || i + 1 == value.size()) {
+                text += c;
+                continue;
+            }
+            const QChar next = value.at(++i);
+            if (next == u'n' || next == u'N') {
+                text += QStringLiteral("\r\n");
+            } else {
+                text += c;
+                text += next;
+            }
+        }
+        return text;
     }
 
     QByteArray &m_out;
