@@ -42,9 +42,12 @@ void appendQuotedPrintable(QByteArray &out, QByteArrayView value, qsizetype firs
     static constexpr char hex[] = "0123456789ABCDEF";
     qsizetype room = qMax<qsizetype>(firstRoom, 8);
     qsizetype used = 0;
-    for (const char c : value) {
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const char c = value.at(i);
         const auto byte = static_cast<unsigned char>(c);
-        bool encoded = byte >= 0x80 || byte < 0x20 || byte == '=';
+        // Readers drop blanks that end a line, so a value's last blank goes encoded.
+        bool encoded
+            = byte >= 0x80 || byte < 0x20 || byte == '=' || (byte == ' ' && i + 1 == value.size());
         qsizetype width = encoded ? 3 : 1;
         if (used + width > room - 1) {
             out += "=\r\n";

@@ -176,10 +176,12 @@ void tst_CardReader::keptFormReadsBackEqual()
 
     // A quoted-printable line broken before a blank: the blank must not read as folding.
     Card blanks = CardReader::readAll(odd).value(0);
-    const QString note = QStringLiteral("张") + QString(100, u' ') + QStringLiteral("三");
+    // Nor a blank ending the value.
+    const QString note = QStringLiteral("张") + QString(100, u' ') + QStringLiteral("三 ");
     blanks.properties.append({ QString(), QStringLiteral("NOTE"), {}, note });
     const QByteArray qp = CardWriter::write(blanks, CardVersion::V21);
-    QCOMPARE(CardReader::readAll(qp).value(0).firstText(QStringLiteral("NOTE")), note);
+    const Card read = CardReader::readAll(qp).value(0);
+    QCOMPARE(read.properties.value(read.first(QStringLiteral("NOTE"))).text(), note);
 }
 
 void tst_CardReader::readsLargeInputFromADevice()
