@@ -543,7 +543,9 @@ bool CardReader::nextLine(Line &line)
         const QByteArray &text = next->text;
         const bool folded = text.startsWith(' ') || text.startsWith('\t');
         const bool softBreak = quotedPrintable && line.text.endsWith('=');
-        const bool base64Line = base64 && isBase64Text(text) && !startsProperty(text);
+        // Only 2.1's BASE64: 3.0's "b" values are folded, and an unfolded line after one is the
+        // next property even when it reads as base64.
+        const bool base64Line = encoding == "BASE64" && isBase64Text(text) && !startsProperty(text);
         const bool backslash = !quotedPrintable && !base64 && !folded
             && endsWithOddBackslashes(line.text) && !text.isEmpty() && !startsProperty(text);
         if (!folded && !softBreak && !base64Line && !backslash)

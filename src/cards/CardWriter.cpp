@@ -102,12 +102,20 @@ const QSet<QString> &parametersOnlyIn40()
     return names;
 }
 
+// A data: URI with a base64 payload the reader takes, which 3.0 and 2.1 write as binary; any
+// other stays a URI, or the reader would refuse the line.
 bool isBinary(const QString &value)
 {
-    return value.startsWith(QStringLiteral("data:")) && value.contains(QStringLiteral(";base64,"));
+    if (!value.startsWith(QStringLiteral("data:")))
+        return false;
+    const qsizetype at = value.indexOf(QStringLiteral(";base64,"));
+    if (at < 0)
+        return false;
+    QByteArray payload = QStringView(value).sliced(at + 8).toLatin1();
+    payload.replace(' ', "").replace('\t', "");
+    return bool(QByteArray::fromBase64Encoding(payload, QByteArray::AbortOnBase64DecodingErrors));
 }
 
-// RFC 6868 caret encoding, then quotes where the value holds a separator.
 // 2.1's reader takes a comma outside a list, and a semicolon outside a structured value, as
 // part of the text; so they go escaped, and the value reads back as it was kept.
 QString escapedFor21(const QString &value, const QString &name)
@@ -130,6 +138,7 @@ QString escapedFor21(const QString &value, const QString &name)
     return out;
 }
 
+// RFC 6868 caret encoding, then quotes where the value holds a separator.
 QByteArray parameterValue(const QString &value)
 {
     QString encoded;
