@@ -331,28 +331,35 @@ private:
         return false;
     }
 
-    // When the source keeps cards: the target gets their table before the first contact.
-    bool prepareCards(CopyPlan &plan)
+    // When the source has a feature table of the contacts' own (kept cards, card pictures), the
+    // target gets it before the first contact; copied says whether the source has it.
+    bool prepareFeatureTable(const QString &table, bool &copied)
     {
         const auto kept = m_source.scalar(
-            QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = "
-                           "'ContactCards'"));
+            QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = ?"),
+            { table });
         if (!kept) {
             stop(kept.message());
             return false;
         }
-        plan.withCards = kept.value().toInt() > 0;
-        if (!plan.withCards)
+        copied = kept.value().toInt() > 0;
+        if (!copied)
             return true;
         if (!begin())
             return false;
-        if (Status made = Schema::ensureFeatureTable(m_target, QStringLiteral("ContactCards"));
-            !made) {
+        if (Status made = Schema::ensureFeatureTable(m_target, table); !made) {
             stop(made.message());
             return false;
         }
-        return commit()
-            && prepare(m_insertCard,
+        return commit();
+    }
+
+    bool prepareCards(CopyPlan &plan)
+    {
+        if (!prepareFeatureTable(QStringLiteral("ContactCards"), plan.withCards))
+            return false;
+        return !plan.withCards
+            || prepare(m_insertCard,
                        QStringLiteral(
                            "INSERT OR REPLACE INTO ContactCards (ContactID, Card) VALUES (?, ?)"));
     }
@@ -380,28 +387,6 @@ private:
             }
         }
         return true;
-    }
-
-    bool prepareImages()
-    {
-        const auto kept = m_source.scalar(
-            QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = "
-                           "'CardImages'"));
-        if (!kept) {
-            stop(kept.message());
-            return false;
-        }
-        m_withImages = kept.value().toInt() > 0;
-        if (!m_withImages)
-            return true;
-        if (!begin())
-            return false;
-        if (Status made = Schema::ensureFeatureTable(m_target, QStringLiteral("CardImages"));
-            !made) {
-            stop(made.message());
-            return false;
-        }
-        return commit();
     }
 
     bool importCategories(const CopyPlan &plan)
@@ -492,7 +477,8 @@ private:
         const qint64 lastId = extent.value().value(0).value(1).toLongLong();
         if (total == 0)
             return true;
-        if (!prepareCards(plan) || !prepareImages() || !prepare(m_insert, plan.insertSql())
+        if (!prepareCards(plan) || !prepareFeatureTable(QStringLiteral("CardImages"), m_withImages)
+            || !prepare(m_insert, plan.insertSql())
             || !prepare(m_lookup,
                         QStringLiteral("SELECT 1 FROM Contacts WHERE FirstName IS NOT DISTINCT "
                                        "FROM ? AND LastName IS NOT DISTINCT FROM ? LIMIT 1")))
