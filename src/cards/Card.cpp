@@ -70,8 +70,10 @@ void CardProperty::setText(const QString &text)
 
 QStringList CardProperty::components() const
 {
+    const QList<QStringView> parts = CardText::splitEscaped(value, u';');
     QStringList out;
-    for (const QStringView part : CardText::splitEscaped(value, u';'))
+    out.reserve(parts.size());
+    for (const QStringView part : parts)
         out << CardText::unescape(part);
     return out;
 }
@@ -201,6 +203,8 @@ QString escape(const QString &text)
 QList<QStringView> splitEscaped(QStringView text, QChar separator)
 {
     QList<QStringView> parts;
+    // An address has seven parts; most structured values fewer.
+    parts.reserve(8);
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text.at(i) == u'\\')

@@ -74,6 +74,8 @@ QString firstCharacters(const QString &text, int limit)
 // One line within the field's limit, as the row stores it.
 QString fitted(const QString &text, int limit)
 {
+    if (!text.contains(u'\r') && !text.contains(u'\n'))
+        return firstCharacters(text.trimmed(), limit);
     QString line = text;
     line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     line.replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -83,12 +85,16 @@ QString fitted(const QString &text, int limit)
 
 QString joined(const QStringList &parts)
 {
-    QStringList kept;
+    QString out;
     for (const QString &part : parts) {
-        if (!part.trimmed().isEmpty())
-            kept << part.trimmed();
+        const QString text = part.trimmed();
+        if (text.isEmpty())
+            continue;
+        if (!out.isEmpty())
+            out += QLatin1Char(' ');
+        out += text;
     }
-    return kept.join(QLatin1Char(' '));
+    return out;
 }
 
 QString number(const CardProperty &property)
@@ -520,7 +526,8 @@ ContactRecord project(const Card &card, Sources *sources)
     found.notes = card.first(QStringLiteral("NOTE"));
     if (found.notes >= 0) {
         row.notes = card.properties.at(found.notes).text();
-        row.notes.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (row.notes.contains(u'\r'))
+            row.notes.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     }
     if (sources)
         *sources = found;

@@ -3,6 +3,8 @@
 #include "PersonName.h"
 
 #include <QSet>
+#include <QStringEncoder>
+#include <algorithm>
 
 namespace {
 
@@ -12,6 +14,16 @@ constexpr qsizetype quotedPrintableOctets = 76;
 bool isContinuationByte(char c)
 {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Text added as UTF-8 without a copy of its own: a card is written from many short texts.
+void appendUtf8(QByteArray &out, QStringView text)
+{
+    QStringEncoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const qsizetype at = out.size();
+    out.resize(at + utf8.requiredSpace(text.size()));
+    const char *end = utf8.appendToBuffer(out.data() + at, text);
+    out.truncate(end - out.constData());
 }
 
 // Lines longer than 75 octets continue on lines that start with a blank.
@@ -102,6 +114,23 @@ const QSet<QString> &parametersOnlyIn40()
     return names;
 }
 
+// Base64 as writers make it, which decodes without a doubt: whole quads of the alphabet, with at
+// most two "=" at the end. Checking it costs far less than decoding a photo.
+bool isPlainBase64(QStringView text)
+{
+    if (text.isEmpty() || text.size() % 4 != 0)
+        return false;
+    qsizetype end = text.size();
+    for (int padding = 0; padding < 2 && end > 0 && text.at(end - 1) == u'='; ++padding)
+        --end;
+    const auto inAlphabet = [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9')
+            || u == '+' || u == '/';
+    };
+    return std::all_of(text.begin(), text.begin() + end, inAlphabet);
+}
+
 // A data: URI with a base64 payload the reader takes, which 3.0 and 2.1 write as binary; any
 // other stays a URI, or the reader would refuse the line.
 bool isBinary(const QString &value)
@@ -111,8 +140,11 @@ bool isBinary(const QString &value)
     const qsizetype at = value.indexOf(QStringLiteral(";base64,"));
     if (at < 0)
         return false;
-    QByteArray payload = QStringView(value).sliced(at + 8).toLatin1();
-    payload.replace(' ', "").replace('\t', "");
+    const QStringView text = QStringView(value).sliced(at + 8);
+    if (isPlainBase64(text))
+        return true;
+    QByteArray payload = text.toLatin1();
+    payload.removeIf([](char c) { return c == ' ' || c == '\t'; });
     return bool(QByteArray::fromBase64Encoding(payload, QByteArray::AbortOnBase64DecodingErrors));
 }
 
@@ -139,8 +171,16 @@ QString escapedFor21(const QString &value, const QString &name)
 }
 
 // RFC 6868 caret encoding, then quotes where the value holds a separator.
-QByteArray parameterValue(const QString &value)
+void appendParameterValue(QByteArray &out, const QString &value)
 {
+    const auto special = [](QChar c) {
+        return c == u'^' || c == u'\n' || c == u'"' || c == u'\r' || c == u',' || c == u';'
+            || c == u':';
+    };
+    if (std::none_of(value.begin(), value.end(), special) && value == value.trimmed()) {
+        appendUtf8(out, value);
+        return;
+    }
     QString encoded;
     encoded.reserve(value.size());
     for (const QChar c : value) {
@@ -155,8 +195,11 @@ QByteArray parameterValue(const QString &value)
     }
     const bool quote = encoded.contains(u',') || encoded.contains(u';') || encoded.contains(u':')
         || encoded != encoded.trimmed();
-    const QByteArray bytes = encoded.toUtf8();
-    return quote ? '"' + bytes + '"' : bytes;
+    if (quote)
+        out += '"';
+    appendUtf8(out, encoded);
+    if (quote)
+        out += '"';
 }
 
 class PropertyWriter
@@ -175,12 +218,13 @@ public:
             return;
         if (m_version == CardVersion::V40 && notIn40().contains(property.name) && !m_keepAll)
             return;
-        m_line.clear();
+        // Keeps its room from line to line.
+        m_line.resize(0);
         if (!property.group.isEmpty()) {
-            m_line += property.group.toUtf8();
+            appendUtf8(m_line, property.group);
             m_line += '.';
         }
-        m_line += (property.spelling.isEmpty() ? property.name : property.spelling).toUtf8();
+        appendUtf8(m_line, property.spelling.isEmpty() ? property.name : property.spelling);
         if (m_version == CardVersion::V40)
             write40(property);
         else
@@ -193,7 +237,7 @@ private:
         for (const CardParameter &parameter : property.parameters)
             appendParameter(parameter.name, parameter.values);
         m_line += ':';
-        m_line += property.value.toUtf8();
+        appendUtf8(m_line, property.value);
         appendFolded(m_out, m_line);
     }
 
@@ -272,19 +316,19 @@ private:
     void appendParameter(const QString &name, const QStringList &values)
     {
         m_line += ';';
-        m_line += name.toUtf8();
+        appendUtf8(m_line, name);
         m_line += '=';
         for (qsizetype i = 0; i < values.size(); ++i) {
             if (i > 0)
                 m_line += ',';
-            m_line += parameterValue(values.at(i));
+            appendParameterValue(m_line, values.at(i));
         }
     }
 
     void writeBinary(const QString &base64)
     {
         m_line += m_version == CardVersion::V21 ? ";ENCODING=BASE64:" : ";ENCODING=b:";
-        m_line += base64.toLatin1();
+        appendUtf8(m_line, base64);
         appendFolded(m_out, m_line);
         // 2.1 ends a base64 value with a blank line.
         if (m_version == CardVersion::V21)
@@ -294,7 +338,7 @@ private:
     void writeText(const QString &value)
     {
         m_line += ':';
-        m_line += value.toUtf8();
+        appendUtf8(m_line, value);
         appendFolded(m_out, m_line);
     }
 
