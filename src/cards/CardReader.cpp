@@ -1,5 +1,6 @@
 #include "CardReader.h"
 
+#include "KeptCardReader.h"
 #include "TextEncoding.h"
 
 #include <QIODevice>
@@ -502,6 +503,8 @@ QList<Card> CardReader::readAll(const QByteArray &bytes, QList<ReadProblem> *pro
 
 bool CardReader::readKept(QByteArrayView kept, Card &card)
 {
+    if (KeptCardReader::read(kept, card))
+        return true;
     // Exporting reads a kept form per contact: checking the encoding again, or copying the
     // bytes out of the query, would cost as much as reading it.
     CardReader reader(QByteArray::fromRawData(kept.data(), kept.size()), KnownUtf8 {});
@@ -715,7 +718,7 @@ QString CardReader::addLine(Card &card, const Line &line)
 
     if (encoding == "BASE64" || encoding == "B") {
         QByteArray data = value.toByteArray();
-        data.replace(' ', "").replace('\t', "");
+        data.removeIf([](char c) { return c == ' ' || c == '\t'; });
         if (!QByteArray::fromBase64Encoding(data, QByteArray::AbortOnBase64DecodingErrors))
             return QStringLiteral("BASE64编码有误");
         property.value = QStringLiteral("data:%1;base64,").arg(mediaType(property))

@@ -1,5 +1,6 @@
 #include "cards/CardReader.h"
 #include "cards/CardWriter.h"
+#include "cards/KeptCardReader.h"
 
 #include <QStringEncoder>
 #include <QtTest>
@@ -51,6 +52,8 @@ private slots:
     void keepsWhatItCanAndReportsTheRest_data();
     void keepsWhatItCanAndReportsTheRest();
     void keptFormReadsBackEqual();
+    void quickKeptReadingAgreesWithTheReader_data();
+    void quickKeptReadingAgreesWithTheReader();
     void readsLargeInputFromADevice();
 };
 
@@ -186,6 +189,53 @@ void tst_CardReader::keptFormReadsBackEqual()
     const QByteArray qp = CardWriter::write(blanks, CardVersion::V21);
     const Card read = CardReader::readAll(qp).value(0);
     QCOMPARE(read.properties.value(read.first(QStringLiteral("NOTE"))).text(), note);
+}
+
+void tst_CardReader::quickKeptReadingAgreesWithTheReader_data()
+{
+    QTest::addColumn<QByteArray>("kept");
+    QTest::addColumn<bool>("quick");
+    const QByteArray begin = "BEGIN:VCARD\r\nVERSION:4.0\r\nX-ZORVANE-VERSION:3.0\r\n";
+    const QByteArray end = "END:VCARD\r\n";
+    QTest::newRow("a phone's card: groups, a label's spelling, folded lines") << begin
+            + "N:张;三;;;\r\nTEL;TYPE=cell;PREF=1:138\r\nitem1.URL:https://a.cn\r\n"
+              "item1.X-ABLabel:学校\r\nPHOTO:data:image/jpeg;base64,eHh4\r\n eHh4\r\n"
+              "NOTE:第一\r\n 是\r\n"
+            + end << true;
+    QTest::newRow("TYPE comes first, its values trimmed; a repeated parameter keeps the last")
+        << begin + "TEL;X-A=1;TYPE=cell\xE3\x80\x80,,work;X-A=2:1\r\n" + end << true;
+    QTest::newRow("the version the card came in")
+        << "BEGIN:VCARD\r\nVERSION:4.0\r\nX-ZORVANE-VERSION:2.1\r\nFN:a\r\n" + end << true;
+    QTest::newRow("quoted parameter") << begin + "X-A;X-B=\"a,b\":v\r\n" + end << false;
+    QTest::newRow("caret") << begin + "X-A;X-B=a^nb:v\r\n" + end << false;
+    QTest::newRow("a blank around a parameter value") << begin + "X-A;X-B= a:v\r\n" + end << false;
+    QTest::newRow("a lone LF") << begin + "NOTE:a\nb\r\n" + end << false;
+    QTest::newRow("a 2.1 word") << begin + "TEL;CELL:1\r\n" + end << false;
+    QTest::newRow("pref as a type") << begin + "TEL;TYPE=pref:1\r\n" + end << false;
+    QTest::newRow("an encoding") << begin + "PHOTO;ENCODING=b:eHh4\r\n" + end << false;
+    QTest::newRow("2.1 text") << "BEGIN:VCARD\r\nVERSION:2.1\r\nNOTE:a,b\r\n" + end << false;
+    QTest::newRow("a line without a value") << begin + "NOTE;X-A=1\r\n" + end << false;
+    QTest::newRow("a card inside") << begin + "BEGIN:VCARD\r\nFN:a\r\n" + end + end << false;
+    QTest::newRow("no END") << begin + "FN:a\r\n" << false;
+}
+
+// Exporting reads kept cards the quick way; what it reads must be what the reader reads, and
+// everything else must be left to the reader.
+void tst_CardReader::quickKeptReadingAgreesWithTheReader()
+{
+    QFETCH(QByteArray, kept);
+    QFETCH(bool, quick);
+
+    const QList<Card> general = CardReader::readAll(kept);
+    QVERIFY(!general.isEmpty());
+    Card card;
+    QCOMPARE(KeptCardReader::read(kept, card), quick);
+    if (quick) {
+        QCOMPARE(shown({ card }), shown({ general.first() }));
+        QVERIFY(card == general.first());
+    }
+    QVERIFY(CardReader::readKept(kept, card));
+    QVERIFY(card == general.first());
 }
 
 void tst_CardReader::readsLargeInputFromADevice()

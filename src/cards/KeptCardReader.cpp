@@ -1,0 +1,239 @@
+#include "KeptCardReader.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace {
+
+// Far larger than a kept card; the general reader refuses over-long lines in its own way.
+constexpr qsizetype maxKeptBytes = 1024 * 1024;
+
+bool isNameChar(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'
+        || c == '_';
+}
+
+bool isNameText(QByteArrayView text)
+{
+    return std::all_of(text.begin(), text.end(), isNameChar);
+}
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool hasEdgeSpace(QByteArrayView text)
+{
+    return !text.isEmpty() && (isSpace(text.front()) || isSpace(text.back()));
+}
+
+// A line that starts a property: name characters and dots, then ":" or ";".
+bool startsProperty(QByteArrayView line)
+{
+    qsizetype i = 0;
+    while (i < line.size() && (isNameChar(line.at(i)) || line.at(i) == '.'))
+        ++i;
+    return i > 0 && i < line.size() && (line.at(i) == ':' || line.at(i) == ';');
+}
+
+QList<QByteArrayView> split(QByteArrayView text, char separator)
+{
+    QList<QByteArrayView> parts;
+    qsizetype start = 0;
+    for (qsizetype at; (at = text.indexOf(separator, start)) >= 0; start = at + 1)
+        parts << text.sliced(start, at - start);
+    parts << text.sliced(start);
+    return parts;
+}
+
+// The names nearly every card holds, in the upper case the writer keeps them in: shared
+// instead of made again for each line.
+QString upperName(QByteArrayView written)
+{
+    static const QStringList common {
+        QStringLiteral("N"),          QStringLiteral("FN"),        QStringLiteral("TEL"),
+        QStringLiteral("EMAIL"),      QStringLiteral("ADR"),       QStringLiteral("ORG"),
+        QStringLiteral("TITLE"),      QStringLiteral("NOTE"),      QStringLiteral("URL"),
+        QStringLiteral("BDAY"),       QStringLiteral("PHOTO"),     QStringLiteral("NICKNAME"),
+        QStringLiteral("UID"),        QStringLiteral("TYPE"),      QStringLiteral("PREF"),
+        QStringLiteral("CATEGORIES"), QStringLiteral("X-ABLABEL"), QStringLiteral("REV"),
+    };
+    for (const QString &name : common) {
+        if (QLatin1StringView(written) == name)
+            return name;
+    }
+    return QString::fromLatin1(written).toUpper();
+}
+
+CardVersion versionOf(QByteArrayView number)
+{
+    return number == "2.1" ? CardVersion::V21
+        : number == "4.0"  ? CardVersion::V40
+                           : CardVersion::V30;
+}
+
+class Lines
+{
+public:
+    explicit Lines(QByteArrayView text)
+        : m_text(text)
+    { }
+
+    // The next logical line, its folds joined; false at the end or at anything unusual.
+    bool next(QByteArrayView &line)
+    {
+        qsizetype end = lineEnd();
+        if (end < 0 || !plain(m_text.sliced(m_at, end - m_at)))
+            return false;
+        line = m_text.sliced(m_at, end - m_at);
+        m_at = end + 2;
+        if (!folded())
+            return startsProperty(line);
+        m_joined = line.toByteArray();
+        while (folded()) {
+            end = lineEnd();
+            if (end < 0 || !plain(m_text.sliced(m_at, end - m_at)))
+                return false;
+            m_joined += m_text.sliced(m_at + 1, end - m_at - 1);
+            m_at = end + 2;
+        }
+        line = m_joined;
+        return startsProperty(line);
+    }
+
+private:
+    // Where the line from m_at ends; -1 unless it ends in CR LF.
+    qsizetype lineEnd() const
+    {
+        const qsizetype at = m_text.indexOf('\r', m_at);
+        return at >= 0 && at + 1 < m_text.size() && m_text.at(at + 1) == '\n' ? at : -1;
+    }
+
+    bool folded() const
+    {
+        return m_at < m_text.size() && (m_text.at(m_at) == ' ' || m_text.at(m_at) == '\t');
+    }
+
+    static bool plain(QByteArrayView line)
+    {
+        // A CR ends the line, so only a lone LF can be inside it.
+        return !line.isEmpty() && !line.contains('\n');
+    }
+
+    QByteArrayView m_text;
+    qsizetype m_at = 0;
+    QByteArray m_joined;
+};
+
+// NAME=value,value; false for the forms only the general reader takes.
+bool addParameter(CardProperty &property, QStringList &types, QByteArrayView parameter)
+{
+    const qsizetype equals = parameter.indexOf('=');
+    if (equals <= 0)
+        return false;
+    const QByteArrayView key = parameter.first(equals);
+    if (!isNameText(key))
+        return false;
+    const QString name = upperName(key);
+    if (name == u"CHARSET" || name == u"ENCODING")
+        return false;
+    QStringList values;
+    for (const QByteArrayView part : split(parameter.sliced(equals + 1), ',')) {
+        if (hasEdgeSpace(part))
+            return false;
+        values << QString::fromUtf8(part);
+    }
+    if (name != u"TYPE") {
+        property.setParameter(name, values);
+        return true;
+    }
+    for (const QString &value : std::as_const(values)) {
+        const QString type = value.trimmed();
+        if (type.compare(u"pref", Qt::CaseInsensitive) == 0)
+            return false;
+        if (!type.isEmpty())
+            types << type;
+    }
+    return true;
+}
+
+// False for a line the general reader would report, or read in a way of its own.
+bool addLine(Card &card, QByteArrayView line)
+{
+    const qsizetype colon = line.indexOf(':');
+    if (colon <= 0)
+        return false;
+    const QByteArrayView header = line.first(colon);
+    if (header.contains('"') || header.contains('^'))
+        return false;
+    const qsizetype nameEnd = header.indexOf(';');
+    const QByteArrayView fullName = nameEnd < 0 ? header : header.first(nameEnd);
+    const qsizetype dot = fullName.lastIndexOf('.');
+    const QByteArrayView group = dot < 0 ? QByteArrayView() : fullName.first(dot);
+    const QByteArrayView written = fullName.sliced(dot + 1);
+    if (written.isEmpty() || !isNameText(written) || !isNameText(group))
+        return false;
+    const QString name = upperName(written);
+    if (name == u"BEGIN" || name == u"END")
+        return false;
+    const QByteArrayView value = line.sliced(colon + 1);
+    if (name == u"VERSION" || name == u"X-ZORVANE-VERSION") {
+        // Only 4.0 text is read alike by both readers: 2.1 escapes differently.
+        if (name == u"VERSION" && value != "4.0")
+            return false;
+        card.sourceVersion = versionOf(value.trimmed());
+        return true;
+    }
+    CardProperty property;
+    property.group = QString::fromLatin1(group);
+    property.name = name;
+    if (QLatin1StringView(written) != name)
+        property.spelling = QString::fromLatin1(written);
+    QStringList types;
+    if (nameEnd >= 0) {
+        for (const QByteArrayView parameter : split(header.sliced(nameEnd + 1), ';')) {
+            if (!addParameter(property, types, parameter))
+                return false;
+        }
+    }
+    if (!types.isEmpty())
+        property.parameters.prepend({ QStringLiteral("TYPE"), types });
+    property.value = QString::fromUtf8(value);
+    card.properties << std::move(property);
+    return true;
+}
+
+} // namespace
+
+namespace KeptCardReader {
+
+bool read(QByteArrayView kept, Card &card)
+{
+    if (kept.size() > maxKeptBytes)
+        return false;
+    Lines lines(kept);
+    QByteArrayView line;
+    if (!lines.next(line) || line != "BEGIN:VCARD")
+        return false;
+    card = Card();
+    card.sourceVersion = CardVersion::V30;
+    // Room for a phone's card, so it is not moved while it grows.
+    card.properties.reserve(24);
+    while (lines.next(line)) {
+        // Lines start with a name, so only one named BEGIN or END can open or close a card.
+        if (const char initial = char(line.front() & ~0x20); initial == 'B' || initial == 'E') {
+            const QByteArrayView trimmed = line.trimmed();
+            if (trimmed.compare("END:VCARD", Qt::CaseInsensitive) == 0)
+                return true;
+            if (trimmed.compare("BEGIN:VCARD", Qt::CaseInsensitive) == 0)
+                return false;
+        }
+        if (!addLine(card, line))
+            return false;
+    }
+    return false;
+}
+
+} // namespace KeptCardReader
