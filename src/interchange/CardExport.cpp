@@ -1,78 +1,18 @@
 #include "CardExport.h"
 
+#include "CardEncoder.h"
 #include "ContactColumns.h"
-#include "CsvColumns.h"
-#include "CsvWriter.h"
 #include "cards/CardStore.h"
-#include "cards/CardWriter.h"
 #include "contacts/ContactNames.h"
 #include "data/Database.h"
 #include "data/ReservedRows.h"
 
 #include <QDir>
 #include <QSaveFile>
-#include <QStringEncoder>
 
 namespace {
 
 constexpr int progressStep = 500;
-// Bytes gathered before they are handed to the device.
-constexpr qsizetype pieceSize = 256 * 1024;
-
-class Encoder
-{
-public:
-    Encoder(CardFormat format, QIODevice &device)
-        : m_format(format)
-        , m_device(device)
-        , m_gb18030("GB18030")
-    { }
-
-    bool start()
-    {
-        if (m_format == CardFormat::CsvUtf8)
-            m_buffer += "\xEF\xBB\xBF"; // Excel reads UTF-8 only after a byte-order mark.
-        if (CardFormats::isCsv(m_format))
-            addText(CsvWriter::line(CsvColumns::captions()));
-        return true;
-    }
-
-    // kept: the contact's kept card, empty when it has none.
-    bool add(const ContactRecord &contact, QByteArrayView kept)
-    {
-        if (CardFormats::isCsv(m_format))
-            addText(CsvWriter::line(CsvColumns::fieldsOf(contact)));
-        else
-            CardWriter::append(m_buffer, CardStore::cardFor(contact, kept), version());
-        return m_buffer.size() < pieceSize || flush();
-    }
-
-    bool flush()
-    {
-        const bool written = m_device.write(m_buffer) == m_buffer.size();
-        m_buffer.clear();
-        return written;
-    }
-
-private:
-    CardVersion version() const
-    {
-        return m_format == CardFormat::VCard21 ? CardVersion::V21
-            : m_format == CardFormat::VCard40  ? CardVersion::V40
-                                               : CardVersion::V30;
-    }
-
-    void addText(const QString &text)
-    {
-        m_buffer += m_format == CardFormat::CsvGb18030 ? QByteArray(m_gb18030.encode(text))
-                                                       : text.toUtf8();
-    }
-
-    CardFormat m_format;
-    QIODevice &m_device;
-    QStringEncoder m_gb18030;
-    QByteArray m_buffer;
-};
 
 QString reservedFilter()
 {
@@ -109,12 +49,11 @@ Result<int> CardExport::writeTo(QIODevice &device)
     const auto kept = CardStore::keptJoin(m_database);
     if (!kept)
         return kept.status();
-    const int keptColumn = int(ContactColumns::list().count(u',')) + 1;
+    const int keptColumn = ContactColumns::count;
     const QString select = QStringLiteral("SELECT %1, %2 FROM Contacts%3 WHERE")
                                .arg(ContactColumns::list(), kept.value().column, kept.value().join)
         + reservedFilter();
-    Encoder encoder(m_format, device);
-    encoder.start();
+    CardEncoder encoder(m_format, device);
     int done = 0;
     bool going = true;
     bool cancelled = false;
@@ -126,7 +65,7 @@ Result<int> CardExport::writeTo(QIODevice &device)
             cancelled = true;
             return;
         }
-        going = encoder.add(ContactColumns::fromText(row), row.text(keptColumn));
+        going = encoder.add(row, keptColumn);
         ++done;
     };
     Status read = Status::success();
@@ -150,7 +89,7 @@ Result<int> CardExport::writeTo(QIODevice &device)
         return read;
     if (cancelled)
         return Status::failure(QStringLiteral("导出已取消。"));
-    if (!going || !encoder.flush())
+    if (!going || !encoder.finish())
         return Status::failure(QStringLiteral("无法写入，联系人没有导出。\n")
                                + device.errorString());
     if (onProgress)

@@ -57,4 +57,9 @@ ContactRecord fromText(const TextRow &row, int first)
     return readColumns([&row, &at] { return QString::fromUtf8(row.text(at++)); });
 }
 
+ContactRecord fromUtf8(const QByteArrayView *columns)
+{
+    return readColumns([&columns] { return QString::fromUtf8(*columns++); });
+}
+
 } // namespace ContactColumns

@@ -1,8 +1,13 @@
 #include "SandboxedDataFile.h"
+#include "cards/CardProjection.h"
+#include "cards/CardReader.h"
+#include "cards/CardStore.h"
+#include "cards/CardWriter.h"
 #include "cards/PersonName.h"
 #include "contacts/ContactRows.h"
 #include "contacts/ContactStore.h"
 #include "data/DataFileFactory.h"
+#include "data/Transaction.h"
 #include "interchange/CardExport.h"
 #include "interchange/CardImport.h"
 #include "interchange/ContactColumns.h"
@@ -131,6 +136,7 @@ private slots:
     void importWritesTheChosenContactsAndMissingGroups();
     void cancelledImportLeavesTheFileAsItWas();
     void exportWritesTheChosenScopeOnly();
+    void largeExportKeepsOrderAndCancelsWhole();
 };
 
 void tst_CardInterchange::exportReadsBackHereAndElsewhere_data()
@@ -274,6 +280,52 @@ void tst_CardInterchange::exportWritesTheChosenScopeOnly()
             written << c.firstName;
         QCOMPARE(written, names);
     }
+}
+
+// Cards are made in batches on several threads: the file must still hold every contact once, in
+// order, each with its own kept card; a cancel leaves the old file as it was.
+void tst_CardInterchange::largeExportKeepsOrderAndCancelsWhole()
+{
+    constexpr int count = 1500;
+    {
+        Transaction transaction(*database);
+        QVERIFY(transaction.begin().ok());
+        QList<QPair<qint64, QByteArray>> kept;
+        for (int i = 0; i < count; ++i) {
+            const ContactRecord row = contact(QStringLiteral("P%1").arg(i), QStringLiteral("Q"),
+                                              QStringLiteral("客户"));
+            const auto id = database->insert(
+                QStringLiteral("INSERT INTO Contacts (%1) VALUES (%2)")
+                    .arg(ContactColumns::list(), QStringList(ContactColumns::count, "?").join(',')),
+                ContactColumns::values(row));
+            QVERIFY(id.ok());
+            Card card = CardProjection::fromRow(row);
+            card.properties.append(
+                { {}, QStringLiteral("NICKNAME"), {}, QStringLiteral("k%1").arg(i) });
+            kept.append({ id.value(), CardWriter::keep(card) });
+        }
+        QVERIFY(CardStore(*database).keepAll(kept).ok());
+        QVERIFY(transaction.commit().ok());
+    }
+    const QString path = sandbox->path(QStringLiteral("large.vcf"));
+    CardExport exporter(*database, CardExport::Scope(), CardFormat::VCard30);
+    QCOMPARE(exporter.writeFile(path).value(), count);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    const QList<Card> cards = CardReader::readAll(written);
+    QCOMPARE(cards.size(), count);
+    for (int i = 0; i < count; ++i) {
+        QCOMPARE(cards.at(i).firstText(QStringLiteral("FN")), QStringLiteral("Q P%1").arg(i));
+        QCOMPARE(cards.at(i).firstText(QStringLiteral("NICKNAME")), QStringLiteral("k%1").arg(i));
+    }
+    file.close();
+
+    exporter.onProgress = [](int done, int) { return done < 1000; };
+    const auto cancelled = exporter.writeFile(path);
+    QCOMPARE(cancelled.message(), QStringLiteral("导出已取消。"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), written);
 }
 
 QTEST_GUILESS_MAIN(tst_CardInterchange)
