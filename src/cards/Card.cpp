@@ -60,7 +60,8 @@ int CardProperty::preference() const
 
 QString CardProperty::text() const
 {
-    return CardText::unescape(value);
+    // Most values escape nothing, and are then their own text, shared rather than copied.
+    return value.contains(u'\\') ? CardText::unescape(value) : value;
 }
 
 void CardProperty::setText(const QString &text)

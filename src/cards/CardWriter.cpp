@@ -218,13 +218,12 @@ public:
             return;
         if (m_version == CardVersion::V40 && notIn40().contains(property.name) && !m_keepAll)
             return;
-        // Keeps its room from line to line.
-        m_line.resize(0);
+        m_start = m_out.size();
         if (!property.group.isEmpty()) {
-            appendUtf8(m_line, property.group);
-            m_line += '.';
+            appendUtf8(m_out, property.group);
+            m_out += '.';
         }
-        appendUtf8(m_line, property.spelling.isEmpty() ? property.name : property.spelling);
+        appendUtf8(m_out, property.spelling.isEmpty() ? property.name : property.spelling);
         if (m_version == CardVersion::V40)
             write40(property);
         else
@@ -232,13 +231,26 @@ public:
     }
 
 private:
+    // Ends the property's line, written from m_start on, folded where it is too long: most lines
+    // are short, and are written once, in place.
+    void foldLine()
+    {
+        if (m_out.size() - m_start <= foldOctets) {
+            m_out += "\r\n";
+            return;
+        }
+        const QByteArray line = m_out.sliced(m_start);
+        m_out.truncate(m_start);
+        appendFolded(m_out, line);
+    }
+
     void write40(const CardProperty &property)
     {
         for (const CardParameter &parameter : property.parameters)
             appendParameter(parameter.name, parameter.values);
-        m_line += ':';
-        appendUtf8(m_line, property.value);
-        appendFolded(m_out, m_line);
+        m_out += ':';
+        appendUtf8(m_out, property.value);
+        foldLine();
     }
 
     void writeOlder(const CardProperty &property)
@@ -295,8 +307,8 @@ private:
                 named << type;
                 continue;
             }
-            m_line += ';';
-            m_line += type.toUpper().toUtf8();
+            m_out += ';';
+            m_out += type.toUpper().toUtf8();
         }
         if (!named.isEmpty())
             appendParameter(QStringLiteral("TYPE"), named);
@@ -315,21 +327,21 @@ private:
 
     void appendParameter(const QString &name, const QStringList &values)
     {
-        m_line += ';';
-        appendUtf8(m_line, name);
-        m_line += '=';
+        m_out += ';';
+        appendUtf8(m_out, name);
+        m_out += '=';
         for (qsizetype i = 0; i < values.size(); ++i) {
             if (i > 0)
-                m_line += ',';
-            appendParameterValue(m_line, values.at(i));
+                m_out += ',';
+            appendParameterValue(m_out, values.at(i));
         }
     }
 
     void writeBinary(const QString &base64)
     {
-        m_line += m_version == CardVersion::V21 ? ";ENCODING=BASE64:" : ";ENCODING=b:";
-        appendUtf8(m_line, base64);
-        appendFolded(m_out, m_line);
+        m_out += m_version == CardVersion::V21 ? ";ENCODING=BASE64:" : ";ENCODING=b:";
+        appendUtf8(m_out, base64);
+        foldLine();
         // 2.1 ends a base64 value with a blank line.
         if (m_version == CardVersion::V21)
             m_out += "\r\n";
@@ -337,9 +349,9 @@ private:
 
     void writeText(const QString &value)
     {
-        m_line += ':';
-        appendUtf8(m_line, value);
-        appendFolded(m_out, m_line);
+        m_out += ':';
+        appendUtf8(m_out, value);
+        foldLine();
     }
 
     // 2.1 knows no escaped line breaks: they travel quoted-printable, like any non-ASCII text.
@@ -358,9 +370,8 @@ private:
             writeText(value);
             return;
         }
-        m_line += ";CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:";
-        m_out += m_line;
-        appendQuotedPrintable(m_out, bytes, quotedPrintableOctets - m_line.size());
+        m_out += ";CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:";
+        appendQuotedPrintable(m_out, bytes, quotedPrintableOctets - (m_out.size() - m_start));
         m_out += "\r\n";
     }
 
@@ -390,7 +401,8 @@ private:
     QByteArray &m_out;
     CardVersion m_version;
     bool m_keepAll;
-    QByteArray m_line;
+    // Where the property being written starts in m_out.
+    qsizetype m_start = 0;
 };
 
 QByteArrayView versionText(CardVersion version)

@@ -61,7 +61,8 @@ QString upperName(QByteArrayView written)
         QStringLiteral("CATEGORIES"), QStringLiteral("X-ABLABEL"), QStringLiteral("REV"),
     };
     for (const QString &name : common) {
-        if (QLatin1StringView(written) == name)
+        if (name.size() == written.size() && name.front() == QLatin1Char(written.front())
+            && QLatin1StringView(written) == name)
             return name;
     }
     return QString::fromLatin1(written).toUpper();
@@ -162,15 +163,35 @@ bool addParameter(CardProperty &property, QStringList &types, QByteArrayView par
 // False for a line the general reader would report, or read in a way of its own.
 bool addLine(Card &card, QByteArrayView line)
 {
-    const qsizetype colon = line.indexOf(':');
+    // One pass over the name and parameters: where the name's group and the parameters start,
+    // and whether anything needs the reader's care.
+    qsizetype colon = -1;
+    qsizetype nameEnd = -1;
+    qsizetype dot = -1;
+    for (qsizetype i = 0; i < line.size() && colon < 0; ++i) {
+        switch (line.at(i)) {
+        case ':':
+            colon = i;
+            break;
+        case '"':
+        case '^':
+            return false;
+        case ';':
+            if (nameEnd < 0)
+                nameEnd = i;
+            break;
+        case '.':
+            if (nameEnd < 0)
+                dot = i;
+            break;
+        default:
+            break;
+        }
+    }
     if (colon <= 0)
         return false;
     const QByteArrayView header = line.first(colon);
-    if (header.contains('"') || header.contains('^'))
-        return false;
-    const qsizetype nameEnd = header.indexOf(';');
     const QByteArrayView fullName = nameEnd < 0 ? header : header.first(nameEnd);
-    const qsizetype dot = fullName.lastIndexOf('.');
     const QByteArrayView group = dot < 0 ? QByteArrayView() : fullName.first(dot);
     const QByteArrayView written = fullName.sliced(dot + 1);
     if (written.isEmpty() || !isNameText(written) || !isNameText(group))

@@ -310,6 +310,12 @@ QByteArrayView TextRow::text(int column) const
     }
 }
 
+QByteArrayView TextRow::bytes(int column) const
+{
+    const auto *data = static_cast<const char *>(sqlite3_column_blob(m_statement, column));
+    return QByteArrayView(data, sqlite3_column_bytes(m_statement, column));
+}
+
 Status Database::selectText(const QString &sql, const QVariantList &values,
                             const std::function<void(const TextRow &)> &onRow)
 {

@@ -28,6 +28,9 @@ public:
     qint64 integer(int column) const;
     // Always valid UTF-8; NULL is empty. The view lasts until the next call.
     QByteArrayView text(int column) const;
+    // The bytes as stored, unchecked (what the program stored itself); NULL is empty. The view
+    // lasts until the next call.
+    QByteArrayView bytes(int column) const;
 
 private:
     sqlite3_stmt *m_statement;

@@ -62,7 +62,9 @@ bool CardEncoder::add(const TextRow &row, int keptColumn)
         m_batch.texts += row.text(column);
         m_batch.ends << m_batch.texts.size();
     }
-    m_batch.texts += row.text(keptColumn);
+    // Kept cards are the program's own UTF-8, and a blob: checked as text, each would be
+    // converted twice.
+    m_batch.texts += row.bytes(keptColumn);
     m_batch.ends << m_batch.texts.size();
     if (++m_batch.rows >= batchSize)
         submit();
