@@ -52,13 +52,14 @@ struct Outline
     QHash<QString, QString> groups;
 };
 
-// The whole of a file, for callers that hold a few contacts.
+// The whole of a file, for callers that hold a few contacts: the entries' parts, each list in
+// the order of contacts, and the outline's problems and kept columns.
 struct Contents
 {
     QList<ContactRecord> contacts;
     QList<QByteArray> cards;
-    QList<ReadProblem> problems;
     QList<QList<CardExtra>> extras;
+    QList<ReadProblem> problems;
     QStringList keptColumns;
 };
 
@@ -77,10 +78,12 @@ struct Fingerprint
 // Handed the bytes read and the file's size; returning false cancels the reading.
 using Progress = std::function<bool(qint64 done, qint64 total)>;
 
+// Rows alone serve a plan, which needs the names and not the kept cards.
 enum class Want { Rows, RowsAndCards };
 
 // The source opened for reading; a file too large to be a card file is refused.
 Result<std::unique_ptr<QIODevice>> open(const Source &source);
+// The source read through once: its size and a digest of its bytes.
 Result<Fingerprint> fingerprint(const Source &source);
 
 // Reads the device a card or a record at a time, handing each contact to the sink, so memory
@@ -90,6 +93,7 @@ Result<Fingerprint> fingerprint(const Source &source);
 Result<Outline> stream(QIODevice &device, Want want, const Sink &sink,
                        const Progress &onProgress = {}, const QHash<QString, QString> &groups = {});
 
+// Every contact at once, with their groups; a file with group cards is read twice.
 Result<Contents> read(QIODevice &device);
 Result<Contents> read(const QByteArray &bytes);
 Result<Contents> readFile(const QString &path);
