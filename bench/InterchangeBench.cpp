@@ -57,15 +57,11 @@ bool measureImport(Database &target, const QString &cards)
     const double cpuStart = BenchReport::cpuMilliseconds();
     QElapsedTimer timer;
     timer.start();
-    const auto contents = CardFileReader::readFile(cards);
-    if (!contents)
-        return failed(contents.message());
-    CardImport import(target);
-    const auto plan = import.plan(contents.value());
+    CardImport importer(target);
+    const auto plan = importer.plan(CardFileReader::Source::file(cards));
     if (!plan)
         return failed(plan.message());
-    const auto written = import.write(plan.value().chosen(CardImport::Choice::NewOnly),
-                                      plan.value().chosenCards(CardImport::Choice::NewOnly));
+    const auto written = importer.write({ plan.value() }, CardImport::Choice::NewOnly);
     BenchReport::milliseconds(QStringLiteral("vcard_import_10k_ms"), timer);
     BenchReport::figure(QStringLiteral("vcard_import_10k_cpu_ms"),
                         BenchReport::cpuMilliseconds() - cpuStart);
@@ -183,15 +179,11 @@ bool measureLargeImport(const QString &dataFile, const QString &folder)
     const double before = BenchReport::phasePeakMemoryMb();
     QElapsedTimer timer;
     timer.start();
-    auto contents = CardFileReader::readFile(cards);
-    if (!contents)
-        return failed(contents.message());
-    CardImport import(*opened.value());
-    const auto plan = import.plan(std::move(contents.value()));
+    CardImport importer(*opened.value());
+    const auto plan = importer.plan(CardFileReader::Source::file(cards));
     if (!plan)
         return failed(plan.message());
-    const auto written = import.write(plan.value().chosen(CardImport::Choice::All),
-                                      plan.value().chosenCards(CardImport::Choice::All));
+    const auto written = importer.write({ plan.value() }, CardImport::Choice::All);
     BenchReport::milliseconds(QStringLiteral("vcard_import_large_ms"), timer);
     BenchReport::figure(QStringLiteral("vcard_import_large_file_mb"),
                         double(QFileInfo(cards).size()) / (1024.0 * 1024.0));

@@ -1,28 +1,44 @@
 #include "CardImport.h"
 
-#include "ContactColumns.h"
+#include "ImportBatch.h"
 #include "ImportMerge.h"
-#include "cards/CardStore.h"
 #include "data/Database.h"
-#include "data/SqlErrorText.h"
 #include "data/Transaction.h"
 
+#include <QDir>
+#include <QIODevice>
 #include <QSet>
-#include <QSqlError>
 
 namespace {
 
-constexpr int progressStep = 500;
+using Kind = CardImport::Kind;
+using Choice = CardImport::Choice;
+
+bool writes(Kind kind, Choice choice)
+{
+    return kind == Kind::Fresh || choice == Choice::All;
+}
+
+bool merges(Kind kind, Choice choice)
+{
+    return kind == Kind::SameName && choice == Choice::Merge;
+}
+
+Status changed(const CardFileReader::Source &source)
+{
+    return Status::failure(
+        QStringLiteral("名片文件“%1”在读取之后被改动过，没有导入任何联系人。请重新导入这个文件。")
+            .arg(QDir::toNativeSeparators(source.path)));
+}
 
 } // namespace
 
 QString CardImport::Plan::summary() const
 {
-    QString text = QStringLiteral("新联系人：%1个\n与已有联系人同名：%2个\n")
-                       .arg(fresh.size())
-                       .arg(sameName.size());
-    if (!repeated.isEmpty())
-        text += QStringLiteral("在导入的文件中重复：%1个\n").arg(repeated.size());
+    QString text
+        = QStringLiteral("新联系人：%1个\n与已有联系人同名：%2个\n").arg(fresh).arg(sameName);
+    if (repeated > 0)
+        text += QStringLiteral("在导入的文件中重复：%1个\n").arg(repeated);
     text += QStringLiteral("无法读取：%1处").arg(unreadable.size());
     if (!keptColumns.isEmpty())
         text += QStringLiteral("\n另存在名片中的列：") + keptColumns.join(QStringLiteral("、"));
@@ -39,49 +55,25 @@ QString CardImport::Plan::summary() const
     return text + u'\n' + lines.join(u'\n');
 }
 
-namespace {
-
-// The lists one after another; a list alone is shared, not copied (a large file's contacts).
-template<typename T>
-QList<T> joined(const QList<T> &first, const QList<T> &second, const QList<T> &third)
+qsizetype CardImport::Plan::count(Choice choice) const
 {
-    if (second.isEmpty() && third.isEmpty())
-        return first;
-    return first + second + third;
-}
-
-} // namespace
-
-QList<ContactRecord> CardImport::Plan::chosen(Choice choice) const
-{
-    return choice == Choice::All ? joined(fresh, sameName, repeated) : fresh;
-}
-
-QList<QByteArray> CardImport::Plan::chosenCards(Choice choice) const
-{
-    return choice == Choice::All ? joined(freshCards, sameNameCards, repeatedCards) : freshCards;
-}
-
-QList<ContactRecord> CardImport::Plan::merged(Choice choice) const
-{
-    return choice == Choice::Merge ? sameName : QList<ContactRecord>();
-}
-
-QList<QByteArray> CardImport::Plan::mergedCards(Choice choice) const
-{
-    return choice == Choice::Merge ? sameNameCards : QList<QByteArray>();
+    switch (choice) {
+    case Choice::NewOnly:
+        return fresh;
+    case Choice::Merge:
+        return fresh + sameName;
+    case Choice::All:
+        break;
+    }
+    return fresh + sameName + repeated;
 }
 
 CardImport::CardImport(Database &database)
     : m_database(database)
 { }
 
-Result<CardImport::Plan> CardImport::plan(const CardFileReader::Contents &contents)
-{
-    return plan(CardFileReader::Contents(contents));
-}
-
-Result<CardImport::Plan> CardImport::plan(CardFileReader::Contents &&contents)
+Result<CardImport::Plan> CardImport::plan(const CardFileReader::Source &source,
+                                          const CardFileReader::Progress &onReading)
 {
     QSet<QString> names;
     const Status read = m_database.select(
@@ -92,41 +84,41 @@ Result<CardImport::Plan> CardImport::plan(CardFileReader::Contents &&contents)
     if (!read)
         return read;
     Plan plan;
-    plan.unreadable = contents.problems;
-    plan.keptColumns = contents.keptColumns;
-    QList<ContactRecord> contacts = std::move(contents.contacts);
-    QList<QByteArray> cards = std::move(contents.cards);
-    cards.resize(contacts.size());
-    // Each contact's kind first, so the usual file, all of it new, passes into the plan whole.
-    enum Kind : quint8 { Fresh, SameName, Repeated };
-    QList<Kind> kinds;
-    kinds.reserve(contacts.size());
-    for (const ContactRecord &contact : std::as_const(contacts)) {
-        const QString key = ImportMerge::nameKey(contact.firstName, contact.lastName);
-        kinds << (names.contains(key) ? SameName : m_planned.contains(key) ? Repeated : Fresh);
-        m_planned.insert(key);
-    }
-    if (!kinds.contains(SameName) && !kinds.contains(Repeated)) {
-        plan.fresh = std::move(contacts);
-        plan.freshCards = std::move(cards);
-        return plan;
-    }
-    for (qsizetype i = 0; i < contacts.size(); ++i) {
-        switch (kinds.at(i)) {
-        case Fresh:
-            plan.fresh << std::move(contacts[i]);
-            plan.freshCards << std::move(cards[i]);
-            break;
-        case SameName:
-            plan.sameName << std::move(contacts[i]);
-            plan.sameNameCards << std::move(cards[i]);
-            break;
-        case Repeated:
-            plan.repeated << std::move(contacts[i]);
-            plan.repeatedCards << std::move(cards[i]);
-            break;
-        }
-    }
+    plan.source = source;
+    // Taken before the reading: a file changed while it is read is refused when written.
+    const auto fingerprint = CardFileReader::fingerprint(source);
+    if (!fingerprint)
+        return fingerprint.status();
+    plan.fingerprint = fingerprint.value();
+    auto device = CardFileReader::open(source);
+    if (!device)
+        return device.status();
+    // The names of this file, remembered by the import only once the whole file is read.
+    QSet<QString> planned;
+    const auto sink = [&](CardFileReader::Entry &&entry) {
+        const QString key = ImportMerge::nameKey(entry.contact.firstName, entry.contact.lastName);
+        const Kind kind = names.contains(key)                  ? Kind::SameName
+            : m_planned.contains(key) || planned.contains(key) ? Kind::Repeated
+                                                               : Kind::Fresh;
+        plan.kinds << kind;
+        ++(kind == Kind::Fresh          ? plan.fresh
+               : kind == Kind::SameName ? plan.sameName
+                                        : plan.repeated);
+        planned.insert(key);
+        return true;
+    };
+    auto outline
+        = CardFileReader::stream(*device.value(), CardFileReader::Want::Rows, sink, onReading);
+    if (!outline)
+        return outline.status();
+    plan.kinds.squeeze();
+    plan.unreadable = std::move(outline.value().problems);
+    plan.keptColumns = std::move(outline.value().keptColumns);
+    plan.groups = std::move(outline.value().groups);
+    if (m_planned.isEmpty())
+        m_planned = std::move(planned);
+    else
+        m_planned.unite(planned);
     return plan;
 }
 
@@ -157,44 +149,80 @@ Status CardImport::addMissingGroups(Database &database, const QList<ContactRecor
     return Status::success();
 }
 
-Result<int> CardImport::write(const QList<ContactRecord> &contacts, const QList<QByteArray> &cards,
-                              const QList<ContactRecord> &merges,
-                              const QList<QByteArray> &mergeCards)
+Result<int> CardImport::write(const QList<Plan> &plans, Choice choice)
+{
+    qsizetype total = 0;
+    for (const Plan &plan : plans)
+        total += plan.count(choice);
+    Transaction transaction(m_database);
+    if (Status begun = transaction.begin(); !begun)
+        return begun;
+    ImportBatch batch(m_database, int(total), onProgress);
+    for (const Plan &plan : plans) {
+        if (Status written = writePlanned(plan, choice, batch); !written)
+            return written;
+    }
+    return finished(batch, transaction);
+}
+
+Result<int> CardImport::write(const QList<ContactRecord> &contacts, const QList<QByteArray> &cards)
 {
     Transaction transaction(m_database);
     if (Status begun = transaction.begin(); !begun)
         return begun;
-    if (Status groups = addMissingGroups(m_database, contacts); !groups)
-        return groups;
-    QSqlQuery insert(m_database.connection());
-    QList<QPair<qint64, QByteArray>> kept;
-    const QStringList marks(20, QStringLiteral("?"));
-    if (!insert.prepare(QStringLiteral("INSERT INTO Contacts (%1) VALUES (%2)")
-                            .arg(ContactColumns::list(), marks.join(QStringLiteral(", ")))))
-        return Status::failure(SqlErrorText::describe(insert.lastError()));
-    const int total = int(contacts.size());
-    for (int i = 0; i < total; ++i) {
-        if (i % progressStep == 0 && onProgress && !onProgress(i, total))
-            return Status::failure(QStringLiteral("导入已取消，数据库没有任何改变。"));
-        const QVariantList values = ContactColumns::values(contacts.at(i));
-        for (int v = 0; v < values.size(); ++v)
-            insert.bindValue(v, values.at(v));
-        if (!insert.exec())
-            return Status::failure(
-                QStringLiteral("无法写入联系人“%1”，数据库没有任何改变。\n%2")
-                    .arg(contacts.at(i).displayName(), SqlErrorText::describe(insert.lastError())));
-        if (i < cards.size() && !cards.at(i).isEmpty())
-            kept.append({ insert.lastInsertId().toLongLong(), cards.at(i) });
+    ImportBatch batch(m_database, int(contacts.size()), onProgress);
+    for (qsizetype i = 0; i < contacts.size(); ++i) {
+        if (Status added = batch.add(ContactRecord(contacts.at(i)), cards.value(i)); !added)
+            return added;
     }
-    insert.finish();
-    if (Status cardsKept = CardStore(m_database).keepAll(kept); !cardsKept)
-        return cardsKept;
-    const auto merged = ImportMerge::mergeAll(m_database, merges, mergeCards);
-    if (!merged)
-        return merged.status();
+    return finished(batch, transaction);
+}
+
+// The file read again: each contact takes the kind it was planned with, and one more or one
+// fewer contact than planned means the file changed.
+Status CardImport::writePlanned(const Plan &plan, Choice choice, ImportBatch &batch)
+{
+    if (plan.count(choice) == 0)
+        return Status::success();
+    const auto fingerprint = CardFileReader::fingerprint(plan.source);
+    if (!fingerprint)
+        return fingerprint.status();
+    if (!(fingerprint.value() == plan.fingerprint))
+        return changed(plan.source);
+    auto device = CardFileReader::open(plan.source);
+    if (!device)
+        return device.status();
+    Status written = Status::success();
+    qsizetype at = 0;
+    const auto sink = [&](CardFileReader::Entry &&entry) {
+        if (at == plan.kinds.size()) {
+            written = changed(plan.source);
+            return false;
+        }
+        const Kind kind = plan.kinds.at(at++);
+        if (writes(kind, choice))
+            written = batch.add(std::move(entry.contact), std::move(entry.card));
+        else if (merges(kind, choice))
+            written = batch.merge(std::move(entry.contact), std::move(entry.card));
+        return written.ok();
+    };
+    const auto read = CardFileReader::stream(*device.value(), CardFileReader::Want::RowsAndCards,
+                                             sink, {}, plan.groups);
+    if (!written)
+        return written;
+    if (!read)
+        return read.status();
+    return at == plan.kinds.size() ? Status::success() : changed(plan.source);
+}
+
+Result<int> CardImport::finished(ImportBatch &batch, Transaction &transaction)
+{
+    const auto done = batch.finish();
+    if (!done)
+        return done;
     if (Status committed = transaction.commit(); !committed)
         return committed;
     if (onProgress)
-        onProgress(total, total);
-    return total + merged.value();
+        onProgress(done.value(), done.value());
+    return done;
 }

@@ -134,16 +134,11 @@ QString dataFileOf(const Options &options)
 
 int runImport(const Options &options, Database &database, QIODevice &out, QIODevice &err)
 {
-    CardImport import(database);
-    QList<ContactRecord> chosen;
-    QList<QByteArray> chosenCards;
-    QList<ContactRecord> merges;
-    QList<QByteArray> mergeCards;
+    CardImport importer(database);
+    QList<CardImport::Plan> plans;
     // Every input is read before anything is written: one refused file refuses them all.
     for (const QString &input : options.inputs) {
-        auto contents = CardFileReader::readFile(input);
-        const auto plan = contents ? import.plan(std::move(contents.value()))
-                                   : Result<CardImport::Plan>(contents.status());
+        auto plan = importer.plan(CardFileReader::Source::file(input));
         if (!plan) {
             print(err,
                   QDir::toNativeSeparators(input) + QStringLiteral("：") + plan.message() + u'\n');
@@ -152,15 +147,12 @@ int runImport(const Options &options, Database &database, QIODevice &out, QIODev
         print(out,
               QDir::toNativeSeparators(input) + QStringLiteral("\n") + plan.value().summary()
                   + u'\n');
-        const auto choice = options.all ? CardImport::Choice::All
-            : options.merge             ? CardImport::Choice::Merge
-                                        : CardImport::Choice::NewOnly;
-        chosen += plan.value().chosen(choice);
-        chosenCards += plan.value().chosenCards(choice);
-        merges += plan.value().merged(choice);
-        mergeCards += plan.value().mergedCards(choice);
+        plans << plan.takeValue();
     }
-    const auto written = import.write(chosen, chosenCards, merges, mergeCards);
+    const auto choice = options.all ? CardImport::Choice::All
+        : options.merge             ? CardImport::Choice::Merge
+                                    : CardImport::Choice::NewOnly;
+    const auto written = importer.write(plans, choice);
     if (!written) {
         print(err, written.message() + u'\n');
         return ExitCode::Refused;

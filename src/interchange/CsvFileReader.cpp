@@ -49,14 +49,15 @@ bool accept(const ContactRecord &contact, QString &reason)
 class RecordsReader
 {
 public:
-    RecordsReader(QIODevice &device, const char *encoding,
+    RecordsReader(QIODevice &device, const char *encoding, const CardFileReader::Sink &sink,
                   const CardFileReader::Progress &onProgress, qint64 total)
         : m_reader(device, encoding)
+        , m_sink(sink)
         , m_onProgress(onProgress)
         , m_total(total)
     { }
 
-    Result<CardFileReader::Contents> run()
+    Result<CardFileReader::Outline> run()
     {
         CsvReader::Record header;
         if (!m_reader.next(header))
@@ -66,15 +67,16 @@ public:
             return Status::failure(QStringLiteral("第%1行：没有可以识别的姓名列").arg(header.line));
         CsvReader::Record record;
         for (int count = 1; m_reader.next(record); ++count) {
-            take(columns, record);
+            if (!take(columns, record))
+                return cancelled();
             if (count % progressStep == 0 && m_onProgress
                 && !m_onProgress(m_total / 2 + m_reader.position() / 2, m_total))
                 return cancelled();
         }
         if (m_reader.failedLine() > 0)
             return binary();
-        m_contents.problems += m_reader.problems();
-        return std::move(m_contents);
+        m_outline.problems += m_reader.problems();
+        return std::move(m_outline);
     }
 
 private:
@@ -90,30 +92,32 @@ private:
             QStringLiteral("第%1行：文件中有不是文字的内容").arg(m_reader.failedLine()));
     }
 
-    void take(const CsvColumns &columns, const CsvReader::Record &record)
+    // False when the sink stops the reading.
+    bool take(const CsvColumns &columns, const CsvReader::Record &record)
     {
         CsvContact contact;
         QString reason;
         if (!columns.toContact(record.fields, contact, reason) || !accept(contact.row, reason)) {
-            m_contents.problems.append({ record.line, reason });
-            return;
+            m_outline.problems.append({ record.line, reason });
+            return true;
         }
         for (const CardExtra &extra : std::as_const(contact.extras)) {
             for (const QString &column : extra.columns) {
                 if (!m_kept.contains(column)) {
                     m_kept.insert(column);
-                    m_contents.keptColumns << column;
+                    m_outline.keptColumns << column;
                 }
             }
         }
-        m_contents.contacts << contact.row;
-        m_contents.extras << contact.extras;
+        ++m_outline.contacts;
+        return m_sink({ std::move(contact.row), {}, std::move(contact.extras) });
     }
 
     CsvReader m_reader;
+    const CardFileReader::Sink &m_sink;
     const CardFileReader::Progress &m_onProgress;
     qint64 m_total;
-    CardFileReader::Contents m_contents;
+    CardFileReader::Outline m_outline;
     QSet<QString> m_kept;
 };
 
@@ -121,7 +125,8 @@ private:
 
 namespace CsvFileReader {
 
-Result<CardFileReader::Contents> read(QIODevice &device, const CardFileReader::Progress &onProgress)
+Result<CardFileReader::Outline> read(QIODevice &device, const CardFileReader::Sink &sink,
+                                     const CardFileReader::Progress &onProgress)
 {
     const QByteArray start = device.peek(64);
     if (TextEncoding::isUtf16(start)) {
@@ -129,7 +134,7 @@ Result<CardFileReader::Contents> read(QIODevice &device, const CardFileReader::P
         QByteArray utf8 = TextEncoding::toUtf8Bytes(device.readAll());
         QBuffer buffer(&utf8);
         buffer.open(QIODevice::ReadOnly);
-        return read(buffer, onProgress);
+        return read(buffer, sink, onProgress);
     }
     if (start.startsWith("\xEF\xBB\xBF"))
         device.read(3);
@@ -137,7 +142,7 @@ Result<CardFileReader::Contents> read(QIODevice &device, const CardFileReader::P
     const Result<bool> utf8 = isWholeUtf8(device, onProgress, total);
     if (!utf8)
         return utf8.status();
-    return RecordsReader(device, utf8.value() ? "UTF-8" : "GB18030", onProgress, total).run();
+    return RecordsReader(device, utf8.value() ? "UTF-8" : "GB18030", sink, onProgress, total).run();
 }
 
 } // namespace CsvFileReader

@@ -23,46 +23,6 @@ void fill(QString &field, const QString &value)
         field = value;
 }
 
-// The first contact of each name, the reserved rows left out.
-Result<QHash<QString, qint64>> contactsByName(Database &database)
-{
-    QHash<QString, qint64> ids;
-    const Status read = database.select(
-        QStringLiteral("SELECT ID, FirstName, LastName FROM Contacts ORDER BY ID"), {},
-        [&ids](const QSqlQuery &row) {
-            const QString family = row.value(1).toString();
-            const QString given = row.value(2).toString();
-            if (!ReservedRows::matches(family, given))
-                ids.insert(ImportMerge::nameKey(family, given), row.value(0).toLongLong());
-        });
-    if (!read)
-        return read;
-    return ids;
-}
-
-Status mergeOne(Database &database, qint64 id, const ContactRecord &incoming,
-                const QByteArray &incomingCard)
-{
-    ContactStore store(database);
-    const auto existing = store.load(id);
-    if (!existing)
-        return existing.status();
-    CardStore cards(database);
-    const auto existingCard = cards.cardOf(existing.value());
-    if (!existingCard)
-        return existingCard.status();
-    // The united card shows what the row would show of it: the empty fields take that, so the
-    // card and its view agree.
-    const Card united = CardUnion::unite(
-        { existingCard.value(), CardStore::cardFor(incoming, incomingCard) }, existing.value());
-    const ContactRecord merged
-        = ImportMerge::filled(existing.value(), CardProjection::project(united));
-    const auto saved = store.save({ existing.value(), merged, false });
-    if (!saved.ok())
-        return Status::failure(saved.message);
-    return cards.keep(id, CardProjection::reconciled(united, merged));
-}
-
 } // namespace
 
 namespace ImportMerge {
@@ -98,25 +58,43 @@ ContactRecord filled(const ContactRecord &existing, const ContactRecord &incomin
     return row;
 }
 
-Result<int> mergeAll(Database &database, const QList<ContactRecord> &contacts,
-                     const QList<QByteArray> &cards)
+Result<QHash<QString, qint64>> contactsByName(Database &database)
 {
-    if (contacts.isEmpty())
-        return 0;
-    const auto ids = contactsByName(database);
-    if (!ids)
-        return ids.status();
-    for (qsizetype i = 0; i < contacts.size(); ++i) {
-        const ContactRecord &incoming = contacts.at(i);
-        const qint64 id = ids.value().value(nameKey(incoming.firstName, incoming.lastName));
-        if (id == 0)
-            return Status::failure(
-                QStringLiteral("数据文件中已没有联系人“%1”，数据库没有任何改变。")
-                    .arg(incoming.displayName()));
-        if (Status merged = mergeOne(database, id, incoming, cards.value(i)); !merged)
-            return merged;
-    }
-    return int(contacts.size());
+    QHash<QString, qint64> ids;
+    const Status read = database.select(
+        QStringLiteral("SELECT ID, FirstName, LastName FROM Contacts ORDER BY ID"), {},
+        [&ids](const QSqlQuery &row) {
+            const QString family = row.value(1).toString();
+            const QString given = row.value(2).toString();
+            if (!ReservedRows::matches(family, given))
+                ids.insert(nameKey(family, given), row.value(0).toLongLong());
+        });
+    if (!read)
+        return read;
+    return ids;
+}
+
+Status mergeInto(Database &database, qint64 id, const ContactRecord &incoming,
+                 const QByteArray &incomingCard)
+{
+    ContactStore store(database);
+    const auto existing = store.load(id);
+    if (!existing)
+        return existing.status();
+    CardStore cards(database);
+    const auto existingCard = cards.cardOf(existing.value());
+    if (!existingCard)
+        return existingCard.status();
+    // The united card shows what the row would show of it: the empty fields take that, so the
+    // card and its view agree.
+    const Card united = CardUnion::unite(
+        { existingCard.value(), CardStore::cardFor(incoming, incomingCard) }, existing.value());
+    const ContactRecord merged
+        = ImportMerge::filled(existing.value(), CardProjection::project(united));
+    const auto saved = store.save({ existing.value(), merged, false });
+    if (!saved.ok())
+        return Status::failure(saved.message);
+    return cards.keep(id, CardProjection::reconciled(united, merged));
 }
 
 } // namespace ImportMerge

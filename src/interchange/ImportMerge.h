@@ -4,7 +4,7 @@
 #include "shared/Status.h"
 
 #include <QByteArray>
-#include <QList>
+#include <QHash>
 
 class Database;
 
@@ -20,10 +20,12 @@ QString nameKey(const QString &familyName, const QString &givenName);
 // only into an empty box (with its label), an address only as a whole, and the group stays.
 ContactRecord filled(const ContactRecord &existing, const ContactRecord &incoming);
 
-// Merges contacts[i] with its kept card cards[i] (empty: made from the row) into the first
-// contact of the file with its name; call inside the write transaction. A contact whose name
-// the file does not hold is a failure. The result is the number merged.
-Result<int> mergeAll(Database &database, const QList<ContactRecord> &contacts,
-                     const QList<QByteArray> &cards);
+// The contact of the file each name key stands for, the reserved rows left out.
+Result<QHash<QString, qint64>> contactsByName(Database &database);
+
+// Merges incoming with its kept card (empty: made from the row) into the contact with the ID;
+// call inside the write transaction.
+Status mergeInto(Database &database, qint64 id, const ContactRecord &incoming,
+                 const QByteArray &incomingCard);
 
 } // namespace ImportMerge

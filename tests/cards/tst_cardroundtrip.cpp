@@ -223,13 +223,10 @@ void tst_CardRoundTrip::aPhonesCardComesBackWithOnlyItsTitleChanged()
         "ADR;TYPE=WORK:;;2 Work Ave;Shelbyville;Illinois;62565;USA\r\n"
         "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ==\r\nBDAY:1970-05-06\r\n"
         "UID:phone-0001\r\nEND:VCARD\r\n");
-    const auto contents = CardFileReader::read(phone);
-    QVERIFY2(contents.ok(), qPrintable(contents.message()));
-    CardImport import(*database);
-    const auto plan = import.plan(contents.value());
-    QVERIFY(plan.ok());
-    const auto written = import.write(plan.value().chosen(CardImport::Choice::NewOnly),
-                                      plan.value().chosenCards(CardImport::Choice::NewOnly));
+    CardImport importer(*database);
+    const auto plan = importer.plan(CardFileReader::Source::inMemory(phone));
+    QVERIFY2(plan.ok(), qPrintable(plan.message()));
+    const auto written = importer.write({ plan.value() }, CardImport::Choice::NewOnly);
     QVERIFY2(written.ok(), qPrintable(written.message()));
     const auto id = database->scalar(QStringLiteral("SELECT MAX(ID) FROM Contacts"));
     QVERIFY(id.ok());
@@ -369,20 +366,15 @@ void tst_CardRoundTrip::aUnionKeepsEveryValueAndShowsTheChosenOnes()
 
 void tst_CardRoundTrip::aMergedImportFillsTheRowAndKeepsBothCards()
 {
-    CardImport import(*database);
+    CardImport importer(*database);
     for (const char *file :
          { "BEGIN:VCARD\nVERSION:3.0\nN:王;伟;;;\nFN:王伟\nTITLE:经理\nTEL;TYPE=CELL:138\n"
            "NICKNAME:老王\nEND:VCARD\n",
            "BEGIN:VCARD\nVERSION:3.0\nN:王;伟;;;\nFN:王伟\nTITLE:总监\nTEL;TYPE=CELL:139\n"
            "EMAIL:w@example.cn\nBDAY:1980-01-02\nEND:VCARD\n" }) {
-        const auto contents = CardFileReader::read(file);
-        QVERIFY(contents.ok());
-        const auto plan = import.plan(contents.value());
+        const auto plan = importer.plan(CardFileReader::Source::inMemory(file));
         QVERIFY(plan.ok());
-        const auto choice = CardImport::Choice::Merge;
-        const auto written
-            = import.write(plan.value().chosen(choice), plan.value().chosenCards(choice),
-                           plan.value().merged(choice), plan.value().mergedCards(choice));
+        const auto written = importer.write({ plan.value() }, CardImport::Choice::Merge);
         QVERIFY2(written.ok(), qPrintable(written.message()));
         QCOMPARE(written.value(), 1);
     }

@@ -113,8 +113,8 @@ class tst_CardInterchange : public QObject, private SandboxedDataFile
 
     void writeSamples(Database &target)
     {
-        CardImport import(target);
-        const auto written = import.write(samples());
+        CardImport importer(target);
+        const auto written = importer.write(samples());
         QVERIFY2(written.ok(), qPrintable(written.message()));
     }
 
@@ -135,6 +135,8 @@ private slots:
     void importsCardsVobjectWrites();
     void importWritesTheChosenContactsAndMissingGroups();
     void cancelledImportLeavesTheFileAsItWas();
+    void fileChangedSincePlannedIsRefused_data();
+    void fileChangedSincePlannedIsRefused();
     void exportWritesTheChosenScopeOnly();
     void largeExportKeepsOrderAndCancelsWhole();
 };
@@ -163,13 +165,11 @@ void tst_CardInterchange::exportReadsBackHereAndElsewhere()
     QVERIFY(DataFileFactory::createDataFile(emptyFile));
     auto target = Database::open(emptyFile);
     QVERIFY(target.ok());
-    const auto contents = CardFileReader::readFile(path);
-    QVERIFY2(contents.ok(), qPrintable(contents.message()));
-    CardImport import(*target.value());
-    const auto plan = import.plan(contents.value());
-    QVERIFY(plan.ok());
-    QCOMPARE(plan.value().fresh.size(), samples().size());
-    QVERIFY(import.write(plan.value().chosen(CardImport::Choice::NewOnly)).ok());
+    CardImport importer(*target.value());
+    const auto plan = importer.plan(CardFileReader::Source::file(path));
+    QVERIFY2(plan.ok(), qPrintable(plan.message()));
+    QCOMPARE(plan.value().fresh, samples().size());
+    QVERIFY(importer.write({ plan.value() }, CardImport::Choice::NewOnly).ok());
     QCOMPARE(fieldsOf(contactsIn(*target.value())), fieldsOf(samples()));
 
     const QJsonArray people = QJsonDocument::fromJson(runPython({ reader, path }).toUtf8()).array();
@@ -210,36 +210,42 @@ void tst_CardInterchange::importsCardsVobjectWrites()
 
 void tst_CardInterchange::importWritesTheChosenContactsAndMissingGroups()
 {
+    // The group card comes after its member: the member joins it all the same.
     const QString file = "BEGIN:VCARD\nFN:张三\nCATEGORIES:新组\nEND:VCARD\n"
-                         "BEGIN:VCARD\nFN:李四\nCATEGORIES:新组\nEND:VCARD\n"
-                         "BEGIN:VCARD\nFN;CHARSET=NO-SUCH:x\nEND:VCARD\n";
-    const auto contents = CardFileReader::read(file.toUtf8());
-    QVERIFY(contents.ok());
+                         "BEGIN:VCARD\nFN:李四\nUID:li4\nCATEGORIES:新组\nEND:VCARD\n"
+                         "BEGIN:VCARD\nFN;CHARSET=NO-SUCH:x\nEND:VCARD\n"
+                         "BEGIN:VCARD\nVERSION:4.0\nKIND:group\nFN:球友\nMEMBER:urn:uuid:li4\n"
+                         "END:VCARD\n";
     QVERIFY(database->execute("INSERT INTO Contacts (FirstName, LastName) VALUES ('张', '三')"));
     const qint64 groupsBefore
         = database->scalar("SELECT MAX(Number) FROM ContactType WHERE Type = 3")
               .value()
               .toLongLong();
 
-    CardImport import(*database);
-    const auto plan = import.plan(contents.value());
+    CardImport importer(*database);
+    const auto plan = importer.plan(CardFileReader::Source::inMemory(file.toUtf8()));
     QVERIFY(plan.ok());
     QCOMPARE(plan.value().summary(),
              QStringLiteral("新联系人：1个\n与已有联系人同名：1个\n无法读取：2处\n"
-                            "第9行：名片没有姓名\n第10行：不认识的字符集“NO-SUCH”"));
-    const auto zhangs = [this] {
-        return database->scalar("SELECT COUNT(*) FROM Contacts WHERE FirstName = '张'")
-            .value()
-            .toInt();
+                            "第10行：名片没有姓名\n第11行：不认识的字符集“NO-SUCH”"));
+    const auto rows = [this] {
+        const auto read = database->records("SELECT FirstName, Type FROM Contacts ORDER BY ID");
+        QStringList found;
+        for (const QSqlRecord &row : read.value())
+            found << row.value(0).toString() + u'/' + row.value(1).toString();
+        return found;
     };
-    QCOMPARE(import.write(plan.value().chosen(CardImport::Choice::NewOnly)).value(), 1);
-    QCOMPARE(zhangs(), 1);
-    QCOMPARE(import.write(plan.value().chosen(CardImport::Choice::All)).value(), 2);
-    QCOMPARE(zhangs(), 2);
-    const auto group
-        = database->records("SELECT Number FROM ContactType WHERE Name = '新组' AND Type = 3");
-    QCOMPARE(group.value().size(), 1);
-    QCOMPARE(group.value().first().value(0).toLongLong(), groupsBefore + 1);
+    QCOMPARE(importer.write({ plan.value() }, CardImport::Choice::NewOnly).value(), 1);
+    QCOMPARE(rows(), (QStringList { "张/", "李/球友" }));
+    QCOMPARE(importer.write({ plan.value() }, CardImport::Choice::All).value(), 2);
+    QCOMPARE(rows(), (QStringList { "张/", "李/球友", "张/新组", "李/球友" }));
+    const auto groups = database->records(
+        "SELECT Name FROM ContactType WHERE Type = 3 AND Number > ? ORDER BY Number",
+        { groupsBefore });
+    QStringList added;
+    for (const QSqlRecord &group : groups.value())
+        added << group.value(0).toString();
+    QCOMPARE(added, (QStringList { "球友", "新组" }));
 }
 
 void tst_CardInterchange::cancelledImportLeavesTheFileAsItWas()
@@ -249,12 +255,51 @@ void tst_CardInterchange::cancelledImportLeavesTheFileAsItWas()
     QList<ContactRecord> many;
     for (int i = 0; i < 1200; ++i)
         many << contact(QStringLiteral("测"), QString::number(i), QStringLiteral("另一组"));
-    CardImport import(*database);
-    import.onProgress = [](int done, int) { return done < 1000;
-};
-QVERIFY(!import.write(many).ok());
-QCOMPARE(database->scalar("SELECT COUNT(*) FROM Contacts").value().toInt(), before);
-QCOMPARE(database->scalar("SELECT COUNT(*) FROM ContactType").value().toInt(), categories);
+    CardImport importer(*database);
+    importer.onProgress = [](int done, int) { return done < 1000; };
+    QVERIFY(!importer.write(many).ok());
+    QCOMPARE(database->scalar("SELECT COUNT(*) FROM Contacts").value().toInt(), before);
+    QCOMPARE(database->scalar("SELECT COUNT(*) FROM ContactType").value().toInt(), categories);
+}
+
+void tst_CardInterchange::fileChangedSincePlannedIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("changed");
+    QTest::addColumn<QString>("refusal");
+    const QString edited = QStringLiteral("在读取之后被改动过，没有导入任何联系人。");
+    QTest::newRow("another name, same size")
+        << QByteArray("BEGIN:VCARD\nFN:李四\nEND:VCARD\n") << edited;
+    QTest::newRow("a card more") << QByteArray(
+        "BEGIN:VCARD\nFN:张三\nEND:VCARD\nBEGIN:VCARD\nFN:王五\nEND:VCARD\n")
+                                 << edited;
+    QTest::newRow("removed") << QByteArray() << QStringLiteral("无法打开文件");
+}
+
+// Writing reads the files again: one that changed since its summary refuses the whole import,
+// the unchanged file read with it included.
+void tst_CardInterchange::fileChangedSincePlannedIsRefused()
+{
+    QFETCH(QByteArray, changed);
+    QFETCH(QString, refusal);
+    const QString kept = sandbox->path(QStringLiteral("kept.vcf"));
+    const QString edited = sandbox->path(QStringLiteral("edited.vcf"));
+    const auto save = [](const QString &path, const QByteArray &bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    QVERIFY(save(kept, "BEGIN:VCARD\nFN:赵六\nEND:VCARD\n"));
+    QVERIFY(save(edited, "BEGIN:VCARD\nFN:张三\nEND:VCARD\n"));
+    CardImport importer(*database);
+    const auto first = importer.plan(CardFileReader::Source::file(kept));
+    const auto second = importer.plan(CardFileReader::Source::file(edited));
+    QVERIFY(first.ok() && second.ok());
+    QVERIFY(changed.isEmpty() ? QFile::remove(edited) : save(edited, changed));
+    const int before = database->scalar("SELECT COUNT(*) FROM Contacts").value().toInt();
+
+    const auto written = importer.write({ first.value(), second.value() }, CardImport::Choice::All);
+    QVERIFY(!written.ok());
+    QVERIFY2(written.message().contains(refusal), qPrintable(written.message()));
+    QCOMPARE(database->scalar("SELECT COUNT(*) FROM Contacts").value().toInt(), before);
 }
 
 void tst_CardInterchange::exportWritesTheChosenScopeOnly()

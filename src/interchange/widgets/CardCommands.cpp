@@ -25,14 +25,17 @@ QString presetName(CardFormat format)
 }
 
 // Reads the file under a progress bar; no value when the user cancelled.
-std::optional<Result<CardFileReader::Contents>> readCards(QWidget *window, const QString &path)
+std::optional<Result<CardImport::Plan>> planImport(QWidget *window, CardImport &importer,
+                                                   const QString &path)
 {
     CardProgress progress(window, QStringLiteral("正在读取名片文件..."));
-    auto contents = CardFileReader::readFile(
-        path, [&progress](qint64 done, qint64 total) { return progress.update(done, total); });
+    auto plan
+        = importer.plan(CardFileReader::Source::file(path), [&progress](qint64 done, qint64 total) {
+              return progress.update(done, total);
+          });
     if (progress.cancelled())
         return std::nullopt;
-    return contents;
+    return plan;
 }
 
 CardExport::Scope scopeFor(const CardCommandContext &context, const ExportChoice &choice)
@@ -55,44 +58,36 @@ void importCards(const CardCommandContext &context)
         FileDialogSetup { QStringLiteral("名片文件(*.vcf *.vcard *.csv)"), QString(), false });
     if (path.trimmed().isEmpty())
         return;
-    auto contents = readCards(context.window, path);
-    if (!contents)
+    CardImport importer(context.database);
+    const auto plan = planImport(context.window, importer, path);
+    if (!plan)
         return;
-    if (!*contents) {
-        reportProblem(context.window, contents->message());
-        return;
-    }
-    CardImport import(context.database);
-    const auto plan = import.plan(std::move(contents->value()));
-    if (!plan) {
-        reportProblem(context.window, plan.message());
+    if (!*plan) {
+        reportProblem(context.window, plan->message());
         return;
     }
-    const auto choice = CardDialogs::current().confirmImport(context.window, plan.value());
+    const auto choice = CardDialogs::current().confirmImport(context.window, plan->value());
     if (!choice)
         return;
-    const QList<ContactRecord> chosen = plan.value().chosen(*choice);
-    const QList<ContactRecord> merged = plan.value().merged(*choice);
-    if (chosen.isEmpty() && merged.isEmpty()) {
+    if (plan->value().count(*choice) == 0) {
         reportDone(context.window, QStringLiteral("没有要导入的新联系人。"));
         return;
     }
     Result<int> written = Status::success();
     {
         CardProgress progress(context.window, QStringLiteral("正在导入联系人..."));
-        import.onProgress = [&progress](int done, int total) { return progress.update(done, total);
-    };
-    written = import.write(chosen, plan.value().chosenCards(*choice), merged,
-                           plan.value().mergedCards(*choice));
+        importer.onProgress
+            = [&progress](int done, int total) { return progress.update(done, total); };
+        written = importer.write({ plan->value() }, *choice);
+    }
+    if (!written) {
+        reportProblem(context.window, written.message());
+        return;
+    }
+    if (context.afterImport)
+        context.afterImport();
+    reportDone(context.window, QStringLiteral("已导入%1个联系人。").arg(written.value()));
 }
-if (!written) {
-    reportProblem(context.window, written.message());
-    return;
-}
-if (context.afterImport)
-    context.afterImport();
-reportDone(context.window, QStringLiteral("已导入%1个联系人。").arg(written.value()));
-} // namespace CardCommands
 
 void exportCards(const CardCommandContext &context)
 {
