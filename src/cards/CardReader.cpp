@@ -1,5 +1,6 @@
 #include "CardReader.h"
 
+#include "CardSyntax.h"
 #include "KeptCardReader.h"
 #include "TextEncoding.h"
 
@@ -59,12 +60,6 @@ private:
     bool m_valid = true;
 };
 
-bool isPropertyNameChar(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'
-        || c == '_';
-}
-
 // Where the property's name and parameters end; -1 when the line has no value part.
 qsizetype valueColon(const QByteArray &line)
 {
@@ -79,22 +74,13 @@ qsizetype valueColon(const QByteArray &line)
     return -1;
 }
 
-// A line that starts a property of its own ("TEL;CELL:…", "item2.EMAIL:…").
-bool startsProperty(const QByteArray &line)
-{
-    qsizetype i = 0;
-    while (i < line.size() && (isPropertyNameChar(line.at(i)) || line.at(i) == '.'))
-        ++i;
-    return i > 0 && i < line.size() && (line.at(i) == ':' || line.at(i) == ';');
-}
-
 bool isBase64Text(const QByteArray &line)
 {
     const QByteArray text = line.trimmed();
     if (text.isEmpty())
         return false;
     for (const char c : text) {
-        if (!isPropertyNameChar(c) && c != '+' && c != '/' && c != '=')
+        if (!CardSyntax::isNameChar(c) && c != '+' && c != '/' && c != '=')
             return false;
     }
     return !text.contains('-') && !text.contains('_');
@@ -548,9 +534,11 @@ bool CardReader::nextLine(Line &line)
         const bool softBreak = quotedPrintable && line.text.endsWith('=');
         // Only 2.1's BASE64: 3.0's "b" values are folded, and an unfolded line after one is the
         // next property even when it reads as base64.
-        const bool base64Line = encoding == "BASE64" && isBase64Text(text) && !startsProperty(text);
+        const bool base64Line
+            = encoding == "BASE64" && isBase64Text(text) && !CardSyntax::startsProperty(text);
         const bool backslash = !quotedPrintable && !base64 && !folded
-            && endsWithOddBackslashes(line.text) && !text.isEmpty() && !startsProperty(text);
+            && endsWithOddBackslashes(line.text) && !text.isEmpty()
+            && !CardSyntax::startsProperty(text);
         if (!folded && !softBreak && !base64Line && !backslash)
             break;
         if (next->tooLong || line.text.size() + text.size() > maxLineBytes)
@@ -638,8 +626,8 @@ QString CardReader::addLine(Card &card, const Line &line)
     const QByteArray group = dot < 0 ? QByteArray() : fullName.left(dot);
     const QByteArray name = fullName.mid(dot + 1).toUpper();
     // BEGIN and END that mark no card ("END:VCARD x") would end the card they were written in.
-    if (name.isEmpty() || !std::all_of(name.begin(), name.end(), isPropertyNameChar)
-        || !std::all_of(group.begin(), group.end(), isPropertyNameChar) || name == "BEGIN"
+    if (name.isEmpty() || !std::all_of(name.begin(), name.end(), CardSyntax::isNameChar)
+        || !std::all_of(group.begin(), group.end(), CardSyntax::isNameChar) || name == "BEGIN"
         || name == "END")
         return unreadable;
     const auto text = [this](QByteArrayView bytes) {
@@ -690,7 +678,7 @@ QString CardReader::addLine(Card &card, const Line &line)
                 addTypes(text(parameter.trimmed()).split(u','));
             continue;
         }
-        if (!std::all_of(key.begin(), key.end(), isPropertyNameChar))
+        if (!std::all_of(key.begin(), key.end(), CardSyntax::isNameChar))
             return unreadable;
         const QByteArray rawValue = parameter.mid(equals + 1);
         if (key == "CHARSET") {

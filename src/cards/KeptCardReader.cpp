@@ -1,5 +1,7 @@
 #include "KeptCardReader.h"
 
+#include "CardSyntax.h"
+
 #include <QStringList>
 #include <algorithm>
 
@@ -8,15 +10,9 @@ namespace {
 // Far larger than a kept card; the general reader refuses over-long lines in its own way.
 constexpr qsizetype maxKeptBytes = 1024 * 1024;
 
-bool isNameChar(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'
-        || c == '_';
-}
-
 bool isNameText(QByteArrayView text)
 {
-    return std::all_of(text.begin(), text.end(), isNameChar);
+    return std::all_of(text.begin(), text.end(), CardSyntax::isNameChar);
 }
 
 bool isSpace(char c)
@@ -27,15 +23,6 @@ bool isSpace(char c)
 bool hasEdgeSpace(QByteArrayView text)
 {
     return !text.isEmpty() && (isSpace(text.front()) || isSpace(text.back()));
-}
-
-// A line that starts a property: name characters and dots, then ":" or ";".
-bool startsProperty(QByteArrayView line)
-{
-    qsizetype i = 0;
-    while (i < line.size() && (isNameChar(line.at(i)) || line.at(i) == '.'))
-        ++i;
-    return i > 0 && i < line.size() && (line.at(i) == ':' || line.at(i) == ';');
 }
 
 QList<QByteArrayView> split(QByteArrayView text, char separator)
@@ -91,7 +78,7 @@ public:
         line = m_text.sliced(m_at, end - m_at);
         m_at = end + 2;
         if (!folded())
-            return startsProperty(line);
+            return CardSyntax::startsProperty(line);
         m_joined = line.toByteArray();
         while (folded()) {
             end = lineEnd();
@@ -101,7 +88,7 @@ public:
             m_at = end + 2;
         }
         line = m_joined;
-        return startsProperty(line);
+        return CardSyntax::startsProperty(line);
     }
 
 private:
