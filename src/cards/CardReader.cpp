@@ -99,14 +99,6 @@ QByteArray encodingOf(const QByteArray &upperHeader)
     return {};
 }
 
-bool endsWithOddBackslashes(const QByteArray &text)
-{
-    qsizetype count = 0;
-    for (qsizetype i = text.size() - 1; i >= 0 && text.at(i) == '\\'; --i)
-        ++count;
-    return count % 2 == 1;
-}
-
 QList<QByteArray> splitOutsideQuotes(const QByteArray &text, char separator)
 {
     QList<QByteArray> parts;
@@ -217,14 +209,15 @@ QString toKeptText(const QString &text, const QString &name, CardVersion version
     const bool escapeComma = version == CardVersion::V21 && !CardText::isList(name);
     const bool escapeSemicolon = version == CardVersion::V21 && !CardText::isStructured(name);
     if (!escapeComma && !text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
+        return CardSyntax::endsWithOddBackslashes(text) ? text + u'\\' : text;
     QString out;
     out.reserve(text.size() + 8);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
-        if (c == u'\\' && (next == u'\r' || next == u'\n')) {
-            // A backslash ending a line escapes nothing: it is text.
+        if (c == u'\\' && (i + 1 == text.size() || next == u'\r' || next == u'\n')) {
+            // A backslash ending a line or the value escapes nothing: it is text. Written as it
+            // came, it would end its line with one, which reads as continued on the next.
             out += QStringLiteral("\\\\");
         } else if (c == u'\\' && i + 1 < text.size()) {
             out += c;
@@ -537,7 +530,7 @@ bool CardReader::nextLine(Line &line)
         const bool base64Line
             = encoding == "BASE64" && isBase64Text(text) && !CardSyntax::startsProperty(text);
         const bool backslash = !quotedPrintable && !base64 && !folded
-            && endsWithOddBackslashes(line.text) && !text.isEmpty()
+            && CardSyntax::endsWithOddBackslashes(line.text) && !text.isEmpty()
             && !CardSyntax::startsProperty(text);
         if (!folded && !softBreak && !base64Line && !backslash)
             break;

@@ -10,4 +10,13 @@ bool isNameChar(char c);
 // A line that starts a property of its own ("TEL;CELL:…", "item2.EMAIL:…").
 bool startsProperty(QByteArrayView line);
 
+// A line, or a value, whose last backslash escapes nothing; for bytes and text alike.
+template<typename Text> bool endsWithOddBackslashes(const Text &text)
+{
+    qsizetype count = 0;
+    for (qsizetype i = text.size() - 1; i >= 0 && text.at(i) == u'\\'; --i)
+        ++count;
+    return count % 2 == 1;
+}
+
 } // namespace CardSyntax

@@ -187,6 +187,9 @@ bool addLine(Card &card, QByteArrayView line)
     if (name == u"BEGIN" || name == u"END")
         return false;
     const QByteArrayView value = line.sliced(colon + 1);
+    // The reader keeps a backslash ending a value as an escaped one.
+    if (CardSyntax::endsWithOddBackslashes(value))
+        return false;
     if (name == u"VERSION" || name == u"X-ZORVANE-VERSION") {
         // Only 4.0 text is read alike by both readers: 2.1 escapes differently.
         if (name == u"VERSION" && value != "4.0")

@@ -112,6 +112,11 @@ void tst_CardReader::keepsWhatItCanAndReportsTheRest_data()
                       "BEGIN:VCARD\nFN:Next\nEND:VCARD\n")
         << QList<QStringList> { { "FN:Outer" }, { "FN:Inner" }, { "FN:Next" } }
         << QStringList { "1:名片不完整，缺少END:VCARD", "6:名片以外的内容" };
+    // Written as it came, the backslash would end its line, and a next line that does not read as
+    // a property (a long name folded) would be taken as continuing the value.
+    QTest::newRow("a backslash ending a value is text, kept escaped")
+        << QByteArray("BEGIN:VCARD\nVERSION:3.0\nNOTE:x\\\nTEL:1\\\\\nEND:VCARD\n")
+        << QList<QStringList> { { "NOTE:x\\\\", "TEL:1\\\\" } } << QStringList();
     QTest::newRow("a card without its END at the end of the file is kept")
         << QByteArray("BEGIN:VCARD\nFN:A\nTEL:1\n") << QList<QStringList> { { "FN:A", "TEL:1" } }
         << QStringList { "1:名片不完整，缺少END:VCARD" };
@@ -210,6 +215,7 @@ void tst_CardReader::quickKeptReadingAgreesWithTheReader_data()
     QTest::newRow("caret") << begin + "X-A;X-B=a^nb:v\r\n" + end << false;
     QTest::newRow("a blank around a parameter value") << begin + "X-A;X-B= a:v\r\n" + end << false;
     QTest::newRow("a lone LF") << begin + "NOTE:a\nb\r\n" + end << false;
+    QTest::newRow("a value ending in a lone backslash") << begin + "NOTE:a\\\r\n" + end << false;
     QTest::newRow("a 2.1 word") << begin + "TEL;CELL:1\r\n" + end << false;
     QTest::newRow("pref as a type") << begin + "TEL;TYPE=pref:1\r\n" + end << false;
     QTest::newRow("an encoding") << begin + "PHOTO;ENCODING=b:eHh4\r\n" + end << false;
