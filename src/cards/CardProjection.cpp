@@ -74,12 +74,12 @@ QString firstCharacters(const QString &text, int limit)
 // One line within the field's limit, as the row stores it.
 QString fitted(const QString &text, int limit)
 {
-    if (!text.contains(u'\r') && !text.contains(u'\n'))
-        return firstCharacters(text.trimmed(), limit);
     QString line = text;
-    line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    if (line.contains(u'\r') || line.contains(u'\n')) {
+        line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    }
     return firstCharacters(line.trimmed(), limit);
 }
 

@@ -208,8 +208,9 @@ QString toKeptText(const QString &text, const QString &name, CardVersion version
 {
     const bool escapeComma = version == CardVersion::V21 && !CardText::isList(name);
     const bool escapeSemicolon = version == CardVersion::V21 && !CardText::isStructured(name);
-    if (!escapeComma && !text.contains(u'\n') && !text.contains(u'\r'))
-        return CardSyntax::endsWithOddBackslashes(text) ? text + u'\\' : text;
+    if (!escapeComma && !text.contains(u'\n') && !text.contains(u'\r')
+        && !CardSyntax::endsWithOddBackslashes(text))
+        return text;
     QString out;
     out.reserve(text.size() + 8);
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -628,10 +629,7 @@ QString CardReader::addLine(Card &card, const Line &line)
     };
     const QByteArrayView value = QByteArrayView(line.text).sliced(colon + 1);
     if (name == "VERSION" || name == "X-ZORVANE-VERSION") {
-        const QByteArrayView number = value.trimmed();
-        card.sourceVersion = number == "2.1" ? CardVersion::V21
-            : number == "4.0"                ? CardVersion::V40
-                                             : CardVersion::V30;
+        card.sourceVersion = CardSyntax::versionOf(value);
         if (name == "VERSION")
             m_syntax = card.sourceVersion;
         return {};

@@ -16,4 +16,12 @@ bool startsProperty(QByteArrayView line)
     return i > 0 && i < line.size() && (line.at(i) == ':' || line.at(i) == ';');
 }
 
+CardVersion versionOf(QByteArrayView number)
+{
+    const QByteArrayView trimmed = number.trimmed();
+    return trimmed == "2.1" ? CardVersion::V21
+        : trimmed == "4.0"  ? CardVersion::V40
+                            : CardVersion::V30;
+}
+
 } // namespace CardSyntax

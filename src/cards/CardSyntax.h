@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Card.h"
+
 #include <QByteArrayView>
 
 // The shape of a card's lines, the same for every reader of them.
@@ -9,6 +11,8 @@ namespace CardSyntax {
 bool isNameChar(char c);
 // A line that starts a property of its own ("TEL;CELL:…", "item2.EMAIL:…").
 bool startsProperty(QByteArrayView line);
+// The version a VERSION value names; 3.0 for any it does not.
+CardVersion versionOf(QByteArrayView number);
 
 // A line, or a value, whose last backslash escapes nothing; for bytes and text alike.
 template<typename Text> bool endsWithOddBackslashes(const Text &text)

@@ -308,7 +308,7 @@ private:
                 continue;
             }
             m_out += ';';
-            m_out += type.toUpper().toUtf8();
+            appendUtf8(m_out, type.toUpper());
         }
         if (!named.isEmpty())
             appendParameter(QStringLiteral("TYPE"), named);

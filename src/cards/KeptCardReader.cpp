@@ -15,16 +15,6 @@ bool isNameText(QByteArrayView text)
     return std::all_of(text.begin(), text.end(), CardSyntax::isNameChar);
 }
 
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool hasEdgeSpace(QByteArrayView text)
-{
-    return !text.isEmpty() && (isSpace(text.front()) || isSpace(text.back()));
-}
-
 QList<QByteArrayView> split(QByteArrayView text, char separator)
 {
     QList<QByteArrayView> parts;
@@ -55,13 +45,6 @@ QString upperName(QByteArrayView written)
     return QString::fromLatin1(written).toUpper();
 }
 
-CardVersion versionOf(QByteArrayView number)
-{
-    return number == "2.1" ? CardVersion::V21
-        : number == "4.0"  ? CardVersion::V40
-                           : CardVersion::V30;
-}
-
 class Lines
 {
 public:
@@ -72,42 +55,36 @@ public:
     // The next logical line, its folds joined; false at the end or at anything unusual.
     bool next(QByteArrayView &line)
     {
-        qsizetype end = lineEnd();
-        if (end < 0 || !plain(m_text.sliced(m_at, end - m_at)))
+        if (!take(line))
             return false;
-        line = m_text.sliced(m_at, end - m_at);
-        m_at = end + 2;
-        if (!folded())
-            return CardSyntax::startsProperty(line);
-        m_joined = line.toByteArray();
-        while (folded()) {
-            end = lineEnd();
-            if (end < 0 || !plain(m_text.sliced(m_at, end - m_at)))
-                return false;
-            m_joined += m_text.sliced(m_at + 1, end - m_at - 1);
-            m_at = end + 2;
+        if (folded()) {
+            m_joined = line.toByteArray();
+            QByteArrayView fold;
+            while (folded()) {
+                if (!take(fold))
+                    return false;
+                m_joined += fold.sliced(1);
+            }
+            line = m_joined;
         }
-        line = m_joined;
         return CardSyntax::startsProperty(line);
     }
 
 private:
-    // Where the line from m_at ends; -1 unless it ends in CR LF.
-    qsizetype lineEnd() const
+    // The physical line from m_at; false unless it ends in CR LF and holds no other line end.
+    bool take(QByteArrayView &line)
     {
-        const qsizetype at = m_text.indexOf('\r', m_at);
-        return at >= 0 && at + 1 < m_text.size() && m_text.at(at + 1) == '\n' ? at : -1;
+        const qsizetype end = m_text.indexOf('\r', m_at);
+        if (end < 0 || end + 1 == m_text.size() || m_text.at(end + 1) != '\n')
+            return false;
+        line = m_text.sliced(m_at, end - m_at);
+        m_at = end + 2;
+        return !line.isEmpty() && !line.contains('\n');
     }
 
     bool folded() const
     {
         return m_at < m_text.size() && (m_text.at(m_at) == ' ' || m_text.at(m_at) == '\t');
-    }
-
-    static bool plain(QByteArrayView line)
-    {
-        // A CR ends the line, so only a lone LF can be inside it.
-        return !line.isEmpty() && !line.contains('\n');
     }
 
     QByteArrayView m_text;
@@ -129,7 +106,8 @@ bool addParameter(CardProperty &property, QStringList &types, QByteArrayView par
         return false;
     QStringList values;
     for (const QByteArrayView part : split(parameter.sliced(equals + 1), ',')) {
-        if (hasEdgeSpace(part))
+        // The reader trims what stands around a parameter's value.
+        if (part.trimmed().size() != part.size())
             return false;
         values << QString::fromUtf8(part);
     }
@@ -194,7 +172,7 @@ bool addLine(Card &card, QByteArrayView line)
         // Only 4.0 text is read alike by both readers: 2.1 escapes differently.
         if (name == u"VERSION" && value != "4.0")
             return false;
-        card.sourceVersion = versionOf(value.trimmed());
+        card.sourceVersion = CardSyntax::versionOf(value);
         return true;
     }
     CardProperty property;

@@ -56,7 +56,7 @@ CardEncoder::~CardEncoder()
     m_pool.waitForDone();
 }
 
-bool CardEncoder::add(const TextRow &row, int keptColumn)
+bool CardEncoder::add(const TextRow &row)
 {
     for (int column = 0; column < columnCount; ++column) {
         m_batch.texts += row.text(column);
@@ -64,7 +64,7 @@ bool CardEncoder::add(const TextRow &row, int keptColumn)
     }
     // Kept cards are the program's own UTF-8, and a blob: checked as text, each would be
     // converted twice.
-    m_batch.texts += row.bytes(keptColumn);
+    m_batch.texts += row.bytes(columnCount);
     m_batch.ends << m_batch.texts.size();
     if (++m_batch.rows >= batchSize)
         submit();

@@ -21,9 +21,9 @@ public:
     // Waits for the batches still being made.
     ~CardEncoder();
 
-    // A contact as read: the columns of ContactColumns::list() from the first on, and its kept
-    // card (empty for none) in keptColumn. False once writing failed.
-    bool add(const TextRow &row, int keptColumn);
+    // A contact as read: the columns of ContactColumns::list(), then its kept card (empty for
+    // none). False once writing failed.
+    bool add(const TextRow &row);
     // Writes what is still held; false when the device refused a byte.
     bool finish();
 

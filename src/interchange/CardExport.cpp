@@ -49,7 +49,6 @@ Result<int> CardExport::writeTo(QIODevice &device)
     const auto kept = CardStore::keptJoin(m_database);
     if (!kept)
         return kept.status();
-    const int keptColumn = ContactColumns::count;
     const QString select = QStringLiteral("SELECT %1, %2 FROM Contacts%3 WHERE")
                                .arg(ContactColumns::list(), kept.value().column, kept.value().join)
         + reservedFilter();
@@ -65,7 +64,7 @@ Result<int> CardExport::writeTo(QIODevice &device)
             cancelled = true;
             return;
         }
-        going = encoder.add(row, keptColumn);
+        going = encoder.add(row);
         ++done;
     };
     Status read = Status::success();

@@ -75,7 +75,7 @@ Status ImportBatch::insertAll()
         return groups;
     if (!m_insert) {
         m_insert.emplace(m_database.connection());
-        const QStringList marks(20, QStringLiteral("?"));
+        const QStringList marks(ContactColumns::count, QStringLiteral("?"));
         if (!m_insert->prepare(QStringLiteral("INSERT INTO Contacts (%1) VALUES (%2)")
                                    .arg(ContactColumns::list(), marks.join(QStringLiteral(", ")))))
             return Status::failure(SqlErrorText::describe(m_insert->lastError()));

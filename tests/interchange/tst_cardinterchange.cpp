@@ -1,13 +1,11 @@
 #include "SandboxedDataFile.h"
 #include "cards/CardProjection.h"
 #include "cards/CardReader.h"
-#include "cards/CardStore.h"
 #include "cards/CardWriter.h"
 #include "cards/PersonName.h"
 #include "contacts/ContactRows.h"
 #include "contacts/ContactStore.h"
 #include "data/DataFileFactory.h"
-#include "data/Transaction.h"
 #include "interchange/CardExport.h"
 #include "interchange/CardImport.h"
 #include "interchange/ContactColumns.h"
@@ -332,26 +330,16 @@ void tst_CardInterchange::exportWritesTheChosenScopeOnly()
 void tst_CardInterchange::largeExportKeepsOrderAndCancelsWhole()
 {
     constexpr int count = 1500;
-    {
-        Transaction transaction(*database);
-        QVERIFY(transaction.begin().ok());
-        QList<QPair<qint64, QByteArray>> kept;
-        for (int i = 0; i < count; ++i) {
-            const ContactRecord row = contact(QStringLiteral("P%1").arg(i), QStringLiteral("Q"),
-                                              QStringLiteral("客户"));
-            const auto id = database->insert(
-                QStringLiteral("INSERT INTO Contacts (%1) VALUES (%2)")
-                    .arg(ContactColumns::list(), QStringList(ContactColumns::count, "?").join(',')),
-                ContactColumns::values(row));
-            QVERIFY(id.ok());
-            Card card = CardProjection::fromRow(row);
-            card.properties.append(
-                { {}, QStringLiteral("NICKNAME"), {}, QStringLiteral("k%1").arg(i) });
-            kept.append({ id.value(), CardWriter::keep(card) });
-        }
-        QVERIFY(CardStore(*database).keepAll(kept).ok());
-        QVERIFY(transaction.commit().ok());
+    QList<ContactRecord> rows;
+    QList<QByteArray> kept;
+    for (int i = 0; i < count; ++i) {
+        rows << contact(QStringLiteral("P%1").arg(i), QStringLiteral("Q"), QStringLiteral("客户"));
+        Card card = CardProjection::fromRow(rows.last());
+        card.properties.append(
+            { {}, QStringLiteral("NICKNAME"), {}, QStringLiteral("k%1").arg(i) });
+        kept << CardWriter::keep(card);
     }
+    QCOMPARE(CardImport(*database).write(rows, kept).value(), count);
     const QString path = sandbox->path(QStringLiteral("large.vcf"));
     CardExport exporter(*database, CardExport::Scope(), CardFormat::VCard30);
     QCOMPARE(exporter.writeFile(path).value(), count);
